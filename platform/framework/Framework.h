@@ -1,0 +1,28 @@
+#pragma once
+// Start-up and exit of the framework services.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+class Framework {
+public:
+    using LogHook = std::function<void(const QString& module, int level, const QString& text)>;
+
+    // Records the process arguments. Call once, before any other framework service.
+    static void init(int argc, char** argv);
+    static void uninit();
+    static bool isInitialized();
+    // True when this launch only opens a URL given on the command line ("--open-url <url>").
+    static bool isAppUsedToPopUrl();
+    // No forced updates in this build: always false.
+    static bool forceUpdatedCheck();
+    static void startService();
+    static void setLogHook(LogHook hook);
+    static void log(const QString& module, int level, const QString& text);
+    // Applies the framework style to a widget (the application style sheet already covers
+    // widgets; this re-polishes so that qproperty values are in place).
+    static void customizeWidgetStyle(QWidget* widget);
+    static QStringList arguments();
+};

@@ -1,0 +1,7 @@
+#include "OVGA.h"
+
+OVGA* OVGA::instance()
+{
+    static OVGA s_instance;
+    return &s_instance;
+}

@@ -1,0 +1,77 @@
+#include "OvDialogBase.h"
+
+#include "Framework.h"
+#include "OvModalHook.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+OvDialogBase::OvDialogBase(QWidget* parent, Qt::WindowFlags flags, bool frameless)
+    : QDialog(parent, flags | (frameless ? Qt::FramelessWindowHint : Qt::WindowFlags()))
+{
+}
+
+void OvDialogBase::postCreateDerivedDialog(bool movable, bool, QMenuBar*)
+{
+    m_movable = movable;
+    Framework::customizeWidgetStyle(this);
+}
+
+void OvDialogBase::adjuestDlgSizeAndShow(QWidget* reference)
+{
+    adjustSize();
+    QRect area;
+    if (reference && reference->isVisible())
+        area = reference->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isValid())
+        move(area.center() - rect().center());
+    show();
+}
+
+int OvDialogBase::exec()
+{
+    if (!OvModalHook::isActive())
+        return QDialog::exec();
+    OvModalRequest request;
+    request.kind = OvModalRequest::Dialog;
+    request.widget = this;
+    request.className = QString::fromLatin1(metaObject()->className());
+    request.title = windowTitle();
+    setResult(QDialog::Rejected);
+    // The answerer may drive the dialog's own widgets, which end it through done().
+    bool finishedSeen = false;
+    const QMetaObject::Connection watch
+        = connect(this, &QDialog::finished, this, [&finishedSeen] { finishedSeen = true; });
+    const QVariant answer = OvModalHook::answer(request);
+    disconnect(watch);
+    if (finishedSeen)
+        return answer.isValid() ? answer.toInt() : result();
+    const int code = answer.isValid() ? answer.toInt() : int(QDialog::Rejected);
+    done(code);
+    return code;
+}
+
+void OvDialogBase::mousePressEvent(QMouseEvent* event)
+{
+    if (m_movable && event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_dragOffset = event->globalPos() - frameGeometry().topLeft();
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void OvDialogBase::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging)
+        move(event->globalPos() - m_dragOffset);
+    QDialog::mouseMoveEvent(event);
+}
+
+void OvDialogBase::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragging = false;
+    QDialog::mouseReleaseEvent(event);
+}

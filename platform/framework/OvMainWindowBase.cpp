@@ -1,0 +1,10 @@
+#include "OvMainWindowBase.h"
+
+#include "Framework.h"
+
+OvMainWindowBase::OvMainWindowBase(QWidget* parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+{
+}
+
+void OvMainWindowBase::postCreateDerivedMainWindow() { Framework::customizeWidgetStyle(this); }

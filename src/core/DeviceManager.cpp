@@ -1,0 +1,71 @@
+#include "DeviceManager.h"
+
+#include <QAudioDeviceInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+DeviceManager* g_instance = nullptr;
+}
+
+DeviceManager* DeviceManager::instance()
+{
+    if (!g_instance)
+        g_instance = new DeviceManager();
+    return g_instance;
+}
+
+void DeviceManager::release()
+{
+    delete g_instance;
+    g_instance = nullptr;
+}
+
+DeviceManager::DeviceManager() { refreshAudioDevices(); }
+
+int DeviceManager::getDisplayCount() const { return QGuiApplication::screens().size(); }
+
+QString DeviceManager::getDisplayName(int index) const
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return index >= 0 && index < screens.size() ? screens.at(index)->name() : QString();
+}
+
+QRect DeviceManager::getFullScreenRect(int index) const
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return index >= 0 && index < screens.size() ? screens.at(index)->geometry() : QRect();
+}
+
+void DeviceManager::setSelectedDisplay(int index) { m_selectedDisplay = index; }
+
+int DeviceManager::getSelectedDisplay() const { return m_selectedDisplay; }
+
+QRect DeviceManager::getSelectedDisplayRect() const
+{
+    const QRect rect = getFullScreenRect(m_selectedDisplay);
+    return rect.isValid() ? rect : getFullScreenRect(0);
+}
+
+void DeviceManager::refreshAudioDevices()
+{
+    m_audioDevices.clear();
+    for (const QAudioDeviceInfo& device : QAudioDeviceInfo::availableDevices(QAudio::AudioInput))
+        if (!m_audioDevices.contains(device.deviceName()))
+            m_audioDevices << device.deviceName();
+}
+
+int DeviceManager::getAudioCaptureDeviceCount() const { return m_audioDevices.size(); }
+
+QString DeviceManager::getAudioCaptureDeviceInfo(int index) const { return m_audioDevices.value(index); }
+
+QStringList DeviceManager::getAudioCaptureDevices() const { return m_audioDevices; }
+
+bool DeviceManager::isX86_64() const
+{
+#if defined(__x86_64__)
+    return true;
+#else
+    return false;
+#endif
+}

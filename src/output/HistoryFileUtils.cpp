@@ -1,0 +1,83 @@
+#include "HistoryFileUtils.h"
+
+#include "OvSettings.h"
+
+#include <QFileInfo>
+#include <QVariantList>
+#include <functional>
+
+namespace {
+QVariantList readList()
+{
+    return OvSettings::instance()->applicationParam(QString::fromLatin1(HistoryFileUtils::settingKey()), QVariant())
+        .toList();
+}
+
+void writeList(const QVariantList& list)
+{
+    OvSettings::instance()->setApplicationParam(QString::fromLatin1(HistoryFileUtils::settingKey()), list);
+}
+
+bool isEntry(const QStringList& fields) { return fields.size() == 3 || fields.size() == 6; }
+
+// Calls `change` on the first (newest) valid entry whose path is `path`, then writes the list back.
+void changeFirstMatch(const QString& path, const std::function<void(QVariantList&, int)>& change)
+{
+    QVariantList list = readList();
+    for (int i = 0; i < list.size(); ++i) {
+        const QStringList fields = list.at(i).toStringList();
+        if (isEntry(fields) && fields.at(1) == path) {
+            change(list, i);
+            break;
+        }
+    }
+    writeList(list);
+}
+} // namespace
+
+const char* HistoryFileUtils::settingKey() { return "Path/SavefilesHistroy"; }
+
+QList<HistoryFileUtils::HistoryFile> HistoryFileUtils::savefileHistroy()
+{
+    QList<HistoryFile> result;
+    for (const QVariant& element : readList()) {
+        const QStringList fields = element.toStringList();
+        if (!isEntry(fields))
+            continue;
+        HistoryFile file;
+        file.fileName = fields.at(0);
+        file.path = fields.at(1);
+        file.type = fields.at(2).toInt(nullptr, 10);
+        if (fields.size() == 6) {
+            file.resolution = fields.at(3);
+            file.duration = fields.at(4);
+            file.size = fields.at(5);
+        }
+        result.append(file);
+    }
+    return result;
+}
+
+void HistoryFileUtils::addSavefileHistroy(const QString& path, int type, const QString& resolution,
+                                          const QString& duration, const QString& size)
+{
+    const QStringList entry{QFileInfo(path).fileName(), path, QString::number(type, 10), resolution, duration, size};
+    QVariantList list = readList();
+    list.prepend(entry);
+    writeList(list);
+}
+
+void HistoryFileUtils::removeSavefileFromHistory(const QString& path)
+{
+    changeFirstMatch(path, [](QVariantList& list, int i) { list.removeAt(i); });
+}
+
+void HistoryFileUtils::updateSavefileHistory(const QString& oldPath, const QString& newPath)
+{
+    changeFirstMatch(oldPath, [&newPath](QVariantList& list, int i) {
+        QStringList fields = list.at(i).toStringList();
+        fields[0] = QFileInfo(newPath).fileName();
+        fields[1] = newPath;
+        list[i] = fields;
+    });
+}

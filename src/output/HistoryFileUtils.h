@@ -1,0 +1,32 @@
+#pragma once
+// The persisted history of saved files: the setting "Path/SavefilesHistroy", a list of
+// string lists (name, path, type, resolution, duration, size), newest first.
+// Every operation reads the setting afresh, changes it and writes it back at once.
+// Entries of a length other than 3 or 6 are ignored but kept in place.
+
+#include <QList>
+#include <QString>
+
+enum HistoryFileType { HFT_IMAGE = 0, HFT_VIDEO = 1, HFT_AUDIO = 2, HFT_ALL = 3 };
+
+class HistoryFileUtils {
+public:
+    struct HistoryFile {
+        QString fileName;   // last component of the path
+        QString path;       // full path; the key entries are found by
+        int type = 0;       // HistoryFileType
+        QString resolution; // "%d*%d", empty for audio
+        QString duration;   // display text
+        QString size;       // display text with its unit
+    };
+
+    static QList<HistoryFile> savefileHistroy();
+    static void addSavefileHistroy(const QString& path, int type, const QString& resolution,
+                                   const QString& duration, const QString& size);
+    // Removes the newest valid entry with exactly this path.
+    static void removeSavefileFromHistory(const QString& path);
+    // Gives the newest valid entry with `oldPath` the new path and file name.
+    static void updateSavefileHistory(const QString& oldPath, const QString& newPath);
+
+    static const char* settingKey();
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class FileSystemUtils {
+public:
+    // True when the file exists.
+    static bool exists(const QString& path);
+    // A path in `folder` for `baseName` + "." + `suffix` that no file takes yet: the plain
+    // name when free, else the name followed by "(1)", "(2)", ...
+    static QString freeFilePath(const QString& folder, const QString& baseName, const QString& suffix);
+};

@@ -1,0 +1,82 @@
+#include "OSServiceUtils.h"
+
+#include "Log.h"
+#include "OvResourceMgr.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace {
+OSServiceUtils::Starter& starter()
+{
+    static OSServiceUtils::Starter s_starter;
+    return s_starter;
+}
+} // namespace
+
+void OSServiceUtils::setDetachedStarter(Starter s) { starter() = std::move(s); }
+
+bool OSServiceUtils::executeFile(const QString& path)
+{
+    const QString program = QStringLiteral("xdg-open");
+    const QStringList arguments{path};
+    if (starter())
+        return starter()(program, arguments);
+    const bool started = QProcess::startDetached(program, arguments);
+    if (!started)
+        Log("OSServiceUtils", 2, "could not start xdg-open");
+    return started;
+}
+
+bool OSServiceUtils::moveFile(const QString& from, const QString& to)
+{
+    QDir().mkpath(QFileInfo(to).absolutePath());
+    if (QFileInfo::exists(to)) {
+        Log("OSServiceUtils", 2, "mv refused: target exists");
+        return false;
+    }
+    QProcess mv;
+    // -n: never replace a file that appeared meanwhile; "--" ends the options.
+    mv.start(QStringLiteral("mv"), {QStringLiteral("-n"), QStringLiteral("--"), from, to});
+    if (!mv.waitForFinished(-1) || mv.exitStatus() != QProcess::NormalExit) {
+        Log("OSServiceUtils", 2, "mv command error, error code: %d", -1);
+        return false;
+    }
+    const int code = mv.exitCode();
+    if (code != 0) {
+        Log("OSServiceUtils", 2, "mv command error, error code: %d", code);
+        return false;
+    }
+    // With -n, mv reports success when it skipped an existing target: the source still being
+    // there means nothing was moved.
+    if (QFileInfo::exists(from) || !QFileInfo::exists(to)) {
+        Log("OSServiceUtils", 2, "mv command error, error code: %d", 1);
+        return false;
+    }
+    return true;
+}
+
+int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDriver)
+{
+    const QString script = OvResourceMgr::instance()->resourcesPath()
+                           + (install ? QStringLiteral("/TaskXPC/install_TaskXPC.sh")
+                                      : QStringLiteral("/TaskXPC/uninstall_TaskXPC.sh"));
+    Q_UNUSED(audioDriver);
+    QDir().mkpath(folder);
+    const QString commandFile = folder + QStringLiteral("/command.sh");
+    QFile file(commandFile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return -1;
+    // The script path is passed as an argument, never pasted into the script text.
+    file.write("#!/bin/sh\nexec /bin/sh \"$1\"\n");
+    file.close();
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"), {commandFile, script});
+    int status = -1;
+    if (process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit)
+        status = process.exitCode();
+    Log("OSServiceUtils", 1, "install:%d, osascript status code: %d", install, status);
+    return status;
+}

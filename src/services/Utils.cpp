@@ -1,0 +1,228 @@
+#include "Utils.h"
+
+#include "OvMessageBox.h"
+#include "OvProductInfo.h"
+#include "OvSettings.h"
+#include "ScEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <sys/stat.h>
+
+namespace {
+std::function<qint64(const QString&)>& diskSizeProvider()
+{
+    static std::function<qint64(const QString&)> s_provider;
+    return s_provider;
+}
+
+QString folderOf(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+}
+
+OutputVideoFileType containerOf(RP_Format fmt, bool& video)
+{
+    video = true;
+    switch (fmt) {
+    case RP_FMT_MP4: return OVFT_MP4;
+    case RP_FMT_MOV: return OVFT_MOV;
+    case RP_FMT_M4V: return OVFT_M4V;
+    case RP_FMT_GIF: return OVFT_GIF;
+    default: video = false; return OVFT_MP4;
+    }
+}
+} // namespace
+
+QString Utils::getAppDataLocation()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                     + QStringLiteral("/ScreenRecorder");
+    folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    ensureExists(folder);
+    return folder;
+}
+
+QString Utils::getAppLogPath() { return getAppDataLocation() + QStringLiteral("/sr.log"); }
+
+QString Utils::getRecorderTmpRoot()
+{
+    const QString root = getAppDataLocation() + QStringLiteral("/Screen Recorder");
+    ensureExists(root);
+    return root;
+}
+
+void Utils::removeTempRoot() { QDir(getAppDataLocation() + QStringLiteral("/Screen Recorder")).removeRecursively(); }
+
+QString Utils::getOriginalVideoOutputPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
+           + OvProductInfo::instance()->companyFullName();
+}
+
+QString Utils::getOriginalSnapshotPath() { return getOriginalVideoOutputPath() + QStringLiteral("/Snapshot"); }
+
+QString Utils::getVideoOutputPath()
+{
+    const QString path
+        = OvSettings::instance()->applicationParam(QStringLiteral("Path/VideoFolder"), getOriginalVideoOutputPath())
+              .toString();
+    ensureExists(path);
+    return path;
+}
+
+void Utils::setVideoOutputPath(const QString& path)
+{
+    OvSettings::instance()->setApplicationParam(QStringLiteral("Path/VideoFolder"), path);
+}
+
+QString Utils::getSnapshotPath()
+{
+    const QString path
+        = OvSettings::instance()->applicationParam(QStringLiteral("Path/ScreenshotsFolder"), getOriginalSnapshotPath())
+              .toString();
+    ensureExists(path);
+    return path;
+}
+
+void Utils::setSnapshotPath(const QString& path)
+{
+    OvSettings::instance()->setApplicationParam(QStringLiteral("Path/ScreenshotsFolder"), path);
+}
+
+bool Utils::ensureExists(const QString& folder)
+{
+    if (folder.isEmpty())
+        return false;
+    return QFileInfo(folder).isDir() || QDir().mkpath(folder);
+}
+
+qint64 Utils::freeDiskSize(const QString& path, bool& ok)
+{
+    const QString folder = folderOf(path);
+    ensureExists(folder);
+    if (diskSizeProvider()) {
+        ok = true;
+        return std::max<qint64>(0, diskSizeProvider()(folder));
+    }
+    QStorageInfo storage(folder);
+    ok = storage.isValid();
+    return ok ? std::max<qint64>(0, storage.bytesAvailable()) : 0;
+}
+
+void Utils::setFreeDiskSizeProvider(std::function<qint64(const QString&)> provider)
+{
+    diskSizeProvider() = std::move(provider);
+}
+
+bool Utils::isSameStorage(const QString& a, const QString& b)
+{
+    ensureExists(b);
+    struct stat sa, sb;
+    if (stat(QFile::encodeName(a).constData(), &sa) != 0 || stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev;
+}
+
+QString Utils::getUtilOfSize(qint64 bytes, double& value)
+{
+    if (bytes > 1073741824LL) {
+        value = double(bytes) / 1073741824.0;
+        return QStringLiteral("GB");
+    }
+    if (bytes > 1048576LL) {
+        value = double(bytes) / 1048576.0;
+        return QStringLiteral("MB");
+    }
+    value = double(bytes) / 1024.0;
+    return QStringLiteral("KB");
+}
+
+QString Utils::sizeText(qint64 bytes)
+{
+    double value = 0;
+    const QString unit = getUtilOfSize(bytes, value);
+    return QStringLiteral("%1%2").arg(QString::asprintf("%.2f", value), unit);
+}
+
+double Utils::getMediaDuration(const QString& path)
+{
+    double seconds = 0;
+    scGetMediaInfo(QFile::encodeName(path).constData(), &seconds, nullptr, nullptr);
+    return seconds;
+}
+
+QRect Utils::getVideoRect(const QString& path)
+{
+    int width = 0, height = 0;
+    scGetMediaInfo(QFile::encodeName(path).constData(), nullptr, &width, &height);
+    return width > 0 && height > 0 ? QRect(0, 0, width, height) : QRect();
+}
+
+bool Utils::suportVidoeType(RP_Format fmt) { return !getSupportCodecs(fmt).isEmpty(); }
+
+QMap<int, QString> Utils::getSupportCodecs(RP_Format fmt)
+{
+    QMap<int, QString> result;
+    bool video = false;
+    const OutputVideoFileType container = containerOf(fmt, video);
+    if (!video)
+        return result;
+    int codecs[8] = {};
+    const int count = std::min(8, scGetSupportCodecs(container, codecs, 8));
+    for (int i = 0; i < count; ++i) {
+        switch (codecs[i]) {
+        case RP_CODEC_H264: result.insert(codecs[i], QStringLiteral("H.264")); break;
+        case RP_CODEC_HEVC: result.insert(codecs[i], QStringLiteral("HEVC")); break;
+        case RP_CODEC_PRORES422: result.insert(codecs[i], QStringLiteral("Apple ProRes 422")); break;
+        case RP_CODEC_PRORES4444: result.insert(codecs[i], QStringLiteral("Apple ProRes 4444")); break;
+        case RP_CODEC_GIF: result.insert(codecs[i], QStringLiteral("GIF")); break;
+        default: break;
+        }
+    }
+    return result;
+}
+
+int Utils::showMacWindowMessage(MsgType type, QWidget* parent, const QString& text, MsgButton buttons)
+{
+    OvMessageBox box(parent, true);
+    box.setMsgTitle(OvProductInfo::instance()->productName());
+    box.setLabelInfo(text);
+    switch (int(type)) {
+    case 1: box.setIcon(2); break;
+    case 2: box.setIcon(6); break;
+    case 3: box.setIcon(4); break;
+    default: box.setIcon(1); break;
+    }
+    switch (buttons) {
+    case MB_OKCANCEL:
+        box.setButtons(OvMessageBox::Ok | OvMessageBox::Cancel);
+        box.setDefaultButton(OvMessageBox::Ok);
+        break;
+    case MB_YESNOCANCEL:
+        box.setButtons(OvMessageBox::Yes | OvMessageBox::No | OvMessageBox::Cancel);
+        box.setDefaultButton(OvMessageBox::Yes);
+        break;
+    default: box.setButtons(OvMessageBox::Ok); break;
+    }
+    return box.exec();
+}
+
+QRect Utils::screenGeometry()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect();
+}
+
+quint32 Utils::toSecsSinceEpoch(const QDateTime& dateTime)
+{
+    if (!dateTime.isValid())
+        return 4294967295u;
+    return quint32(dateTime.toSecsSinceEpoch());
+}

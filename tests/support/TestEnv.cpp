@@ -1,0 +1,118 @@
+#include "TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+QTemporaryDir* g_root = nullptr;
+
+void setFolderVariable(const char* name, const QString& folder)
+{
+    QDir().mkpath(folder);
+    qputenv(name, QFile::encodeName(folder));
+}
+} // namespace
+
+namespace SrTest {
+void prepareEnvironment()
+{
+    if (g_root)
+        return;
+    g_root = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/srtest-XXXXXX"));
+    const QString base = g_root->path();
+    setFolderVariable("HOME", base + QStringLiteral("/home"));
+    setFolderVariable("XDG_CONFIG_HOME", base + QStringLiteral("/home/.config"));
+    setFolderVariable("XDG_DATA_HOME", base + QStringLiteral("/home/.local/share"));
+    setFolderVariable("XDG_CACHE_HOME", base + QStringLiteral("/home/.cache"));
+    setFolderVariable("XDG_DOCUMENTS_DIR", base + QStringLiteral("/home/Documents"));
+    const QString runtime = base + QStringLiteral("/runtime");
+    setFolderVariable("XDG_RUNTIME_DIR", runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    setFolderVariable("TMPDIR", base + QStringLiteral("/tmp"));
+    // Keep the real sound server reachable after HOME moved: point at its socket explicitly.
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        const QByteArray uid = QByteArray::number(getuid());
+        for (const QByteArray& candidate : {QByteArray("/run/user/") + uid + "/pulse/native",
+                                            QByteArray("/var/run/pulse/native")}) {
+            if (QFile::exists(QString::fromLocal8Bit(candidate))) {
+                qputenv("PULSE_SERVER", "unix:" + candidate);
+                break;
+            }
+        }
+    }
+}
+
+QString root() { return g_root ? g_root->path() : QString(); }
+
+QString newFolder(const QString& name)
+{
+    const QString folder = root() + QLatin1Char('/') + name;
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+    return folder;
+}
+
+bool writeFile(const QString& path, qint64 bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray chunk(65536, '\0');
+    for (int i = 0; i < chunk.size(); ++i)
+        chunk[i] = char(i * 31 + 7);
+    qint64 left = bytes;
+    while (left > 0) {
+        const qint64 n = std::min<qint64>(left, chunk.size());
+        if (file.write(chunk.constData(), n) != n)
+            return false;
+        left -= n;
+    }
+    return file.flush();
+}
+
+bool run(const QString& program, const QStringList& arguments, int timeoutMs, QByteArray* output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    if (output)
+        *output = process.readAll();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool makeClip(const QString& path, double seconds, int width, int height, const QString& videoCodec, bool withAudio)
+{
+    QStringList args{QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+                     QStringLiteral("lavfi"), QStringLiteral("-i"),
+                     QStringLiteral("testsrc2=size=%1x%2:rate=30:duration=%3").arg(width).arg(height).arg(seconds)};
+    if (withAudio)
+        args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+             << QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(seconds);
+    args << QStringLiteral("-c:v") << videoCodec;
+    if (videoCodec == QLatin1String("libx264"))
+        args << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p") << QStringLiteral("-preset")
+             << QStringLiteral("ultrafast");
+    if (withAudio)
+        args << QStringLiteral("-c:a") << QStringLiteral("aac") << QStringLiteral("-shortest");
+    args << path;
+    return run(QStringLiteral("ffmpeg"), args);
+}
+
+bool makeTone(const QString& path, double seconds, int frequency)
+{
+    return run(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
+                QStringLiteral("lavfi"), QStringLiteral("-i"),
+                QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2").arg(frequency).arg(seconds),
+                path});
+}
+} // namespace SrTest

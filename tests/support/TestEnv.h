@@ -1,0 +1,26 @@
+#pragma once
+// Every test program runs in a private, temporary world: its own HOME and XDG folders,
+// so that no test reads or writes the user's settings or files.
+
+#include <QString>
+#include <QStringList>
+
+namespace SrTest {
+// Creates the temporary root and points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME,
+// XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR into it. Call before QApplication exists.
+void prepareEnvironment();
+// The temporary root of this test program.
+QString root();
+// A new empty folder under the root.
+QString newFolder(const QString& name);
+// Writes `bytes` bytes of a repeating pattern to `path`; false on failure.
+bool writeFile(const QString& path, qint64 bytes);
+// Runs a program with arguments and waits up to `timeoutMs`; true on exit code 0.
+bool run(const QString& program, const QStringList& arguments, int timeoutMs = 120000, QByteArray* output = nullptr);
+// Makes a test clip with the ffmpeg command (testsrc2 picture, sine sound unless
+// `withAudio` is false). `videoCodec` is an ffmpeg encoder name ("libx264", "gif", ...).
+bool makeClip(const QString& path, double seconds, int width = 320, int height = 240,
+              const QString& videoCodec = QStringLiteral("libx264"), bool withAudio = true);
+// Makes a sound file of a sine tone at `frequency` Hz.
+bool makeTone(const QString& path, double seconds, int frequency = 440);
+} // namespace SrTest

@@ -13,6 +13,8 @@ SignalsTransfer* SignalsTransfer::instance()
     return g_instance;
 }
 
+SignalsTransfer::SignalsTransfer() { qRegisterMetaType<HistoryFileUtils::HistoryFile>(); }
+
 void SignalsTransfer::release()
 {
     delete g_instance;

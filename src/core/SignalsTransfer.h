@@ -48,5 +48,5 @@ signals:
     void recordRectChanged(const QRect& rect);
 
 private:
-    SignalsTransfer() = default;
+    SignalsTransfer();
 };

@@ -5,6 +5,7 @@
 // Entries of a length other than 3 or 6 are ignored but kept in place.
 
 #include <QList>
+#include <QMetaType>
 #include <QString>
 
 enum HistoryFileType { HFT_IMAGE = 0, HFT_VIDEO = 1, HFT_AUDIO = 2, HFT_ALL = 3 };
@@ -30,3 +31,5 @@ public:
 
     static const char* settingKey();
 };
+
+Q_DECLARE_METATYPE(HistoryFileUtils::HistoryFile)

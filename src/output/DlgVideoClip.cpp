@@ -1,0 +1,453 @@
+#include "DlgVideoClip.h"
+#include "ui_DlgVideoClip.h"
+
+#include "Log.h"
+#include "OvFileDialog.h"
+#include "OvMessageBox.h"
+#include "OvProductInfo.h"
+#include "OvSettings.h"
+#include "core/RecordParameter.h"
+#include "core/SignalsTransfer.h"
+#include "feedback/FeedBackDialog.h"
+#include "output/AVClipManager.h"
+#include "output/SelectSavePath.h"
+#include "recording/DlgReRecord.h"
+#include "recording/SystemStatusBar.h"
+#include "services/Utils.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMovie>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+const char* const kModule = "DlgVideoClip";
+
+QTime timeOf(double seconds) { return QTime(0, 0).addMSecs(int(qRound64(seconds * 1000.0))); }
+
+bool samePath(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && QDir::cleanPath(a) == QDir::cleanPath(b);
+}
+} // namespace
+
+DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* parent, bool isVideo,
+                           bool saveDirectly)
+    : OvDialogBase(parent)
+    , ui(new Ui::DlgVideoClip)
+    , m_strSourceFile(std::move(file))
+    , m_pMainWindow(mainWindow)
+    , m_bVideo(isVideo)
+    , m_bSaveDirectly(saveDirectly)
+{
+    ui->setupUi(this);
+    ensurePolished();
+    setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+
+    RecordParameter::instance()->m_bPreview = true;
+
+    const QFileInfo source(m_strSourceFile);
+    if (m_bVideo)
+        m_strClipFile = source.absolutePath() + QLatin1Char('/') + source.completeBaseName()
+            + QStringLiteral("_clip.") + source.suffix();
+    else
+        m_strClipFile = m_strSourceFile + QStringLiteral("_clip.");
+    for (QDateTimeEdit* edit : {ui->dteStart, ui->dteEnd}) {
+        edit->setDisplayFormat(QStringLiteral("hh:mm:ss.zzz"));
+        edit->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        edit->setCurrentSection(QDateTimeEdit::MSecSection);
+        edit->setEnabled(false);
+    }
+
+    m_pClipManager.reset(new AVClipManager);
+    if (!m_bVideo)
+        m_pClipManager->createAudioPlayer(ui->wdgRender);
+    else if (!m_bSaveDirectly)
+        m_pClipManager->createVideoPlayer(m_strSourceFile, ui->wdgRender);
+    m_pClipManager->setControlsStyle(contralsStyle(2));
+
+    connect(ui->btnSave, &QPushButton::clicked, this, &DlgVideoClip::onSave);
+    connect(ui->btnClip, &QPushButton::clicked, this, &DlgVideoClip::onClip);
+    connect(ui->btnReRecord, &QPushButton::clicked, this, &DlgVideoClip::onReRecord);
+    SignalsTransfer* hub = SignalsTransfer::instance();
+    connect(hub, &SignalsTransfer::OnTrimOK, this, &DlgVideoClip::onTrimOK, Qt::QueuedConnection);
+    connect(hub, &SignalsTransfer::OnExportCompleted, this, &DlgVideoClip::onExportCompleted, Qt::QueuedConnection);
+    connect(hub, &SignalsTransfer::OnTrimCancel, this, &DlgVideoClip::onTrimCancel, Qt::QueuedConnection);
+    connect(hub, &SignalsTransfer::OnStatueChanged, this, &DlgVideoClip::onStatueChanged, Qt::QueuedConnection);
+    connect(SystemStatusBar::instance(), &SystemStatusBar::sigShowPreview, this,
+            [this] {
+                if (isHidden() || isMinimized())
+                    showNormal();
+            },
+            Qt::QueuedConnection);
+
+    setupWorkerThread();
+    initLengths();
+
+    m_pProgressTimer = new QTimer;
+    connect(m_pProgressTimer, &QTimer::timeout, this, &DlgVideoClip::onUpdateProgressBar);
+
+    if (!m_bSaveDirectly) {
+        ui->stackedWidget->setCurrentWidget(ui->pageClip);
+    } else {
+        ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
+        QTimer::singleShot(50, this, &DlgVideoClip::onSave);
+    }
+    onUpdateProgressBar();
+
+    if (!m_strProgressImg.isEmpty()) {
+        m_pMovie = new QMovie(m_strProgressImg, QByteArray(), this);
+        ui->lblProgress->setMovie(m_pMovie);
+        m_pMovie->start();
+    }
+    postCreateDerivedDialog(false);
+}
+
+DlgVideoClip::~DlgVideoClip()
+{
+    if (m_pMovie)
+        m_pMovie->stop();
+    if (m_pWorker)
+        m_pWorker->cancel();
+    m_workerThread.quit();
+    m_workerThread.wait();
+    m_pClipManager.reset();
+    delete m_pProgressTimer;
+    ui.reset();
+    RecordParameter::instance()->m_bPreview = false;
+}
+
+double DlgVideoClip::DateTimeToSecond(const QDateTime& time)
+{
+    const QTime t = time.time();
+    return t.msec() / 1000.0 + t.second() + t.minute() * 60 + t.hour() * 3600;
+}
+
+QString DlgVideoClip::lengthText(double seconds)
+{
+    return QLocale::c().toString(timeOf(seconds), QStringLiteral("hh:mm:ss.zzz"));
+}
+
+bool DlgVideoClip::sameLength(double a, double b)
+{
+    return qAbs(a - b) * 1000000000000.0 <= qMin(qAbs(a), qAbs(b));
+}
+
+void DlgVideoClip::setupWorkerThread()
+{
+    Log(kModule, 1, "onCopyThread save");
+    m_pWorker = new SelectSavePath;
+    m_pWorker->moveToThread(&m_workerThread);
+    connect(&m_workerThread, &QThread::finished, m_pWorker, &QObject::deleteLater);
+    connect(this, &DlgVideoClip::sigSave, m_pWorker, &SelectSavePath::saveWork);
+    connect(m_pWorker, &SelectSavePath::completed, this, &DlgVideoClip::onCompleted);
+    connect(m_pWorker, &SelectSavePath::sigPathFailed, this, &DlgVideoClip::onPathFailed);
+    connect(m_pWorker, &SelectSavePath::sigInputMissing, this, &DlgVideoClip::onInputMissing);
+    m_workerThread.start(QThread::InheritPriority);
+}
+
+void DlgVideoClip::initLengths()
+{
+    m_dTotalLength = m_bVideo ? Utils::getMediaDuration(m_strSourceFile) : Utils::getAudioDuration();
+    m_dClipLength = m_dTotalLength;
+    const QTime zero(0, 0);
+    for (QDateTimeEdit* edit : {ui->dteStart, ui->dteEnd}) {
+        edit->setMinimumTime(zero);
+        edit->setMaximumTime(timeOf(m_dTotalLength));
+    }
+    ui->dteStart->setTime(zero);
+    ui->dteEnd->setTime(timeOf(m_dTotalLength));
+    showClipLength();
+}
+
+void DlgVideoClip::showClipLength() { ui->lblDuration->setText(lengthText(m_dClipLength)); }
+
+void DlgVideoClip::onStatueChanged(int status)
+{
+    if (status == 1) {
+        m_bPlayerReady = true;
+    } else if (status == 2) {
+        m_bPlayerReady = false;
+        const int answer = Utils::showMacWindowMessage(
+            MT_WARNING, this,
+            tr("Previewing error! (Error code: 5001), you can click OK to give feedback on this issue."),
+            MB_OKCANCEL);
+        if (answer == OvMessageBox::Ok)
+            FeedBackDialog::showFeedBack(this);
+        reject();
+    }
+}
+
+void DlgVideoClip::onClip()
+{
+    if (!m_bPlayerReady)
+        return;
+    ui->btnClip->setEnabled(false);
+    m_bTrimming = m_pClipManager->beginTrimming();
+    if (!m_bTrimming) {
+        Log(kModule, 2, "the trim controls did not open");
+        ui->btnClip->setEnabled(true);
+        Utils::showMacWindowMessage(MT_WARNING, this, tr("The recording cannot be clipped now. Please try again."),
+                                    MB_OK);
+    }
+}
+
+void DlgVideoClip::onTrimOK(double trimBegin, double trimEnd)
+{
+    ui->btnClip->setEnabled(true);
+    m_pClipManager->Seek(trimBegin);
+    m_dClipLength = trimEnd - trimBegin;
+    for (QDateTimeEdit* edit : {ui->dteStart, ui->dteEnd}) {
+        const QSignalBlocker block(edit);
+        edit->setTime(timeOf(edit == ui->dteStart ? trimBegin : trimEnd));
+        edit->setEnabled(false);
+    }
+    showClipLength();
+    m_bTrimming = false;
+}
+
+void DlgVideoClip::onTrimCancel()
+{
+    m_bTrimming = false;
+    ui->btnClip->setEnabled(true);
+    ui->dteStart->setEnabled(false);
+    ui->dteEnd->setEnabled(false);
+}
+
+void DlgVideoClip::onSave()
+{
+    if (!m_strPendingSave.isEmpty()) {
+        // A save failed earlier and the user came back: the file is ready, send it again.
+        startSave(m_strPendingSave, Utils::getVideoOutputPath());
+        return;
+    }
+    m_pClipManager->pause();
+    ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
+
+    if (!m_bVideo) {
+        OvSettings::instance()->setApplicationParam(
+            QStringLiteral("audio/duration"), QLocale::c().toString(timeOf(m_dClipLength), QStringLiteral("hh:mm:ss")));
+        m_pProgressTimer->start(500);
+        Log(kModule, 1, "Audio to Export");
+        const QString converted = m_pClipManager->AudioExport(m_strClipFile);
+        if (converted.isEmpty()) {
+            failedToStart(QStringLiteral("audio conversion"));
+            return;
+        }
+        m_strClipFile = converted;
+        m_bPlayerReady = false; // the converter took the place of the audio player
+        m_bTrimming = m_bExporting = true; // a running conversion is cancelled like the trim controls
+    } else if (!sameLength(m_dClipLength, m_dTotalLength)) {
+        if (QFile::exists(m_strClipFile))
+            QFile::remove(m_strClipFile);
+        m_pProgressTimer->start(100);
+        if (!m_pClipManager->exportToFile(m_strClipFile)) {
+            failedToStart(QStringLiteral("export"));
+            return;
+        }
+        m_bTrimming = m_bExporting = true; // a running export is cancelled like the trim controls
+        Log(kModule, 1, "begin to export");
+    } else {
+        m_strClipFile = m_strSourceFile;
+        m_pProgressTimer->start(500);
+        m_bSaving = true;
+        m_pClipManager->exportCancel();
+        m_bPlayerReady = false;
+        startSave(m_strClipFile, Utils::getVideoOutputPath());
+    }
+    onUpdateProgressBar();
+}
+
+void DlgVideoClip::failedToStart(const QString& what)
+{
+    Log(kModule, 2, "%s did not start", what.toUtf8().constData());
+    backToClipPage();
+    Utils::showMacWindowMessage(MT_WARNING, this,
+                                tr("Saving the recording could not be started. You can try again, or record again."),
+                                MB_OK);
+}
+
+void DlgVideoClip::backToClipPage()
+{
+    m_pProgressTimer->stop();
+    m_bSaving = false;
+    ui->btnClip->setEnabled(m_bPlayerReady);
+    ui->stackedWidget->setCurrentWidget(ui->pageClip);
+}
+
+void DlgVideoClip::startSave(const QString& file, const QString& folder)
+{
+    m_strPendingSave = file;
+    m_strSaveFolder = folder.isEmpty() ? Utils::getVideoOutputPath() : folder;
+    m_bSaving = true;
+    ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
+    if (!m_pProgressTimer->isActive())
+        m_pProgressTimer->start(500);
+    emit sigSave(file, m_strSaveFolder);
+}
+
+void DlgVideoClip::onExportCompleted(bool bSuccessed)
+{
+    if (m_pReRecord) {
+        m_pReRecord->reject();
+        m_pReRecord->deleteLater();
+    }
+    if (!m_bExporting) {
+        // Only an export or conversion of this dialog that is still running ends here.
+        Log(kModule, 1, "a completion arrived with no export running");
+        return;
+    }
+    m_bTrimming = m_bExporting = false;
+    m_pClipManager->exportCancel();
+    m_bPlayerReady = false;
+    if (!bSuccessed) {
+        Log(kModule, 2, "Export Completed is failure");
+        m_pProgressTimer->stop();
+        Utils::showMacWindowMessage(MT_WARNING, this, tr("The recording could not be exported."), MB_OK);
+        reject();
+        return;
+    }
+    Log(kModule, 1, "Export Completed is Successeful");
+    m_bSaving = true;
+    startSave(m_strClipFile, Utils::getVideoOutputPath());
+}
+
+void DlgVideoClip::onUpdateProgressBar()
+{
+    double value = 0.0;
+    if (m_bSaving)
+        value = m_pWorker ? m_pWorker->getUpdateProgress() * 100.0 : 0.0;
+    else if (m_bVideo)
+        value = m_pClipManager->getExportProgress() * 100.0;
+    else
+        value = m_pClipManager->getAudioConvertProgress() * 100.0;
+    ui->lblInfo->setText(tr("Saving please wait %1%").arg(value, 0, 'f', 1));
+}
+
+void DlgVideoClip::onCompleted(const QString& path, int type, const QString& resolution, const QString& duration,
+                               const QString& size)
+{
+    SignalsTransfer::instance()->addHistoryFile(path, type, resolution, duration, size);
+    finishAccepted();
+}
+
+void DlgVideoClip::finishAccepted()
+{
+    m_bSaving = false;
+    m_strPendingSave.clear();
+    m_pProgressTimer->stop();
+    Utils::removeTempRoot();
+    m_pClipManager->deleteTempFile();
+    accept();
+}
+
+void DlgVideoClip::onAccept() { finishAccepted(); }
+
+void DlgVideoClip::onPathFailed(const QString& err)
+{
+    Utils::showMacWindowMessage(MT_WARNING, this, err, MB_OK);
+    QString folder = OvFileDialog::getExistingDirectory(this, tr("Select output folder"), Utils::getVideoOutputPath());
+    if (folder.isEmpty()) {
+        const QString fallback = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+            + QLatin1Char('/') + OvProductInfo::instance()->companyFullName();
+        if (samePath(fallback, m_strSaveFolder)) {
+            // The fallback is the folder that just failed: let the user decide instead.
+            Log(kModule, 1, "save folder not chosen; back to the clip page");
+            backToClipPage();
+            return;
+        }
+        Utils::ensureExists(fallback);
+        folder = fallback;
+    }
+    startSave(m_strPendingSave, folder);
+}
+
+void DlgVideoClip::onInputMissing(const QString& err)
+{
+    m_pProgressTimer->stop();
+    m_bSaving = false;
+    Utils::showMacWindowMessage(MT_WARNING, this, err, MB_OK);
+    reject();
+}
+
+void DlgVideoClip::onReRecord()
+{
+    if (!m_pReRecord) {
+        m_pReRecord = new DlgReRecord(this);
+        m_pReRecord->setWindowModality(Qt::WindowModal);
+    }
+    const int noAsk = OvSettings::instance()->applicationParam(m_pReRecord->registerKey(), 0).toInt();
+    if (noAsk == 0) {
+        const QPointer<DlgReRecord> prompt = m_pReRecord;
+        const int answer = prompt->exec();
+        if (answer != 1)
+            return;
+    }
+    SignalsTransfer* hub = SignalsTransfer::instance();
+    disconnect(hub, &SignalsTransfer::OnExportCompleted, this, &DlgVideoClip::onExportCompleted);
+    disconnect(hub, &SignalsTransfer::OnStatueChanged, this, &DlgVideoClip::onStatueChanged);
+    delete m_pReRecord.data();
+
+    m_pClipManager->pause();
+    if (m_bTrimming) {
+        m_pClipManager->exportCancel();
+        m_bTrimming = m_bExporting = false;
+    }
+    m_pProgressTimer->stop();
+    reject();
+}
+
+void DlgVideoClip::onSetStart(QDateTime start)
+{
+    const double begin = DateTimeToSecond(start);
+    m_pClipManager->setTrimmBegin(begin);
+    ui->dteEnd->setMinimumDateTime(start);
+    m_dClipLength = DateTimeToSecond(ui->dteEnd->dateTime()) - begin;
+    showClipLength();
+}
+
+void DlgVideoClip::onSetEnd(QDateTime end)
+{
+    const double finish = DateTimeToSecond(end);
+    m_pClipManager->setTrimmEnd(finish);
+    ui->dteStart->setMaximumDateTime(end);
+    m_dClipLength = finish - DateTimeToSecond(ui->dteStart->dateTime());
+    showClipLength();
+}
+
+void DlgVideoClip::onCancelExport()
+{
+    m_pProgressTimer->stop();
+    if (m_bExporting) {
+        m_pClipManager->exportCancel();
+        m_bTrimming = m_bExporting = false;
+        m_bPlayerReady = false;
+    }
+    ui->stackedWidget->setCurrentWidget(ui->pageClip);
+}
+
+void DlgVideoClip::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        showNormal();
+    event->accept();
+}
+
+void DlgVideoClip::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    onReRecord();
+}
+
+void DlgVideoClip::showEvent(QShowEvent* event)
+{
+    OvDialogBase::showEvent(event);
+    RecordParameter* param = RecordParameter::instance();
+    if (!param->isOnlyRecordCamera() && param->getCamerastream())
+        emit SignalsTransfer::instance()->cameraDlgClose();
+}

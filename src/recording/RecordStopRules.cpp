@@ -1,0 +1,57 @@
+#include "RecordStopRules.h"
+
+#include "core/RecordParameter.h"
+
+#include <QCoreApplication>
+
+RecordStopRules::Settings RecordStopRules::fromParameter()
+{
+    RecordParameter* param = RecordParameter::instance();
+    Settings settings;
+    settings.lengthEnabled = param->isRecordLengthEnable();
+    settings.lengthSeconds = param->getRecordLength();
+    settings.timerEnabled = param->timerEnable();
+    settings.timerSeconds = param->timerDuration();
+    settings.gif = param->getVideoEnable() && param->usedVideoFmt() == RP_FMT_GIF;
+    return settings;
+}
+
+RecordStopRules::RecordStopRules(const Settings& settings, std::function<qint64()> freeSpace)
+    : m_settings(settings)
+    , m_freeSpace(std::move(freeSpace))
+{
+}
+
+RecordStopRules::StopReason RecordStopRules::check(qint64 seconds, qint64 fileSize)
+{
+    ++m_nChecks;
+    if (m_settings.lengthEnabled && m_settings.lengthSeconds > 0 && seconds >= m_settings.lengthSeconds)
+        return StopRecordLength;
+    if (m_settings.timerEnabled && m_settings.timerSeconds > 0 && seconds >= m_settings.timerSeconds)
+        return StopTimer;
+    if (m_settings.gif && fileSize >= kGifSizeLimit)
+        return StopGifSize;
+    if (m_freeSpace && m_nChecks % kFreeSpaceEvery == 0) {
+        ++m_nFreeSpaceQueries;
+        const qint64 freeBytes = m_freeSpace();
+        if (freeBytes >= 0 && freeBytes < kMinFreeBytes)
+            return StopDiskFull;
+    }
+    return NoStop;
+}
+
+QString RecordStopRules::messageFor(StopReason reason)
+{
+    switch (reason) {
+    case StopDiskFull:
+        return QCoreApplication::translate("RecordStopRules",
+                                           "The disk is almost full, so the recording was stopped. "
+                                           "Please clear the disk space before recording again.");
+    case StopGifSize:
+        return QCoreApplication::translate("RecordStopRules",
+                                           "The GIF file reached its size limit of %1 MB, so the recording was stopped.")
+            .arg(kGifSizeLimit / (1024 * 1024));
+    default:
+        return QString();
+    }
+}

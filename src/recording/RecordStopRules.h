@@ -1,0 +1,57 @@
+#pragma once
+// The rules that end a running recording by themselves, checked once a second by the
+// control bar: the record length, the timed stop, the free space of the temporary
+// folder's volume (asked every fifth check) and the size limit of a GIF recording.
+// A plain value class without windows or timers; GUI thread.
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+class RecordStopRules {
+public:
+    enum StopReason {
+        NoStop = 0,
+        StopRecordLength, // the record length of the settings was reached
+        StopTimer,        // the timed stop of the settings was reached
+        StopDiskFull,     // the volume of the recording has too little free space left
+        StopGifSize,      // a GIF recording reached its size limit
+    };
+
+    // Free space below this ends the recording, so that it can still be finished and saved.
+    static constexpr qint64 kMinFreeBytes = 100LL * 1024 * 1024;
+    // A GIF recording stops at this file size; larger GIFs are of no use to anyone.
+    static constexpr qint64 kGifSizeLimit = 200LL * 1024 * 1024;
+    // The free space is asked on every this many checks.
+    static constexpr int kFreeSpaceEvery = 5;
+
+    struct Settings {
+        bool lengthEnabled = false;
+        qint64 lengthSeconds = 0;
+        bool timerEnabled = false;
+        qint64 timerSeconds = 0;
+        bool gif = false;
+    };
+
+    // The rules of the settings model for the recording about to start.
+    static Settings fromParameter();
+
+    // `freeSpace` answers the free bytes of the recording's volume, or -1 when unknown.
+    explicit RecordStopRules(const Settings& settings, std::function<qint64()> freeSpace);
+
+    // One check, once a second: `seconds` recorded so far (pauses excluded) and the bytes
+    // written so far. Returns the first rule that ends the recording, or NoStop.
+    StopReason check(qint64 seconds, qint64 fileSize);
+
+    // How many times the free space was asked (for the every-fifth rule).
+    int freeSpaceQueries() const { return m_nFreeSpaceQueries; }
+
+    // The message shown to the user for a stop that is not a planned end (empty otherwise).
+    static QString messageFor(StopReason reason);
+
+private:
+    Settings m_settings;
+    std::function<qint64()> m_freeSpace;
+    int m_nChecks = 0;
+    int m_nFreeSpaceQueries = 0;
+};

@@ -1,13 +1,444 @@
-#include "WaterMarkDataManage.h"
+#include "watermark/WaterMarkDataManage.h"
+
+#include "Log.h"
+#include "OvProductInfo.h"
+#include "OvResourceMgr.h"
+#include "OvSettings.h"
+#include "services/Utils.h"
+#include "watermark/ApplyWMEditThread.h"
+#include "watermark/AtomicFileWriter.h"
+#include "watermark/ProgressDialog.h"
+#include "watermark/WaterMarkHandOver.h"
+#include "watermark/WaterMarkJson.h"
+#include "watermark/WaterMarkRenderer.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QGraphicsDropShadowEffect>
+#include <QWidget>
+
+namespace {
+const QString kIndexKey = QStringLiteral("WatermarkIndex");
+const QString kListFile = QStringLiteral("WaterMark.json");
+
+QString watermarkFolder() { return Utils::getAppDataLocation() + QStringLiteral("/WaterMark/"); }
+} // namespace
+
+WaterMarkDataManage* WaterMarkDataManage::s_instance = nullptr;
 
 WaterMarkDataManage* WaterMarkDataManage::instance()
 {
-    static WaterMarkDataManage* s_instance = new WaterMarkDataManage();
+    if (!s_instance)
+        new WaterMarkDataManage();
     return s_instance;
 }
 
-bool WaterMarkDataManage::useWaterMark(const QSize&)
+WaterMarkDataManage::WaterMarkDataManage()
 {
-    // No watermark store yet: nothing is selected.
+    // Registered before anything else: every record made while loading asks the store for
+    // the default picture.
+    s_instance = this;
+    reload();
+}
+
+void WaterMarkDataManage::reload()
+{
+    m_lstWaterMarkData.clear();
+    m_nCurIndex = OvSettings::instance()->applicationParam(kIndexKey, -1).toInt();
+    if (!loadWaterMarkDataFile())
+        onLoadDefultWaterMarkData();
+    if (m_nCurIndex >= m_lstWaterMarkData.size()) {
+        m_nCurIndex = -1;
+        OvSettings::instance()->setApplicationParam(kIndexKey, -1);
+    }
+}
+
+// ---- the list and its file ----------------------------------------------------------------
+
+bool WaterMarkDataManage::loadWaterMarkDataFile()
+{
+    const QString path = getWaterMarkDataSavePath(false);
+    if (!QFileInfo::exists(path))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Log("WaterMarkDataManage", 1, "loadWaterMarkDataFile open file[%s] error!", path.toUtf8().constData());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QList<WaterMarkData> records;
+    if (!WaterMarkJson::fromDocument(bytes, records)) {
+        Log("WaterMarkDataManage", 1, "parseJson file[%s] error!", path.toUtf8().constData());
+        return false;
+    }
+    m_lstWaterMarkData.append(records);
     return true;
+}
+
+void WaterMarkDataManage::onLoadDefultWaterMarkData()
+{
+    WaterMarkData picture;
+    picture.m_strWaterMarkName = QObject::tr("Default Picture Watermark");
+    m_lstWaterMarkData.append(picture);
+    WaterMarkData text;
+    text.m_strWaterMarkName = QObject::tr("Default Text Watermark");
+    text.m_bPic = false;
+    m_lstWaterMarkData.append(text);
+}
+
+bool WaterMarkDataManage::saveWaterMarkDataFile()
+{
+    if (m_lstWaterMarkData.isEmpty())
+        return true;
+    const QString path = getWaterMarkDataSavePath(true);
+    if (path.isEmpty())
+        return false;
+    // Written beside the old list and renamed over it: a failed write leaves the old list
+    // as it was.
+    if (!AtomicFileWriter::write(WaterMarkJson::toDocument(m_lstWaterMarkData), path, "WaterMarkDataManage")) {
+        Log("WaterMarkDataManage", 2, "saveWaterMarkDataFile file[%s] error!", path.toUtf8().constData());
+        return false;
+    }
+    return true;
+}
+
+// ---- paths ----------------------------------------------------------------------------------
+
+QString WaterMarkDataManage::getWaterMarkDataSavePath(bool create)
+{
+    const QString folder = watermarkFolder();
+    if (create && !QDir(folder).exists() && !QDir().mkpath(folder)) {
+        Log("makeWaterMark", 1, "getWaterMarkDataSavePath file not find");
+        return QString();
+    }
+    return folder + kListFile;
+}
+
+QString WaterMarkDataManage::getWaterMarkPngSavePath(bool fixedName, const QString& base, const QString& suffix)
+{
+    const QString folder = watermarkFolder();
+    if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+        Log("makeWaterMark", 1, "getWaterMarkPngSavePath file not find");
+        return QString();
+    }
+    QString path = folder + base + QLatin1Char('.') + suffix;
+    if (fixedName)
+        return path;
+    for (int n = 1; QFileInfo::exists(path); ++n)
+        path = folder + base + QString::number(n) + QLatin1Char('.') + suffix;
+    return path;
+}
+
+bool WaterMarkDataManage::removeWaterMarkPngPath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile())
+        return false;
+    // Only pictures the store keeps in its own folder: never a file of the user's elsewhere
+    // (a symbolic link is judged by where it leads), nor the store's own bookkeeping files.
+    const QString folder = QFileInfo(watermarkFolder()).canonicalFilePath();
+    const QFileInfo target(info.canonicalFilePath());
+    if (folder.isEmpty() || target.absolutePath() != folder)
+        return false;
+    static const QStringList kKept = {kListFile, QStringLiteral("WaterMark.png"), QStringLiteral("CurWaterMarkImg.png"),
+                                      QStringLiteral("CurWaterMarkImg.key")};
+    if (kKept.contains(target.fileName()) || info.fileName() != target.fileName())
+        return false;
+    return QFile::remove(info.absoluteFilePath());
+}
+
+QString WaterMarkDataManage::resourcePicturePath()
+{
+    return OvResourceMgr::instance()->resourcesPath() + QStringLiteral("/watermark/watermark.png");
+}
+
+QString WaterMarkDataManage::defaultPicturePath()
+{
+    const QString copy = getWaterMarkPngSavePath(true, QStringLiteral("WaterMark"), QStringLiteral("png"));
+    if (!copy.isEmpty() && (QFileInfo::exists(copy) || QFile::copy(resourcePicturePath(), copy)))
+        return copy;
+    return resourcePicturePath();
+}
+
+QString WaterMarkDataManage::getWatermarkName(int index) const
+{
+    if (index >= 0 && index < m_lstWaterMarkData.size())
+        return m_lstWaterMarkData.at(index).m_strWaterMarkName;
+    return tr("No Watermark");
+}
+
+void WaterMarkDataManage::setPosShowDlg(QWidget* popup, QWidget* anchor, QRect rect)
+{
+    if (!popup || !anchor || rect.right() < rect.left() || rect.bottom() < rect.top())
+        return;
+    QRect geometry = popup->geometry();
+    const QRect screen = Utils::screenGeometry();
+    const QPoint p = anchor->mapToGlobal(rect.bottomLeft());
+    const bool fitsBelow = p.y() + geometry.height() <= screen.height();
+    const bool fitsRight = p.x() + geometry.width() <= screen.width();
+    if (fitsBelow && fitsRight) {
+        geometry.moveTopLeft(p);
+    } else if (fitsBelow) {
+        const QPoint q = anchor->mapToGlobal(rect.bottomRight());
+        geometry.moveTopRight(QPoint(q.x(), q.y()));
+    } else if (fitsRight) {
+        geometry.moveBottomLeft(anchor->mapToGlobal(rect.topLeft()));
+    } else {
+        geometry.moveBottomRight(anchor->mapToGlobal(rect.topRight()));
+    }
+    popup->setGeometry(geometry);
+}
+
+// ---- rendering and hand-over -----------------------------------------------------------------
+
+bool WaterMarkDataManage::useWaterMark(const QSize& frameSize)
+{
+    QRect rect;
+    const QString path = makeWaterMark(frameSize, rect);
+    if (!path.isEmpty()) {
+        const QByteArray local = QFile::encodeName(path);
+        WaterMarkHandOver::setWatermark(local.constData(), rect.x(), rect.y(), rect.width(), rect.height());
+        return true;
+    }
+    WaterMarkHandOver::setWatermark(nullptr, 0, 0, 0, 0);
+    return false;
+}
+
+WaterMarkData WaterMarkDataManage::selectedRecord() const
+{
+    if (m_nCurIndex >= 0 && m_nCurIndex < m_lstWaterMarkData.size())
+        return m_lstWaterMarkData.at(m_nCurIndex);
+    return WaterMarkData();
+}
+
+QString WaterMarkDataManage::makeWaterMark(const QSize& frameSize, QRect& rect)
+{
+    if (m_nCurIndex == -1) {
+        Log("makeWaterMark", 1, "No Watermark");
+        return QString();
+    }
+    const QString path = WaterMarkCache::imagePath();
+    if (path.isEmpty())
+        return QString();
+    // The cached picture is used only when it was made from the selected record as it is
+    // now; otherwise it is rendered again. A render can be overtaken by a newer one started
+    // while this one waits (the selection may change meanwhile), so this is retried.
+    WaterMarkData record = selectedRecord();
+    for (int attempt = 0; !WaterMarkCache::isCurrent(record); ++attempt, record = selectedRecord()) {
+        if (attempt == 3) {
+            Log("makeWaterMark", 1, "watermark picture keeps changing, none used");
+            return QString();
+        }
+        if (record.m_bPic && !QFileInfo::exists(record.m_strWaterMarkPath)) {
+            Log("makeWaterMark", 1, "WaterMarkPath not exists %s", record.m_strWaterMarkPath.toUtf8().constData());
+            return QString();
+        }
+        if (!record.m_bPic) {
+            generateTextMarkFile(&record);
+            Log("makeWaterMark", 1, "generateTextMarkFile Font:%d", record.m_font.pointSize());
+        }
+        bool saved = false;
+        onApplyImgEditParamThread(&record, true, nullptr, &saved);
+        if (!saved || !QFileInfo::exists(path))
+            return QString();
+    }
+
+    QImage image;
+    if (!image.load(path))
+        return QString();
+    Log("makeWaterMark", 1, "imgItem (width:%d, heigh:%d)", image.width(), image.height());
+    const QRect frame = WaterMarkRenderer::recordingFrame(frameSize);
+    Log("makeWaterMark", 1, "rcRecoder (width:%d, heigh:%d)", frameSize.width(), frameSize.height());
+    rect = WaterMarkRenderer::placement(frame, image.size(), record);
+    Log("makeWaterMark", 1, "rcWatermark (%d,%d)-(%d x %d)", rect.x(), rect.y(), rect.width(), rect.height());
+    return path;
+}
+
+QRect WaterMarkDataManage::onCalculationRect(const QRect& frame, QSize imageSize, WaterMarkData* record)
+{
+    return record ? WaterMarkRenderer::placement(frame, imageSize, *record) : QRect();
+}
+
+void WaterMarkDataManage::generateTextMarkFile(WaterMarkData* record)
+{
+    if (!record)
+        return;
+    const QImage image
+        = WaterMarkRenderer::renderText(record->m_strWatermarkText, record->m_font, record->m_clrTextWatermark);
+    const QString path = getTextMarkFilePath(QStringLiteral("textmarkfile"));
+    const bool ok = !image.isNull() && !path.isEmpty() && image.save(path, "PNG");
+    record->m_strWaterMarkPath = ok ? path : QString();
+}
+
+QString WaterMarkDataManage::textPictureFolder()
+{
+    // Per user (inside the data folder, readable by the owner only), never a guessable
+    // folder in the shared temporary directory.
+    const QString folder = Utils::getAppDataLocation() + QStringLiteral("/SR/") + OvProductInfo::instance()->GUID();
+    if (!QDir().mkpath(folder))
+        return QString();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder;
+}
+
+QString WaterMarkDataManage::getTextMarkFilePath(const QString& name)
+{
+    const QString folder = textPictureFolder();
+    if (folder.isEmpty())
+        return QString();
+    QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    for (int n = 1; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n) {
+        QFile::remove(path);
+        if (n % 3 == 0)
+            path = folder + QLatin1Char('/') + name + QString::number(n) + QStringLiteral(".png");
+    }
+    return path;
+}
+
+QImage WaterMarkDataManage::applyEffectToImage(const QImage& image, QGraphicsEffect* effect, int extendX, int extendY)
+{
+    return WaterMarkRenderer::applyEffectToImage(image, effect, extendX, extendY);
+}
+
+QImage WaterMarkDataManage::onApplyOpacityImg(QImage& image, double opacity)
+{
+    return WaterMarkRenderer::onApplyOpacityImg(image, opacity);
+}
+
+bool WaterMarkDataManage::saveCurWaterMarkEditImg(int index)
+{
+    WaterMarkData record
+        = (index >= 0 && index < m_lstWaterMarkData.size()) ? m_lstWaterMarkData.at(index) : WaterMarkData();
+    if (!record.m_bPic)
+        generateTextMarkFile(&record);
+    else if (!QFileInfo::exists(record.m_strWaterMarkPath))
+        return false;
+    bool saved = false;
+    onApplyImgEditParamThread(&record, true, nullptr, &saved);
+    return saved;
+}
+
+void WaterMarkDataManage::onApplyImgEditParam(WaterMarkData* record)
+{
+    const double opacity = record ? record->m_nOpacity / 100.0 : 1.0;
+    if (!record || WaterMarkRenderer::isWithoutEffect(record->m_shadow, opacity))
+        return;
+    QImage image;
+    if (!image.load(record->m_strWaterMarkPath))
+        return;
+    image = WaterMarkRenderer::applyEffects(image, record->m_shadow, opacity);
+    QString target;
+    if (record->m_bPic) {
+        target = getTextMarkFilePath(QStringLiteral("textmarkfile"));
+    } else {
+        target = record->m_strWaterMarkPath;
+        target.replace(target.indexOf(QStringLiteral("textmarkfile")), 12, QStringLiteral("textmarkfile_temp"));
+    }
+    const QString temp = WaterMarkCache::writeBeside(image, target);
+    if (!temp.isEmpty() && WaterMarkCache::replace(temp, target))
+        record->m_strWaterMarkPath = target;
+}
+
+// ---- requests to the rendering worker ---------------------------------------------------------
+
+void WaterMarkDataManage::runWorker(ApplyWMEditThread* worker, QWidget* parent, int loadType)
+{
+    if (!parent) {
+        QEventLoop loop;
+        connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+        worker->start();
+        loop.exec();
+    } else {
+        ProgressDialog dialog(parent);
+        dialog.setLoadType(loadType);
+        dialog.setWindowModality(Qt::WindowModal);
+        dialog.show();
+        connect(worker, &QThread::finished, &dialog, &QDialog::accept);
+        worker->start();
+        dialog.exec();
+    }
+    // The results are read only once the thread has really ended.
+    worker->wait();
+}
+
+QImage WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, bool save, QWidget* parent, bool* saved)
+{
+    if (saved)
+        *saved = true;
+    if (!record)
+        return QImage();
+    const double opacity = record->m_nOpacity / 100.0;
+    const QByteArray key = save ? WaterMarkCache::renderKey(*record) : QByteArray();
+    if (WaterMarkRenderer::isWithoutEffect(record->m_shadow, opacity)) {
+        if (save) {
+            // Nothing to apply: the cache is the picture file itself, byte for byte.
+            const int ticket = m_cache.begin();
+            const QString temp = WaterMarkCache::copyBeside(record->m_strWaterMarkPath, WaterMarkCache::imagePath());
+            const bool ok = m_cache.commit(ticket, temp, key) != WaterMarkCache::Failed;
+            if (saved)
+                *saved = ok;
+        }
+        return QImage();
+    }
+
+    auto* worker = new ApplyWMEditThread(this);
+    worker->onSetParam(record->m_strWaterMarkPath, &record->m_shadow, opacity, save);
+    int ticket = 0;
+    if (save) {
+        worker->onSetSaveImgEditedPath(WaterMarkCache::imagePath());
+        ticket = m_cache.begin();
+    }
+    runWorker(worker, parent, 0);
+    const QImage image = *worker->getImgEdited();
+    if (save) {
+        const bool ok = m_cache.commit(ticket, worker->getTempImgPath(), key) != WaterMarkCache::Failed;
+        if (saved)
+            *saved = ok;
+    }
+    worker->deleteLater();
+    return image;
+}
+
+QString WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, QString savePath)
+{
+    if (!record)
+        return QString();
+    const double opacity = record->m_nOpacity / 100.0;
+    if (WaterMarkRenderer::isWithoutEffect(record->m_shadow, opacity))
+        return QString();
+    const bool toCache = savePath.isEmpty();
+    const QString target = toCache ? WaterMarkCache::imagePath() : savePath;
+    const QByteArray key = toCache ? WaterMarkCache::renderKey(*record) : QByteArray();
+    auto* worker = new ApplyWMEditThread(this);
+    worker->onSetParam(record->m_strWaterMarkPath, &record->m_shadow, opacity, true);
+    worker->onSetSaveImgEditedPath(target);
+    const int ticket = toCache ? m_cache.begin() : 0;
+    runWorker(worker, nullptr, 0);
+    const QString temp = worker->getTempImgPath();
+    worker->deleteLater();
+    bool ok = false;
+    if (toCache)
+        ok = m_cache.commit(ticket, temp, key) == WaterMarkCache::Written;
+    else
+        ok = !temp.isEmpty() && WaterMarkCache::replace(temp, target);
+    return ok ? target : QString();
+}
+
+bool WaterMarkDataManage::onSaveImgEditedThread(QImage* image, QWidget* parent)
+{
+    if (!parent || !image)
+        return false;
+    auto* worker = new ApplyWMEditThread(this);
+    worker->onSetSaveImgEdited(image);
+    worker->onSetSaveImgEditedPath(WaterMarkCache::imagePath());
+    const int ticket = m_cache.begin();
+    runWorker(worker, parent, 2);
+    // Made from an image, not a record: no fingerprint, so the next recording renders the
+    // selected record again rather than trusting this picture.
+    const bool ok = m_cache.commit(ticket, worker->getTempImgPath(), QByteArray()) != WaterMarkCache::Failed;
+    worker->deleteLater();
+    return ok;
 }

@@ -1,18 +1,112 @@
 #pragma once
-// The watermark store: the list of watermarks, the selected one, and the hand-over of
-// the selected watermark to the capture engine before each screen recording.
+// The watermark store: the list of watermarks and the selected one, kept in
+// "<data folder>/WaterMark/WaterMark.json" and the setting "WatermarkIndex"; the rendering of
+// the selected watermark into "CurWaterMarkImg.png" and its hand-over to the capture engine
+// before each screen recording.
+//
+// The list and the index are public: the tool strip and the watermark dialogs change them
+// directly. Everything runs on the GUI thread unless a comment says otherwise.
 
+#include "watermark/WaterMarkCache.h"
+#include "watermark/WaterMarkData.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QRect>
 #include <QSize>
 
-class WaterMarkDataManage {
+class ApplyWMEditThread;
+class QGraphicsEffect;
+class QWidget;
+
+class WaterMarkDataManage : public QObject {
+    Q_OBJECT
 public:
+    // The store, created on first use and never released. Any thread once created (the
+    // rendering worker asks it for paths).
     static WaterMarkDataManage* instance();
 
-    // Hands the selected watermark, placed into a frame of `frameSize`, to the engine
-    // (SetWatermark); clears the engine's watermark when none is selected.
-    // Always ends in exactly one SetWatermark call. Returns false when rendering failed.
+    QList<WaterMarkData> m_lstWaterMarkData;
+    int m_nCurIndex = -1; // -1: no watermark
+
+    // ---- the list and its file ------------------------------------------------------
+    // Appends the records of "WaterMark.json"; false when it is missing, unreadable or not JSON.
+    bool loadWaterMarkDataFile();
+    // Appends the two built-in watermarks (a picture, then a text).
+    void onLoadDefultWaterMarkData();
+    // Writes the whole list, replacing the file in one step; an empty list writes nothing.
+    // False (logged, the old file untouched) when the file cannot be written.
+    bool saveWaterMarkDataFile();
+    // Forgets the list and runs the start-up steps again: the index from the setting, the
+    // file or the built-ins, the index reset when out of range.
+    void reload();
+
+    // ---- paths ---------------------------------------------------------------------------
+    // "<data>/WaterMark/WaterMark.json"; empty when the folder is missing and cannot be made.
+    QString getWaterMarkDataSavePath(bool create);
+    // "<data>/WaterMark/<base>.<suffix>", or with `fixedName` false the first free of
+    // <base>.<suffix>, <base>1.<suffix>, ... Empty when the folder cannot be made. Any thread.
+    QString getWaterMarkPngSavePath(bool fixedName, const QString& base, const QString& suffix);
+    // Deletes a picture that the store itself made or imported: only a file inside the
+    // watermark folder, and never the list file, the rendered picture or the default picture.
+    // True when the file was deleted.
+    bool removeWaterMarkPngPath(const QString& path);
+    // The default picture: its copy in the watermark folder (made from the bundled one when
+    // missing), or the bundled one when the copy cannot be made.
+    QString defaultPicturePath();
+    // The bundled default picture in the resource folder.
+    static QString resourcePicturePath();
+    // The record's name, or "No Watermark" for an index outside the list.
+    QString getWatermarkName(int index) const;
+    // Places `popup` beside `rect` (in `anchor`'s coordinates) where it fits on the screen.
+    void setPosShowDlg(QWidget* popup, QWidget* anchor, QRect rect);
+
+    // ---- rendering and hand-over ----------------------------------------------------------
+    // Before a screen recording: gives the engine the selected watermark placed into a frame
+    // of `frameSize`, or clears it. Always exactly one SetWatermark call; false when there
+    // is no watermark to draw.
     bool useWaterMark(const QSize& frameSize);
+    // The rendered picture of the selected watermark (rendered again when the record's
+    // look changed since the picture was made) and its placement; empty when none.
+    QString makeWaterMark(const QSize& frameSize, QRect& rect);
+    QRect onCalculationRect(const QRect& frame, QSize imageSize, WaterMarkData* record);
+    // Renders a text record's text into its text picture and points the record at it
+    // (clears the path on failure).
+    void generateTextMarkFile(WaterMarkData* record);
+    // A path for <name>.png in the per-user text-picture folder (an old file there is removed).
+    QString getTextMarkFilePath(const QString& name);
+    // Any thread. Takes ownership of `effect`.
+    static QImage applyEffectToImage(const QImage& image, QGraphicsEffect* effect, int extendX, int extendY);
+    // Any thread.
+    static QImage onApplyOpacityImg(QImage& image, double opacity);
+    // Renders record `index` (the defaults when out of range) into "CurWaterMarkImg.png".
+    // False when it could not be written (a missing picture writes nothing).
+    bool saveCurWaterMarkEditImg(int index);
+    // Applies shadow and opacity on this thread and points the record at the result.
+    void onApplyImgEditParam(WaterMarkData* record);
+
+    // ---- requests to the rendering worker ----------------------------------------------------
+    // Applies the record's shadow and opacity to its picture on a worker; with `save` the
+    // result becomes "CurWaterMarkImg.png". Waits in a local event loop, or behind a
+    // window-modal progress dialog on `parent`. Returns the edited image (null when there
+    // was no effect or the picture failed to load); `saved` (optional) is false when the
+    // picture was to be saved and could not be.
+    QImage onApplyImgEditParamThread(WaterMarkData* record, bool save, QWidget* parent, bool* saved = nullptr);
+    // The same, written to `savePath` (empty: "CurWaterMarkImg.png"); returns the path
+    // written, empty when there was no effect or nothing could be written.
+    QString onApplyImgEditParamThread(WaterMarkData* record, QString savePath);
+    // Writes an already edited image as "CurWaterMarkImg.png" behind the progress dialog
+    // on `parent`. Nothing without a parent. False when nothing was written.
+    bool onSaveImgEditedThread(QImage* image, QWidget* parent);
 
 private:
-    WaterMarkDataManage() = default;
+    WaterMarkDataManage();
+    WaterMarkData selectedRecord() const;
+    // Starts the worker and waits for it to finish (see onApplyImgEditParamThread).
+    void runWorker(ApplyWMEditThread* worker, QWidget* parent, int loadType);
+    QString textPictureFolder();
+
+    static WaterMarkDataManage* s_instance;
+    WaterMarkCache m_cache;
 };

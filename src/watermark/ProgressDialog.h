@@ -1,0 +1,40 @@
+#pragma once
+// A small window-modal "please wait" dialog without a close button, shown while a
+// watermark picture is rendered or written. It closes through accept() when the work ends.
+
+#include "OvDialogBase.h"
+
+#include <QMovie>
+#include <memory>
+
+namespace Ui {
+class ProgressDialog;
+}
+
+class ProgressDialog : public OvDialogBase {
+    Q_OBJECT
+    // The animation file, set by the skin's style sheet; a relative path is taken inside
+    // the resource folder.
+    Q_PROPERTY(QString moviePath READ moviePath WRITE setMoviePath)
+public:
+    explicit ProgressDialog(QWidget* parent = nullptr);
+    ~ProgressDialog() override;
+
+    // 0 "Loading pictures...", 1 "Loading watermark management...", 2 "Creating and saving
+    // watermark..."; any other value leaves the message as it is.
+    void setLoadType(int type);
+    QString messageText() const;
+    void setMessageText(const QString& text);
+
+    QString moviePath() const { return m_strMoviePath; }
+    void setMoviePath(const QString& path) { m_strMoviePath = path; }
+    // True when the animation plays.
+    bool isAnimated() const { return m_movie.state() == QMovie::Running; }
+
+private:
+    void startAnimation();
+
+    std::unique_ptr<Ui::ProgressDialog> ui;
+    QMovie m_movie;
+    QString m_strMoviePath;
+};

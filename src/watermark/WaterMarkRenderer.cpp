@@ -1,0 +1,176 @@
+#include "watermark/WaterMarkRenderer.h"
+
+#include "watermark/WaterMarkData.h"
+
+#include <QFontMetrics>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QPixmap>
+#include <QStringList>
+
+QImage WaterMarkRenderer::applyEffectToImage(const QImage& image, QGraphicsEffect* effect, int extendX, int extendY)
+{
+    if (image.isNull()) {
+        delete effect;
+        return QImage();
+    }
+    if (!effect)
+        return image.copy();
+
+    const QRectF imageRect(0, 0, image.width(), image.height());
+    // The canvas covers the requested border and everything the effect paints (a blurred
+    // shadow reaches beyond its offset, and shows all around the picture at offset 0).
+    const QRect source = QRectF(-extendX, -extendY, image.width() + 2.0 * extendX, image.height() + 2.0 * extendY)
+                             .united(effect->boundingRectFor(imageRect))
+                             .toAlignedRect();
+
+    QGraphicsScene scene;
+    auto* item = new QGraphicsPixmapItem(QPixmap::fromImage(image));
+    item->setGraphicsEffect(effect); // the item owns the effect from here on
+    scene.addItem(item);
+    scene.setSceneRect(source);
+
+    QImage result(source.size(), QImage::Format_ARGB32);
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    scene.render(&painter, QRectF(result.rect()), QRectF(source), Qt::KeepAspectRatio);
+    painter.end();
+    return result;
+}
+
+QImage WaterMarkRenderer::applyShadow(const QImage& image, const ShadowParam& shadow)
+{
+    if (!shadow.m_bShadow)
+        return image;
+    auto* effect = new QGraphicsDropShadowEffect();
+    effect->setColor(shadow.m_clrShadow);
+    effect->setOffset(shadow.m_OffsetX, shadow.m_OffsetY);
+    effect->setBlurRadius(shadow.m_Blur);
+    return applyEffectToImage(image, effect, shadow.m_OffsetX, shadow.m_OffsetY);
+}
+
+QImage WaterMarkRenderer::onApplyOpacityImg(const QImage& image, double opacity)
+{
+    const QImage source = image.convertToFormat(QImage::Format_ARGB32);
+    QImage result(source.size(), QImage::Format_ARGB32);
+    result.fill(Qt::transparent);
+    QPainter painter(&result);
+    painter.setOpacity(opacity);
+    painter.drawImage(result.rect(), source, source.rect());
+    painter.end();
+    return result;
+}
+
+bool WaterMarkRenderer::isWithoutEffect(const ShadowParam& shadow, double opacity)
+{
+    return !shadow.m_bShadow && opacity == 1.0;
+}
+
+QImage WaterMarkRenderer::applyEffects(const QImage& image, const ShadowParam& shadow, double opacity)
+{
+    QImage result = applyShadow(image, shadow);
+    if (opacity != 1.0)
+        result = onApplyOpacityImg(result, opacity);
+    return result;
+}
+
+QImage WaterMarkRenderer::renderText(const QString& text, const QFont& font, const QColor& color)
+{
+    const QFontMetrics metrics(font);
+    QSize size;
+    if (!text.contains(QLatin1Char('\n'))) {
+        size = metrics.boundingRect(text).size();
+    } else {
+        const QStringList lines = text.split(QLatin1Char('\n'), Qt::KeepEmptyParts);
+        int width = 0;
+        for (const QString& line : lines)
+            width = qMax(width, metrics.boundingRect(line).width());
+        // One line height per line; never less than the spacing the lines are drawn at.
+        const int lineHeight = qMax(metrics.boundingRect(text).height(), metrics.lineSpacing());
+        size = QSize(width, lines.size() * lineHeight);
+    }
+    if (text.isEmpty() || size.isEmpty())
+        return QImage();
+
+    QImage image(size, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(image.rect(), Qt::transparent);
+    painter.setFont(font);
+    painter.setPen(color.isValid() ? color : QColor(Qt::black));
+    painter.drawText(image.rect(), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter.end();
+    return image;
+}
+
+QRect WaterMarkRenderer::recordingFrame(const QSize& frameSize)
+{
+    const qint64 w = frameSize.width();
+    const qint64 h = frameSize.height();
+    QRect frame(0, 0, int(w), int(h));
+    if (w > 0 && h > 0 && w * h >= 8294401) {
+        const double s1 = 3840.0 / double(w);
+        const double s2 = 2160.0 / double(h);
+        if (s2 > s1)
+            frame.setSize(QSize(3840, int(h * 3840 / w)));
+        else
+            frame.setSize(QSize(int(w * 2160 / h), 2160));
+    }
+    return frame;
+}
+
+QRect WaterMarkRenderer::placement(const QRect& frame, const QSize& imageSize, const WaterMarkData& record)
+{
+    const int recW = frame.width();
+    const int recH = frame.height();
+    QSize s = (record.m_ItemSize.width() >= 0 && record.m_ItemSize.height() >= 0) ? record.m_ItemSize : imageSize;
+    int w = s.width();
+    int h = s.height();
+    if (s.width() > recW || s.height() > recH) {
+        const int maxW = int(recW * 0.8);
+        const int maxH = int(recH * 0.8);
+        const double rw = double(s.width()) / maxW;
+        const double rh = double(s.height()) / maxH;
+        w = maxW;
+        h = maxH;
+        if (rw > rh)
+            h = int(s.height() / rw);
+        else if (rh > rw)
+            w = int(s.width() / rh);
+    }
+
+    const QList<int> m = record.m_lstMargin.size() >= 4 ? record.m_lstMargin : WaterMarkData::defaultMargins();
+    const int top = m[0], right = m[1], bottom = m[2], left = m[3];
+    QRect item(frame.topLeft(), QSize(w, h));
+    if (top >= 0) {
+        if (top + h <= recH)
+            item.moveTop(top);
+        else
+            item.moveBottom(frame.bottom());
+    }
+    if (right >= 0) {
+        if (right + w <= recW)
+            item.moveRight(frame.right() + 1 - right);
+        else
+            item.moveRight(frame.left() + w);
+    }
+    if (bottom >= 0) {
+        if (item.height() + bottom <= recH)
+            item.moveBottom(frame.bottom() + 1 - bottom);
+        else
+            item.moveBottom(frame.top() + h);
+    }
+    if (left >= 0) {
+        if (item.width() + left <= recW)
+            item.moveLeft(left);
+        else
+            item.moveRight(frame.right());
+    }
+    if (top == -1 && bottom == -1)
+        item.moveTop((frame.top() + frame.bottom()) / 2 - h / 2);
+    if (right == -1 && left == -1)
+        item.moveLeft((frame.left() + frame.right()) / 2 - w / 2);
+    return item;
+}

@@ -12,7 +12,7 @@ ProgressDialog::ProgressDialog(QWidget* parent)
     , ui(new Ui::ProgressDialog)
 {
     ui->setupUi(this);
-    setWindowFlags(windowFlags() & ~Qt::WindowCloseButtonHint);
+    setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) & ~Qt::WindowCloseButtonHint);
     postCreateDerivedDialog(false, false, nullptr);
     ensurePolished();
     startAnimation();

@@ -31,6 +31,11 @@ public:
     // True when the animation plays.
     bool isAnimated() const { return m_movie.state() == QMovie::Running; }
 
+public slots:
+    // The user cannot dismiss the dialog (Escape, the window manager): it ends only when the
+    // work it waits for ends, through accept().
+    void reject() override {}
+
 private:
     void startAnimation();
 

@@ -294,9 +294,14 @@ private slots:
         dialog.setLoadType(0);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // Only the end of the work closes it: not Escape.
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(dialog.isVisible());
         const QString shot = qEnvironmentVariable("SR_WATERMARK_SHOT");
         if (!shot.isEmpty())
             QVERIFY(dialog.grab().save(shot));
+        dialog.accept();
+        QVERIFY(!dialog.isVisible());
     }
 };
 

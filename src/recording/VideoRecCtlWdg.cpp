@@ -1,0 +1,316 @@
+#include "VideoRecCtlWdg.h"
+#include "ui_VideoRecCtlWdg.h"
+
+#include "Log.h"
+#include "OvMessageBox.h"
+#include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
+#include "core/SignalsTransfer.h"
+#include "feedback/FeedBackDialog.h"
+#include "output/DlgVideoClip.h"
+#include "recording/SystemStatusBar.h"
+#include "services/Utils.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPixmap>
+#include <QScreen>
+#include <QTime>
+#include <QTimer>
+
+namespace {
+const char* const kModule = "VideoRecCtlWdg";
+// Gap between the region and the bar.
+const int kGap = 6;
+} // namespace
+
+VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    , ui(new Ui::VideoRecCtlWdg)
+{
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("VideoRecCtlWdg"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    connect(ui->btnPause, &QToolButton::clicked, this, &VideoRecCtlWdg::onPause);
+    connect(ui->btnResume, &QToolButton::clicked, this, &VideoRecCtlWdg::onResume);
+    connect(ui->btnStop, &QToolButton::clicked, this, &VideoRecCtlWdg::onStop);
+    connect(SignalsTransfer::instance(), &SignalsTransfer::recordError, this, &VideoRecCtlWdg::onRecordError,
+            Qt::QueuedConnection);
+
+    m_pTimer = new QTimer(this);
+    m_pTimer->setInterval(1000);
+    connect(m_pTimer, &QTimer::timeout, this, &VideoRecCtlWdg::onTick);
+    updatePauseButtons();
+}
+
+VideoRecCtlWdg::~VideoRecCtlWdg()
+{
+    if (m_bRecording) {
+        // Destroyed while recording (the application quits): finish the file, keep it.
+        ScreenRecorder::instance()->stop();
+        RecordParameter::instance()->m_bRecording = false;
+        RecordParameter::instance()->m_bPause = false;
+    }
+}
+
+bool VideoRecCtlWdg::prepareRecord()
+{
+    RecordParameter* param = RecordParameter::instance();
+    m_bAudioOnly = param->isOnlyRecordAudio();
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    m_bPrepared = m_bAudioOnly ? recorder->recordAudio() : recorder->recordVideo();
+    Log(kModule, m_bPrepared ? 1 : 2, "prepare %s recording: %s", m_bAudioOnly ? "audio" : "screen",
+        m_bPrepared ? "ok" : "failed");
+    return m_bPrepared;
+}
+
+void VideoRecCtlWdg::startRecord()
+{
+    RecordParameter* param = RecordParameter::instance();
+    if (!m_bPrepared || !ScreenRecorder::instance()->start()) {
+        Log(kModule, 2, "the recorder did not start");
+        m_bPrepared = false;
+        showErrorMessage(nullptr, 4001);
+        emit sigRecordFinished(false);
+        return;
+    }
+    m_bPrepared = false;
+    m_bRecording = true;
+    m_bPaused = false;
+    m_nElapsed = 0;
+    m_nFileSize = 0;
+    m_eStopReason = RecordStopRules::NoStop;
+    param->m_bRecording = true;
+    param->m_bPause = false;
+
+    const QString tmpRoot = Utils::getRecorderTmpRoot();
+    m_pRules.reset(new RecordStopRules(RecordStopRules::fromParameter(), [tmpRoot] {
+        bool ok = false;
+        const qint64 bytes = Utils::freeDiskSize(tmpRoot + QStringLiteral("/"), ok);
+        return ok ? bytes : qint64(-1);
+    }));
+    m_pTimer->start();
+    updatePauseButtons();
+    showRecordInfo();
+
+    if (!param->m_bHideCtrlBar)
+        placeBar();
+    if (param->isBeep())
+        QApplication::beep();
+    Log(kModule, 1, "recording started");
+    emit sigRecordStarted();
+}
+
+void VideoRecCtlWdg::placeBar()
+{
+    adjustSize();
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    const QRect region = m_bAudioOnly ? QRect() : RecordParameter::instance()->getVideoRect();
+    bool ok = true;
+    QPoint pos;
+    if (region.isEmpty()) {
+        // Nothing on the screen is recorded: the bar goes to the top centre of the first screen.
+        const QRect screen = screens.value(0, QRect(0, 0, 1280, 800));
+        pos = QPoint(screen.center().x() - width() / 2, screen.top() + 40);
+    } else {
+        pos = placeOutside(region, size(), screens, &ok);
+    }
+    if (!ok) {
+        // No place outside the recorded area: showing the bar would put it into the
+        // recording. The status item and the hotkeys control the recording instead.
+        Log(kModule, 1, "no place outside the recorded area; the control bar stays hidden");
+        return;
+    }
+    move(pos);
+    show();
+}
+
+QPoint VideoRecCtlWdg::placeOutside(const QRect& region, const QSize& bar, const QList<QRect>& screens, bool* ok)
+{
+    const int centreX = region.center().x() - bar.width() / 2;
+    const int centreY = region.center().y() - bar.height() / 2;
+    const QList<QPoint> candidates{
+        QPoint(centreX, region.bottom() + 1 + kGap),           // below
+        QPoint(centreX, region.top() - kGap - bar.height()),   // above
+        QPoint(region.right() + 1 + kGap, centreY),            // right
+        QPoint(region.left() - kGap - bar.width(), centreY),   // left
+    };
+    for (const QRect& screen : screens) {
+        for (QPoint p : candidates) {
+            // Slide along the region's edge to stay on the screen.
+            p.setX(qBound(screen.left(), p.x(), screen.right() + 1 - bar.width()));
+            p.setY(qBound(screen.top(), p.y(), screen.bottom() + 1 - bar.height()));
+            const QRect place(p, bar);
+            if (screen.contains(place) && !place.intersects(region)) {
+                if (ok)
+                    *ok = true;
+                return p;
+            }
+        }
+    }
+    // Another screen that the region does not touch.
+    for (const QRect& screen : screens) {
+        const QRect place(QPoint(screen.center().x() - bar.width() / 2, screen.top() + 40), bar);
+        if (!place.intersects(region) && screen.contains(place)) {
+            if (ok)
+                *ok = true;
+            return place.topLeft();
+        }
+    }
+    if (ok)
+        *ok = false;
+    return QPoint();
+}
+
+bool VideoRecCtlWdg::needSaveDirectly(bool timedStop)
+{
+    RecordParameter* param = RecordParameter::instance();
+    const bool gif = param->getVideoEnable() && param->usedVideoFmt() == RP_FMT_GIF;
+    // A scheduled task's recording is saved directly as well; the task coordinator adds its test here.
+    return gif || param->isAutoSave() || timedStop || param->timerEnable();
+}
+
+QString VideoRecCtlWdg::elapsedText(qint64 seconds)
+{
+    const qint64 h = seconds / 3600;
+    const qint64 m = (seconds / 60) % 60;
+    const qint64 s = seconds % 60;
+    return QStringLiteral("%1:%2:%3")
+        .arg(h, 2, 10, QLatin1Char('0'))
+        .arg(m, 2, 10, QLatin1Char('0'))
+        .arg(s, 2, 10, QLatin1Char('0'));
+}
+
+void VideoRecCtlWdg::showRecordInfo()
+{
+    const QString time = elapsedText(m_nElapsed);
+    const QString size = Utils::sizeText(m_nFileSize);
+    ui->lblTime->setText(time);
+    ui->lblSize->setText(size);
+    SystemStatusBar::instance()->setRecordInfo(time, size);
+}
+
+void VideoRecCtlWdg::onTick()
+{
+    if (!m_bRecording)
+        return;
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    // The tick runs about a whole second after the start: round, or the clock lags one second.
+    m_nElapsed = qRound64(recorder->duration());
+    m_nFileSize = recorder->fileSize();
+    showRecordInfo();
+    if (m_bPaused || !m_pRules)
+        return;
+    const RecordStopRules::StopReason reason = m_pRules->check(m_nElapsed, m_nFileSize);
+    if (reason == RecordStopRules::NoStop)
+        return;
+    Log(kModule, 1, "stop rule %d fired at %lld s", int(reason), m_nElapsed);
+    m_eStopReason = reason;
+    finishRecording(0);
+}
+
+void VideoRecCtlWdg::onPause()
+{
+    if (!m_bRecording || m_bPaused)
+        return;
+    ScreenRecorder::instance()->pause();
+    m_bPaused = true;
+    RecordParameter::instance()->m_bPause = true;
+    m_nElapsed = qRound64(ScreenRecorder::instance()->duration());
+    showRecordInfo();
+    updatePauseButtons();
+    emit sigRecordPaused(true);
+}
+
+void VideoRecCtlWdg::onResume()
+{
+    if (!m_bRecording || !m_bPaused)
+        return;
+    ScreenRecorder::instance()->resume();
+    m_bPaused = false;
+    RecordParameter::instance()->m_bPause = false;
+    updatePauseButtons();
+    emit sigRecordPaused(false);
+}
+
+void VideoRecCtlWdg::updatePauseButtons()
+{
+    ui->btnPause->setVisible(!m_bPaused);
+    ui->btnResume->setVisible(m_bPaused);
+    ui->lblRecState->setPixmap(
+        QPixmap(m_bPaused ? QStringLiteral(":/sr/icons/ctl_paused.svg") : QStringLiteral(":/sr/icons/ctl_recording.svg")));
+}
+
+void VideoRecCtlWdg::onStop()
+{
+    if (!m_bRecording)
+        return;
+    finishRecording(0);
+}
+
+void VideoRecCtlWdg::onRecordError(int code)
+{
+    if (!m_bRecording)
+        return;
+    if (code == SRE_WindowLost) {
+        // The area stays where it was; the recording goes on.
+        Log(kModule, 1, "a recorded window closed");
+        return;
+    }
+    Log(kModule, 2, "engine error %d", code);
+    finishRecording(4000 + code);
+}
+
+void VideoRecCtlWdg::finishRecording(int errorCode)
+{
+    if (m_bStopping)
+        return;
+    m_bStopping = true;
+    m_pTimer->stop();
+    hide();
+
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    const bool written = recorder->stop();
+    const QString file = recorder->outputPath();
+    m_nElapsed = qRound64(recorder->duration());
+    m_bRecording = false;
+    m_bPaused = false;
+    RecordParameter* param = RecordParameter::instance();
+    param->m_bRecording = false;
+    param->m_bPause = false;
+    Log(kModule, 1, "recording stopped after %lld s: %s", m_nElapsed, written ? "file written" : "no file");
+
+    if (errorCode != 0)
+        showErrorMessage(nullptr, errorCode);
+    const QString ruleMessage = RecordStopRules::messageFor(m_eStopReason);
+    if (!ruleMessage.isEmpty())
+        Utils::showMacWindowMessage(MT_WARNING, nullptr, ruleMessage, MB_OK);
+    if (!written) {
+        if (errorCode == 0)
+            showErrorMessage(nullptr, 4000 + SRE_Finish);
+        emit sigRecordFinished(false);
+        return;
+    }
+
+    const bool saveDirectly = needSaveDirectly(m_eStopReason == RecordStopRules::StopTimer);
+    bool saved = false;
+    {
+        DlgVideoClip dialog(file, nullptr, nullptr, !m_bAudioOnly, saveDirectly);
+        saved = dialog.exec() == QDialog::Accepted;
+    }
+    Log(kModule, 1, "preview ended: %s", saved ? "saved" : "not saved");
+    m_bStopping = false;
+    emit sigRecordFinished(saved);
+}
+
+void VideoRecCtlWdg::showErrorMessage(QWidget* parent, int code)
+{
+    const QString text = tr("Recording error! (Error code: %1), you can click OK to give feedback on this issue.").arg(code);
+    if (Utils::showMacWindowMessage(MT_ERROR, parent, text, MB_OKCANCEL) == OvMessageBox::Ok)
+        FeedBackDialog::showFeedBack(parent);
+}

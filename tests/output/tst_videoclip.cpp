@@ -1,0 +1,319 @@
+// The preview and trim dialog against the real players, export, conversion and save
+// worker, with every modal question scripted.
+
+#include "ModalAnswers.h"
+#include "OvProductInfo.h"
+#include "OvSettings.h"
+#include "ScAudioRecording.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "core/RecordParameter.h"
+#include "output/AVClipManager.h"
+#include "output/DlgVideoClip.h"
+#include "output/HistoryFileUtils.h"
+#include "recording/DlgReRecord.h"
+#include "services/Utils.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTest>
+
+using SrTest::spinUntil;
+
+namespace {
+template <typename T> T* child(QWidget* parent, const char* name)
+{
+    return parent->findChild<T*>(QLatin1String(name));
+}
+
+QString pageOf(DlgVideoClip& dlg) { return child<QStackedWidget>(&dlg, "stackedWidget")->currentWidget()->objectName(); }
+
+void setVideoKind()
+{
+    RecordParameter* p = RecordParameter::instance();
+    p->setOnlyRecordAudio(false);
+    p->setOnlyRecordCamera(false);
+    p->setWindowRecord(false);
+    p->setUsedVideoFmt(RP_FMT_MOV);
+}
+} // namespace
+
+class VideoClipTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void trimmedSaveWritesOnlyTheRange();
+    void untrimmedAndDirectSavesHandOverTheSource();
+    void failedSaveAsksForAnotherFolder();
+    void cancelledChooserOnTheFailedFolderLetsTheUserLeave();
+    void missingRecordingIsReported();
+    void refusedStartsReturnToTheClipPage();
+    void promptClosedByACompletingExport();
+    void audioIsConvertedWithItsClipLength();
+    void escapeAndSuppressedQuestion();
+
+private:
+    QString makeSource(const QString& name, double seconds);
+    QString m_strOut;
+};
+
+void VideoClipTest::init()
+{
+    ModalAnswers::clear();
+    setVideoKind();
+    m_strOut = SrTest::newFolder(QStringLiteral("out_%1").arg(QTest::currentTestFunction()));
+    Utils::setVideoOutputPath(m_strOut);
+    OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 0);
+}
+
+QString VideoClipTest::makeSource(const QString& name, double seconds)
+{
+    const QString path = Utils::getRecorderTmpRoot() + QLatin1Char('/') + name;
+    if (!SrTest::makeClip(path, seconds, 320, 240))
+        return QString();
+    return path;
+}
+
+void VideoClipTest::trimmedSaveWritesOnlyTheRange()
+{
+    const QString source = makeSource(QStringLiteral("rec.mov"), 4.0);
+    QVERIFY(!source.isEmpty());
+    // An older clip of the same name is replaced, not appended to.
+    const QString oldClip = QFileInfo(source).absolutePath() + QStringLiteral("/rec_clip.mov");
+    QVERIFY(SrTest::writeFile(oldClip, 1000));
+
+    DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+    QCOMPARE(dlg.clipFile(), oldClip);
+    QVERIFY(qAbs(dlg.totalLength() - 4.0) < 0.1);
+    QVERIFY(RecordParameter::instance()->m_bPreview.load());
+    QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+
+    child<QPushButton>(&dlg, "btnClip")->click();
+    QVERIFY(dlg.isTrimming());
+    QVERIFY(dlg.clipManager()->setTrimmBegin(1.0));
+    QVERIFY(dlg.clipManager()->setTrimmEnd(2.0));
+    QAbstractButton* ok = child<QAbstractButton>(&dlg, "btnTrimOK");
+    QVERIFY(ok);
+    ok->click();
+    QVERIFY(spinUntil([&] { return !dlg.isTrimming(); }));
+    QVERIFY(qAbs(dlg.clipLength() - 1.0) < 0.01);
+    QCOMPARE(child<QLabel>(&dlg, "lblDuration")->text(), QStringLiteral("00:00:01.000"));
+
+    child<QPushButton>(&dlg, "btnSave")->click();
+    QCOMPARE(pageOf(dlg), QStringLiteral("pageWaiting"));
+    QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(files[0].startsWith(QLatin1String("Video_")) && files[0].endsWith(QLatin1String(".mov")));
+    const QString saved = m_strOut + QLatin1Char('/') + files[0];
+    QVERIFY2(qAbs(Utils::getMediaDuration(saved) - 1.0) < 0.2, qPrintable(QString::number(Utils::getMediaDuration(saved))));
+    QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).path, saved);
+    // The temporary recording and its clip are gone with the temporary root.
+    QVERIFY(!QFileInfo::exists(source));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void VideoClipTest::untrimmedAndDirectSavesHandOverTheSource()
+{
+    // Untrimmed: the recording itself goes to the worker, no export runs.
+    {
+        const QString source = makeSource(QStringLiteral("full.mov"), 1.5);
+        QVERIFY(!source.isEmpty());
+        DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+        QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+        child<QPushButton>(&dlg, "btnSave")->click();
+        QCOMPARE(dlg.clipFile(), source);
+        QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+        QCOMPARE(SrTest::filesIn(m_strOut).size(), 1);
+    }
+    QVERIFY(!RecordParameter::instance()->m_bPreview.load());
+    // Save directly: no player, the waiting page at once, the source saved without a click.
+    const QString folder = SrTest::newFolder(QStringLiteral("direct"));
+    Utils::setVideoOutputPath(folder);
+    const QString source = makeSource(QStringLiteral("direct.mov"), 1.0);
+    DlgVideoClip dlg(source, nullptr, nullptr, true, true);
+    QCOMPARE(pageOf(dlg), QStringLiteral("pageWaiting"));
+    QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+    const QStringList files = SrTest::filesIn(folder);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(qAbs(Utils::getMediaDuration(folder + QLatin1Char('/') + files[0]) - 1.0) < 0.2);
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void VideoClipTest::failedSaveAsksForAnotherFolder()
+{
+    // /proc takes no files, even for root.
+    Utils::setVideoOutputPath(QStringLiteral("/proc/sr-output"));
+    const QString good = SrTest::newFolder(QStringLiteral("chosen"));
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    ModalAnswers::push(OvModalRequest::Directory, good);
+
+    const QString source = makeSource(QStringLiteral("fail.mov"), 1.0);
+    DlgVideoClip dlg(source, nullptr, nullptr, true, true);
+    QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("is not writable")));
+    const QStringList files = SrTest::filesIn(good);
+    QCOMPARE(files.size(), 1);
+    QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).path, good + QLatin1Char('/') + files[0]);
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void VideoClipTest::cancelledChooserOnTheFailedFolderLetsTheUserLeave()
+{
+    // The configured folder is the very folder a cancelled chooser would fall back to.
+    const QString fallback = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
+        + OvProductInfo::instance()->companyFullName();
+    Utils::setVideoOutputPath(fallback);
+    Utils::setFreeDiskSizeProvider([](const QString&) { return qint64(0); });
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    ModalAnswers::push(OvModalRequest::Directory, QString());
+
+    const QString source = makeSource(QStringLiteral("full_disk.mov"), 1.0);
+    DlgVideoClip dlg(source, nullptr, nullptr, true, true);
+    QVERIFY(spinUntil([&] { return pageOf(dlg) == QLatin1String("pageClip"); }));
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("No enough free space")));
+    QVERIFY(!dlg.isSaving());
+    QVERIFY(child<QPushButton>(&dlg, "btnReRecord")->isEnabled());
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+
+    // Space was freed: "Save" sends the same recording again and it is saved.
+    Utils::setFreeDiskSizeProvider({});
+    child<QPushButton>(&dlg, "btnSave")->click();
+    QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+    QCOMPARE(SrTest::filesIn(fallback).size(), 1);
+}
+
+void VideoClipTest::missingRecordingIsReported()
+{
+    const QString source = makeSource(QStringLiteral("gone.mov"), 1.0);
+    QVERIFY(QFile::remove(source));
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    DlgVideoClip dlg(source, nullptr, nullptr, true, true);
+    QVERIFY(spinUntil([&] { return !ModalAnswers::messages().isEmpty(); }));
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("can no longer be found")));
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(!dlg.isSaving());
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void VideoClipTest::refusedStartsReturnToTheClipPage()
+{
+    // A trimmed video whose player is gone cannot export.
+    const QString source = makeSource(QStringLiteral("refused.mov"), 2.0);
+    {
+        DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+        QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+        dlg.onTrimOK(0.5, 1.0);
+        dlg.clipManager()->exportCancel();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        child<QPushButton>(&dlg, "btnSave")->click();
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QCOMPARE(pageOf(dlg), QStringLiteral("pageClip"));
+        QVERIFY(!dlg.isTrimming());
+        // Nothing is left running that would ever end the dialog by itself.
+        QTest::qWait(300);
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(!dlg.isVisible());
+    }
+    // An audio recording without its player cannot convert.
+    const QString tone = SrTest::newFolder(QStringLiteral("tone")) + QStringLiteral("/track0.wav");
+    QVERIFY(SrTest::makeTone(tone, 1.0));
+    scSetLastAudioRecording(QFile::encodeName(tone).constData(), nullptr);
+    RecordParameter::instance()->setOnlyRecordAudio(true);
+    DlgVideoClip dlg(tone, nullptr, nullptr, false, false);
+    dlg.clipManager()->exportCancel();
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    child<QPushButton>(&dlg, "btnSave")->click();
+    QCOMPARE(ModalAnswers::messages().size(), 2);
+    QCOMPARE(pageOf(dlg), QStringLiteral("pageClip"));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    DeleteAudioRecordTempFiles();
+}
+
+void VideoClipTest::promptClosedByACompletingExport()
+{
+    const QString source = makeSource(QStringLiteral("prompt.mov"), 4.0);
+    DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+    QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+    child<QPushButton>(&dlg, "btnClip")->click();
+    QVERIFY(dlg.clipManager()->setTrimmBegin(0.5));
+    QVERIFY(dlg.clipManager()->setTrimmEnd(3.5));
+    child<QAbstractButton>(&dlg, "btnTrimOK")->click();
+    QVERIFY(spinUntil([&] { return !dlg.isTrimming(); }));
+    child<QPushButton>(&dlg, "btnSave")->click();
+    QVERIFY(dlg.isTrimming()); // the export runs
+
+    // The user closes the window; while the question is open the export completes.
+    bool promptEnded = false;
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest& request) {
+        QPointer<QWidget> prompt = request.widget;
+        QObject::connect(qobject_cast<QDialog*>(request.widget), &QDialog::finished, [&] { promptEnded = true; });
+        spinUntil([&] { return promptEnded || !prompt; });
+        return QVariant(0);
+    });
+    dlg.close();
+    QVERIFY(promptEnded);
+    // Closing once more creates a new question rather than using the deleted one.
+    ModalAnswers::push(OvModalRequest::Dialog, 0);
+    dlg.close();
+    QCOMPARE(ModalAnswers::asked().size(), 2);
+    QCOMPARE(ModalAnswers::asked().at(1).className, QStringLiteral("DlgReRecord"));
+
+    QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+    QCOMPARE(SrTest::filesIn(m_strOut).size(), 1);
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void VideoClipTest::audioIsConvertedWithItsClipLength()
+{
+    RecordParameter* p = RecordParameter::instance();
+    p->setOnlyRecordAudio(true);
+    p->setUsedAudioFmt(RP_FMT_MP3);
+    const QString tone = Utils::getRecorderTmpRoot() + QStringLiteral("/track0.wav");
+    QVERIFY(SrTest::makeTone(tone, 2.0));
+    scSetLastAudioRecording(QFile::encodeName(tone).constData(), nullptr);
+
+    DlgVideoClip dlg(tone, nullptr, nullptr, false, true);
+    QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+    QVERIFY(dlg.clipFile().endsWith(QLatin1String("_clip.mp3")));
+    QCOMPARE(OvSettings::instance()->applicationParam(QStringLiteral("audio/duration"), QString()).toString(),
+             QStringLiteral("00:00:02"));
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(files[0].startsWith(QLatin1String("Audio_")) && files[0].endsWith(QLatin1String(".mp3")));
+    QVERIFY(qAbs(Utils::getMediaDuration(m_strOut + QLatin1Char('/') + files[0]) - 2.0) < 0.2);
+    QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).duration, QStringLiteral("00:00:02"));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    p->setOnlyRecordAudio(false);
+}
+
+void VideoClipTest::escapeAndSuppressedQuestion()
+{
+    const QString source = makeSource(QStringLiteral("keys.mov"), 1.0);
+    DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+    dlg.show();
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(ModalAnswers::asked().isEmpty());
+
+    // With the question switched off, closing rejects at once without asking.
+    OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 1);
+    dlg.close();
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(ModalAnswers::asked().isEmpty());
+    OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 0);
+}
+
+SR_TEST(VideoClipTest)
+#include "tst_videoclip.moc"

@@ -1,0 +1,226 @@
+// The control bar driving real recordings of the X display and the sound server, with the
+// preview dialog and every message answered through the scripted modal answers.
+
+#include "ModalAnswers.h"
+#include "ScEngine.h"
+#include "ScRecorder.h"
+#include "OvSettings.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "core/RecordParameter.h"
+#include "core/SignalsTransfer.h"
+#include "output/DlgVideoClip.h"
+#include "output/HistoryFileUtils.h"
+#include "recording/VideoRecCtlWdg.h"
+#include "services/Utils.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using SrTest::spinUntil;
+
+namespace {
+// Answers the preview dialog: presses "Save" (unless it saves by itself) and waits for its end.
+void answerPreviewWithSave(bool press, QString* page = nullptr)
+{
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [press, page](const OvModalRequest& request) {
+        auto* dlg = qobject_cast<DlgVideoClip*>(request.widget);
+        if (!dlg)
+            return QVariant(0);
+        if (page)
+            *page = dlg->findChild<QWidget*>(QStringLiteral("stackedWidget"))
+                        ->property("currentIndex").toInt() == 0 ? QStringLiteral("pageClip") : QStringLiteral("pageWaiting");
+        if (press) {
+            spinUntil([dlg] { return dlg->isPlayerReady(); }, 20000);
+            dlg->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
+        }
+        bool ended = false;
+        QObject::connect(dlg, &QDialog::finished, [&ended] { ended = true; });
+        spinUntil([&ended] { return ended; });
+        return QVariant();
+    });
+}
+
+void resetSettings()
+{
+    RecordParameter* p = RecordParameter::instance();
+    p->setOnlyRecordAudio(false);
+    p->setOnlyRecordCamera(false);
+    p->setWindowRecord(false);
+    p->setUsedVideoFmt(RP_FMT_MOV);
+    p->setVideoOpt(30, RP_CODEC_H264, RP_QUALITY_MEDIUM);
+    p->setSystemAudioEnable(true);
+    p->setMicrophoneEnable(false);
+    p->setRecordLength(false, 0);
+    p->setTimerEnable(false);
+    p->setAutoSave(false);
+    p->m_bHideCtrlBar = false;
+}
+} // namespace
+
+class ControlBarTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QCOMPARE(scInitialize(), 0); }
+    void init();
+    void recordPauseResumeStopAndSave();
+    void recordLengthStopsAndSavesDirectly();
+    void engineErrorStopsWithItsCode();
+    void refusedRecorderEndsTheRoad();
+    void barIsPlacedOutsideTheRecordedArea();
+
+private:
+    QString m_strOut;
+};
+
+void ControlBarTest::init()
+{
+    ModalAnswers::clear();
+    resetSettings();
+    m_strOut = SrTest::newFolder(QStringLiteral("out_%1").arg(QTest::currentTestFunction()));
+    Utils::setVideoOutputPath(m_strOut);
+    RecordParameter::instance()->setVideoRect(QRect(100, 120, 640, 360));
+}
+
+void ControlBarTest::recordPauseResumeStopAndSave()
+{
+    VideoRecCtlWdg bar;
+    QSignalSpy started(&bar, &VideoRecCtlWdg::sigRecordStarted);
+    QSignalSpy paused(&bar, &VideoRecCtlWdg::sigRecordPaused);
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QCOMPARE(started.count(), 1);
+    QVERIFY(RecordParameter::instance()->m_bRecording.load());
+    QVERIFY(bar.isVisible());
+    QVERIFY(!bar.frameGeometry().intersects(RecordParameter::instance()->getVideoRect()));
+
+    QTest::qWait(2000);
+    bar.findChild<QToolButton*>(QStringLiteral("btnPause"))->click();
+    QCOMPARE(paused.count(), 1);
+    QCOMPARE(paused.at(0).at(0).toBool(), true);
+    QVERIFY(RecordParameter::instance()->m_bPause.load());
+    const QString shown = bar.findChild<QLabel*>(QStringLiteral("lblTime"))->text();
+    QTest::qWait(1200);
+    // The clock stands while paused.
+    QCOMPARE(bar.findChild<QLabel*>(QStringLiteral("lblTime"))->text(), shown);
+    if (!qEnvironmentVariableIsEmpty("SR_SCREENSHOT_DIR"))
+        bar.grab().save(qEnvironmentVariable("SR_SCREENSHOT_DIR") + QStringLiteral("/control-bar.png"));
+    bar.findChild<QToolButton*>(QStringLiteral("btnResume"))->click();
+    QCOMPARE(paused.at(1).at(0).toBool(), false);
+    QTest::qWait(1000);
+
+    answerPreviewWithSave(true);
+    bar.findChild<QToolButton*>(QStringLiteral("btnStop"))->click();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QVERIFY(!RecordParameter::instance()->m_bRecording.load());
+    QVERIFY(!bar.isVisible());
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString saved = m_strOut + QLatin1Char('/') + files[0];
+    // Three recorded seconds: the paused one is not in the file.
+    const double length = Utils::getMediaDuration(saved);
+    QVERIFY2(qAbs(length - 3.0) <= 0.5, qPrintable(QString::number(length)));
+    QCOMPARE(Utils::getVideoRect(saved).size(), QSize(640, 360));
+    QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).path, saved);
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void ControlBarTest::recordLengthStopsAndSavesDirectly()
+{
+    RecordParameter::instance()->setRecordLength(true, 2);
+    RecordParameter::instance()->setAutoSave(true);
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QString page;
+    answerPreviewWithSave(false, &page);
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QVERIFY(spinUntil([&] { return finished.count() == 1; }, 30000));
+    QCOMPARE(bar.stopReason(), RecordStopRules::StopRecordLength);
+    // Saved without the player: the dialog opened on its waiting page.
+    QCOMPARE(page, QStringLiteral("pageWaiting"));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(qAbs(Utils::getMediaDuration(m_strOut + QLatin1Char('/') + files[0]) - 2.0) <= 0.5);
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void ControlBarTest::engineErrorStopsWithItsCode()
+{
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QTest::qWait(1500);
+    // A closed window is no reason to stop.
+    emit SignalsTransfer::instance()->recordError(SRE_WindowLost);
+    QTest::qWait(100);
+    QVERIFY(bar.isRecording());
+
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
+    // What was recorded up to the error is offered in the preview; the user leaves it.
+    ModalAnswers::push(OvModalRequest::Dialog, 0);
+    emit SignalsTransfer::instance()->recordError(SRE_Write);
+    QVERIFY(spinUntil([&] { return finished.count() == 1; }, 30000));
+    QCOMPARE(finished.at(0).at(0).toBool(), false);
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("Error code: 4004")));
+    QCOMPARE(ModalAnswers::asked().value(1).className, QStringLiteral("DlgVideoClip"));
+    QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void ControlBarTest::refusedRecorderEndsTheRoad()
+{
+    // No area to record: the engine refuses to prepare.
+    RecordParameter::instance()->setVideoRect(QRect());
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(!bar.prepareRecord());
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
+    bar.startRecord();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toBool(), false);
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("Error code: 4001")));
+    QVERIFY(!RecordParameter::instance()->m_bRecording.load());
+    QVERIFY(!bar.isVisible());
+}
+
+void ControlBarTest::barIsPlacedOutsideTheRecordedArea()
+{
+    const QSize size(300, 48);
+    const QRect screen(0, 0, 1920, 1080);
+    bool ok = false;
+    // Room below: centred under the region.
+    QPoint p = VideoRecCtlWdg::placeOutside(QRect(100, 100, 800, 600), size, {screen}, &ok);
+    QVERIFY(ok);
+    QCOMPARE(p, QPoint(500 - 150 - 1, 706));
+    // A region reaching the bottom: above it.
+    p = VideoRecCtlWdg::placeOutside(QRect(100, 300, 800, 780), size, {screen}, &ok);
+    QVERIFY(ok);
+    QCOMPARE(p.y(), 300 - 6 - 48);
+    // A region at the left edge of the screen and as tall as it: slid along to the right side.
+    p = VideoRecCtlWdg::placeOutside(QRect(0, 0, 1200, 1080), size, {screen}, &ok);
+    QVERIFY(ok);
+    QVERIFY(!QRect(p, size).intersects(QRect(0, 0, 1200, 1080)));
+    QVERIFY(screen.contains(QRect(p, size)));
+    // The full screen: no place on it; a second screen takes the bar.
+    VideoRecCtlWdg::placeOutside(screen, size, {screen}, &ok);
+    QVERIFY(!ok);
+    p = VideoRecCtlWdg::placeOutside(screen, size, {screen, QRect(1920, 0, 1280, 1024)}, &ok);
+    QVERIFY(ok);
+    QVERIFY(QRect(1920, 0, 1280, 1024).contains(QRect(p, size)));
+}
+
+SR_TEST_DISPLAY(ControlBarTest)
+#include "tst_controlbar.moc"

@@ -3,6 +3,7 @@
 
 #include "ModalAnswers.h"
 #include "OvProductInfo.h"
+#include "OvResourceMgr.h"
 #include "OvSettings.h"
 #include "ScAudioRecording.h"
 #include "TestEnv.h"
@@ -59,6 +60,7 @@ private slots:
     void promptClosedByACompletingExport();
     void audioIsConvertedWithItsClipLength();
     void escapeAndSuppressedQuestion();
+    void screenshotOfThePreview();
 
 private:
     QString makeSource(const QString& name, double seconds);
@@ -313,6 +315,31 @@ void VideoClipTest::escapeAndSuppressedQuestion()
     QVERIFY(!dlg.isVisible());
     QVERIFY(ModalAnswers::asked().isEmpty());
     OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 0);
+}
+
+void VideoClipTest::screenshotOfThePreview()
+{
+    const QString dir = qEnvironmentVariable("SR_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        QSKIP("SR_SCREENSHOT_DIR names no folder for the picture");
+    QVERIFY(OvResourceMgr::instance()->setSkin(QStringLiteral("default")));
+    const QString source = makeSource(QStringLiteral("shot.mov"), 6.0);
+    {
+        DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+        dlg.resize(900, 600);
+        dlg.show();
+        QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+        dlg.onTrimOK(1.25, 4.5);
+        QTest::qWait(1500);
+        QVERIFY(dlg.grab().save(dir + QStringLiteral("/preview-dialog.png")));
+        child<QStackedWidget>(&dlg, "stackedWidget")->setCurrentIndex(1);
+        QTest::qWait(300);
+        QVERIFY(dlg.grab().save(dir + QStringLiteral("/preview-dialog-saving.png")));
+        OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 1);
+        dlg.close();
+        OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 0);
+    }
+    qApp->setStyleSheet(QString());
 }
 
 SR_TEST(VideoClipTest)

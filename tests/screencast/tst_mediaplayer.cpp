@@ -1,0 +1,193 @@
+// The video player in its host widget: status, playback, seek, control bar and trim bar.
+
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "tst_mediasupport.h"
+
+#include "Screencast.h"
+
+#include <QDir>
+#include <QFile>
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace MediaTest;
+
+class TstMediaPlayer : public QObject {
+    Q_OBJECT
+private:
+    QString m_clip;
+
+    // Saves a picture of `widget` into the folder named by SR_DOCS_DIR (when set).
+    static void keepScreenshot(QWidget* widget, const char* name)
+    {
+        const QString folder = qEnvironmentVariable("SR_DOCS_DIR");
+        if (!folder.isEmpty())
+            widget->grab().save(folder + QLatin1Char('/') + QLatin1String(name));
+    }
+
+    // Drags the handle nearest to a sixth of the bar to its left end.
+    static void dragToLeftEnd(QWidget* range)
+    {
+        const int y = range->height() / 2;
+        QTest::mousePress(range, Qt::LeftButton, {}, QPoint(range->width() / 6, y));
+        QMouseEvent move(QEvent::MouseMove, QPointF(0, y), range->mapToGlobal(QPoint(0, y)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(range, &move);
+        QTest::mouseRelease(range, Qt::LeftButton, {}, QPoint(0, y));
+    }
+
+    // Distinct colours in the middle row of the widget's picture.
+    static int colours(QWidget* widget)
+    {
+        const QImage image = widget->grab().toImage();
+        QSet<QRgb> seen;
+        for (int x = 0; x < image.width(); x += 4)
+            seen.insert(image.pixel(x, image.height() / 3));
+        return seen.size();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        scInitialize();
+        m_clip = SrTest::newFolder(QStringLiteral("player")) + QStringLiteral("/clip.mp4");
+        QVERIFY(SrTest::makeClip(m_clip, 3.0, 640, 360));
+    }
+
+    // The view fills the host and follows it; playback advances, pauses and seeks; the
+    // picture shows the clip.
+    void playsInHost()
+    {
+        QWidget host;
+        host.resize(640, 420);
+        host.show();
+        Reports reports;
+        auto player = CreateAVPlayer(&reports, QFile::encodeName(m_clip).constData(), &host);
+        QVERIFY(player);
+        QCOMPARE(waitStatus(reports), int(AVPlayerItemStatusReadyToPlay));
+        auto* view = host.findChild<QWidget*>(QStringLiteral("scPlayerView"));
+        QVERIFY(view);
+        QCOMPARE(view->geometry(), host.rect());
+        host.resize(800, 500);
+        QCOMPARE(view->geometry(), host.rect());
+        host.resize(640, 420);
+
+        auto* time = host.findChild<QLabel*>(QStringLiteral("lblTime"));
+        auto* slider = host.findChild<QSlider*>(QStringLiteral("sldPosition"));
+        QVERIFY(time && slider);
+        QVERIFY(waitFor([&] { return time->text() == QLatin1String("00:00 / 00:03"); }, 2000));
+        QVERIFY(waitFor([&] { return colours(view) > 8; }, 5000));
+
+        player->Resume();
+        QVERIFY(waitFor([&] { return slider->value() >= 800; }, 5000));
+        player->Pause();
+        QTest::qWait(200);
+        const int paused = slider->value();
+        QTest::qWait(400);
+        QVERIFY(qAbs(slider->value() - paused) <= 100);
+
+        QCOMPARE(player->Seek(2.0), 0);
+        QVERIFY(waitFor([&] { return qAbs(slider->value() - 2000) <= 100; }, 3000));
+        player->Resume();
+        QTest::qWait(300);
+        keepScreenshot(&host, "player.png");
+        // Playing to the end stops there; Resume starts again from the beginning.
+        QVERIFY(waitFor([&] { return slider->value() >= 2900; }, 5000));
+        player->Resume();
+        QVERIFY(waitFor([&] { return slider->value() < 1500; }, 3000));
+
+        player->SetControlsStyle(ControlsStyleNone);
+        QVERIFY(!host.findChild<QWidget*>(QStringLiteral("scControlBar"))->isVisible());
+        player.reset();
+        QVERIFY(!host.findChild<QWidget*>(QStringLiteral("scPlayerView")));
+    }
+
+    // The play button toggles playback.
+    void playButton()
+    {
+        QWidget host;
+        host.resize(480, 320);
+        host.show();
+        Reports reports;
+        auto player = CreateAVPlayer(&reports, QFile::encodeName(m_clip).constData(), &host);
+        QCOMPARE(waitStatus(reports), int(AVPlayerItemStatusReadyToPlay));
+        auto* play = host.findChild<QToolButton*>(QStringLiteral("btnPlayPause"));
+        auto* slider = host.findChild<QSlider*>(QStringLiteral("sldPosition"));
+        play->click();
+        QVERIFY(waitFor([&] { return slider->value() >= 300; }, 3000));
+        play->click();
+        QTest::qWait(200);
+        const int stopped = slider->value();
+        QTest::qWait(300);
+        QVERIFY(qAbs(slider->value() - stopped) <= 100);
+    }
+
+    // The trim bar: shown by BeginTrimming, OK reports the range once, Cancel reports a
+    // cancel and restores the range; bad values are refused.
+    void trimBar()
+    {
+        QWidget host;
+        host.resize(640, 420);
+        host.show();
+        Reports reports;
+        auto player = CreateAVPlayer(&reports, QFile::encodeName(m_clip).constData(), &host);
+        QCOMPARE(waitStatus(reports), int(AVPlayerItemStatusReadyToPlay));
+        auto* bar = host.findChild<QWidget*>(QStringLiteral("scTrimBar"));
+        QVERIFY(bar && !bar->isVisible());
+        QCOMPARE(player->BeginTrimming(), 0);
+        QVERIFY(bar->isVisible());
+        QCOMPARE(player->SetTrimBegin(0.5), 0);
+        QCOMPARE(player->SetTrimEnd(1.5), 0);
+        QVERIFY(player->SetTrimBegin(1.5) != 0);
+        QVERIFY(player->SetTrimBegin(-0.1) != 0);
+        QVERIFY(player->SetTrimEnd(0.5) != 0);
+        QVERIFY(player->SetTrimEnd(3.5) != 0);
+        QTest::qWait(300);
+        keepScreenshot(&host, "player-trim.png");
+        host.findChild<QPushButton*>(QStringLiteral("btnTrimOK"))->click();
+        QVERIFY(!bar->isVisible());
+        QCOMPARE(reports.trims.size(), size_t(1));
+        QCOMPARE(reports.trims[0].first, 0.5);
+        QCOMPARE(reports.trims[0].second, 1.5);
+
+        // Dragging the begin handle to the far left then Cancel gives the old range back.
+        QCOMPARE(player->BeginTrimming(), 0);
+        auto* range = host.findChild<QWidget*>(QStringLiteral("scTrimRange"));
+        dragToLeftEnd(range);
+        host.findChild<QPushButton*>(QStringLiteral("btnTrimCancel"))->click();
+        QCOMPARE(reports.trimCancels.load(), 1);
+        QCOMPARE(player->BeginTrimming(), 0);
+        host.findChild<QPushButton*>(QStringLiteral("btnTrimOK"))->click();
+        QCOMPARE(reports.trims.size(), size_t(2));
+        QCOMPARE(reports.trims[1].first, 0.5);
+        QCOMPARE(reports.trims[1].second, 1.5);
+
+        // Dragging and OK reports the dragged range.
+        QCOMPARE(player->BeginTrimming(), 0);
+        dragToLeftEnd(range);
+        host.findChild<QPushButton*>(QStringLiteral("btnTrimOK"))->click();
+        QCOMPARE(reports.trims.size(), size_t(3));
+        QCOMPARE(reports.trims[2].first, 0.0);
+        QCOMPARE(reports.trims[2].second, 1.5);
+    }
+
+    // Trimming needs a picture host and an opened media.
+    void trimmingNeedsHostAndMedia()
+    {
+        Reports reports;
+        auto player = CreateAVPlayer(&reports, QFile::encodeName(m_clip).constData(), nullptr);
+        QCOMPARE(waitStatus(reports), int(AVPlayerItemStatusReadyToPlay));
+        QVERIFY(player->BeginTrimming() != 0);
+        QVERIFY(!CreateAVPlayer(nullptr, "x.mp4", nullptr));
+        QVERIFY(!CreateAVPlayer(&reports, nullptr, nullptr));
+    }
+};
+
+SR_TEST(TstMediaPlayer)
+#include "tst_mediaplayer.moc"

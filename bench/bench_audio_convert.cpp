@@ -4,6 +4,7 @@
 // Usage: bench_audio_convert [work folder]
 
 #include "Screencast.h"
+#include "bench_media_support.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,12 +37,6 @@ struct Format {
     const char* muxer;
 };
 
-bool ffmpeg(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"), QStringList{"-y", "-v", "error"} + args);
-    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -53,8 +48,8 @@ int main(int argc, char** argv)
     QDir().mkpath(dir);
     const QString system = dir + QStringLiteral("/system.wav");
     const QString mic = dir + QStringLiteral("/mic.m4a");
-    if (!ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=60", "-ac", "2", system})
-        || !ffmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100:duration=60", "-ac", "1", "-c:a", "aac",
+    if (!runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=60", "-ac", "2", system})
+        || !runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=660:sample_rate=44100:duration=60", "-ac", "1", "-c:a", "aac",
                     mic})) {
         fprintf(stderr, "ffmpeg could not make the tracks\n");
         return 1;
@@ -96,7 +91,7 @@ int main(int argc, char** argv)
                                       .arg(QLatin1String(f.sampleFormat))
                                       .arg(f.rate);
             timer.restart();
-            if (!ffmpeg(QStringList{"-i", system, "-i", mic, "-filter_complex", graph} + f.codec
+            if (!runFfmpeg(QStringList{"-i", system, "-i", mic, "-filter_complex", graph} + f.codec
                         + QStringList{"-f", f.muxer, dir + QStringLiteral("/ffmpeg.") + QLatin1String(f.extension)})) {
                 fprintf(stderr, "ffmpeg failed on %s\n", f.extension);
                 return 1;

@@ -3,6 +3,7 @@
 // Usage: bench_export [work folder]   (default: a new folder under the temporary folder)
 
 #include "Screencast.h"
+#include "bench_media_support.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,12 +33,6 @@ struct Reports : CAVPlayerCallback, CAVPlayerExportCallback {
     }
 };
 
-bool ffmpeg(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"), QStringList{"-y", "-v", "error"} + args);
-    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 
 double ourExport(const QString& source, const QString& target)
 {
@@ -60,7 +55,7 @@ double commandExport(const QString& source, const QString& target)
 {
     QElapsedTimer timer;
     timer.start();
-    const bool ok = ffmpeg({"-ss", QString::number(kBegin), "-to", QString::number(kEnd), "-i", source, "-c:v",
+    const bool ok = runFfmpeg({"-ss", QString::number(kBegin), "-to", QString::number(kEnd), "-i", source, "-c:v",
                             "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a",
                             "192k", target});
     return ok ? timer.elapsed() / 1000.0 : -1;
@@ -77,7 +72,7 @@ int main(int argc, char** argv)
     const QString source = dir + QStringLiteral("/source-1080p.mp4");
     if (!QFile::exists(source)) {
         printf("making the 60 s 1080p H.264 source ...\n");
-        if (!ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=30:duration=60", "-f", "lavfi", "-i",
+        if (!runFfmpeg({"-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=30:duration=60", "-f", "lavfi", "-i",
                      "sine=frequency=440:sample_rate=48000:duration=60", "-c:v", "libx264", "-preset", "veryfast",
                      "-pix_fmt", "yuv420p", "-c:a", "aac", "-shortest", source})) {
             fprintf(stderr, "ffmpeg could not make the source\n");

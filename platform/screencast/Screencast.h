@@ -2,5 +2,7 @@
 // The capture and encoding engine: everything the application calls.
 
 #include "CBasePtr.h"
+#include "ScAudioRecording.h"
 #include "ScEngine.h"
+#include "ScPlayer.h"
 #include "ScreencastTypes.h"

@@ -3,6 +3,7 @@
 #include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
+#include "ScAudioRecording.h"
 #include "ScEngine.h"
 
 #include <QDir>
@@ -156,6 +157,11 @@ double Utils::getMediaDuration(const QString& path)
     double seconds = 0;
     scGetMediaInfo(QFile::encodeName(path).constData(), &seconds, nullptr, nullptr);
     return seconds;
+}
+
+double Utils::getAudioDuration()
+{
+    return scGetLastAudioDuration();
 }
 
 QRect Utils::getVideoRect(const QString& path)

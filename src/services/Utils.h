@@ -45,6 +45,8 @@ public:
 
     // Play length in seconds; 0 when the file cannot be read.
     static double getMediaDuration(const QString& path);
+    // Length in seconds of the engine's last audio recording; 0 when there is none.
+    static double getAudioDuration();
     // Picture rectangle (0, 0, width, height); empty when the file has no picture.
     static QRect getVideoRect(const QString& path);
 

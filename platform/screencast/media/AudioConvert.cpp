@@ -117,27 +117,13 @@ bool runAudioConvert(const AudioConvertRequest& request, WorkerJob& job, std::st
     if (stream < 0 || !writer.begin(error))
         return false;
     pipeline.setAudioFrameSize(0, writer.frameSize(stream));
-    const AVRational timeBase = av_buffersink_get_time_base(pipeline.sink(0));
-    AVFrame* frame = av_frame_alloc();
-    bool ok = true;
-    for (;;) {
-        const int index = pipeline.next(frame);
-        if (index == MediaPipeline::End)
-            break;
-        if (index < 0) {
-            error = index == MediaPipeline::Aborted ? "cancelled" : "reading the recording failed";
-            ok = false;
-            break;
-        }
-        const double seconds = double(frame->pts + frame->nb_samples) * av_q2d(timeBase);
-        ok = writer.write(stream, frame, error);
-        av_frame_unref(frame);
-        if (!ok)
-            break;
-        job.setProgress(std::min(0.99, seconds / length));
-        job.setBytes(writer.bytesWritten());
-    }
-    av_frame_free(&frame);
+    const bool ok = pumpFrames(pipeline, writer,
+                               [&](int, double seconds) {
+                                   job.setProgress(std::min(0.99, seconds / length));
+                                   job.setBytes(writer.bytesWritten());
+                               },
+                               error)
+                    >= 0;
     if (!ok || job.cancelRequested())
         return false;
     return writer.finish(error);

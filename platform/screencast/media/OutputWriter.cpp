@@ -207,6 +207,38 @@ void OutputWriter::discard()
     m_opened = false;
 }
 
+long pumpFrames(MediaPipeline& pipeline, OutputWriter& writer, const std::function<void(int, double)>& onFrame,
+                std::string& error)
+{
+    AVFrame* frame = av_frame_alloc();
+    long written = 0;
+    for (;;) {
+        const int index = pipeline.next(frame);
+        if (index == MediaPipeline::End)
+            break;
+        if (index < 0) {
+            error = index == MediaPipeline::Aborted ? "cancelled" : "reading the source failed";
+            written = -1;
+            break;
+        }
+        AVFilterContext* sink = pipeline.sink(index);
+        double seconds = double(frame->pts) * av_q2d(av_buffersink_get_time_base(sink));
+        if (frame->sample_rate > 0)
+            seconds += double(frame->nb_samples) / frame->sample_rate;
+        const bool ok = writer.write(index, frame, error);
+        av_frame_unref(frame);
+        if (!ok) {
+            written = -1;
+            break;
+        }
+        ++written;
+        if (onFrame)
+            onFrame(index, seconds);
+    }
+    av_frame_free(&frame);
+    return written;
+}
+
 AVSampleFormat pickSampleFormat(const AVCodec* codec, AVSampleFormat preferred)
 {
     if (!codec->sample_fmts)

@@ -5,6 +5,7 @@
 // Used by one thread at a time; bytesWritten() may be read from any thread.
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,14 @@ private:
     bool m_opened = false;
     std::atomic<int64_t> m_written{0};
 };
+
+class MediaPipeline;
+
+// Moves every output frame of `pipeline` into `writer` (output i into stream i) until the
+// end. `onFrame` hears each frame's output index and end in seconds. Returns the number of
+// frames written, or -1 with `error` on a failure or an abort.
+long pumpFrames(MediaPipeline& pipeline, OutputWriter& writer, const std::function<void(int, double)>& onFrame,
+                std::string& error);
 
 // Sample format for `codec`: `preferred` when it takes it, else its first.
 AVSampleFormat pickSampleFormat(const AVCodec* codec, AVSampleFormat preferred);

@@ -106,29 +106,10 @@ bool writePalette(const VideoExportRequest& request, const Range& range, const s
     if (!writer.create("nut", palettePath, error) || writer.addStream("rawvideo", pipeline.sink(0), 0, nullptr, error) < 0
         || !writer.begin(error))
         return false;
-    AVFrame* frame = av_frame_alloc();
-    bool ok = true;
-    bool wrote = false;
-    for (;;) {
-        const int rc = pipeline.next(frame);
-        if (rc == MediaPipeline::End)
-            break;
-        if (rc < 0) {
-            ok = false;
-            error = rc == MediaPipeline::Aborted ? "cancelled" : "reading the source failed";
-            break;
-        }
-        ok = writer.write(0, frame, error);
-        av_frame_unref(frame);
-        wrote = true;
-        if (!ok)
-            break;
-    }
-    av_frame_free(&frame);
-    if (ok && !wrote) {
+    const long frames = pumpFrames(pipeline, writer, nullptr, error);
+    if (frames == 0)
         error = "the range holds no picture";
-        ok = false;
-    }
+    const bool ok = frames > 0;
     return ok && writer.finish(error);
 }
 } // namespace
@@ -211,27 +192,14 @@ bool runVideoExport(const VideoExportRequest& request, WorkerJob& job, std::stri
         }
         if (!writer.begin(error))
             return false;
-        AVFrame* frame = av_frame_alloc();
-        bool good = true;
-        for (;;) {
-            const int index = pipeline.next(frame);
-            if (index == MediaPipeline::End)
-                break;
-            if (index < 0) {
-                error = index == MediaPipeline::Aborted ? "cancelled" : "reading the source failed";
-                good = false;
-                break;
-            }
-            const double seconds = double(frame->pts) * av_q2d(av_buffersink_get_time_base(pipeline.sink(index)));
-            good = writer.write(index, frame, error);
-            av_frame_unref(frame);
-            if (!good)
-                break;
-            if (index == 0)
-                setRangeProgress(job, seconds, range.length, passStart, passShare);
-            job.setBytes(writer.bytesWritten());
-        }
-        av_frame_free(&frame);
+        const bool good = pumpFrames(pipeline, writer,
+                                     [&](int index, double seconds) {
+                                         if (index == 0)
+                                             setRangeProgress(job, seconds, range.length, passStart, passShare);
+                                         job.setBytes(writer.bytesWritten());
+                                     },
+                                     error)
+                          >= 0;
         if (!good || job.cancelRequested())
             return false;
         if (!writer.finish(error))

@@ -440,6 +440,7 @@ void HistoryFileListWidget::removeEntries(const QList<QListWidgetItem*>& items)
 {
     const bool deleteLocal = DlgDeleteFile::isDeleteLocalFile();
     QStringList kept;
+    QStringList removed;
     setUpdatesEnabled(false);
     for (QListWidgetItem* it : items) {
         const QString path = it->data(PathRole).toString();
@@ -448,9 +449,10 @@ void HistoryFileListWidget::removeEntries(const QList<QListWidgetItem*>& items)
             kept.append(QFileInfo(path).fileName());
             continue;
         }
-        HistoryFileUtils::removeSavefileFromHistory(path);
+        removed.append(path);
         deleteItem(it);
     }
+    HistoryFileUtils::removeSavefilesFromHistory(removed);
     setUpdatesEnabled(true);
     createVisibleRows();
     if (!kept.isEmpty())

@@ -20,17 +20,24 @@ void writeList(const QVariantList& list)
 
 bool isEntry(const QStringList& fields) { return fields.size() == 3 || fields.size() == 6; }
 
+// The index of the first (newest) valid entry whose path is `path`, -1 when there is none.
+int firstMatch(const QVariantList& list, const QString& path)
+{
+    for (int i = 0; i < list.size(); ++i) {
+        const QStringList fields = list.at(i).toStringList();
+        if (isEntry(fields) && fields.at(1) == path)
+            return i;
+    }
+    return -1;
+}
+
 // Calls `change` on the first (newest) valid entry whose path is `path`, then writes the list back.
 void changeFirstMatch(const QString& path, const std::function<void(QVariantList&, int)>& change)
 {
     QVariantList list = readList();
-    for (int i = 0; i < list.size(); ++i) {
-        const QStringList fields = list.at(i).toStringList();
-        if (isEntry(fields) && fields.at(1) == path) {
-            change(list, i);
-            break;
-        }
-    }
+    const int i = firstMatch(list, path);
+    if (i >= 0)
+        change(list, i);
     writeList(list);
 }
 } // namespace
@@ -70,6 +77,17 @@ void HistoryFileUtils::addSavefileHistroy(const QString& path, int type, const Q
 void HistoryFileUtils::removeSavefileFromHistory(const QString& path)
 {
     changeFirstMatch(path, [](QVariantList& list, int i) { list.removeAt(i); });
+}
+
+void HistoryFileUtils::removeSavefilesFromHistory(const QStringList& paths)
+{
+    QVariantList list = readList();
+    for (const QString& path : paths) {
+        const int i = firstMatch(list, path);
+        if (i >= 0)
+            list.removeAt(i);
+    }
+    writeList(list);
 }
 
 void HistoryFileUtils::updateSavefileHistory(const QString& oldPath, const QString& newPath)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 enum HistoryFileType { HFT_IMAGE = 0, HFT_VIDEO = 1, HFT_AUDIO = 2, HFT_ALL = 3 };
 
@@ -26,6 +27,9 @@ public:
                                    const QString& duration, const QString& size);
     // Removes the newest valid entry with exactly this path.
     static void removeSavefileFromHistory(const QString& path);
+    // Does what removeSavefileFromHistory does for each path in turn, with one read and one
+    // write of the setting.
+    static void removeSavefilesFromHistory(const QStringList& paths);
     // Gives the newest valid entry with `oldPath` the new path and file name.
     static void updateSavefileHistory(const QString& oldPath, const QString& newPath);
 

@@ -243,6 +243,12 @@ private slots:
         SrTest::writeFile(second, 7);
         const QString audio = file("voice.mp3", 9);
         storeHistory({{first, HFT_VIDEO}, {m_dir + "/gone.mp4", HFT_VIDEO}, {second, HFT_VIDEO}, {audio, HFT_AUDIO}});
+        // An entry of a length the history does not read stays where it is.
+        const QString key = QString::fromLatin1(HistoryFileUtils::settingKey());
+        QVariantList raw = OvSettings::instance()->applicationParam(key).toList();
+        const QStringList foreign{"foreign.mp4", first, "1", "extra"};
+        raw.insert(2, foreign);
+        OvSettings::instance()->setApplicationParam(key, raw);
         const int trashedBefore = QDir(trashFolder()).entryList(QDir::Files).size();
 
         RecordHistoryDlg dlg(nullptr);
@@ -254,7 +260,7 @@ private slots:
         confirmDelete(true);
         QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("btnRemoveAll")), Qt::LeftButton);
         QCOMPARE(dlg.historyList()->count(), 0);
-        QVERIFY(storedPaths().isEmpty());
+        QCOMPARE(OvSettings::instance()->applicationParam(key).toList(), QVariantList{foreign});
         QVERIFY(!QFileInfo::exists(first) && !QFileInfo::exists(second) && !QFileInfo::exists(audio));
         // Both files of the same name are in the trash, neither replaced the other.
         QStringList sizes;

@@ -313,6 +313,47 @@ private slots:
         QCOMPARE(listedNames(list, false), QStringList{"kept.mp4"});
     }
 
+    void rowButtonsFollowTheCursorAndTheSelection()
+    {
+        storeHistory({{file("first.mp4"), HFT_VIDEO}, {file("second.mp4"), HFT_VIDEO}, {m_dir + "/lost.mp4", HFT_VIDEO}});
+        RecordHistoryDlg dlg(nullptr);
+        dlg.show();
+        HistoryFileListWidget* list = dlg.historyList();
+        const auto enabled = [&](int row) {
+            QStringList names;
+            for (QToolButton* button : list->rowWidget(list->item(row))->findChildren<QToolButton*>())
+                if (button->isEnabled())
+                    names << button->objectName();
+            names.sort();
+            return names;
+        };
+        const QStringList all{"btnOpen", "btnPreview", "btnRemove", "btnRename", "btnShare"};
+        const auto send = [&](int row, QEvent::Type type) {
+            QEvent event(type);
+            QApplication::sendEvent(list->rowWidget(list->item(row)), &event);
+        };
+
+        // Shown: the first row is current and keeps its buttons.
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(enabled(0), all);
+        QVERIFY(enabled(1).isEmpty());
+        send(0, QEvent::Leave);
+        QCOMPARE(enabled(0), all);
+        send(1, QEvent::Enter);
+        QCOMPARE(enabled(1), all);
+        send(1, QEvent::Leave);
+        QVERIFY(enabled(1).isEmpty());
+
+        // A vanished file offers Delete only, and shows its marker.
+        QCOMPARE(enabled(2), QStringList{"btnMissing"});
+        send(2, QEvent::Enter);
+        QCOMPARE(enabled(2), (QStringList{"btnMissing", "btnRemove"}));
+
+        list->setCurrentRow(1);
+        QVERIFY(enabled(0).isEmpty());
+        QCOMPARE(enabled(1), all);
+    }
+
     void contextMenuOffersWhatTheRowAllows()
     {
         const QString present = file("present.mp4");

@@ -5,4 +5,5 @@
 #include "ScAudioRecording.h"
 #include "ScEngine.h"
 #include "ScPlayer.h"
+#include "ScRecorder.h"
 #include "ScreencastTypes.h"

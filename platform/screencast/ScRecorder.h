@@ -1,0 +1,111 @@
+#pragma once
+// Screen and sound recording: the recorder objects, their callback, and the watermark
+// drawn into every recorded frame.
+//
+// A screen recording captures an area of the X display named by DISPLAY, draws the mouse
+// effects and the watermark into each frame, encodes and writes it. While it runs, the
+// file in progress (fragmented MP4 or QuickTime, playable at any moment) lies beside the
+// final path; a clean Stop() turns it into the final file of the chosen container.
+
+#include "CBasePtr.h"
+#include "ScreencastTypes.h"
+
+#include <cstdint>
+
+// Error codes reported through CRecoderCallback::OnRecordError.
+enum ScRecordError {
+    SRE_CaptureOpen = 1,  // the screen could not be captured at all
+    SRE_CaptureLost = 2,  // the screen capture broke off while recording
+    SRE_Encoder = 3,      // the encoder failed
+    SRE_Write = 4,        // the file in progress could not be written (disk full, folder gone)
+    SRE_AudioDevice = 5,  // a sound source could not be opened or broke off
+    SRE_Finish = 6,       // the final file could not be made from the file in progress
+    SRE_WindowLost = 7,   // a recorded window closed; the area stays where it was
+};
+
+// How the window list of a screen recording is used (numbered as the settings model does).
+enum ScWindowMode { SWM_None = 0, SWM_Single = 1, SWM_Exclude = 2, SWM_Multiple = 3 };
+
+struct ScVideoOptions {
+    // The captured area in desktop pixels. Ignored for SWM_Single and SWM_Multiple, where
+    // the windows give the area; for SWM_Exclude and a full display, the display's area.
+    CRect rect;
+    ScWindowMode windowMode = SWM_None;
+    const uint64_t* windows = nullptr; // X window ids
+    int windowCount = 0;
+    // The area keeps the size of `rect` and is centred on the mouse (around-the-mouse).
+    bool followMouse = false;
+    int frameRate = 30;
+    VideoCodec codec = VC_H264;
+    CodecQuality quality = CQ_Medium;
+    OutputVideoFileType container = OVFT_MP4;
+    bool drawCursor = true;
+};
+
+struct ScMouseOptions {
+    int clickMode = 0;          // 0 none, 1 highlight while a button is down, 2 blink on a click
+    ColorRef clickColor = 0;    // the click highlight
+    ColorRef normalColor = 0;   // the halo drawn around the cursor when `indicate` is on
+    bool indicate = false;
+};
+
+struct ScAudioOptions {
+    bool systemSound = false;             // the monitor of the default sink
+    bool microphone = false;
+    const char* microphoneDevice = nullptr; // a source name; null or empty: the default source
+};
+
+// Reports of a recorder object. Implementations only store values or post signals.
+class CRecoderCallback {
+public:
+    // An error hit the recording; `code` is an ScRecordError. Called on an engine thread.
+    virtual void OnRecordError(int code) = 0;
+    // The recorded area moved on the desktop (a followed window moved). Called on an engine thread.
+    virtual void OnRecordRectChanged(const CRect& rect) = 0;
+    virtual ~CRecoderCallback() = default;
+};
+
+// One screen or audio recording. Every method is called from one controlling thread
+// (the GUI thread); the getters may be called from any thread.
+class CScreenRecorderObject : public CBaseObject {
+public:
+    // Opens the sources and starts recording. Returns false when nothing could be started.
+    virtual bool Start() = 0;
+    // Stops adding to the timeline until Resume(); the paused time leaves no gap.
+    virtual void Pause() = 0;
+    virtual void Resume() = 0;
+    // Ends the recording and writes the final file(s). Returns false when no playable
+    // result was written (the file in progress, if any, is then kept).
+    virtual bool Stop() = 0;
+    // Recorded seconds so far, pauses excluded.
+    virtual double GetDuration() = 0;
+    // Bytes written so far (all files of the recording).
+    virtual int64_t GetFileSize() = 0;
+    // Frames captured but not written because a later stage was behind.
+    virtual int64_t GetDroppedFrames() = 0;
+    // Frames written to the file.
+    virtual int64_t GetWrittenFrames() = 0;
+    // The final file (screen recording) or the first track written (audio recording).
+    virtual const char* GetOutputPath() = 0;
+};
+
+// Creates a screen recording into `outputPath` (its suffix need not match; the container
+// comes from the options). Returns an empty handle when the options cannot be recorded
+// (no area, a codec the container cannot hold). `callback` may be null and must outlive the object.
+CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const ScVideoOptions& video,
+                                              const ScMouseOptions& mouse, const ScAudioOptions& audio,
+                                              const char* outputPath);
+
+// Creates an audio-only recording: one file per track in `folder` (track 0 system sound,
+// track 1 microphone). A clean Stop() hands the tracks over as the last audio recording
+// (scSetLastAudioRecording). Returns an empty handle when no track is enabled.
+CBasePtr<CScreenRecorderObject> scAudioRecord(CRecoderCallback* callback, const ScAudioOptions& audio,
+                                              const char* folder);
+
+// Keeps the picture at `path` and its rectangle in frame pixels; later screen recordings draw
+// it into every frame with its alpha. A null path (and zeros) clears it. Any thread.
+void SetWatermark(const char* path, int x, int y, int width, int height);
+
+// The rectangle a recording of window `window` records: left and top 0, right and bottom
+// the window's width and height. Returns false when the window does not exist.
+bool scGetRecordWindowRect(uint64_t window, CRect* rect);

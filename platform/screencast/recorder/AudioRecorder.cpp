@@ -1,0 +1,201 @@
+#include "AudioRecorder.h"
+
+#include "AudioAlign.h"
+#include "Log.h"
+#include "ScAudioRecording.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/time.h>
+}
+
+std::string AudioRecorder::trackPath(const std::string& folder, int track)
+{
+    return folder + "/AudioTrack" + std::to_string(track) + ".mka";
+}
+
+AudioRecorder::AudioRecorder(CRecoderCallback* callback, const ScAudioOptions& audio, const std::string& folder)
+    : m_callback(callback)
+{
+    for (int i = 0; i < 2; ++i) {
+        const bool enabled = i == 0 ? audio.systemSound : audio.microphone;
+        if (!enabled)
+            continue;
+        m_tracks[i].reset(new Track);
+        m_tracks[i]->path = trackPath(folder, i);
+        const char* device = i == 0 ? AudioSource::systemSoundDevice() : audio.microphoneDevice;
+        m_tracks[i]->source.reset(new AudioSource(device ? device : ""));
+    }
+}
+
+AudioRecorder::~AudioRecorder()
+{
+    for (auto& track : m_tracks)
+        if (track)
+            closeTrack(*track);
+}
+
+void AudioRecorder::Release()
+{
+    if (m_running)
+        Stop();
+    delete this;
+}
+
+void AudioRecorder::report(int code)
+{
+    Log("Screencast", 2, "audio recording error %d", code);
+    if (m_callback)
+        m_callback->OnRecordError(code);
+}
+
+bool AudioRecorder::openTrack(Track& track)
+{
+    const AVCodecParameters* input = track.source->parameters();
+    if (!input || avformat_alloc_output_context2(&track.file, nullptr, "matroska", track.path.c_str()) < 0)
+        return false;
+    AVStream* stream = avformat_new_stream(track.file, nullptr);
+    if (!stream || avcodec_parameters_copy(stream->codecpar, input) < 0)
+        return false;
+    stream->codecpar->codec_tag = 0;
+    stream->time_base = AVRational{1, input->sample_rate};
+    track.file->flags |= AVFMT_FLAG_FLUSH_PACKETS;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "cluster_time_limit", "500", 0);
+    const bool ok = avio_open(&track.file->pb, track.path.c_str(), AVIO_FLAG_WRITE) >= 0
+        && avformat_write_header(track.file, &options) >= 0;
+    av_dict_free(&options);
+    return ok;
+}
+
+void AudioRecorder::closeTrack(Track& track)
+{
+    std::lock_guard<std::mutex> lock(track.mutex);
+    if (!track.file)
+        return;
+    if (track.file->pb) {
+        av_write_trailer(track.file);
+        avio_closep(&track.file->pb);
+    }
+    avformat_free_context(track.file);
+    track.file = nullptr;
+}
+
+void AudioRecorder::write(Track& track, const int16_t* samples, int count)
+{
+    if (m_paused || count <= 0)
+        return;
+    std::lock_guard<std::mutex> lock(track.mutex);
+    if (!track.file)
+        return;
+    AVPacket* packet = av_packet_alloc();
+    if (av_new_packet(packet, count * 4) >= 0) {
+        memcpy(packet->data, samples, size_t(count) * 4);
+        AVStream* stream = track.file->streams[0];
+        packet->pts = packet->dts = av_rescale_q(track.samples, AVRational{1, 48000}, stream->time_base);
+        packet->duration = av_rescale_q(count, AVRational{1, 48000}, stream->time_base);
+        packet->stream_index = 0;
+        if (av_write_frame(track.file, packet) < 0) {
+            if (!m_reportedWrite.exchange(true))
+                report(SRE_Write);
+        } else {
+            track.samples += count;
+            track.bytes = avio_tell(track.file->pb);
+        }
+    }
+    av_packet_free(&packet);
+}
+
+bool AudioRecorder::Start()
+{
+    if (m_running || m_stopped)
+        return false;
+    bool any = false;
+    for (auto& track : m_tracks) {
+        if (!track)
+            continue;
+        if (!track->source->open() || !openTrack(*track)) {
+            report(track->source->parameters() ? SRE_Write : SRE_AudioDevice);
+            closeTrack(*track);
+            std::remove(track->path.c_str());
+            track.reset();
+            continue;
+        }
+        any = true;
+    }
+    if (!any)
+        return false;
+    m_startMicros = av_gettime();
+    m_running = true;
+    for (auto& track : m_tracks) {
+        if (!track)
+            continue;
+        Track* t = track.get();
+        t->source->start(
+            [this, t, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
+                if (m_paused || (m_stopMicros && wallMicros >= m_stopMicros))
+                    return;
+                int skip = 0;
+                const int64_t silence = align.place(m_startMicros, wallMicros, count, &skip);
+                if (silence > 0) {
+                    const std::vector<int16_t> zeros(size_t(silence) * 2, 0);
+                    write(*t, zeros.data(), int(silence));
+                }
+                write(*t, samples + skip * 2, count - skip);
+            },
+                         [this] { report(SRE_AudioDevice); });
+    }
+    return true;
+}
+
+void AudioRecorder::Pause() { m_paused = true; }
+void AudioRecorder::Resume() { m_paused = false; }
+
+double AudioRecorder::GetDuration()
+{
+    int64_t samples = 0;
+    for (auto& track : m_tracks)
+        if (track)
+            samples = std::max(samples, track->samples);
+    return samples / 48000.0;
+}
+
+int64_t AudioRecorder::GetFileSize()
+{
+    int64_t bytes = 0;
+    for (auto& track : m_tracks)
+        if (track)
+            bytes += track->bytes;
+    return bytes;
+}
+
+const char* AudioRecorder::GetOutputPath()
+{
+    for (auto& track : m_tracks)
+        if (track)
+            return track->path.c_str();
+    return "";
+}
+
+bool AudioRecorder::Stop()
+{
+    if (!m_running)
+        return false;
+    m_stopMicros = av_gettime();
+    m_running = false;
+    m_stopped = true;
+    for (auto& track : m_tracks) {
+        if (!track)
+            continue;
+        track->source->stop(m_stopMicros, 3000);
+        closeTrack(*track);
+    }
+    if (m_reportedWrite)
+        return false;
+    scSetLastAudioRecording(m_tracks[0] ? m_tracks[0]->path.c_str() : "", m_tracks[1] ? m_tracks[1]->path.c_str() : "");
+    return true;
+}

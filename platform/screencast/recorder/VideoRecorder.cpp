@@ -1,0 +1,434 @@
+#include "VideoRecorder.h"
+
+#include "AudioAlign.h"
+#include "Finisher.h"
+#include "Log.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/frame.h>
+#include <libavutil/time.h>
+#include <libswscale/swscale.h>
+}
+
+namespace {
+// How long a stop waits for the sound captured before it to arrive from the server.
+const int kSoundDrainMs = 3000;
+
+uint32_t argbOf(ColorRef colour) { return colour; }
+
+XRectI unite(const XRectI& a, const XRectI& b)
+{
+    if (a.empty())
+        return b;
+    if (b.empty())
+        return a;
+    const int x = std::min(a.x, b.x);
+    const int y = std::min(a.y, b.y);
+    return XRectI{x, y, std::max(a.x + a.w, b.x + b.w) - x, std::max(a.y + a.h, b.y + b.h) - y};
+}
+
+XRectI intersect(const XRectI& a, const XRectI& b)
+{
+    const int x = std::max(a.x, b.x);
+    const int y = std::max(a.y, b.y);
+    return XRectI{x, y, std::min(a.x + a.w, b.x + b.w) - x, std::min(a.y + a.h, b.y + b.h) - y};
+}
+} // namespace
+
+std::string VideoRecorder::progressPath(const std::string& outputPath, VideoCodec codec)
+{
+    return outputPath + ".recording." + EncoderSettingsFor::progressMuxer(codec);
+}
+
+VideoRecorder::VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& video, const ScMouseOptions& mouse,
+                             const ScAudioOptions& audio, const std::string& outputPath)
+    : m_callback(callback)
+    , m_video(video)
+    , m_outputPath(outputPath)
+    , m_watermark(WatermarkStore::current())
+{
+    if (video.windows && video.windowCount > 0)
+        m_windows.assign(video.windows, video.windows + video.windowCount);
+    m_video.windows = nullptr;
+    m_video.windowCount = 0;
+    m_video.frameRate = std::clamp(video.frameRate, 1, 120);
+    m_mouse.clickMode = mouse.clickMode;
+    m_mouse.clickColor = argbOf(mouse.clickColor);
+    m_mouse.normalColor = argbOf(mouse.normalColor);
+    m_mouse.indicate = mouse.indicate;
+    // A GIF carries no sound.
+    if (video.container != OVFT_GIF) {
+        if (audio.systemSound)
+            m_sources.emplace_back(new AudioSource(AudioSource::systemSoundDevice()));
+        if (audio.microphone)
+            m_sources.emplace_back(new AudioSource(audio.microphoneDevice ? audio.microphoneDevice : ""));
+    }
+    m_progressPath = progressPath(outputPath, video.container == OVFT_GIF ? VC_GIF : video.codec);
+}
+
+VideoRecorder::~VideoRecorder() { stopThreads(); }
+
+void VideoRecorder::Release()
+{
+    if (m_running)
+        Stop();
+    delete this;
+}
+
+bool VideoRecorder::prepareArea(XDisplayProbe& probe)
+{
+    m_screenW = probe.screenWidth();
+    m_screenH = probe.screenHeight();
+    XRectI area;
+    if (m_video.windowMode == SWM_Single || m_video.windowMode == SWM_Multiple) {
+        const std::vector<XRectI> rects = probe.windowRects(m_windows);
+        for (const XRectI& r : rects) {
+            area = unite(area, r);
+            if (m_video.windowMode == SWM_Single)
+                break;
+        }
+    } else {
+        area = XRectI{int(std::floor(m_video.rect.left)), int(std::floor(m_video.rect.top)), int(m_video.rect.width()),
+                      int(m_video.rect.height())};
+        if (m_video.followMouse) // the area's size matters, the pointer gives its place
+            area = XRectI{0, 0, std::min(area.w, m_screenW), std::min(area.h, m_screenH)};
+    }
+    area = intersect(area, XRectI{0, 0, m_screenW, m_screenH});
+    if (EncoderSettingsFor::video(m_video.container == OVFT_GIF ? VC_GIF : m_video.codec, m_video.quality).evenSize) {
+        area.w &= ~1;
+        area.h &= ~1;
+    }
+    m_area = area;
+    return area.w >= 2 && area.h >= 2;
+}
+
+bool VideoRecorder::Start()
+{
+    if (m_running || m_stopped)
+        return false;
+    XDisplayProbe probe;
+    if (!probe.isOpen() || !prepareArea(probe)) {
+        Log("Screencast", 2, "nothing to record: no display or an empty area");
+        report(SRE_CaptureOpen);
+        return false;
+    }
+    ScreenCapture::Settings settings;
+    settings.x = m_area.x;
+    settings.y = m_area.y;
+    settings.width = m_area.w;
+    settings.height = m_area.h;
+    settings.frameRate = m_video.frameRate;
+    settings.drawCursor = m_video.drawCursor;
+    settings.followMouse = m_video.followMouse;
+    if (!m_capture.open(settings)) {
+        report(SRE_CaptureOpen);
+        return false;
+    }
+    for (auto it = m_sources.begin(); it != m_sources.end();) {
+        if ((*it)->open()) {
+            ++it;
+        } else {
+            report(SRE_AudioDevice);
+            it = m_sources.erase(it);
+        }
+    }
+    const VideoCodec codec = m_video.container == OVFT_GIF ? VC_GIF : m_video.codec;
+    const int opened = m_writer.open(m_progressPath, codec, m_video.quality, m_area.w, m_area.h, m_video.frameRate,
+                                     !m_sources.empty());
+    if (opened) {
+        report(opened);
+        std::remove(m_progressPath.c_str());
+        return false;
+    }
+    m_mixer.reset(new AudioMixer(int(m_sources.size())));
+    Log("Screencast", 1, "recording %dx%d at %d,%d, %d fps, codec %d into %s", m_area.w, m_area.h, m_area.x, m_area.y,
+        m_video.frameRate, int(codec), m_progressPath.c_str());
+
+    m_startMicros = av_gettime();
+    m_running = true;
+    for (size_t i = 0; i < m_sources.size(); ++i) {
+        const int index = int(i);
+        m_sources[i]->start(
+            [this, index, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
+                if (m_paused || (m_stopMicros && wallMicros >= m_stopMicros))
+                    return;
+                int skip = 0;
+                const int64_t silence = align.place(m_startMicros, wallMicros, count, &skip);
+                if (silence > 0)
+                    m_mixer->pushSilence(index, int(silence));
+                m_mixer->push(index, samples + skip * 2, count - skip);
+            },
+            [this] { report(SRE_AudioDevice); });
+    }
+    m_encodeThread = std::thread(&VideoRecorder::encodeLoop, this);
+    m_convertThread = std::thread(&VideoRecorder::convertLoop, this);
+    m_captureThread = std::thread(&VideoRecorder::captureLoop, this);
+    return true;
+}
+
+void VideoRecorder::Pause()
+{
+    if (!m_running || m_paused)
+        return;
+    m_pauseBegan = av_gettime();
+    m_paused = true;
+}
+
+void VideoRecorder::Resume()
+{
+    if (!m_running || !m_paused)
+        return;
+    m_pausedMicros += av_gettime() - m_pauseBegan;
+    m_paused = false;
+}
+
+int64_t VideoRecorder::recordedMicros(int64_t nowMicros) { return nowMicros - m_startMicros - m_pausedMicros; }
+
+double VideoRecorder::GetDuration()
+{
+    if (!m_startMicros)
+        return 0;
+    if (m_finalDuration >= 0)
+        return m_finalDuration;
+    const int64_t now = m_paused ? m_pauseBegan.load() : av_gettime();
+    return std::max<int64_t>(0, recordedMicros(now)) / 1e6;
+}
+
+int64_t VideoRecorder::GetFileSize() { return m_writer.bytesWritten(); }
+int64_t VideoRecorder::GetDroppedFrames() { return m_dropped; }
+int64_t VideoRecorder::GetWrittenFrames() { return m_writer.framesWritten(); }
+const char* VideoRecorder::GetOutputPath() { return m_outputPath.c_str(); }
+
+void VideoRecorder::report(int code)
+{
+    std::lock_guard<std::mutex> lock(m_reportMutex);
+    int expected = 0;
+    m_firstError.compare_exchange_strong(expected, code);
+    Log("Screencast", 2, "recording error %d", code);
+    if (m_callback)
+        m_callback->OnRecordError(code);
+}
+
+void VideoRecorder::captureLoop()
+{
+    XDisplayProbe probe;
+    const bool follow = m_video.windowMode == SWM_Single && !m_windows.empty();
+    XRectI followed = m_area;
+    bool windowLost = false;
+    int64_t lastIndex = -1;
+    const double fps = m_video.frameRate;
+    while (!m_stopping) {
+        if (follow && !windowLost) {
+            XRectI now;
+            if (!probe.windowRect(m_windows.front(), &now)) {
+                windowLost = true;
+                report(SRE_WindowLost);
+            } else if (now.x != followed.x || now.y != followed.y) {
+                followed = now;
+                m_capture.moveTo(now.x, now.y, m_screenW, m_screenH);
+                if (m_callback)
+                    m_callback->OnRecordRectChanged(CRect(now.x, now.y, now.x + m_area.w, now.y + m_area.h));
+            }
+        }
+        RawFrame raw;
+        raw.packet = av_packet_alloc();
+        if (!m_capture.read(raw.packet, &raw.originX, &raw.originY)) {
+            av_packet_free(&raw.packet);
+            if (!m_stopping)
+                report(SRE_CaptureLost);
+            break;
+        }
+        if (m_paused) {
+            av_packet_free(&raw.packet);
+            continue;
+        }
+        // x11grab stamps frames with the wall clock in microseconds.
+        int64_t index = std::llround(recordedMicros(raw.packet->pts) * fps / 1e6);
+        index = std::max(index, lastIndex + 1);
+        lastIndex = index;
+        raw.index = index;
+        raw.timeMs = raw.packet->pts / 1000;
+        if (!m_rawQueue.tryPush(raw)) {
+            av_packet_free(&raw.packet);
+            ++m_dropped;
+        }
+    }
+    m_rawQueue.close();
+}
+
+void VideoRecorder::decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects)
+{
+    BgraFrame frame{raw.packet->data, m_area.w * 4, m_area.w, m_area.h};
+    if (m_video.windowMode == SWM_Multiple || m_video.windowMode == SWM_Exclude) {
+        std::vector<XRectI> rects = probe.windowRects(m_windows);
+        for (XRectI& r : rects) {
+            r.x -= raw.originX;
+            r.y -= raw.originY;
+        }
+        if (m_video.windowMode == SWM_Multiple)
+            FrameDecorator::blackOutside(frame, rects);
+        else
+            FrameDecorator::blackOut(frame, rects);
+    }
+    if (m_mouse.indicate || m_mouse.clickMode) {
+        int x = 0;
+        int y = 0;
+        bool down = false;
+        if (probe.pointer(&x, &y, &down))
+            effects.draw(frame, x - raw.originX, y - raw.originY, down, raw.timeMs);
+    }
+    if (m_watermark)
+        FrameDecorator::drawWatermark(frame, *m_watermark);
+}
+
+void VideoRecorder::convertLoop()
+{
+    XDisplayProbe probe;
+    MouseEffects effects(m_mouse);
+    const AVPixelFormat target = m_writer.pixelFormat();
+    SwsContext* sws = sws_getContext(m_area.w, m_area.h, AV_PIX_FMT_BGR0, m_area.w, m_area.h, target, SWS_BILINEAR,
+                                     nullptr, nullptr, nullptr);
+    if (sws) // full-range RGB into limited-range BT.709, as the stream is tagged
+        sws_setColorspaceDetails(sws, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
+                                 1 << 16, 1 << 16);
+    const int frameBytes = m_area.w * m_area.h * 4;
+    RawFrame raw;
+    for (;;) {
+        if (!m_rawQueue.pop(raw, std::chrono::milliseconds(50))) {
+            if (m_rawQueue.finished())
+                break;
+            continue;
+        }
+        AVFrame* frame = nullptr;
+        if (sws && raw.packet->size >= frameBytes && av_packet_make_writable(raw.packet) >= 0) {
+            decorate(raw, probe, effects);
+            frame = av_frame_alloc();
+            frame->format = target;
+            frame->width = m_area.w;
+            frame->height = m_area.h;
+            if (av_frame_get_buffer(frame, 0) >= 0) {
+                const uint8_t* source[1] = {raw.packet->data};
+                const int stride[1] = {m_area.w * 4};
+                sws_scale(sws, source, stride, 0, m_area.h, frame->data, frame->linesize);
+                frame->pts = raw.index;
+            } else {
+                av_frame_free(&frame);
+            }
+        }
+        av_packet_free(&raw.packet);
+        if (!frame || !m_frameQueue.tryPush(frame)) {
+            av_frame_free(&frame);
+            ++m_dropped;
+        }
+    }
+    sws_freeContext(sws);
+    m_frameQueue.close();
+}
+
+bool VideoRecorder::drainAudio(AVFrame* frame, bool)
+{
+    if (!frame)
+        return true;
+    while (m_mixer->pull(frame->nb_samples, reinterpret_cast<float*>(frame->data[0]),
+                         reinterpret_cast<float*>(frame->data[1]))) {
+        frame->pts = m_audioSamples;
+        m_audioSamples += frame->nb_samples;
+        if (!m_firstError || m_firstError == SRE_AudioDevice || m_firstError == SRE_WindowLost) {
+            const int error = m_writer.writeAudio(frame);
+            if (error) {
+                report(error);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void VideoRecorder::encodeLoop()
+{
+    AVFrame* audio = nullptr;
+    if (!m_sources.empty()) {
+        audio = av_frame_alloc();
+        audio->format = AV_SAMPLE_FMT_FLTP;
+        audio->sample_rate = 48000;
+        av_channel_layout_default(&audio->ch_layout, 2);
+        audio->nb_samples = m_writer.audioFrameSize();
+        if (av_frame_get_buffer(audio, 0) < 0)
+            av_frame_free(&audio);
+    }
+    auto writable = [this] {
+        const int error = m_firstError;
+        return error == 0 || error == SRE_AudioDevice || error == SRE_WindowLost;
+    };
+    for (;;) {
+        AVFrame* frame = nullptr;
+        const bool got = m_frameQueue.pop(frame, std::chrono::milliseconds(20));
+        if (got) {
+            if (writable()) {
+                const int error = m_writer.writeVideo(frame);
+                if (error)
+                    report(error);
+            }
+            av_frame_free(&frame);
+        }
+        if (writable())
+            drainAudio(audio, false);
+        if (!got && m_frameQueue.finished())
+            break;
+    }
+    av_frame_free(&audio);
+    const int error = m_writer.finish();
+    if (error && writable())
+        report(error);
+}
+
+void VideoRecorder::stopThreads()
+{
+    m_stopping = true;
+    if (m_captureThread.joinable())
+        m_captureThread.join();
+    m_rawQueue.close();
+    for (auto& source : m_sources)
+        source->stop(m_stopMicros, kSoundDrainMs);
+    if (m_convertThread.joinable())
+        m_convertThread.join();
+    m_frameQueue.close();
+    if (m_encodeThread.joinable())
+        m_encodeThread.join();
+}
+
+bool VideoRecorder::Stop()
+{
+    if (!m_running)
+        return false;
+    m_finalDuration = GetDuration();
+    if (m_paused)
+        Resume();
+    m_stopMicros = av_gettime();
+    stopThreads();
+    m_running = false;
+    m_stopped = true;
+    const int error = m_firstError;
+    if (error && error != SRE_AudioDevice && error != SRE_WindowLost) {
+        Log("Screencast", 2, "recording ended with error %d; the file in progress stays: %s", error, m_progressPath.c_str());
+        return false;
+    }
+    const bool finished = m_video.container == OVFT_GIF
+        ? Finisher::toGif(m_progressPath, m_outputPath, EncoderSettingsFor::gifColours(m_video.quality))
+        : Finisher::remux(m_progressPath, m_outputPath, EncoderSettingsFor::finalMuxer(m_video.container),
+                           EncoderSettingsFor::finalBrand(m_video.container));
+    if (!finished) {
+        report(SRE_Finish);
+        return false;
+    }
+    std::remove(m_progressPath.c_str());
+    Log("Screencast", 1, "recording written: %s (%lld frames, %lld dropped)", m_outputPath.c_str(),
+        static_cast<long long>(GetWrittenFrames()), static_cast<long long>(GetDroppedFrames()));
+    return true;
+}

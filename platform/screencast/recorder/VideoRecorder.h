@@ -1,0 +1,102 @@
+#pragma once
+// A screen recording: one thread per stage with bounded queues between them.
+//   capture thread  -> x11grab frames (and window following)
+//   convert thread  -> blackouts, mouse effects, watermark, colour conversion
+//   encode thread   -> video and mixed sound encoding into the file in progress
+//   sound threads   -> one per source, into the mixer
+// A full queue drops the frame and counts it; capture never waits for a later stage.
+
+#include "AudioMixer.h"
+#include "AudioSource.h"
+#include "BoundedQueue.h"
+#include "FrameDecorator.h"
+#include "ProgressWriter.h"
+#include "ScRecorder.h"
+#include "ScreenCapture.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct AVFrame;
+struct AVPacket;
+
+class VideoRecorder : public CScreenRecorderObject {
+public:
+    VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& video, const ScMouseOptions& mouse,
+                  const ScAudioOptions& audio, const std::string& outputPath);
+
+    // Controlling thread.
+    void Release() override;
+    bool Start() override;
+    void Pause() override;
+    void Resume() override;
+    bool Stop() override;
+    // Any thread.
+    double GetDuration() override;
+    int64_t GetFileSize() override;
+    int64_t GetDroppedFrames() override;
+    int64_t GetWrittenFrames() override;
+    const char* GetOutputPath() override;
+
+    // The file in progress for a final path.
+    static std::string progressPath(const std::string& outputPath, VideoCodec codec);
+
+private:
+    struct RawFrame {
+        AVPacket* packet = nullptr;
+        int originX = 0;
+        int originY = 0;
+        int64_t index = 0;   // frame number on the recording's timeline
+        int64_t timeMs = 0;  // wall clock, for effects
+    };
+
+    ~VideoRecorder() override;
+    bool prepareArea(XDisplayProbe& probe);
+    void captureLoop();
+    void convertLoop();
+    void encodeLoop();
+    void decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects);
+    bool drainAudio(AVFrame* frame, bool all);
+    int64_t recordedMicros(int64_t nowMicros);
+    void report(int code);
+    void stopThreads();
+
+    CRecoderCallback* m_callback;
+    ScVideoOptions m_video;
+    std::vector<uint64_t> m_windows;
+    MouseLook m_mouse;
+    std::string m_outputPath;
+    std::string m_progressPath;
+    std::shared_ptr<const WatermarkPicture> m_watermark;
+
+    XRectI m_area;        // grabbed area on the screen at start
+    int m_screenW = 0;
+    int m_screenH = 0;
+    ScreenCapture m_capture;
+    ProgressWriter m_writer;
+    std::vector<std::unique_ptr<AudioSource>> m_sources;
+    std::unique_ptr<AudioMixer> m_mixer;
+    BoundedQueue<RawFrame> m_rawQueue{8};
+    BoundedQueue<AVFrame*> m_frameQueue{8};
+    std::thread m_captureThread;
+    std::thread m_convertThread;
+    std::thread m_encodeThread;
+
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_paused{false};
+    std::atomic<int64_t> m_startMicros{0};
+    std::atomic<int64_t> m_pausedMicros{0}; // total paused time before the current pause
+    std::atomic<int64_t> m_pauseBegan{0};
+    std::atomic<int64_t> m_stopMicros{0}; // sound captured from then on is not recorded
+    std::atomic<int64_t> m_dropped{0};
+    std::atomic<int> m_firstError{0};
+    bool m_stopped = false;
+    std::atomic<double> m_finalDuration{-1};
+    int64_t m_audioSamples = 0;
+    std::mutex m_reportMutex;
+};

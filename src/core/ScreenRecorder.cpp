@@ -1,0 +1,188 @@
+#include "ScreenRecorder.h"
+
+#include "Log.h"
+#include "RecordParameter.h"
+#include "services/FileSystemUtils.h"
+#include "services/Utils.h"
+#include "watermark/WaterMarkDataManage.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLocale>
+#include <vector>
+
+namespace {
+ScreenRecorder* g_instance = nullptr;
+
+ColorRef toColorRef(const QColor& colour) { return ColorRef(colour.rgba()); }
+
+const char* suffixOf(RP_Format format)
+{
+    switch (format) {
+    case RP_FMT_MOV: return "mov";
+    case RP_FMT_M4V: return "m4v";
+    case RP_FMT_GIF: return "gif";
+    default: return "mp4";
+    }
+}
+
+OutputVideoFileType containerOf(RP_Format format)
+{
+    switch (format) {
+    case RP_FMT_MOV: return OVFT_MOV;
+    case RP_FMT_M4V: return OVFT_M4V;
+    case RP_FMT_GIF: return OVFT_GIF;
+    default: return OVFT_MP4;
+    }
+}
+} // namespace
+
+ScreenRecorder* ScreenRecorder::instance()
+{
+    if (!g_instance)
+        g_instance = new ScreenRecorder();
+    return g_instance;
+}
+
+void ScreenRecorder::release()
+{
+    delete g_instance;
+    g_instance = nullptr;
+}
+
+ScreenRecorder::~ScreenRecorder()
+{
+    // Releasing the engine's recorder stops it and finishes its file.
+    m_recorder.reset();
+}
+
+QString ScreenRecorder::newOutputPath(const QString& suffix) const
+{
+    const QString stamp = QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yyMMdd_hhmmss"));
+    return FileSystemUtils::freeFilePath(Utils::getRecorderTmpRoot(), QStringLiteral("Recording_") + stamp, suffix);
+}
+
+QSize ScreenRecorder::recordFrameSize(const RecordParameter& parameter)
+{
+    if (parameter.isWindowRecord() && parameter.getWindowMode() == WM_SINGLE) {
+        const QList<quint64> windows = parameter.getWindowList();
+        CRect rect;
+        if (!windows.isEmpty() && scGetRecordWindowRect(windows.first(), &rect))
+            return QSize(int(rect.right), int(rect.bottom));
+        return QSize();
+    }
+    const QRect rect = parameter.getVideoRect();
+    if (parameter.isAroundMouse() || parameter.isFollowMouse())
+        return parameter.getAroundMouseSize();
+    return rect.size();
+}
+
+bool ScreenRecorder::recordVideo()
+{
+    m_recorder.reset();
+    m_bStarted = false;
+    RecordParameter* parameter = RecordParameter::instance();
+
+    ScVideoOptions video;
+    const QRect rect = parameter->getVideoRect();
+    video.rect = CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
+    std::vector<uint64_t> windows;
+    if (parameter->isWindowRecord()) {
+        for (quint64 id : parameter->getWindowList())
+            windows.push_back(id);
+        video.windowMode = ScWindowMode(parameter->getWindowMode());
+        video.windows = windows.data();
+        video.windowCount = int(windows.size());
+    }
+    if (parameter->isAroundMouse() || parameter->isFollowMouse()) {
+        const QSize size = parameter->getAroundMouseSize();
+        video.rect = CRect(0, 0, size.width(), size.height());
+        video.followMouse = true;
+    }
+    video.frameRate = parameter->getVideoFrameRate();
+    video.container = containerOf(parameter->usedVideoFmt());
+    video.codec = video.container == OVFT_GIF ? VC_GIF : VideoCodec(parameter->getVideoCodecType());
+    video.quality = CodecQuality(parameter->getVideoQuality());
+    video.drawCursor = parameter->isMouseEnable();
+
+    ScMouseOptions mouse;
+    mouse.clickMode = parameter->getMouseclick();
+    mouse.clickColor = toColorRef(parameter->getMouseClickColor());
+    mouse.normalColor = toColorRef(parameter->getMouseNormalColor());
+    mouse.indicate = parameter->isMouseAlwaysShow();
+
+    const QByteArray microphone = QFile::encodeName(parameter->getMicrophoneDevice());
+    ScAudioOptions audio;
+    audio.systemSound = parameter->isSystemAudioEnable();
+    audio.microphone = parameter->isMicrophoneEnable();
+    audio.microphoneDevice = microphone.constData();
+
+    // The watermark goes to the engine before the recorder exists; its result does not matter.
+    WaterMarkDataManage::instance()->useWaterMark(recordFrameSize(*parameter));
+
+    m_strOutputPath = newOutputPath(QString::fromLatin1(suffixOf(parameter->usedVideoFmt())));
+    m_recorder = scVideoRecord(&m_callback, video, mouse, audio, QFile::encodeName(m_strOutputPath).constData());
+    Log("ScreenRecorder", m_recorder ? 1 : 2, "recordVideo %dx%d+%d+%d fmt %d codec %d: %s", rect.width(), rect.height(),
+        rect.x(), rect.y(), int(parameter->usedVideoFmt()), int(video.codec), m_recorder ? "ready" : "refused");
+    return bool(m_recorder);
+}
+
+bool ScreenRecorder::recordAudio()
+{
+    m_recorder.reset();
+    m_bStarted = false;
+    RecordParameter* parameter = RecordParameter::instance();
+    const QByteArray microphone = QFile::encodeName(parameter->getMicrophoneDevice());
+    ScAudioOptions audio;
+    audio.systemSound = parameter->isSystemAudioEnable();
+    audio.microphone = parameter->isMicrophoneEnable();
+    audio.microphoneDevice = microphone.constData();
+    m_recorder = scAudioRecord(&m_callback, audio, QFile::encodeName(Utils::getRecorderTmpRoot()).constData());
+    m_strOutputPath = m_recorder ? QFile::decodeName(m_recorder->GetOutputPath()) : QString();
+    Log("ScreenRecorder", m_recorder ? 1 : 2, "recordAudio system %d microphone %d: %s", int(audio.systemSound),
+        int(audio.microphone), m_recorder ? "ready" : "refused");
+    return bool(m_recorder);
+}
+
+bool ScreenRecorder::start()
+{
+    if (!m_recorder || m_bStarted)
+        return false;
+    m_bStarted = m_recorder->Start();
+    if (m_bStarted)
+        m_strOutputPath = QFile::decodeName(m_recorder->GetOutputPath());
+    else
+        m_recorder.reset();
+    Log("ScreenRecorder", m_bStarted ? 1 : 2, "start: %s", m_bStarted ? "recording" : "failed");
+    return m_bStarted;
+}
+
+void ScreenRecorder::pause()
+{
+    if (m_recorder && m_bStarted)
+        m_recorder->Pause();
+}
+
+void ScreenRecorder::resume()
+{
+    if (m_recorder && m_bStarted)
+        m_recorder->Resume();
+}
+
+bool ScreenRecorder::stop()
+{
+    if (!m_recorder || !m_bStarted)
+        return false;
+    const bool ok = m_recorder->Stop();
+    m_lastDuration = m_recorder->GetDuration();
+    m_lastSize = m_recorder->GetFileSize();
+    m_lastDropped = m_recorder->GetDroppedFrames();
+    m_recorder.reset();
+    m_bStarted = false;
+    Log("ScreenRecorder", ok ? 1 : 2, "stop: %s", ok ? "file written" : "no playable file");
+    return ok;
+}
+
+double ScreenRecorder::duration() const { return m_recorder ? m_recorder->GetDuration() : m_lastDuration; }
+qint64 ScreenRecorder::fileSize() const { return m_recorder ? m_recorder->GetFileSize() : m_lastSize; }
+qint64 ScreenRecorder::droppedFrames() const { return m_recorder ? m_recorder->GetDroppedFrames() : m_lastDropped; }

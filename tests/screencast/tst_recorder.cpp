@@ -1,0 +1,366 @@
+// The screen and sound recorder against the real thing: Xvfb, the PulseAudio null sink and
+// FFmpeg reading the files back.
+
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "tst_mediasupport.h"
+#include "tst_recordersupport.h"
+
+#include "Screencast.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+#include <QWidget>
+#include <csignal>
+
+using namespace RecorderTest;
+
+namespace {
+// A plain coloured top-level window at a place of the screen.
+std::unique_ptr<QWidget> colouredWindow(const QColor& colour, const QRect& geometry)
+{
+    std::unique_ptr<QWidget> window(new QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, colour);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    window->setGeometry(geometry);
+    window->show();
+    QTest::qWaitForWindowExposed(window.get());
+    spin(300);
+    return window;
+}
+
+// Plays a sine tone into the default sink for `seconds` (the null sink in the tests).
+void playTone(QProcess& player, double seconds)
+{
+    player.start(QStringLiteral("ffmpeg"), {"-v", "error", "-re", "-f", "lavfi", "-i",
+                                            QStringLiteral("sine=frequency=880:duration=%1").arg(seconds), "-f",
+                                            "pulse", "default"});
+    player.waitForStarted();
+}
+} // namespace
+
+class RecorderEngineTest : public QObject {
+    Q_OBJECT
+
+private:
+    QString m_folder;
+    QString path(const QString& name) const { return m_folder + QLatin1Char('/') + name; }
+    ScVideoOptions region(const QRect& r) const
+    {
+        ScVideoOptions video;
+        video.rect = rectOf(r.x(), r.y(), r.width(), r.height());
+        video.codec = VC_H264;
+        video.container = OVFT_MP4;
+        return video;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(qEnvironmentVariableIsSet("DISPLAY"), "needs an X display");
+        QCOMPARE(scInitialize(), 0);
+        m_folder = SrTest::newFolder(QStringLiteral("recorder"));
+    }
+
+    void fullScreenRecordingLastsItsTimeAtDisplaySize()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        Reports reports;
+        const Result r = record(reports, region(screen), path("full.mp4"), 3.0);
+        QVERIFY(r.started && r.stopped);
+        QCOMPARE(videoSize(path("full.mp4")), screen.size());
+        QVERIFY2(qAbs(durationOf(path("full.mp4")) - 3.0) <= 0.3, qPrintable(QString::number(durationOf(path("full.mp4")))));
+        QVERIFY(qAbs(r.duration - 3.0) <= 0.3);
+        QVERIFY(reports.errorList().empty());
+        // The file in progress is gone after a clean stop.
+        QVERIFY(!QFile::exists(path("full.mp4.recording.mp4")));
+    }
+
+    void regionRecordingHasRegionSize()
+    {
+        Reports reports;
+        QVERIFY(record(reports, region(QRect(101, 57, 320, 240)), path("region.mp4"), 1.0).stopped);
+        QCOMPARE(videoSize(path("region.mp4")), QSize(320, 240));
+        // An odd size loses its last column and row (4:2:0 pictures need even sizes).
+        QVERIFY(record(reports, region(QRect(0, 0, 321, 241)), path("odd.mp4"), 0.5).stopped);
+        QCOMPARE(videoSize(path("odd.mp4")), QSize(320, 240));
+    }
+
+    void windowRecordingHasWindowSizeAndFollowsIt()
+    {
+        auto window = colouredWindow(Qt::green, QRect(200, 150, 360, 240));
+        const uint64_t id = window->winId();
+        CRect reported;
+        QVERIFY(scGetRecordWindowRect(id, &reported));
+        QCOMPARE(int(reported.right), 360);
+        QCOMPARE(int(reported.bottom), 240);
+
+        ScVideoOptions video;
+        video.windowMode = SWM_Single;
+        video.windows = &id;
+        video.windowCount = 1;
+        Reports reports;
+        bool moved = false;
+        const Result r = record(reports, video, path("window.mp4"), 2.5, ScAudioOptions(), ScMouseOptions(),
+                                [&](CScreenRecorderObject*, qint64 ms) {
+                                    if (ms > 1000 && !moved) {
+                                        window->move(700, 500);
+                                        moved = true;
+                                    }
+                                });
+        QVERIFY(r.stopped);
+        QCOMPARE(videoSize(path("window.mp4")), QSize(360, 240));
+        const std::vector<CRect> rects = reports.rectList();
+        QVERIFY(!rects.empty());
+        QCOMPARE(int(rects.back().left), 700);
+        QCOMPARE(int(rects.back().top), 500);
+        // Before and after the move the picture is the window.
+        QVERIFY(near(frameAt(path("window.mp4"), 0.5).pixel(180, 120), Qt::green));
+        QVERIFY(near(frameAt(path("window.mp4"), 2.2).pixel(180, 120), Qt::green));
+        QVERIFY(!scGetRecordWindowRect(0x7ffffff, &reported));
+    }
+
+    void multipleWindowsBlackOutWhatLiesOutside()
+    {
+        auto backdrop = colouredWindow(Qt::white, QRect(0, 0, 900, 700));
+        auto red = colouredWindow(Qt::red, QRect(100, 100, 200, 150));
+        auto blue = colouredWindow(Qt::blue, QRect(500, 400, 200, 150));
+        const uint64_t ids[] = {uint64_t(red->winId()), uint64_t(blue->winId())};
+        ScVideoOptions video;
+        video.windowMode = SWM_Multiple;
+        video.windows = ids;
+        video.windowCount = 2;
+        Reports reports;
+        QVERIFY(record(reports, video, path("multi.mp4"), 1.0).stopped);
+        QCOMPARE(videoSize(path("multi.mp4")), QSize(600, 450));
+        const QImage frame = frameAt(path("multi.mp4"), 0.5);
+        QVERIFY(near(frame.pixel(100, 75), Qt::red));
+        QVERIFY(near(frame.pixel(500, 375), Qt::blue));
+        QVERIFY2(near(frame.pixel(300, 225), Qt::black), "the white backdrop between the windows is blacked out");
+    }
+
+    void excludedWindowsAreBlackedOutWhereverTheyGo()
+    {
+        auto backdrop = colouredWindow(Qt::white, QRect(0, 0, 640, 480));
+        auto secret = colouredWindow(Qt::red, QRect(50, 50, 120, 100));
+        const uint64_t id = secret->winId();
+        ScVideoOptions video = region(QRect(0, 0, 640, 480));
+        video.windowMode = SWM_Exclude;
+        video.windows = &id;
+        video.windowCount = 1;
+        Reports reports;
+        bool moved = false;
+        QVERIFY(record(reports, video, path("exclude.mp4"), 2.0, ScAudioOptions(), ScMouseOptions(),
+                       [&](CScreenRecorderObject*, qint64 ms) {
+                           if (ms > 800 && !moved) {
+                               secret->move(400, 300);
+                               moved = true;
+                           }
+                       })
+                    .stopped);
+        const QImage before = frameAt(path("exclude.mp4"), 0.3);
+        QVERIFY(near(before.pixel(110, 100), Qt::black));
+        QVERIFY(near(before.pixel(300, 200), Qt::white));
+        const QImage after = frameAt(path("exclude.mp4"), 1.8);
+        QVERIFY(near(after.pixel(460, 350), Qt::black));
+        QVERIFY(near(after.pixel(110, 100), Qt::white));
+    }
+
+    void everyContainerCodecPairOpensWithItsCodec_data()
+    {
+        QTest::addColumn<int>("container");
+        QTest::addColumn<int>("codec");
+        QTest::addColumn<QString>("expected");
+        const char* suffixes[] = {"mp4", "mov", "m4v"};
+        const char* names[] = {"", "h264", "hevc", "prores", "prores", "gif"};
+        for (int container = OVFT_MP4; container <= OVFT_M4V; ++container) {
+            int codecs[8];
+            const int count = scGetSupportCodecs(OutputVideoFileType(container), codecs, 8);
+            for (int i = 0; i < count; ++i)
+                QTest::addRow("%s-%d", suffixes[container], codecs[i]) << container << codecs[i] << names[codecs[i]];
+        }
+    }
+    void everyContainerCodecPairOpensWithItsCodec()
+    {
+        QFETCH(int, container);
+        QFETCH(int, codec);
+        QFETCH(QString, expected);
+        ScVideoOptions video = region(QRect(0, 0, 320, 240));
+        video.container = OutputVideoFileType(container);
+        video.codec = VideoCodec(codec);
+        const QString file = path(QStringLiteral("pair_%1_%2.%3").arg(container).arg(codec).arg(container == OVFT_MOV ? "mov" : "mp4"));
+        Reports reports;
+        QVERIFY(record(reports, video, file, 1.0).stopped);
+        const MediaTest::Probe probe = MediaTest::probe(file);
+        QVERIFY(probe.opened);
+        QCOMPARE(probe.codecs.value(0), expected);
+        QVERIFY(probe.videoFrames >= 20);
+        QCOMPARE(probe.decodeErrors, 0);
+    }
+
+    void unrecordableOptionsAreRefused()
+    {
+        Reports reports;
+        ScVideoOptions video = region(QRect(0, 0, 320, 240));
+        video.codec = VC_ProRes422; // not in MP4
+        QVERIFY(!scVideoRecord(&reports, video, ScMouseOptions(), ScAudioOptions(), "x.mp4"));
+        video.codec = VC_H264;
+        video.rect = CRect();
+        QVERIFY(!scVideoRecord(&reports, video, ScMouseOptions(), ScAudioOptions(), "x.mp4"));
+        // A window that does not exist: created, but it cannot start, and says why.
+        const uint64_t none = 0x7fffffe;
+        video.windowMode = SWM_Single;
+        video.windows = &none;
+        video.windowCount = 1;
+        const Result r = record(reports, video, path("nowindow.mp4"), 0.1);
+        QVERIFY(r.created && !r.started);
+        QCOMPARE(reports.errorList(), std::vector<int>{SRE_CaptureOpen});
+        QVERIFY(!QFile::exists(path("nowindow.mp4")));
+    }
+
+    void gifHasManyFrames()
+    {
+        auto backdrop = colouredWindow(Qt::yellow, QRect(0, 0, 320, 240));
+        ScVideoOptions video = region(QRect(0, 0, 320, 240));
+        video.container = OVFT_GIF;
+        video.codec = VC_GIF;
+        video.frameRate = 10;
+        Reports reports;
+        QVERIFY(record(reports, video, path("anim.gif"), 2.0).stopped);
+        const MediaTest::Probe probe = MediaTest::probe(path("anim.gif"));
+        QCOMPARE(probe.format, QStringLiteral("gif"));
+        QVERIFY2(probe.videoFrames >= 15, qPrintable(QString::number(probe.videoFrames)));
+        QVERIFY(near(frameAt(path("anim.gif"), 1.0).pixel(160, 120), Qt::yellow));
+        QVERIFY(!QFile::exists(path("anim.gif.recording.mp4")));
+    }
+
+    void pausedTimeIsAbsentFromTheTimeline()
+    {
+        Reports reports;
+        const Result r = record(reports, region(QRect(0, 0, 320, 240)), path("paused.mp4"), 3.5, ScAudioOptions(),
+                                ScMouseOptions(), [](CScreenRecorderObject* recorder, qint64 ms) {
+                                    if (ms >= 1000 && ms < 2500)
+                                        recorder->Pause();
+                                    else if (ms >= 2500)
+                                        recorder->Resume();
+                                });
+        QVERIFY(r.stopped);
+        const double seconds = durationOf(path("paused.mp4"));
+        QVERIFY2(qAbs(seconds - 2.0) <= 0.35, qPrintable(QString::number(seconds)));
+        QVERIFY(qAbs(r.duration - 2.0) <= 0.35);
+        // No gap: frames follow each other evenly across the pause.
+        QVERIFY(MediaTest::probe(path("paused.mp4")).videoFrames >= 50);
+    }
+
+    void systemSoundToneIsInTheRecording()
+    {
+        QProcess player;
+        playTone(player, 5.0);
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        Reports reports;
+        QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("tone.mp4"), 4.5, audio).stopped);
+        player.waitForFinished(10000);
+        const MediaTest::Probe probe = MediaTest::probe(path("tone.mp4"));
+        QCOMPARE(probe.codecs, QStringList({"h264", "aac"}));
+        QVERIFY2(probe.peak > 0.05, qPrintable(QString::number(probe.peak)));
+        QVERIFY(reports.errorList().empty());
+    }
+
+    void silenceIsSilent()
+    {
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        audio.microphone = true;
+        Reports reports;
+        QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("silent.mp4"), 3.0, audio).stopped);
+        const MediaTest::Probe probe = MediaTest::probe(path("silent.mp4"));
+        QCOMPARE(probe.codecs.value(1), QStringLiteral("aac"));
+        QVERIFY(probe.peak < 0.01);
+        // The sound runs to the end of the recording, not short by the server's latency.
+        const double sound = soundDuration(path("silent.mp4"));
+        QVERIFY2(qAbs(sound - 3.0) <= 0.3, qPrintable(QString::number(sound)));
+    }
+
+    void audioOnlyWritesOneFilePerTrackAndHandsThemOver()
+    {
+        const QString folder = SrTest::newFolder(QStringLiteral("audioonly"));
+        QProcess player;
+        playTone(player, 4.0);
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        audio.microphone = true;
+        Reports reports;
+        CBasePtr<CScreenRecorderObject> recorder = scAudioRecord(&reports, audio, QFile::encodeName(folder).constData());
+        QVERIFY(recorder && recorder->Start());
+        spin(3500);
+        QVERIFY(recorder->GetFileSize() > 0);
+        QVERIFY(recorder->Stop());
+        player.waitForFinished(10000);
+        const QString track0 = folder + "/AudioTrack0.mka";
+        const QString track1 = folder + "/AudioTrack1.mka";
+        QVERIFY(MediaTest::probe(track0).peak > 0.05);
+        QVERIFY(MediaTest::probe(track1).opened);
+        QVERIFY2(qAbs(durationOf(track0) - 3.5) <= 0.3, qPrintable(QString::number(durationOf(track0))));
+        QVERIFY(qAbs(durationOf(track1) - 3.5) <= 0.3);
+        QVERIFY(qAbs(scGetLastAudioDuration() - durationOf(track0)) <= 0.1);
+        QVERIFY(!scAudioRecord(&reports, ScAudioOptions(), QFile::encodeName(folder).constData()));
+    }
+
+    void watermarkIsDrawnAtItsRectangleWithItsAlpha()
+    {
+        auto backdrop = colouredWindow(Qt::white, QRect(0, 0, 320, 240));
+        QImage picture(64, 48, QImage::Format_ARGB32);
+        picture.fill(QColor(255, 0, 0));
+        for (int y = 0; y < 48; ++y)
+            for (int x = 32; x < 64; ++x)
+                picture.setPixelColor(x, y, QColor(0, 0, 255, 0)); // right half transparent
+        const QString png = path("mark.png");
+        QVERIFY(picture.save(png));
+
+        SetWatermark(QFile::encodeName(png).constData(), 40, 30, 128, 96); // drawn at twice its size
+        Reports reports;
+        QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("mark.mp4"), 1.0).stopped);
+        QImage frame = frameAt(path("mark.mp4"), 0.5);
+        QVERIFY(near(frame.pixel(40 + 30, 30 + 48), Qt::red));
+        QVERIFY2(near(frame.pixel(40 + 100, 30 + 48), Qt::white), "transparent part shows the screen");
+        QVERIFY(near(frame.pixel(20, 20), Qt::white));
+        QVERIFY(near(frame.pixel(40 + 30, 30 + 110), Qt::white));
+
+        SetWatermark(nullptr, 0, 0, 0, 0);
+        QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("nomark.mp4"), 1.0).stopped);
+        frame = frameAt(path("nomark.mp4"), 0.5);
+        QVERIFY(near(frame.pixel(40 + 30, 30 + 48), Qt::white));
+    }
+
+    void killedRecordingLeavesAPlayableFile()
+    {
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_record");
+        if (!QFile::exists(program))
+            QSKIP("bench_record is not built");
+        const QString out = path("killed.mp4");
+        QProcess child;
+        child.start(program, {"--record", out, "30"});
+        QVERIFY(child.waitForStarted());
+        // Two seconds after the recording began.
+        QVERIFY(MediaTest::waitFor([&] { return child.canReadLine(); }, 20000));
+        spin(2000);
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished(10000));
+        QVERIFY(!QFile::exists(out));
+        const QString progress = out + QStringLiteral(".recording.mp4");
+        QVERIFY(QFile::exists(progress));
+        const MediaTest::Probe probe = MediaTest::probe(progress);
+        QVERIFY(probe.opened);
+        QVERIFY2(probe.videoFrames >= 45, qPrintable(QString::number(probe.videoFrames))); // 1.5 s at 30 fps
+    }
+};
+
+SR_TEST_DISPLAY(RecorderEngineTest)
+
+#include "tst_recorder.moc"

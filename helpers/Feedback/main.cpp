@@ -1,0 +1,48 @@
+// Feedback <request file>
+// Loads a feedback request file and posts it. After a successful send the request file
+// and its log archive are removed; on failure both stay for a later try.
+// Exit codes: 0 sent, 1 not accepted by the server, 2 no readable request.
+
+#include "feedback/FeedbackTask.h"
+
+#include "Log.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <curl/curl.h>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 2) {
+        Log("Feedback", 2, "usage: Feedback <request file>");
+        return 2;
+    }
+    const QString requestPath = QFileInfo(args.at(1)).absoluteFilePath();
+    QFile file(requestPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Log("Feedback", 2, "cannot read %s", requestPath.toUtf8().constData());
+        return 2;
+    }
+    FeedbackTask task;
+    if (!task.loadFrom(file.readAll()))
+        return 2;
+    file.close();
+
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const bool sent = task.sendFeedback();
+    curl_global_cleanup();
+    if (!sent)
+        return 1;
+
+    // Only the archive that belongs to this request is removed, never another file the
+    // request happens to name.
+    const QString archivePath = requestPath + QStringLiteral(".log.7z");
+    if (!task.logFile().isEmpty() && QFileInfo(task.logFile()).absoluteFilePath() == archivePath)
+        QFile::remove(archivePath);
+    QFile::remove(requestPath);
+    return 0;
+}

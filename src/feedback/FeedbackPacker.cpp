@@ -1,0 +1,95 @@
+#include "FeedbackPacker.h"
+
+#include "ScEngine.h"
+#include "Log.h"
+#include "services/Utils.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+QString FeedbackPacker::find7z(const QString& preferredFolder)
+{
+    const QFileInfo local(preferredFolder + QStringLiteral("/7z"));
+    if (!preferredFolder.isEmpty() && local.isFile() && local.isExecutable())
+        return local.absoluteFilePath();
+    return QStandardPaths::findExecutable(QStringLiteral("7z"));
+}
+
+QStringList FeedbackPacker::logFiles()
+{
+    const QString dataFolder = Utils::getAppDataLocation();
+    QStringList files{Utils::getAppLogPath()};
+    QString engineLog = QString::fromLocal8Bit(scGetLogFile());
+    if (engineLog.isEmpty())
+        engineLog = dataFolder + QStringLiteral("/screencast.log");
+    const QString daemonLog = dataFolder + QStringLiteral("/taskdaemon.log");
+    for (const QString& path : {engineLog, daemonLog})
+        if (QFileInfo::exists(path))
+            files << path;
+    return files;
+}
+
+QStringList FeedbackPacker::existingUnique(const QStringList& files)
+{
+    QStringList result;
+    for (const QString& path : files) {
+        const QFileInfo info(path);
+        if (!info.isFile())
+            continue;
+        const QString absolute = info.absoluteFilePath();
+        if (!result.contains(absolute))
+            result << absolute;
+    }
+    return result;
+}
+
+QStringList FeedbackPacker::arguments(const QString& archivePath, const QStringList& files)
+{
+    QStringList args{QStringLiteral("a"), archivePath, QStringLiteral("-t7z"), QStringLiteral("-spd"),
+                     QStringLiteral("-spf2"), QStringLiteral("-bd"), QStringLiteral("-y"), QStringLiteral("--")};
+    for (const QString& file : files)
+        args << QFileInfo(file).absoluteFilePath();
+    return args;
+}
+
+bool FeedbackPacker::pack(const QString& program, const QString& archivePath, const QStringList& files,
+                          int timeoutMs, QString* error)
+{
+    const auto fail = [&](const QString& why) {
+        QFile::remove(archivePath);
+        Log("FeedBack", 2, "7z failed: %s", why.toUtf8().constData());
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (program.isEmpty())
+        return fail(QStringLiteral("the 7z program was not found"));
+    // "7z a" adds to an archive that exists: an old one must never ride along.
+    if (QFileInfo::exists(archivePath) && !QFile::remove(archivePath))
+        return fail(QStringLiteral("the old archive %1 cannot be removed").arg(archivePath));
+
+    const QStringList args = arguments(archivePath, files);
+    for (const QString& arg : args)
+        Log("FeedBack", 1, "lst Args:%s", arg.toUtf8().constData());
+
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, args);
+    if (!process.waitForStarted())
+        return fail(QStringLiteral("%1 could not be started").arg(program));
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return fail(QStringLiteral("7z did not finish in time"));
+    }
+    const int code = process.exitCode();
+    if (process.exitStatus() != QProcess::NormalExit || (code != 0 && code != 1))
+        return fail(QStringLiteral("7z ended with code %1: %2")
+                        .arg(code)
+                        .arg(QString::fromLocal8Bit(process.readAll()).trimmed()));
+    if (!QFileInfo(archivePath).isFile())
+        return fail(QStringLiteral("7z made no archive"));
+    return true;
+}

@@ -1,0 +1,2 @@
+# The hand-over tests start the real helpers from the test program's folder.
+add_dependencies(tst_${name} Launcher Feedback)

@@ -1,0 +1,372 @@
+// The feedback form: its rules, the request file it writes, packing and the hand-over to
+// the real helpers, which send the request to a server on 127.0.0.1.
+
+#include "TestTools.h"
+#include "HttpFixture.h"
+#include "ModalAnswers.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "feedback/FeedBackDialog.h"
+#include "feedback/FeedbackTask.h"
+#include "services/Utils.h"
+
+#include "OvProductInfo.h"
+#include "OvResourceMgr.h"
+#include "OvSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+QString feedbackFolder() { return Utils::getAppDataLocation() + "/feedback"; }
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+template <class T> T* child(QWidget* dialog, const char* name)
+{
+    T* widget = dialog->findChild<T*>(QLatin1String(name));
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+void typeEmail(QWidget* dialog, const QString& text)
+{
+    auto* edit = child<QLineEdit>(dialog, "leFeedbackEmail");
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+void addAttachments(QWidget* dialog, const QStringList& files)
+{
+    ModalAnswers::push(OvModalRequest::OpenFiles, files);
+    emit child<QLabel>(dialog, "lblAddAttach")->linkActivated("#attach");
+}
+} // namespace
+
+class FeedBackDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ModalAnswers::clear();
+        QDir(feedbackFolder()).removeRecursively();
+        QFile::remove(feedbackFolder());
+        FeedBackDialog::setHelperFolder(QString());
+        OvProductInfo::instance()->setExtendParam("feedbackUrl", "http://127.0.0.1:9/feedback");
+    }
+
+    void cleanup() { QCOMPARE(ModalAnswers::unexpectedCount(), 0); }
+
+    void emailRule()
+    {
+        FeedBackDialog dialog;
+        const QList<QPair<QString, bool>> cases{{"a@b", true}, {"a@@", true}, {"me@example.org", true},
+                                                {"@ab", false}, {"ab@", false}, {"ab", false}, {"", false}};
+        for (const auto& c : cases) {
+            typeEmail(&dialog, c.first);
+            QCOMPARE(dialog.isEmailValid(), c.second);
+            if (!c.second) {
+                child<QPushButton>(&dialog, "btnSubmit")->click();
+                QCOMPARE(child<QLabel>(&dialog, "lblEmailError")->text(), QString("Invalid email address!"));
+                QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            }
+        }
+        QVERIFY(!QFileInfo::exists(feedbackFolder() + "/fb.cnf"));
+
+        // White space typed anywhere vanishes at once, and the next edit clears the error.
+        typeEmail(&dialog, " a b\t@c ");
+        QCOMPARE(child<QLineEdit>(&dialog, "leFeedbackEmail")->text(), QString("ab@c"));
+        QCOMPARE(child<QLabel>(&dialog, "lblEmailError")->text(), QString());
+    }
+
+    void attachmentLimit()
+    {
+        const QString first = SrTest::newFolder("att-1");
+        const QString second = SrTest::newFolder("att-2");
+        QVERIFY(SrTest::writeFile(first + "/ten.bin", 10 * 1024 * 1024));
+        QVERIFY(SrTest::writeFile(first + "/five.bin", 5 * 1024 * 1024));
+        QVERIFY(SrTest::writeFile(second + "/one.bin", 1));
+
+        FeedBackDialog dialog;
+        auto* combo = child<QComboBox>(&dialog, "cmbAttachs");
+        QVERIFY(combo->isHidden());
+        addAttachments(&dialog, {first + "/ten.bin", first + "/five.bin"}); // exactly 15 MiB
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->itemText(1), QString("five.bin"));
+        QCOMPARE(combo->itemData(1).toString(), first + "/five.bin");
+        QVERIFY(!combo->isHidden());
+        QCOMPARE(ModalAnswers::asked().first().text,
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        addAttachments(&dialog, {second + "/one.bin"}); // one byte more
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(ModalAnswers::messages(),
+                 QStringList({"The maximum size of the attachment is 15MB. Your file size is larger than 15 MB."}));
+        QCOMPARE(OvSettings::instance()->applicationParam("Recover/attachmentDir").toString(), second);
+    }
+
+    void writesTheRequestWithoutLogs()
+    {
+        QVERIFY(QDir().mkpath(feedbackFolder()));
+        QVERIFY(SrTest::writeFile(feedbackFolder() + "/fb.cnf", 1));
+        QVERIFY(SrTest::writeFile(feedbackFolder() + "/fb_1.cnf", 1));
+        // A fake Launcher records its arguments.
+        const QString helpers = SrTest::newFolder("fake-helpers");
+        QVERIFY(!writeScript(helpers, "Launcher", "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/args.txt\"\n").isEmpty());
+        FeedBackDialog::setHelperFolder(helpers);
+
+        FeedBackDialog dialog;
+        typeEmail(&dialog, "me@example.org");
+        child<QTextEdit>(&dialog, "txtFeedbackContentsEdit")->setPlainText("It <broke> & \"stopped\"\nTwice.");
+        child<QCheckBox>(&dialog, "chkAttachLog")->setChecked(false);
+        QVERIFY(child<QLabel>(&dialog, "lblLog")->isHidden());
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        const QString request = feedbackFolder() + "/fb_2.cnf";
+        QCOMPARE(dialog.feedbackFilePath(), request);
+        QVERIFY(!QFileInfo::exists(request + ".log.7z"));
+        const QByteArray text = readAll(request);
+        FeedbackTask loaded;
+        QVERIFY(loaded.loadFrom(text));
+        QCOMPARE(loaded.content(), QString("It <broke> & \"stopped\"\nTwice."));
+        QStringList order;
+        for (const QByteArray& line : text.split('\n'))
+            if (line.startsWith(" <"))
+                order << QString::fromUtf8(line.mid(2, line.indexOf('>') - 2));
+        QCOMPARE(order, QStringList({"brand_id", "product_id", "product_version", "product_name", "affiliate_id",
+                                     "os", "type", "level", "email", "content", "url"}));
+        QVERIFY(text.contains(" <os></os>\n <type>3</type>\n <level>2</level>\n"));
+        QVERIFY(text.contains(" <product_id>" + OvProductInfo::instance()->productID().toUtf8() + "</product_id>"));
+
+        QTRY_VERIFY(QFileInfo::exists(helpers + "/args.txt"));
+        QTRY_COMPARE(readAll(helpers + "/args.txt"), QString(helpers + "/Feedback\n" + request + "\n").toUtf8());
+    }
+
+    void packsLogsAndAttachments()
+    {
+        const QString a = SrTest::newFolder("dlg-a");
+        const QString b = SrTest::newFolder("dlg-b");
+        QVERIFY(SrTest::writeFile(a + "/same.txt", 10));
+        QVERIFY(SrTest::writeFile(b + "/same.txt", 11));
+        QVERIFY(SrTest::writeFile(Utils::getAppLogPath(), 100));
+        // A leftover archive without its request must not ride along.
+        QVERIFY(QDir().mkpath(feedbackFolder()));
+        const QString stale = SrTest::newFolder("dlg-stale");
+        QVERIFY(SrTest::writeFile(stale + "/secret.txt", 10));
+        QVERIFY(SrTest::run(QStandardPaths::findExecutable("7z"),
+                            {"a", feedbackFolder() + "/fb.cnf.log.7z", stale + "/secret.txt"}));
+        FeedBackDialog::setHelperFolder(SrTest::newFolder("no-helpers"));
+
+        FeedBackDialog dialog;
+        typeEmail(&dialog, "a@b");
+        addAttachments(&dialog, {a + "/same.txt", b + "/same.txt"});
+        addAttachments(&dialog, {a + "/same.txt"});
+        // The empty helper folder has no Launcher: the user is told and the dialog stays open.
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains("Launcher"));
+        QVERIFY(!QFileInfo::exists(feedbackFolder() + "/fb.cnf"));
+        QVERIFY(!QFileInfo::exists(feedbackFolder() + "/fb.cnf.log.7z"));
+
+        // Keep the archive this time by handing over to a Launcher that does nothing.
+        const QString helpers = SrTest::newFolder("idle-helpers");
+        QVERIFY(!writeScript(helpers, "Launcher", "exit 0\n").isEmpty());
+        FeedBackDialog::setHelperFolder(helpers);
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+        const QString archive = feedbackFolder() + "/fb.cnf.log.7z";
+        QStringList expected{entryOf(Utils::getAppLogPath()), entryOf(a + "/same.txt"), entryOf(b + "/same.txt")};
+        expected.sort();
+        QCOMPARE(archiveEntries(archive), expected);
+        FeedbackTask loaded;
+        QVERIFY(loaded.loadFrom(readAll(feedbackFolder() + "/fb.cnf")));
+        QCOMPARE(loaded.logFile(), archive);
+    }
+
+    void packsOnlyWhatIsAsked()
+    {
+        const QString helpers = SrTest::newFolder("only-helpers");
+        QVERIFY(!writeScript(helpers, "Launcher", "exit 0\n").isEmpty());
+        FeedBackDialog::setHelperFolder(helpers);
+        const QString a = SrTest::newFolder("only-a");
+        QVERIFY(SrTest::writeFile(a + "/one.txt", 10));
+        QVERIFY(SrTest::writeFile(Utils::getAppLogPath(), 100));
+
+        FeedBackDialog dialog;
+        typeEmail(&dialog, "a@b");
+        child<QCheckBox>(&dialog, "chkAttachLog")->setChecked(false);
+        addAttachments(&dialog, {a + "/one.txt"});
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(archiveEntries(feedbackFolder() + "/fb.cnf.log.7z"), QStringList({entryOf(a + "/one.txt")}));
+    }
+
+    void failedPackingIsNotNamed()
+    {
+        // A 7z that breaks off after writing part of the archive.
+        const QString helpers = SrTest::newFolder("broken-helpers");
+        QVERIFY(!writeScript(helpers, "7z", "printf partial > \"$2\"\nexit 2\n").isEmpty());
+        QVERIFY(!writeScript(helpers, "Launcher", "exit 0\n").isEmpty());
+        FeedBackDialog::setHelperFolder(helpers);
+        QVERIFY(SrTest::writeFile(Utils::getAppLogPath(), 100));
+
+        FeedBackDialog dialog;
+        typeEmail(&dialog, "a@b");
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok)); // send without the files
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(ModalAnswers::messages().value(0).contains("could not be packed"));
+        QVERIFY(!QFileInfo::exists(feedbackFolder() + "/fb.cnf.log.7z"));
+        const QByteArray text = readAll(feedbackFolder() + "/fb.cnf");
+        QVERIFY(text.contains("<email>a@b</email>"));
+        QVERIFY(!text.contains("log_file"));
+    }
+
+    void unwritableRequestKeepsTheDialogOpen()
+    {
+        // A file where the feedback folder should be: nothing can be written there.
+        QVERIFY(SrTest::writeFile(feedbackFolder(), 1));
+        FeedBackDialog dialog;
+        typeEmail(&dialog, "a@b");
+        child<QCheckBox>(&dialog, "chkAttachLog")->setChecked(false);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().startsWith("The feedback could not be saved"));
+
+        // With the log box checked the packing fails first; the user may stop there.
+        child<QCheckBox>(&dialog, "chkAttachLog")->setChecked(true);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(ModalAnswers::messages().size(), 2);
+        QVERIFY(ModalAnswers::messages().last().contains("could not be packed"));
+        QFile::remove(feedbackFolder());
+    }
+
+    void oneDialogAtATime()
+    {
+        int opened = 0;
+        OvModalRequest seen;
+        ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest& request) -> QVariant {
+            ++opened;
+            seen = request;
+            seen.widget = nullptr;
+            seen.buttons = request.widget->windowModality();
+            FeedBackDialog::showFeedBack(nullptr); // ignored while one is open
+            return int(QDialog::Rejected);
+        });
+        FeedBackDialog::showFeedBack(nullptr);
+        QCOMPARE(opened, 1);
+        QCOMPARE(seen.className, QString("FeedBackDialog"));
+        QCOMPARE(seen.title, QString("Feedback"));
+        QCOMPARE(seen.buttons, int(Qt::WindowModal));
+        QVERIFY(!QFileInfo::exists(feedbackFolder() + "/fb.cnf"));
+    }
+
+    void sendsThroughTheHelpers()
+    {
+        HttpFixture server(200);
+        OvProductInfo::instance()->setExtendParam("feedbackUrl", server.url());
+        const QString folder = SrTest::newFolder("e2e");
+        QVERIFY(SrTest::writeFile(folder + "/shot.png", 4096));
+        QVERIFY(SrTest::writeFile(Utils::getAppLogPath(), 100));
+
+        ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest& request) -> QVariant {
+            typeEmail(request.widget, "user@example.org");
+            child<QTextEdit>(request.widget, "txtFeedbackContentsEdit")->setPlainText("Hello <there> & bye");
+            addAttachments(request.widget, {folder + "/shot.png"});
+            child<QPushButton>(request.widget, "btnSubmit")->click();
+            return QVariant();
+        });
+        FeedBackDialog::showFeedBack(nullptr);
+        const QString request = feedbackFolder() + "/fb.cnf";
+        const QString archive = request + ".log.7z";
+        QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 1, 30000);
+        const QList<HttpFixture::Part> parts = HttpFixture::parts(server.requests().first());
+        QMap<QString, HttpFixture::Part> byName;
+        for (const auto& p : parts)
+            byName.insert(QString::fromUtf8(p.name), p);
+        QCOMPARE(byName.value("email").data, QByteArray("user@example.org"));
+        QCOMPARE(byName.value("content").data, QByteArray("Hello <there> & bye"));
+        QCOMPARE(byName.value("type").data, QByteArray("3"));
+        QCOMPARE(byName.value("os").data, FeedbackTask::buildOSName().toUtf8());
+        QCOMPARE(byName.value("log_file[]").fileName, QByteArray("fb.cnf.log.7z"));
+        QVERIFY(byName.value("log_file[]").data.startsWith("7z\xbc\xaf\x27\x1c"));
+        QVERIFY(!byName.contains("attach_file[]"));
+        // After the send the helper removes the request and its archive.
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(request) && !QFileInfo::exists(archive), 10000);
+    }
+
+    void failedSendKeepsTheRequest()
+    {
+        HttpFixture server(500);
+        const QString folder = SrTest::newFolder("keep");
+        const QString request = folder + "/fb.cnf";
+        FeedbackTask task;
+        task.setFeedbackUrl(server.url());
+        task.setEmail("a@b");
+        task.setNeedSendNodes({"email"});
+        QByteArray text;
+        task.saveTo(text);
+        QFile f(request);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        QVERIFY(SrTest::writeFile(request + ".log.7z", 10));
+        const QString bin = QCoreApplication::applicationDirPath();
+        QVERIFY(!SrTest::run(bin + "/Feedback", {request}));
+        QCOMPARE(server.requestCount(), 1);
+        QVERIFY(QFileInfo::exists(request));
+        QVERIFY(QFileInfo::exists(request + ".log.7z"));
+        QVERIFY(SrTest::run(bin + "/Launcher", {bin + "/Feedback", request}));
+        QTRY_COMPARE_WITH_TIMEOUT(server.requestCount(), 2, 30000);
+        QVERIFY(QFileInfo::exists(request));
+
+        // A Launcher without a program to start, or with one that does not exist, says so.
+        QVERIFY(!SrTest::run(bin + "/Launcher", {}));
+        QVERIFY(!SrTest::run(bin + "/Launcher", {folder + "/missing-program"}));
+    }
+
+    void screenshot()
+    {
+        OvResourceMgr::instance()->setSkin("default");
+        FeedBackDialog dialog;
+        typeEmail(&dialog, "user.example.org");
+        child<QPushButton>(&dialog, "btnSubmit")->click();
+        child<QTextEdit>(&dialog, "txtFeedbackContentsEdit")->setPlainText("The recording stopped after a minute.");
+        const QString file = SrTest::newFolder("shot") + "/attached.txt";
+        QVERIFY(SrTest::writeFile(file, 10));
+        addAttachments(&dialog, {file});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QImage image = dialog.grab().toImage();
+        QCOMPARE(image.size(), dialog.size());
+        const QString out = qEnvironmentVariableIsSet("SR_SCREENSHOT_DIR")
+                                ? qEnvironmentVariable("SR_SCREENSHOT_DIR") + "/feedback-dialog.png"
+                                : SrTest::root() + "/feedback-dialog.png";
+        QVERIFY(image.save(out));
+    }
+};
+
+SR_TEST(FeedBackDialogTest)
+#include "tst_FeedBackDialog.moc"

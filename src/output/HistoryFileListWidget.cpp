@@ -197,19 +197,19 @@ void HistoryFileListWidget::deleteItem(QListWidgetItem* item)
 QIcon HistoryFileListWidget::getIcon(HistoryFileType type)
 {
     ensurePolished();
-    const QString& spec = type == HFT_IMAGE ? m_imageIcon : type == HFT_AUDIO ? m_audioIcon : m_videoIcon;
-    auto cached = m_iconCache.constFind(spec);
+    const QString& iconText = type == HFT_IMAGE ? m_imageIcon : type == HFT_AUDIO ? m_audioIcon : m_videoIcon;
+    auto cached = m_iconCache.constFind(iconText);
     if (cached != m_iconCache.constEnd())
         return cached.value();
     QIcon icon;
-    const QStringList files = spec.split(QLatin1Char(';'));
+    const QStringList files = iconText.split(QLatin1Char(';'));
     if (files.size() >= 2) {
         icon.addFile(files.at(0), QSize(), QIcon::Normal);
         icon.addFile(files.at(1), QSize(), QIcon::Selected);
-    } else if (!spec.isEmpty()) {
-        icon.addFile(spec, QSize(), QIcon::Normal);
+    } else if (!iconText.isEmpty()) {
+        icon.addFile(iconText, QSize(), QIcon::Normal);
     }
-    m_iconCache.insert(spec, icon);
+    m_iconCache.insert(iconText, icon);
     return icon;
 }
 

@@ -244,10 +244,7 @@ bool FeedBackDialog::make7zFile(const QString& archivePath)
     for (const QString& path : FeedbackPacker::existingUnique(attachmentPaths()))
         if (!files.contains(path))
             files << path;
-    QString error;
-    const bool packed = FeedbackPacker::pack(FeedbackPacker::find7z(helperFolder()), archivePath, files,
-                                             FeedbackPacker::kDefaultTimeoutMs, &error);
-    return packed;
+    return FeedbackPacker::pack(FeedbackPacker::find7z(helperFolder()), archivePath, files);
 }
 
 bool FeedBackDialog::startProcess()

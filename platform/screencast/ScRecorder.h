@@ -91,7 +91,8 @@ public:
 
 // Creates a screen recording into `outputPath` (its suffix need not match; the container
 // comes from the options). Returns an empty handle when the options cannot be recorded
-// (no area, a codec the container cannot hold). `callback` may be null and must outlive the object.
+// (no area, a codec the container cannot hold) or when a file is already at the path.
+// `callback` may be null and must outlive the object.
 CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const ScVideoOptions& video,
                                               const ScMouseOptions& mouse, const ScAudioOptions& audio,
                                               const char* outputPath);

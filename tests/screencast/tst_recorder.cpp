@@ -8,7 +8,9 @@
 
 #include "Screencast.h"
 
+#include <QCursor>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
@@ -171,6 +173,35 @@ private slots:
         QVERIFY(near(after.pixel(110, 100), Qt::white));
     }
 
+    void areaAroundTheMouseFollowsIt()
+    {
+        auto blue = colouredWindow(Qt::blue, QRect(1300, 700, 400, 300));
+        auto yellow = colouredWindow(Qt::yellow, QRect(100, 100, 400, 300));
+        QCursor::setPos(1500, 850);
+        spin(200);
+        ScVideoOptions video = region(QRect(0, 0, 240, 160));
+        video.followMouse = true;
+        video.drawCursor = false;
+        ScMouseOptions mouse;
+        mouse.indicate = true;
+        mouse.normalColor = 0xff00ff00; // green halo at the pointer
+        Reports reports;
+        bool moved = false;
+        QVERIFY(record(reports, video, path("mouse.mp4"), 2.0, ScAudioOptions(), mouse,
+                       [&](CScreenRecorderObject*, qint64 ms) {
+                           if (ms > 900 && !moved) {
+                               QCursor::setPos(300, 250);
+                               moved = true;
+                           }
+                       })
+                    .stopped);
+        QCOMPARE(videoSize(path("mouse.mp4")), QSize(240, 160));
+        const QImage first = frameAt(path("mouse.mp4"), 0.4);
+        QVERIFY(near(first.pixel(20, 20), Qt::blue));
+        QVERIFY2(qGreen(first.pixel(120, 80)) > 60 && qBlue(first.pixel(120, 80)) < 230, "the halo sits at the centre");
+        QVERIFY(near(frameAt(path("mouse.mp4"), 1.7).pixel(20, 20), Qt::yellow));
+    }
+
     void everyContainerCodecPairOpensWithItsCodec_data()
     {
         QTest::addColumn<int>("container");
@@ -212,6 +243,12 @@ private slots:
         video.codec = VC_H264;
         video.rect = CRect();
         QVERIFY(!scVideoRecord(&reports, video, ScMouseOptions(), ScAudioOptions(), "x.mp4"));
+        // A file already at the path is never written over.
+        video.rect = rectOf(0, 0, 320, 240);
+        const QString existing = path("existing.mp4");
+        QVERIFY(SrTest::writeFile(existing, 1000));
+        QVERIFY(!scVideoRecord(&reports, video, ScMouseOptions(), ScAudioOptions(), QFile::encodeName(existing).constData()));
+        QCOMPARE(QFileInfo(existing).size(), 1000);
         // A window that does not exist: created, but it cannot start, and says why.
         const uint64_t none = 0x7fffffe;
         video.windowMode = SWM_Single;

@@ -7,12 +7,17 @@
 #include "XDisplayProbe.h"
 
 #include <algorithm>
+#include <unistd.h>
 
 CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const ScVideoOptions& video,
                                               const ScMouseOptions& mouse, const ScAudioOptions& audio,
                                               const char* outputPath)
 {
     if (!outputPath || !*outputPath)
+        return {};
+    // Never write over a file that is already there, finished or in progress.
+    const VideoCodec progressCodec = video.container == OVFT_GIF ? VC_GIF : video.codec;
+    if (access(outputPath, F_OK) == 0 || access(VideoRecorder::progressPath(outputPath, progressCodec).c_str(), F_OK) == 0)
         return {};
     if ((video.windowMode == SWM_Single || video.windowMode == SWM_Multiple) && video.windowCount <= 0)
         return {};

@@ -43,7 +43,8 @@ FeedBackDialog::FeedBackDialog(QWidget* parent)
 {
     m_ui->setupUi(this);
     m_ui->leFeedbackEmail->setAttribute(Qt::WA_MacShowFocusRect, false);
-    setWindowFlags(Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    // The window type must stay: without it a dialog with a parent becomes a child widget.
+    setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     m_ui->chkAttachLog->setChecked(true);
     m_ui->lblLog->setText(QStringLiteral("log.log"));
     m_ui->lblAddAttach->setText(QStringLiteral("<a href=\"#attach\">%1</a>").arg(tr("Add attachment")));

@@ -265,21 +265,26 @@ private slots:
 
     void oneDialogAtATime()
     {
+        QWidget parent;
         int opened = 0;
-        OvModalRequest seen;
+        QString className, title;
+        Qt::WindowModality modality = Qt::NonModal;
+        bool ownWindow = false;
         ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest& request) -> QVariant {
             ++opened;
-            seen = request;
-            seen.widget = nullptr;
-            seen.buttons = request.widget->windowModality();
-            FeedBackDialog::showFeedBack(nullptr); // ignored while one is open
+            className = request.className;
+            title = request.title;
+            modality = request.widget->windowModality();
+            ownWindow = request.widget->isWindow() && request.widget->parentWidget() == &parent;
+            FeedBackDialog::showFeedBack(&parent); // ignored while one is open
             return int(QDialog::Rejected);
         });
-        FeedBackDialog::showFeedBack(nullptr);
+        FeedBackDialog::showFeedBack(&parent);
         QCOMPARE(opened, 1);
-        QCOMPARE(seen.className, QString("FeedBackDialog"));
-        QCOMPARE(seen.title, QString("Feedback"));
-        QCOMPARE(seen.buttons, int(Qt::WindowModal));
+        QCOMPARE(className, QString("FeedBackDialog"));
+        QCOMPARE(title, QString("Feedback"));
+        QCOMPARE(modality, Qt::WindowModal);
+        QVERIFY(ownWindow); // a window over the parent, not a child widget inside it
         QVERIFY(!QFileInfo::exists(feedbackFolder() + "/fb.cnf"));
     }
 

@@ -16,7 +16,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QGraphicsDropShadowEffect>
 #include <QWidget>
 
 namespace {

@@ -293,14 +293,15 @@ void DlgVideoClip::startSave(const QString& file, const QString& folder)
 
 void DlgVideoClip::onExportCompleted(bool bSuccessed)
 {
-    if (m_pReRecord) {
-        m_pReRecord->reject();
-        m_pReRecord->deleteLater();
-    }
     if (!m_bExporting) {
         // Only an export or conversion of this dialog that is still running ends here.
         Log(kModule, 1, "a completion arrived with no export running");
         return;
+    }
+    if (m_pReRecord) {
+        // The question came too late: the save goes on. The pointer clears itself on deletion.
+        m_pReRecord->reject();
+        m_pReRecord->deleteLater();
     }
     m_bTrimming = m_bExporting = false;
     m_pClipManager->exportCancel();

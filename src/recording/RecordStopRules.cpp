@@ -1,6 +1,7 @@
 #include "RecordStopRules.h"
 
 #include "core/RecordParameter.h"
+#include "tasks/TaskManage.h"
 
 #include <QCoreApplication>
 
@@ -13,6 +14,8 @@ RecordStopRules::Settings RecordStopRules::fromParameter()
     settings.timerEnabled = param->timerEnable();
     settings.timerSeconds = param->timerDuration();
     settings.gif = param->getVideoEnable() && param->usedVideoFmt() == RP_FMT_GIF;
+    settings.tasking = TaskManage::instance()->m_bTasking;
+    settings.taskStop = [](qint64 seconds) { return TaskManage::instance()->needStopRecord(seconds); };
     return settings;
 }
 
@@ -27,8 +30,12 @@ RecordStopRules::StopReason RecordStopRules::check(qint64 seconds, qint64 fileSi
     ++m_nChecks;
     if (m_settings.lengthEnabled && m_settings.lengthSeconds > 0 && seconds >= m_settings.lengthSeconds)
         return StopRecordLength;
-    if (m_settings.timerEnabled && m_settings.timerSeconds > 0 && seconds >= m_settings.timerSeconds)
+    if (m_settings.tasking) {
+        if (m_settings.taskStop && m_settings.taskStop(seconds))
+            return StopTask;
+    } else if (m_settings.timerEnabled && m_settings.timerSeconds > 0 && seconds >= m_settings.timerSeconds) {
         return StopTimer;
+    }
     if (m_settings.gif && fileSize >= kGifSizeLimit)
         return StopGifSize;
     if (m_freeSpace && m_nChecks % kFreeSpaceEvery == 0) {

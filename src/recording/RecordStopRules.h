@@ -1,6 +1,6 @@
 #pragma once
 // The rules that end a running recording by themselves, checked once a second by the
-// control bar: the record length, the timed stop, the free space of the temporary
+// control bar: the record length, the timed stop (or a scheduled task's stop), the free space of the temporary
 // folder's volume (asked every fifth check) and the size limit of a GIF recording.
 // A plain value class without windows or timers; GUI thread.
 
@@ -14,6 +14,7 @@ public:
         NoStop = 0,
         StopRecordLength, // the record length of the settings was reached
         StopTimer,        // the timed stop of the settings was reached
+        StopTask,         // the scheduled task's recording is complete
         StopDiskFull,     // the volume of the recording has too little free space left
         StopGifSize,      // a GIF recording reached its size limit
     };
@@ -31,6 +32,9 @@ public:
         bool timerEnabled = false;
         qint64 timerSeconds = 0;
         bool gif = false;
+        // A scheduled task records: its own rule replaces the timed stop.
+        bool tasking = false;
+        std::function<bool(qint64 seconds)> taskStop;
     };
 
     // The rules of the settings model for the recording about to start.

@@ -10,6 +10,7 @@
 #include "output/DlgVideoClip.h"
 #include "recording/SystemStatusBar.h"
 #include "services/Utils.h"
+#include "tasks/TaskManage.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -171,8 +172,7 @@ bool VideoRecCtlWdg::needSaveDirectly(bool timedStop)
 {
     RecordParameter* param = RecordParameter::instance();
     const bool gif = param->getVideoEnable() && param->usedVideoFmt() == RP_FMT_GIF;
-    // A scheduled task's recording is saved directly as well; the task coordinator adds its test here.
-    return gif || param->isAutoSave() || timedStop || param->timerEnable();
+    return gif || param->isAutoSave() || timedStop || param->timerEnable() || TaskManage::instance()->m_bTasking;
 }
 
 QString VideoRecCtlWdg::elapsedText(qint64 seconds)
@@ -297,7 +297,8 @@ void VideoRecCtlWdg::finishRecording(int errorCode)
         return;
     }
 
-    const bool saveDirectly = needSaveDirectly(m_eStopReason == RecordStopRules::StopTimer);
+    const bool saveDirectly = needSaveDirectly(m_eStopReason == RecordStopRules::StopTimer
+                                               || m_eStopReason == RecordStopRules::StopTask);
     bool saved = false;
     {
         DlgVideoClip dialog(file, nullptr, nullptr, !m_bAudioOnly, saveDirectly);

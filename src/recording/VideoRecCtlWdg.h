@@ -48,7 +48,7 @@ public:
     // on one of `screens`: below, above, right of or left of the region, or on another
     // screen. `ok` is false when every place overlaps the region.
     static QPoint placeOutside(const QRect& region, const QSize& bar, const QList<QRect>& screens, bool* ok);
-    // The preview is skipped for GIF output, automatic saving and timed recordings.
+    // The preview is skipped for GIF output, automatic saving, timed and scheduled recordings.
     static bool needSaveDirectly(bool timedStop);
 
 public slots:

@@ -9,6 +9,7 @@
 #include "OvSettings.h"
 #include "TestEnv.h"
 #include "TestMain.h"
+#include "WaitFor.h"
 #include "output/DlgVideoClip.h"
 #include "output/HistoryFileUtils.h"
 #include "recording/VideoRecCtlWdg.h"
@@ -36,19 +37,6 @@
 namespace {
 const char* const kChildMode = "SR_E2E_CHILD";     // "video" or "audio": run as the application
 const char* const kChildReport = "SR_E2E_REPORT";  // where the driver writes what it saw
-
-bool spin(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 template <typename T = QWidget> T* findWidget(const QString& name)
 {
@@ -145,12 +133,12 @@ private:
         if (!dlg)
             return QVariant(0);
         m_report[QStringLiteral("previewOpened")] = true;
-        if (!spin([dlg] { return dlg->isPlayerReady(); }, 30000))
+        if (!SrTest::spinUntil([dlg] { return dlg->isPlayerReady(); }, 30000))
             m_report[QStringLiteral("error")] = QStringLiteral("the player did not get ready");
         bool ended = false;
         connect(dlg, &QDialog::finished, this, [&ended] { ended = true; });
         dlg->findChild<QAbstractButton*>(QStringLiteral("btnSave"))->click();
-        if (!spin([&ended] { return ended; }, 60000))
+        if (!SrTest::spinUntil([&ended] { return ended; }, 60000))
             m_report[QStringLiteral("error")] = QStringLiteral("the preview dialog did not end");
         m_report[QStringLiteral("previewResult")] = dlg->result();
         return QVariant();

@@ -3,7 +3,6 @@
 
 #include "ModalAnswers.h"
 #include "OvProductInfo.h"
-#include "OvResourceMgr.h"
 #include "OvSettings.h"
 #include "ScAudioRecording.h"
 #include "TestEnv.h"
@@ -58,9 +57,9 @@ private slots:
     void missingRecordingIsReported();
     void refusedStartsReturnToTheClipPage();
     void promptClosedByACompletingExport();
+    void reRecordCancelsARunningExport();
     void audioIsConvertedWithItsClipLength();
     void escapeAndSuppressedQuestion();
-    void screenshotOfThePreview();
 
 private:
     QString makeSource(const QString& name, double seconds);
@@ -276,6 +275,32 @@ void VideoClipTest::promptClosedByACompletingExport()
     QCOMPARE(ModalAnswers::unexpectedCount(), 0);
 }
 
+void VideoClipTest::reRecordCancelsARunningExport()
+{
+    const QString source = makeSource(QStringLiteral("cancel.mov"), 4.0);
+    DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+    QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+    child<QPushButton>(&dlg, "btnClip")->click();
+    QVERIFY(dlg.clipManager()->setTrimmBegin(0.5));
+    child<QAbstractButton>(&dlg, "btnTrimOK")->click();
+    QVERIFY(spinUntil([&] { return !dlg.isTrimming(); }));
+    child<QPushButton>(&dlg, "btnSave")->click();
+    QVERIFY(dlg.isTrimming());
+
+    // "Re-Record" confirmed while the export runs: the export is cancelled, nothing is saved.
+    ModalAnswers::push(OvModalRequest::Dialog, 1);
+    child<QPushButton>(&dlg, "btnReRecord")->click();
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QVERIFY(!dlg.isTrimming());
+    QVERIFY(!dlg.isSaving());
+    QTest::qWait(1500);
+    QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    // The recording itself is kept: only a successful save clears the temporary files.
+    QVERIFY(QFileInfo::exists(source));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
 void VideoClipTest::audioIsConvertedWithItsClipLength()
 {
     RecordParameter* p = RecordParameter::instance();
@@ -315,31 +340,6 @@ void VideoClipTest::escapeAndSuppressedQuestion()
     QVERIFY(!dlg.isVisible());
     QVERIFY(ModalAnswers::asked().isEmpty());
     OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 0);
-}
-
-void VideoClipTest::screenshotOfThePreview()
-{
-    const QString dir = qEnvironmentVariable("SR_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        QSKIP("SR_SCREENSHOT_DIR names no folder for the picture");
-    QVERIFY(OvResourceMgr::instance()->setSkin(QStringLiteral("default")));
-    const QString source = makeSource(QStringLiteral("shot.mov"), 6.0);
-    {
-        DlgVideoClip dlg(source, nullptr, nullptr, true, false);
-        dlg.resize(900, 600);
-        dlg.show();
-        QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
-        dlg.onTrimOK(1.25, 4.5);
-        QTest::qWait(1500);
-        QVERIFY(dlg.grab().save(dir + QStringLiteral("/preview-dialog.png")));
-        child<QStackedWidget>(&dlg, "stackedWidget")->setCurrentIndex(1);
-        QTest::qWait(300);
-        QVERIFY(dlg.grab().save(dir + QStringLiteral("/preview-dialog-saving.png")));
-        OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 1);
-        dlg.close();
-        OvSettings::instance()->setApplicationParam(QStringLiteral("EndRecord/ReRecordChk"), 0);
-    }
-    qApp->setStyleSheet(QString());
 }
 
 SR_TEST(VideoClipTest)

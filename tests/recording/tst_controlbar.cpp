@@ -4,6 +4,7 @@
 #include "ModalAnswers.h"
 #include "ScEngine.h"
 #include "ScRecorder.h"
+#include "OvResourceMgr.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -39,6 +40,13 @@ void answerPreviewWithSave(bool press, QString* page = nullptr)
                         ->property("currentIndex").toInt() == 0 ? QStringLiteral("pageClip") : QStringLiteral("pageWaiting");
         if (press) {
             spinUntil([dlg] { return dlg->isPlayerReady(); }, 20000);
+            if (!qEnvironmentVariableIsEmpty("SR_SCREENSHOT_DIR")) {
+                OvResourceMgr::instance()->setSkin(QStringLiteral("default"));
+                dlg->resize(900, 600);
+                dlg->show();
+                QTest::qWait(1500);
+                dlg->grab().save(qEnvironmentVariable("SR_SCREENSHOT_DIR") + QStringLiteral("/preview-dialog.png"));
+            }
             dlg->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
         }
         bool ended = false;
@@ -91,6 +99,14 @@ void ControlBarTest::init()
 
 void ControlBarTest::recordPauseResumeStopAndSave()
 {
+    // Something to record in the region.
+    QLabel scenery(QStringLiteral("Quarterly figures\n\n  North   1,240\n  South     980\n  East    1,515"));
+    scenery.setWindowFlags(Qt::FramelessWindowHint);
+    scenery.setStyleSheet(QStringLiteral("background:#1d4e89; color:white; font-size:34px; padding:30px;"));
+    scenery.setGeometry(RecordParameter::instance()->getVideoRect());
+    scenery.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&scenery));
+
     VideoRecCtlWdg bar;
     QSignalSpy started(&bar, &VideoRecCtlWdg::sigRecordStarted);
     QSignalSpy paused(&bar, &VideoRecCtlWdg::sigRecordPaused);
@@ -103,6 +119,8 @@ void ControlBarTest::recordPauseResumeStopAndSave()
     QVERIFY(!bar.frameGeometry().intersects(RecordParameter::instance()->getVideoRect()));
 
     QTest::qWait(2000);
+    if (!qEnvironmentVariableIsEmpty("SR_SCREENSHOT_DIR"))
+        bar.grab().save(qEnvironmentVariable("SR_SCREENSHOT_DIR") + QStringLiteral("/control-bar.png"));
     bar.findChild<QToolButton*>(QStringLiteral("btnPause"))->click();
     QCOMPARE(paused.count(), 1);
     QCOMPARE(paused.at(0).at(0).toBool(), true);
@@ -111,8 +129,6 @@ void ControlBarTest::recordPauseResumeStopAndSave()
     QTest::qWait(1200);
     // The clock stands while paused.
     QCOMPARE(bar.findChild<QLabel*>(QStringLiteral("lblTime"))->text(), shown);
-    if (!qEnvironmentVariableIsEmpty("SR_SCREENSHOT_DIR"))
-        bar.grab().save(qEnvironmentVariable("SR_SCREENSHOT_DIR") + QStringLiteral("/control-bar.png"));
     bar.findChild<QToolButton*>(QStringLiteral("btnResume"))->click();
     QCOMPARE(paused.at(1).at(0).toBool(), false);
     QTest::qWait(1000);
@@ -168,14 +184,17 @@ void ControlBarTest::engineErrorStopsWithItsCode()
     QTest::qWait(100);
     QVERIFY(bar.isRecording());
 
-    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
-    // What was recorded up to the error is offered in the preview; the user leaves it.
+    // The user takes the offer to give feedback, then leaves what was recorded up to the
+    // error in the preview.
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    ModalAnswers::push(OvModalRequest::Dialog, 0);
     ModalAnswers::push(OvModalRequest::Dialog, 0);
     emit SignalsTransfer::instance()->recordError(SRE_Write);
     QVERIFY(spinUntil([&] { return finished.count() == 1; }, 30000));
     QCOMPARE(finished.at(0).at(0).toBool(), false);
     QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("Error code: 4004")));
-    QCOMPARE(ModalAnswers::asked().value(1).className, QStringLiteral("DlgVideoClip"));
+    QCOMPARE(ModalAnswers::asked().value(1).className, QStringLiteral("FeedBackDialog"));
+    QCOMPARE(ModalAnswers::asked().value(2).className, QStringLiteral("DlgVideoClip"));
     QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
     QCOMPARE(ModalAnswers::unexpectedCount(), 0);
 }

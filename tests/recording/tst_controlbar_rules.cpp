@@ -40,6 +40,18 @@ void ControlBarRulesTest::lengthAndTimerStopAtTheirSecond()
     RecordStopRules timer(timed, {});
     QCOMPARE(timer.check(9, 0), RecordStopRules::NoStop);
     QCOMPARE(timer.check(10, 0), RecordStopRules::StopTimer);
+
+    // A scheduled task's own rule replaces the timed stop while it records.
+    timed.tasking = true;
+    qint64 asked = -1;
+    timed.taskStop = [&asked](qint64 seconds) {
+        asked = seconds;
+        return seconds >= 15;
+    };
+    RecordStopRules task(timed, {});
+    QCOMPARE(task.check(12, 0), RecordStopRules::NoStop);
+    QCOMPARE(asked, qint64(12));
+    QCOMPARE(task.check(15, 0), RecordStopRules::StopTask);
 }
 
 void ControlBarRulesTest::freeSpaceIsAskedEveryFifthCheck()

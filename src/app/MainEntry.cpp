@@ -2,14 +2,86 @@
 
 #include "Framework.h"
 #include "Log.h"
-#include "OvMainWindowBase.h"
+#include "MainWindowBase.h"
+#include "OVGA.h"
+#include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "OvResourceMgr.h"
+#include "OvSettings.h"
 #include "ScEngine.h"
+#include "SingleInstance.h"
 #include "services/Utils.h"
+#include "tasks/TaskManage.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFont>
 #include <QIcon>
+#include <QUrl>
+
+#include <cstdio>
+
+namespace {
+void messageHandler(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    if (MainEntry::isFilteredMessage(message))
+        return;
+    fprintf(stdout, "%s\n", qUtf8Printable(message));
+    fflush(stdout);
+}
+
+void openProductUrl(const char* key)
+{
+    const QString url = OvProductInfo::instance()->extendParam(QString::fromLatin1(key));
+    if (!url.isEmpty())
+        QDesktopServices::openUrl(QUrl(url));
+}
+
+// Tells that another instance runs; false when it could not be told interactively.
+void reportRunning(qint64 pid)
+{
+    const QString product = OvProductInfo::instance()->productName();
+    const QString text = QObject::tr("%1 is running").arg(product);
+    fprintf(stderr, "%s (process %lld)\n", qUtf8Printable(text), pid);
+    Log("MAIN", 2, "another instance runs: %lld", pid);
+    if (qEnvironmentVariableIsSet("SR_NONINTERACTIVE"))
+        return;
+    OvMessageBox::information(nullptr, product, text);
+}
+} // namespace
+
+bool MainEntry::isFilteredMessage(const QString& message)
+{
+    return message.contains(QLatin1String("libpng warning:")) || message.contains(QLatin1String("Unknown property columns"));
+}
+
+void MainEntry::installMessageHandler() { qInstallMessageHandler(messageHandler); }
+
+void MainEntry::setupLogs()
+{
+    const QString appLog = Utils::getAppLogPath();
+    SetLogfile(QFile::encodeName(appLog).constData());
+    SetLogLevel(1);
+    const QString engineLog = Utils::getAppDataLocation() + QStringLiteral("/screencast.log");
+    scSetLogFile(QFile::encodeName(engineLog).constData());
+    OvSettings::instance()->setApplicationParam(QStringLiteral("Log/AppLog"), appLog);
+    OvSettings::instance()->setApplicationParam(QStringLiteral("Log/EngineLog"), engineLog);
+}
+
+MainWindowBase* MainEntry::createMainWindow()
+{
+    OvResourceMgr::instance()->setSkin(OvSettings::instance()->currentSkin(OvProductInfo::instance()->defaultSkin()));
+    auto* window = new MainWindowBase();
+    Framework::startService();
+    window->show();
+    OVGA::instance()->sendEvent(QStringLiteral("main_window_show"));
+    openProductUrl("previewPostUrl");
+    QApplication::setQuitOnLastWindowClosed(false);
+    return window;
+}
+
+void MainEntry::destroyMainWindow(MainWindowBase* window) { delete window; }
 
 extern "C" int main_entry(int argc, char** argv)
 {
@@ -17,23 +89,46 @@ extern "C" int main_entry(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(OvProductInfo::instance()->productName());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/sr/icons/app.svg")));
+    if (Framework::isAppUsedToPopUrl()) {
+        Framework::uninit();
+        return 0;
+    }
 
-    SetLogfile(Utils::getAppLogPath().toLocal8Bit().constData());
-    SetLogLevel(1);
-    Log("MAIN", 2, "start %s %s", qUtf8Printable(OvProductInfo::instance()->productName()),
-        qUtf8Printable(OvProductInfo::instance()->productVersion()));
+    // Held until the process ends: the segment marks this instance as the running one.
+    SingleInstance instance(OvProductInfo::instance()->productNativeName());
+    if (instance.acquire() == SingleInstance::AlreadyRunning) {
+        reportRunning(instance.runningPid());
+        Framework::uninit();
+        return 0;
+    }
 
-    OvResourceMgr::instance()->setSkin(OvProductInfo::instance()->defaultSkin());
-    scInitialize();
+    Framework::setLogHook([](const QString& module, int level, const QString& text) {
+        Log(qUtf8Printable(module), level, "%s", qUtf8Printable(text));
+    });
+    OvResourceMgr::instance()->setLanguage(QStringLiteral("en"));
+    if (Framework::forceUpdatedCheck()) {
+        Framework::uninit();
+        return 0;
+    }
 
-    OvMainWindowBase window;
-    window.setWindowTitle(OvProductInfo::instance()->productName());
-    window.resize(800, 520);
-    window.postCreateDerivedMainWindow();
-    window.show();
+    const QString family = OvProductInfo::instance()->extendParam(QStringLiteral("fontFamily"));
+    QFont font = QApplication::font();
+    font.setFamily(family.isEmpty() ? QStringLiteral("Tahoma") : family);
+    QApplication::setFont(font);
+    MainEntry::installMessageHandler();
+    MainEntry::setupLogs();
+    Log("MAIN", 2, "start %s %s, pid %lld", qUtf8Printable(OvProductInfo::instance()->productName()),
+        qUtf8Printable(OvProductInfo::instance()->productVersion()), QCoreApplication::applicationPid());
 
+    TaskManage::instance()->connectXPCServer();
+    OVGA::instance()->start();
+
+    MainWindowBase* window = MainEntry::createMainWindow();
     const int code = app.exec();
-    scUninitialize();
+
+    openProductUrl("previewPostUrlEx");
+    MainEntry::destroyMainWindow(window);
+    OVGA::instance()->stop();
     Framework::uninit();
     Log("MAIN", 2, "exit %d", code);
     return code;

@@ -1,5 +1,29 @@
 #pragma once
 
+#include <QString>
+
+class MainWindowBase;
+
 // The module's exported entry, called by the host executable with the process arguments.
-// Returns the exit code of the event loop.
+// Returns the exit code of the event loop (0 also when another instance already runs).
+//
+// Environment: SR_NONINTERACTIVE=1 prints "<product> is running" to standard error
+// without showing the message box (for child processes that nobody can answer).
 extern "C" __attribute__((visibility("default"))) int main_entry(int argc, char** argv);
+
+// The start-up and shutdown steps of main_entry that need no event loop of their own, for
+// main_entry and for tests that drive the application in-process.
+namespace MainEntry {
+// True for Qt messages that are dropped ("libpng warning:", "Unknown property columns").
+bool isFilteredMessage(const QString& message);
+// Installs the Qt message handler: filtered messages are dropped, the others go to stdout.
+void installMessageHandler();
+// Log file "sr.log" at level 1, the engine's log beside it, both recorded in the settings.
+void setupLogs();
+// The skin, the framework main window (which creates the main window and starts the
+// engine), the window shown; quitting on the last closed window switched off.
+MainWindowBase* createMainWindow();
+// Deletes the framework main window: the main window releases the singletons and ends
+// the engine with scUninitialize last.
+void destroyMainWindow(MainWindowBase* window);
+} // namespace MainEntry

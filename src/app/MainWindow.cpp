@@ -1,0 +1,680 @@
+#include "MainWindow.h"
+
+#include "Log.h"
+#include "MainWindowBase.h"
+#include "MainWindowStyle.h"
+#include "OvProductInfo.h"
+#include "OvSettings.h"
+#include "RecordHistoryTool.h"
+#include "ScEngine.h"
+#include "core/DeviceManager.h"
+#include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
+#include "core/ScreenRegion.h"
+#include "core/SignalsTransfer.h"
+#include "core/WindowListManger.h"
+#include "feedback/FeedBackDialog.h"
+#include "recording/AudioDriverManager.h"
+#include "recording/CountdownWidget.h"
+#include "recording/DlgQuitPrompt.h"
+#include "recording/DlgSelectWindow.h"
+#include "recording/DlgSetPermissions.h"
+#include "recording/SystemStatusBar.h"
+#include "services/Utils.h"
+#include "tasks/TaskManage.h"
+#include "ui_MainWindow.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCursor>
+#include <QIcon>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#if __has_include("recording/VideoRecCtlWdg.h")
+#include "recording/VideoRecCtlWdg.h"
+#define SR_HAVE_CONTROL_BAR 1
+#else
+#define SR_HAVE_CONTROL_BAR 0
+#endif
+
+namespace {
+const char kModeKey[] = "VideoLast/RecordMode";
+const char kRegionKey[] = "VideoLast/VideoRect";
+const char kRegionSizeKey[] = "VideoLast/RegionSize";
+const char kMouseSizeKey[] = "VideoLast/MouseSize";
+
+QVariant setting(const char* key, const QVariant& def)
+{
+    return OvSettings::instance()->applicationParam(QString::fromLatin1(key), def);
+}
+void setSetting(const char* key, const QVariant& value)
+{
+    OvSettings::instance()->setApplicationParam(QString::fromLatin1(key), value);
+}
+} // namespace
+
+MainWindow::MainWindow(MainWindowBase* base)
+    : QMainWindow(nullptr)
+    , m_pUi(new Ui::MainWindow)
+    , m_pBase(base)
+{
+    m_pUi->setupUi(this);
+    setObjectName(QStringLiteral("MainWindow"));
+    m_pUi->centralwidget->setStyleSheet(MainWindowStyle::styleSheet());
+    initEngine();
+    initModeButtons();
+    initOptions();
+    initSwitches();
+    initConnections();
+    const int mode = setting(kModeKey, int(RecordTarget::FullScreen)).toInt();
+    setRecordMode(mode >= RecordTarget::FullScreen && mode <= RecordTarget::AudioOnly ? RecordTarget::Mode(mode)
+                                                                                      : RecordTarget::FullScreen);
+    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
+    SystemStatusBar::instance()->showIcon();
+}
+
+MainWindow::~MainWindow()
+{
+    Log("MainWindow", 2, "shutting down");
+    if (m_pCountdown)
+        delete m_pCountdown;
+    delete m_pCtlWdg;
+    DeviceManager::release();
+    RecordParameter::release();
+    WindowListManger::release();
+    SignalsTransfer::release();
+    // No camera facade exists yet: the webcam window comes later.
+    ScreenRegion::release();
+    ScreenRecorder::release();
+    scUninitialize();
+    delete m_pUi;
+}
+
+RecordHistoryTool* MainWindow::historyTool() const { return m_pUi->historyTool; }
+
+VideoRecCtlWdg* MainWindow::controlBar() const
+{
+#if SR_HAVE_CONTROL_BAR
+    return qobject_cast<VideoRecCtlWdg*>(m_pCtlWdg.data());
+#else
+    return nullptr;
+#endif
+}
+
+// ---- set-up ---------------------------------------------------------------------------------
+
+void MainWindow::initEngine()
+{
+    const int rc = scInitialize();
+    Log("MainWindow", 2, "engine initialised: %d", rc);
+    DeviceManager* devices = DeviceManager::instance();
+    const int display = qBound(0, RecordParameter::instance()->getUseDisplayIndex(), qMax(0, devices->getDisplayCount() - 1));
+    devices->setSelectedDisplay(display);
+    RecordParameter::instance()->setUseDisplayIndex(display);
+    RecordParameter::instance()->setDisplayName(devices->getDisplayName(display));
+    devices->refreshAudioDevices();
+}
+
+void MainWindow::initModeButtons()
+{
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    const QList<QPair<QAbstractButton*, const char*>> buttons = {
+        {m_pUi->btnFullScreen, "mode_fullscreen"}, {m_pUi->btnRegion, "mode_region"}, {m_pUi->btnWindow, "mode_window"},
+        {m_pUi->btnAroundMouse, "mode_mouse"},     {m_pUi->btnAudioOnly, "mode_audio"}};
+    for (int i = 0; i < buttons.size(); ++i) {
+        buttons[i].first->setIcon(QIcon(QStringLiteral(":/sr/icons/%1.svg").arg(QLatin1String(buttons[i].second))));
+        group->addButton(buttons[i].first, i);
+    }
+    connect(group, &QButtonGroup::idClicked, this, [this](int id) { setRecordMode(RecordTarget::Mode(id)); });
+}
+
+void MainWindow::initOptions()
+{
+    fillDisplays();
+    connect(m_pUi->cmbDisplay, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        DeviceManager::instance()->setSelectedDisplay(index);
+        RecordParameter::instance()->setUseDisplayIndex(index);
+        RecordParameter::instance()->setDisplayName(DeviceManager::instance()->getDisplayName(index));
+        if (m_mode == RecordTarget::Region)
+            showRegionBox();
+    });
+
+    m_pUi->cmbRegionSize->addItem(tr("Free size"), QSize());
+    for (const QSize& s : RecordTarget::presetSizes()) {
+        m_pUi->cmbRegionSize->addItem(RecordTarget::sizeText(s), s);
+        m_pUi->cmbMouseSize->addItem(RecordTarget::sizeText(s), s);
+    }
+    m_pUi->cmbRegionSize->setCurrentIndex(qBound(0, setting(kRegionSizeKey, 0).toInt(), m_pUi->cmbRegionSize->count() - 1));
+    connect(m_pUi->cmbRegionSize, QOverload<int>::of(&QComboBox::activated), this, &MainWindow::onRegionSizeChanged);
+    connect(m_pUi->btnSelectRegion, &QPushButton::clicked, this, &MainWindow::onSelectRegion);
+
+    const QSize mouseSize = setting(kMouseSizeKey, QSize(640, 480)).toSize();
+    const int mouseIndex = m_pUi->cmbMouseSize->findData(mouseSize);
+    m_pUi->cmbMouseSize->setCurrentIndex(mouseIndex < 0 ? 0 : mouseIndex);
+    RecordParameter::instance()->setAroundMouseSize(m_pUi->cmbMouseSize->currentData().toSize());
+    connect(m_pUi->cmbMouseSize, QOverload<int>::of(&QComboBox::activated), this, [this] {
+        const QSize size = m_pUi->cmbMouseSize->currentData().toSize();
+        RecordParameter::instance()->setAroundMouseSize(size);
+        setSetting(kMouseSizeKey, size);
+    });
+
+    connect(m_pUi->btnSelectWindow, &QPushButton::clicked, this, &MainWindow::onSelectWindow);
+    updateWindowLabel();
+}
+
+void MainWindow::fillDisplays()
+{
+    DeviceManager* devices = DeviceManager::instance();
+    m_pUi->cmbDisplay->clear();
+    for (int i = 0; i < devices->getDisplayCount(); ++i) {
+        const QRect r = devices->getFullScreenRect(i);
+        m_pUi->cmbDisplay->addItem(tr("Display %1 (%2)").arg(i + 1).arg(RecordTarget::sizeText(r.size())), i);
+    }
+    m_pUi->cmbDisplay->setCurrentIndex(devices->getSelectedDisplay());
+    m_pUi->cmbDisplay->setEnabled(devices->getDisplayCount() > 1);
+}
+
+void MainWindow::initSwitches()
+{
+    RecordParameter* parameter = RecordParameter::instance();
+    m_pUi->iconSystemSound->setPixmap(QIcon(QStringLiteral(":/sr/icons/sound_system.svg")).pixmap(22, 22));
+    m_pUi->iconMicrophone->setPixmap(QIcon(QStringLiteral(":/sr/icons/sound_mic.svg")).pixmap(22, 22));
+    m_pUi->iconCursor->setPixmap(QIcon(QStringLiteral(":/sr/icons/cursor.svg")).pixmap(22, 22));
+    // Set without the slide so that the window opens in its stored state.
+    for (auto [button, on] : {std::pair<FfSwitchButton*, bool>{m_pUi->swSystemSound, parameter->isSystemAudioEnable()},
+                              {m_pUi->swMicrophone, parameter->isMicrophoneEnable()},
+                              {m_pUi->swCursor, parameter->isMouseEnable()}}) {
+        const QSignalBlocker blocker(button);
+        button->setBtnChecked(on);
+        button->setKnobPos(on ? 1.0 : 0.0);
+    }
+    connect(m_pUi->swSystemSound, &FfSwitchButton::clicked, this,
+            [](bool on) { RecordParameter::instance()->setSystemAudioEnable(on); });
+    connect(m_pUi->swMicrophone, &FfSwitchButton::clicked, this,
+            [](bool on) { RecordParameter::instance()->setMicrophoneEnable(on); });
+    connect(m_pUi->swCursor, &FfSwitchButton::clicked, this,
+            [](bool on) { RecordParameter::instance()->setMouseRecorder(on); });
+}
+
+void MainWindow::initConnections()
+{
+    connect(m_pUi->btnRec, &QPushButton::clicked, this, &MainWindow::onBtnRecClicked);
+
+    ScreenRegion* region = ScreenRegion::instance();
+    connect(region, &ScreenRegion::toHideMainWindow, this, &MainWindow::onHideForRegionSelect, Qt::QueuedConnection);
+    connect(region, &ScreenRegion::endSelectRegion, this, &MainWindow::onEndSelectRegion, Qt::QueuedConnection);
+    connect(region, &ScreenRegion::RREndDrag, this, &MainWindow::onRegionDragEnd, Qt::QueuedConnection);
+
+    SignalsTransfer* hub = SignalsTransfer::instance();
+    connect(hub, &SignalsTransfer::hotKeyPressed, this, &MainWindow::onHotKeyPressed, Qt::QueuedConnection);
+    connect(hub, &SignalsTransfer::hotKeyEnable, this, &MainWindow::onHotKeyEnable, Qt::QueuedConnection);
+    connect(hub, &SignalsTransfer::cameraDlgClose, this, &MainWindow::closeCamera);
+
+    connect(TaskManage::instance(), &TaskManage::sigStartRecord, this, &MainWindow::onTaskStartRec, Qt::QueuedConnection);
+
+    SystemStatusBar* tray = SystemStatusBar::instance();
+    connect(tray, &SystemStatusBar::sigStartRecord, this, &MainWindow::onBtnRecClicked);
+    connect(tray, &SystemStatusBar::sigStopRecord, this, &MainWindow::onStopRecord);
+    connect(tray, &SystemStatusBar::sigPauseResume, this, &MainWindow::onPauseResume);
+    connect(tray, &SystemStatusBar::sigShowMainWindow, this, &MainWindow::showMainWindow);
+    connect(tray, &SystemStatusBar::sigShowCamera, this, &MainWindow::openCamera);
+    connect(tray, &SystemStatusBar::sigShowOption, this, &MainWindow::onShowOption);
+    connect(tray, &SystemStatusBar::sigQuit, this, &MainWindow::onQuit);
+
+    connect(m_pUi->historyTool, &RecordHistoryTool::sigShowOption, this, &MainWindow::onShowOption);
+    connect(m_pUi->historyTool, &RecordHistoryTool::sigShowChildeDlg, this, &MainWindow::onHotKeyEnable);
+}
+
+// ---- the capture mode -------------------------------------------------------------------------
+
+void MainWindow::setRecordMode(RecordTarget::Mode mode)
+{
+    m_mode = mode;
+    setSetting(kModeKey, int(mode));
+    QAbstractButton* buttons[] = {m_pUi->btnFullScreen, m_pUi->btnRegion, m_pUi->btnWindow, m_pUi->btnAroundMouse,
+                                  m_pUi->btnAudioOnly};
+    buttons[mode]->setChecked(true);
+    updateModeView();
+}
+
+void MainWindow::updateModeView()
+{
+    QWidget* pages[] = {m_pUi->pageFullScreen, m_pUi->pageRegion, m_pUi->pageWindow, m_pUi->pageAroundMouse,
+                        m_pUi->pageAudio};
+    m_pUi->stackOptions->setCurrentWidget(pages[m_mode]);
+    const bool video = m_mode != RecordTarget::AudioOnly;
+    m_pUi->swCursor->setEnabled(video);
+    m_pUi->labelCursor->setEnabled(video);
+    m_pUi->labelRecHint->setText(video ? tr("Start Recording") : tr("Start Audio Recording"));
+    if (m_mode == RecordTarget::Region)
+        showRegionBox();
+    else
+        ScreenRegion::instance()->closeRegion();
+}
+
+QRect MainWindow::selectedDisplayRect() const { return DeviceManager::instance()->getSelectedDisplayRect(); }
+
+void MainWindow::showRegionBox()
+{
+    const QRect display = selectedDisplayRect();
+    QRect rect = RecordTarget::fitInto(setting(kRegionKey, QRect()).toRect(), display);
+    const QSize preset = m_pUi->cmbRegionSize->currentData().toSize();
+    if (preset.isValid())
+        rect = RecordTarget::presetRect(rect, preset, display);
+    if (rect.isEmpty())
+        rect = RecordTarget::defaultRegion(display);
+    setSetting(kRegionKey, rect);
+    ScreenRegion::instance()->showRegion(rect, display, preset.isValid());
+}
+
+void MainWindow::onRegionSizeChanged(int index)
+{
+    setSetting(kRegionSizeKey, index);
+    showRegionBox();
+}
+
+void MainWindow::onSelectRegion()
+{
+    // A dragged-out area has a free size.
+    m_pUi->cmbRegionSize->setCurrentIndex(0);
+    setSetting(kRegionSizeKey, 0);
+    ScreenRegion::instance()->startSelectRegion(selectedDisplayRect());
+}
+
+void MainWindow::onHideForRegionSelect()
+{
+    if (m_pBase)
+        m_pBase->hide();
+}
+
+void MainWindow::onEndSelectRegion(const QRect& rect)
+{
+    if (rect.isValid())
+        setSetting(kRegionKey, rect);
+    if (m_mode == RecordTarget::Region)
+        showRegionBox();
+    showMainWindow();
+}
+
+void MainWindow::onRegionDragEnd(const QRect& rect)
+{
+    Log("MainWindow", 1, "region %d,%d %dx%d", rect.x(), rect.y(), rect.width(), rect.height());
+    setSetting(kRegionKey, rect);
+}
+
+void MainWindow::onSelectWindow()
+{
+    RecordParameter* parameter = RecordParameter::instance();
+    DlgSelectWindow dlg(m_pBase);
+    dlg.setWindows(WindowListManger::instance()->refreshWindowList(), parameter->getWindowList(),
+                   parameter->getWindowMode());
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    parameter->setWindowMode(dlg.windowMode());
+    parameter->setWindowList(dlg.selectedWindows());
+    updateWindowLabel();
+}
+
+void MainWindow::updateWindowLabel()
+{
+    RecordParameter* parameter = RecordParameter::instance();
+    const QList<quint64> ids = parameter->getWindowList();
+    QStringList titles;
+    for (const WindowListManger::WindowItem& w : WindowListManger::instance()->windowList())
+        if (ids.contains(w.id))
+            titles << w.title;
+    QString text;
+    switch (parameter->getWindowMode()) {
+    case WM_EXCLUDE:
+        text = ids.isEmpty() ? tr("The whole screen") : tr("The screen without: %1").arg(titles.join(QStringLiteral(", ")));
+        break;
+    case WM_MULTIPLE:
+        text = ids.isEmpty() ? tr("No window selected") : tr("Windows: %1").arg(titles.join(QStringLiteral(", ")));
+        break;
+    default:
+        text = ids.isEmpty() ? tr("No window selected") : tr("Window: %1").arg(titles.value(0));
+        break;
+    }
+    m_pUi->labelWindows->setText(text);
+}
+
+void MainWindow::refreshRecordParameter()
+{
+    RecordParameter* parameter = RecordParameter::instance();
+    parameter->setSystemAudioEnable(m_pUi->swSystemSound->isChecked());
+    parameter->setMicrophoneEnable(m_pUi->swMicrophone->isChecked());
+    parameter->setMouseRecorder(m_pUi->swCursor->isChecked());
+    parameter->setOnlyRecordAudio(m_mode == RecordTarget::AudioOnly);
+    parameter->setOnlyRecordCamera(false);
+    parameter->setWindowRecord(m_mode == RecordTarget::Window);
+    parameter->setAroundMouse(m_mode == RecordTarget::AroundMouse);
+    parameter->setFollowMouse(false);
+    const QRect display = selectedDisplayRect();
+    QRect rect = display;
+    switch (m_mode) {
+    case RecordTarget::Region:
+        rect = ScreenRegion::instance()->regionRect().isValid() ? ScreenRegion::instance()->regionRect() : display;
+        break;
+    case RecordTarget::Window:
+        if (parameter->getWindowMode() != WM_EXCLUDE) {
+            const QRect windows = WindowListManger::instance()->boundingRect(parameter->getWindowList());
+            if (windows.isValid())
+                rect = windows;
+        }
+        break;
+    case RecordTarget::AroundMouse:
+        rect = RecordTarget::aroundMouseRect(QCursor::pos(), parameter->getAroundMouseSize(), display);
+        break;
+    default:
+        break;
+    }
+    parameter->setVideoRect(rect);
+}
+
+// ---- the recording road ---------------------------------------------------------------------
+
+bool MainWindow::checkBeforeRecord()
+{
+    RecordParameter* parameter = RecordParameter::instance();
+    QWidget* parent = m_pBase;
+    // A scheduled task records with the choices of the window as they stand.
+    if (TaskManage::instance()->m_bTasking)
+        Log("MainWindow", 1, "record for a scheduled task");
+    if (parameter->m_bRecording || parameter->m_bPreview || m_bRecordBusy) {
+        Log("MainWindow", 1, "record refused: recording %d, preview %d, busy %d", bool(parameter->m_bRecording),
+            bool(parameter->m_bPreview), m_bRecordBusy);
+        return false;
+    }
+    if (parameter->isOnlyRecordAudio() && !parameter->isSystemAudioEnable() && !parameter->isMicrophoneEnable()) {
+        Utils::showMacWindowMessage(MT_WARNING, parent,
+                                    tr("Nothing to record: turn on System Sound or Microphone for an audio recording."),
+                                    MB_OK);
+        return false;
+    }
+    if (parameter->getVideoEnable() && !DlgSetPermissions::isAvailable(PS_SCREEN)) {
+        DlgSetPermissions dlg(parent);
+        dlg.setMainWindow(m_pBase);
+        dlg.setshowGuide(PS_SCREEN, true);
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+    }
+    if (parameter->isWindowRecord()) {
+        const QList<quint64> windows = parameter->getWindowList();
+        if (windows.isEmpty() && parameter->getWindowMode() != WM_EXCLUDE) {
+            Utils::showMacWindowMessage(MT_WARNING, parent, tr("Select the window to record first."), MB_OK);
+            onSelectWindow();
+            return false;
+        }
+        if (parameter->getWindowMode() != WM_EXCLUDE && WindowListManger::instance()->firstHiddenWindow(windows) != 0) {
+            Utils::showMacWindowMessage(MT_WARNING, parent,
+                                        tr("A window you selected is no longer visible. Please select it again."), MB_OK);
+            return false;
+        }
+    }
+    const QString excluded = OvProductInfo::instance()->extendParam(QStringLiteral("ExcludeProgress"));
+    const QString running = RecordTarget::runningProgram(excluded);
+    if (!running.isEmpty()) {
+        QString name = OvProductInfo::instance()->extendParam(QStringLiteral("ExcludeProgressName"));
+        if (name.isEmpty())
+            name = running;
+        Utils::showMacWindowMessage(MT_WARNING, parent, tr("Please close %1 before recording.").arg(name), MB_OK);
+        return false;
+    }
+    if (parameter->isMicrophoneEnable() && !DlgSetPermissions::isAvailable(PS_MICROPHONE)) {
+        DlgSetPermissions dlg(parent);
+        dlg.setMainWindow(m_pBase);
+        dlg.setshowGuide(PS_MICROPHONE, true);
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+    }
+    if (parameter->isSystemAudioEnable() && !AudioDriverManager::currentStatus().available) {
+        AudioDriverManager dlg(parent, 0);
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+    }
+    return true;
+}
+
+void MainWindow::onBtnRecClicked()
+{
+    Log("MainWindow", 2, "record clicked, mode %d", int(m_mode));
+    refreshRecordParameter();
+    if (!checkBeforeRecord())
+        return;
+    startRoad();
+}
+
+void MainWindow::startRoad()
+{
+#if SR_HAVE_CONTROL_BAR
+    m_bRecordBusy = true;
+    SystemStatusBar::instance()->setActionEnable(false);
+    if (m_pBase)
+        m_pBase->hide();
+    ScreenRegion::instance()->hideRegion();
+
+    auto* bar = new VideoRecCtlWdg();
+    m_pCtlWdg = bar;
+    connect(bar, &VideoRecCtlWdg::sigRecordStarted, this, &MainWindow::onRecordStarted);
+    connect(bar, &VideoRecCtlWdg::sigRecordPaused, this, &MainWindow::onRecordPaused);
+    connect(bar, &VideoRecCtlWdg::sigRecordFinished, this, &MainWindow::onRecordFinished);
+    if (!bar->prepareRecord()) {
+        Log("MainWindow", 2, "prepare record failed: 4001");
+        delete bar;
+        endRoad();
+        showError4001();
+        return;
+    }
+    RecordParameter* parameter = RecordParameter::instance();
+    if (parameter->isCountDown() && !TaskManage::instance()->m_bTasking) {
+        m_bHotKeyEnable = false;
+        if (!m_pCountdown) {
+            m_pCountdown = new CountdownWidget();
+            connect(m_pCountdown, &CountdownWidget::sigFinished, this, &MainWindow::startRecordNow);
+        }
+        const QRect area = parameter->getVideoEnable() ? parameter->getVideoRect() : selectedDisplayRect();
+        m_pCountdown->start(area, 3, m_nCountdownStepMs);
+    } else {
+        QTimer::singleShot(500, this, &MainWindow::startRecordNow);
+    }
+#else
+    Log("MainWindow", 2, "no control bar in this build: recording not started");
+#endif
+}
+
+void MainWindow::startRecordNow()
+{
+    m_bHotKeyEnable = true;
+#if SR_HAVE_CONTROL_BAR
+    VideoRecCtlWdg* bar = controlBar();
+    if (!bar) {
+        endRoad();
+        return;
+    }
+    SystemStatusBar::instance()->setSysBarState(SBS_RECORDING);
+    SystemStatusBar::instance()->setActionEnable(true);
+    bar->startRecord();
+#endif
+}
+
+void MainWindow::onRecordStarted() { Log("MainWindow", 2, "recording started"); }
+
+void MainWindow::onRecordPaused(bool paused)
+{
+    SystemStatusBar::instance()->setSysBarState(paused ? SBS_PAUSED : SBS_RECORDING);
+}
+
+void MainWindow::onRecordFinished(bool saved)
+{
+    Log("MainWindow", 2, "recording finished, saved %d", saved);
+    if (m_pCtlWdg)
+        m_pCtlWdg->deleteLater();
+    m_pCtlWdg = nullptr;
+    endRoad();
+    if (saved)
+        m_pUi->historyTool->onShowHistory();
+}
+
+void MainWindow::endRoad()
+{
+    m_bRecordBusy = false;
+    m_bHotKeyEnable = true;
+    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
+    SystemStatusBar::instance()->setActionEnable(true);
+    if (m_mode == RecordTarget::Region)
+        ScreenRegion::instance()->restoreRegion();
+    showMainWindow();
+}
+
+void MainWindow::showError4001()
+{
+    const int answer = Utils::showMacWindowMessage(
+        MT_ERROR, m_pBase,
+        tr("The recording could not be started (error code: 4001).\nPress OK to send us a feedback report."),
+        MB_OKCANCEL);
+    if (answer == QMessageBox::Ok)
+        FeedBackDialog::showFeedBack(m_pBase);
+}
+
+void MainWindow::onStopRecord()
+{
+#if SR_HAVE_CONTROL_BAR
+    if (m_pCountdown && m_pCountdown->isRunning()) {
+        // Stopped during the countdown: nothing was recorded yet.
+        m_pCountdown->cancel();
+        delete m_pCtlWdg;
+        ScreenRecorder::release();
+        endRoad();
+        return;
+    }
+    if (VideoRecCtlWdg* bar = controlBar())
+        bar->onStop();
+#endif
+}
+
+void MainWindow::onPauseResume()
+{
+#if SR_HAVE_CONTROL_BAR
+    VideoRecCtlWdg* bar = controlBar();
+    if (!bar || !RecordParameter::instance()->m_bRecording)
+        return;
+    if (RecordParameter::instance()->m_bPause)
+        bar->onResume();
+    else
+        bar->onPause();
+#endif
+}
+
+void MainWindow::showMainWindow()
+{
+    if (!m_pBase || m_bRecordBusy)
+        return;
+    m_pBase->showNormal();
+    m_pBase->raise();
+    m_pBase->activateWindow();
+}
+
+// ---- hotkeys, tasks, quitting -------------------------------------------------------------------
+
+void MainWindow::onHotKeyPressed(int hotkey)
+{
+    if (!m_bHotKeyEnable) {
+        Log("MainWindow", 1, "hotkey %d ignored", hotkey);
+        return;
+    }
+    switch (hotkey) {
+    case RP_HK_PAUSE: onPauseResume(); break;
+    case RP_HK_START:
+        if (m_bRecordBusy)
+            onStopRecord();
+        else
+            onBtnRecClicked();
+        break;
+    case RP_HK_SNAPSHOT: onBtnSnapshot(); break;
+    case RP_HK_WEBCAM: openCamera(); break;
+    default: Log("MainWindow", 1, "hotkey %d: the float panel is not available", hotkey); break;
+    }
+}
+
+void MainWindow::onHotKeyEnable(bool enable) { m_bHotKeyEnable = enable; }
+
+void MainWindow::onTaskStartRec(int recWhat)
+{
+    RecordParameter* parameter = RecordParameter::instance();
+    TaskManage* tasks = TaskManage::instance();
+    if (tasks->m_bTasking || parameter->m_bRecording || parameter->m_bPreview || m_bRecordBusy) {
+        Log("TaskManage", 2, "Task start cancel, isTasking:%d, isRecording:%d, isPreview:%d", tasks->m_bTasking,
+            bool(parameter->m_bRecording), bool(parameter->m_bPreview));
+        return;
+    }
+    if (recWhat != 1 && recWhat != 2) {
+        // Webcam tasks come with the webcam window.
+        Log("TaskManage", 2, "Task start failed: invalid record type");
+        return;
+    }
+    if (recWhat == 1 && m_mode == RecordTarget::AudioOnly)
+        setRecordMode(RecordTarget::FullScreen);
+    else if (recWhat == 2 && m_mode != RecordTarget::AudioOnly)
+        setRecordMode(RecordTarget::AudioOnly);
+    if (tasks->isOutOfDate()) {
+        Log("TaskManage", 2, "Task start out of date");
+        return;
+    }
+    tasks->m_bTasking = true;
+    QTimer::singleShot(500, this, &MainWindow::onBtnRecClicked);
+}
+
+void MainWindow::onCloseRequest()
+{
+    if (m_bRecordBusy)
+        return;
+    if (DlgQuitPrompt::askQuit(m_pBase) == DlgQuitPrompt::Quit) {
+        onQuit();
+        return;
+    }
+    // Keep running: in the status area when the desktop has one, else as a minimised window.
+    if (m_pBase) {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            m_pBase->hide();
+        else
+            m_pBase->showMinimized();
+    }
+}
+
+void MainWindow::onQuit()
+{
+    if (m_bRecordBusy || RecordParameter::instance()->m_bRecording || RecordParameter::instance()->m_bPreview) {
+        Utils::showMacWindowMessage(MT_WARNING, m_pBase, tr("Please stop and save the recording before quitting."), MB_OK);
+        return;
+    }
+    Log("MainWindow", 2, "quit");
+    ScreenRegion::instance()->closeRegion();
+    QApplication::quit();
+}
+
+// ---- windows of later parts ---------------------------------------------------------------------
+
+void MainWindow::onBtnSnapshot() { Log("MainWindow", 1, "snapshot requested: not available in this build"); }
+
+void MainWindow::openCamera() { Log("MainWindow", 1, "webcam requested: not available in this build"); }
+
+void MainWindow::closeCamera() { Log("MainWindow", 1, "close webcam: no webcam window"); }
+
+void MainWindow::onShowOption()
+{
+    if (RecordParameter::instance()->isOnlyRecordCamera())
+        return;
+    onOptionDlgShow(SP_RECORDING);
+}
+
+void MainWindow::onOptionDlgShow(int page)
+{
+    Log("MainWindow", 1, "preferences page %d requested: not available in this build", page);
+}
+
+void MainWindow::onOptionDlgHide() { m_bHotKeyEnable = true; }
+
+void MainWindow::hidePopupDialog() { Log("MainWindow", 1, "hide pop-up dialogs"); }

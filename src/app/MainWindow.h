@@ -1,0 +1,113 @@
+#pragma once
+// The main window: chooses what to record (full screen, region, window, around the mouse,
+// audio only) and with which sound and cursor, and starts the recording: it checks that the
+// recording can run, hides itself and the region box, has the control bar prepare the
+// recorder, counts down and lets the control bar start. A hidden QMainWindow of its own;
+// its central widget is shown inside the framework main window. GUI thread.
+
+#include "RecordTarget.h"
+
+#include "recording/CountdownWidget.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class MainWindowBase;
+class QAbstractButton;
+class RecordHistoryTool;
+class VideoRecCtlWdg;
+
+namespace Ui {
+class MainWindow;
+}
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Initialises the capture engine, selects the display and fills the device lists.
+    explicit MainWindow(MainWindowBase* base);
+    // Releases, in this order, the device facade, the settings model, the window list, the
+    // signal hub and the camera facade; then the region box, the recorder facade and,
+    // last, the engine.
+    ~MainWindow() override;
+
+    MainWindowBase* mainWindowBase() const { return m_pBase; }
+    Ui::MainWindow* ui() const { return m_pUi; }
+    RecordHistoryTool* historyTool() const;
+
+    RecordTarget::Mode recordMode() const { return m_mode; }
+    void setRecordMode(RecordTarget::Mode mode);
+    // Writes the choices of the window into the settings model (the road's first step).
+    void refreshRecordParameter();
+    // The control bar of the running recording, null when none.
+    VideoRecCtlWdg* controlBar() const;
+    // The countdown before the recording, null until the first one.
+    CountdownWidget* countdown() const { return m_pCountdown; }
+    // Milliseconds each countdown picture stays (tests shorten it).
+    void setCountdownStep(int ms) { m_nCountdownStepMs = ms; }
+    // True from the record click until the recording has ended.
+    bool isRecordBusy() const { return m_bRecordBusy; }
+    bool isHotKeyEnabled() const { return m_bHotKeyEnable; }
+
+public slots:
+    void onBtnRecClicked();
+    void onHotKeyPressed(int hotkey);
+    void onHotKeyEnable(bool enable);
+    void onTaskStartRec(int recWhat);
+    void onRecordStarted();
+    void onRecordPaused(bool paused);
+    void onRecordFinished(bool saved);
+    void onStopRecord();
+    void onPauseResume();
+    void showMainWindow();
+    // The framework main window was asked to close: quit (after the quit prompt) or keep
+    // running in the status area.
+    void onCloseRequest();
+    // Quits the application unless a recording runs.
+    void onQuit();
+
+    // Windows of later parts of the application: each logs the request.
+    void onBtnSnapshot();
+    void openCamera();
+    void closeCamera();
+    void onShowOption();
+    void onOptionDlgShow(int page);
+    void onOptionDlgHide();
+    void hidePopupDialog();
+
+    // Region box reports (queued).
+    void onHideForRegionSelect();
+    void onEndSelectRegion(const QRect& rect);
+    void onRegionDragEnd(const QRect& rect);
+
+private:
+    void initEngine();
+    void initModeButtons();
+    void initOptions();
+    void initSwitches();
+    void initConnections();
+    void fillDisplays();
+    void updateModeView();
+    void updateWindowLabel();
+    void showRegionBox();
+    void onRegionSizeChanged(int index);
+    void onSelectRegion();
+    void onSelectWindow();
+    QRect selectedDisplayRect() const;
+
+    // The checks of a record click, in order; false (after telling the user) stops the road.
+    bool checkBeforeRecord();
+    void startRoad();
+    void startRecordNow();
+    void endRoad();
+    void showError4001();
+
+    Ui::MainWindow* m_pUi = nullptr;
+    MainWindowBase* m_pBase = nullptr;
+    RecordTarget::Mode m_mode = RecordTarget::FullScreen;
+    QPointer<QWidget> m_pCtlWdg;
+    QPointer<CountdownWidget> m_pCountdown;
+    int m_nCountdownStepMs = 1000;
+    bool m_bRecordBusy = false;
+    bool m_bHotKeyEnable = true;
+};

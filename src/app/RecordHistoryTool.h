@@ -1,0 +1,48 @@
+#pragma once
+// The main window's bottom tool strip: the history of saved recordings, the watermark
+// choice, the task scheduler and the Preferences. It creates the history dialog once and
+// keeps it. GUI thread.
+
+#include "output/HistoryFileUtils.h"
+
+#include <QFrame>
+#include <QPointer>
+
+class RecordHistoryDlg;
+
+namespace Ui {
+class RecordHistoryTool;
+}
+
+class RecordHistoryTool : public QFrame {
+    Q_OBJECT
+public:
+    explicit RecordHistoryTool(QWidget* parent = nullptr);
+    ~RecordHistoryTool() override;
+
+    // The history dialog, created on first use.
+    RecordHistoryDlg* historyDlg();
+    bool isHistoryShowing() const;
+    Ui::RecordHistoryTool* ui() const { return m_pUi; }
+
+public slots:
+    void onShowHistory();
+    void onAddHistoryFile(const HistoryFileUtils::HistoryFile& file);
+    void onShowTaskDlg();
+    void onInitWaterMark();
+    void onShowWhaterMarkMenuDlg();
+    void onPopViewListItemClicked(int index, const QString& name, int oldIndex);
+    void onShowSettings();
+
+signals:
+    // A child dialog opens (false) or closed (true): the main window holds back its hotkeys.
+    void sigShowChildeDlg(bool enable);
+    // The Preferences are asked for.
+    void sigShowOption();
+
+private:
+    void setWatermarkText(int index, const QString& name);
+
+    Ui::RecordHistoryTool* m_pUi = nullptr;
+    QPointer<RecordHistoryDlg> m_pHistoryDlg;
+};

@@ -1,0 +1,64 @@
+#include "SingleInstance.h"
+
+#include "Log.h"
+#include "OvSettings.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSharedMemory>
+
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+const char kPidKey[] = "pid";
+constexpr int kSegmentSize = 1024;
+} // namespace
+
+SingleInstance::SingleInstance(const QString& key)
+    : m_memory(new QSharedMemory(key))
+{
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::isOtherInstanceAlive(qint64 pid)
+{
+    if (pid <= 0 || pid == qint64(::getpid()))
+        return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return false;
+    // A process id is reused once its process is gone: only the same program counts.
+    const QString other = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    if (other.isEmpty() || self.isEmpty())
+        return true; // cannot tell: assume it is ours
+    return other == self;
+}
+
+SingleInstance::Result SingleInstance::acquire()
+{
+    OvSettings* settings = OvSettings::instance();
+    bool attached = m_memory->attach();
+    if (!attached && !m_memory->create(kSegmentSize)) {
+        // Made by someone else between the two calls: look at its owner below.
+        attached = m_memory->error() == QSharedMemory::AlreadyExists && m_memory->attach();
+        if (!attached) {
+            Log("MAIN", 2, "single instance: no shared segment (%s)", qUtf8Printable(m_memory->errorString()));
+            settings->setApplicationParam(QString::fromLatin1(kPidKey), qint64(::getpid()));
+            return Failed;
+        }
+    }
+    if (attached) {
+        const qint64 pid = settings->applicationParam(QString::fromLatin1(kPidKey), 0).toLongLong();
+        if (isOtherInstanceAlive(pid)) {
+            m_runningPid = pid;
+            m_memory->detach();
+            return AlreadyRunning;
+        }
+        Log("MAIN", 1, "single instance: segment left by process %lld, which is gone", pid);
+    }
+    settings->setApplicationParam(QString::fromLatin1(kPidKey), qint64(::getpid()));
+    return Acquired;
+}

@@ -1,0 +1,11 @@
+#include "DlgReRecord.h"
+
+DlgReRecord::DlgReRecord(QWidget* parent)
+    : DlgMsgBoxWithCheckbox(parent)
+{
+    setObjectName(QStringLiteral("DlgReRecord"));
+    setText(tr("Record again? The current recording will be discarded."));
+    setButtonTexts(tr("Record Again"), tr("Cancel"));
+}
+
+QString DlgReRecord::registerKey() const { return QStringLiteral("EndRecord/ReRecordChk"); }

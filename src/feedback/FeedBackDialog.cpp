@@ -48,12 +48,11 @@ FeedBackDialog::FeedBackDialog(QWidget* parent)
     m_ui->chkAttachLog->setChecked(true);
     m_ui->lblLog->setText(QStringLiteral("log.log"));
     m_ui->lblAddAttach->setText(QStringLiteral("<a href=\"#attach\">%1</a>").arg(tr("Add attachment")));
-    m_ui->leFeedbackEmail->setPlaceholderText(tr("Enter your email address here"));
-    m_ui->txtFeedbackContentsEdit->setPlaceholderText(
+    m_ui->leFeedbackEmail->setTipText(tr("Enter your email address here"));
+    m_ui->txtFeedbackContentsEdit->setTipText(
         tr("Tips:") + QLatin1Char('\n')
         + tr("Please leave any comment, suggestion or error you encountered here. The more information you "
              "provide, the more likely we will solve the problem."));
-    m_ui->cmbAttachs->hide();
 
     connect(m_ui->btnSubmit, &QPushButton::clicked, this, &FeedBackDialog::onSubmit);
     connect(m_ui->leFeedbackEmail, &QLineEdit::textEdited, this, &FeedBackDialog::onEmailChanged);
@@ -107,8 +106,8 @@ void FeedBackDialog::onEmailChanged(const QString& text)
 QStringList FeedBackDialog::attachmentPaths() const
 {
     QStringList paths;
-    for (int i = 0; i < m_ui->cmbAttachs->count(); ++i)
-        paths << m_ui->cmbAttachs->itemData(i).toString();
+    for (const QVariant& path : m_ui->cmbAttachs->getAllTextData())
+        paths << path.toString();
     return paths;
 }
 
@@ -136,8 +135,7 @@ void FeedBackDialog::onAddAttachment()
         return;
     }
     for (const QString& path : chosen)
-        m_ui->cmbAttachs->addItem(QFileInfo(path).fileName(), path);
-    m_ui->cmbAttachs->setVisible(m_ui->cmbAttachs->count() > 0);
+        m_ui->cmbAttachs->addText(QFileInfo(path).fileName(), path);
     m_ui->cmbAttachs->adjustSize();
 }
 

@@ -9,6 +9,7 @@
 #include "feedback/FeedBackDialog.h"
 #include "feedback/FeedbackTask.h"
 #include "services/Utils.h"
+#include "widgets/CustomCombox.h"
 
 #include "OvProductInfo.h"
 #include "OvResourceMgr.h"
@@ -213,7 +214,13 @@ private slots:
         FeedBackDialog dialog;
         typeEmail(&dialog, "a@b");
         child<QCheckBox>(&dialog, "chkAttachLog")->setChecked(false);
-        addAttachments(&dialog, {a + "/one.txt"});
+        QVERIFY(SrTest::writeFile(a + "/dropped.txt", 10));
+        addAttachments(&dialog, {a + "/dropped.txt", a + "/one.txt"});
+        // The user takes the first attachment off the list again.
+        auto* combo = child<CustomCombox>(&dialog, "cmbAttachs");
+        QVERIFY(combo->rowDeleteButton(0));
+        QTest::mouseClick(combo->rowDeleteButton(0), Qt::LeftButton);
+        QCOMPARE(combo->count(), 1);
         child<QPushButton>(&dialog, "btnSubmit")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(archiveEntries(feedbackFolder() + "/fb.cnf.log.7z"), QStringList({entryOf(a + "/one.txt")}));

@@ -256,14 +256,18 @@ void VideoClipTest::promptClosedByACompletingExport()
 
     // The user closes the window; while the question is open the export completes.
     bool promptEnded = false;
+    QPointer<QWidget> firstPrompt;
     ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest& request) {
         QPointer<QWidget> prompt = request.widget;
+        firstPrompt = request.widget;
         QObject::connect(qobject_cast<QDialog*>(request.widget), &QDialog::finished, [&] { promptEnded = true; });
         spinUntil([&] { return promptEnded || !prompt; });
         return QVariant(0);
     });
     dlg.close();
     QVERIFY(promptEnded);
+    // The completion deleted that question.
+    QVERIFY(spinUntil([&] { return firstPrompt.isNull(); }, 5000));
     // Closing once more creates a new question rather than using the deleted one.
     ModalAnswers::push(OvModalRequest::Dialog, 0);
     dlg.close();

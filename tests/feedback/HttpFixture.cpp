@@ -44,9 +44,9 @@ private:
         request.body = m_buffer.mid(headerEnd + 4, length);
         m_done = true;
         m_fixture->record(request);
-        if (m_fixture->silent())
+        if (m_fixture->m_silent)
             return;
-        const int status = m_fixture->status();
+        const int status = m_fixture->m_status;
         m_socket->write("HTTP/1.1 " + QByteArray::number(status) + " Status\r\n"
                         + (status == 204 ? QByteArray() : QByteArray("Content-Length: 2\r\n"))
                         + "Connection: close\r\n\r\n" + (status == 204 ? QByteArray() : QByteArray("ok")));
@@ -63,9 +63,8 @@ namespace {
 // Accepts every connection as TLS when a certificate is given, else as plain TCP.
 class Server : public QTcpServer {
 public:
-    Server(HttpFixture* fixture, const QString& certificate, const QString& key)
-        : m_fixture(fixture)
-        , m_certificate(certificate)
+    Server(const QString& certificate, const QString& key)
+        : m_certificate(certificate)
         , m_key(key)
     {
     }
@@ -89,7 +88,6 @@ protected:
     }
 
 private:
-    HttpFixture* m_fixture;
     QString m_certificate;
     QString m_key;
 };
@@ -118,11 +116,11 @@ HttpFixture::~HttpFixture()
 
 void HttpFixture::run()
 {
-    Server server(this, m_certificate, m_key);
+    Server server(m_certificate, m_key);
     server.listen(QHostAddress::LocalHost, 0);
     connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
         while (QTcpSocket* socket = server.nextPendingConnection()) {
-            accepted();
+            ++m_connections;
             new HttpConnection(this, socket);
         }
     });
@@ -132,30 +130,6 @@ void HttpFixture::run()
 }
 
 QString HttpFixture::url() const { return QStringLiteral("http://127.0.0.1:%1/feedback").arg(m_port); }
-
-void HttpFixture::setStatus(int status)
-{
-    QMutexLocker lock(&m_mutex);
-    m_status = status;
-}
-
-void HttpFixture::setSilent(bool silent)
-{
-    QMutexLocker lock(&m_mutex);
-    m_silent = silent;
-}
-
-int HttpFixture::status() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_status;
-}
-
-bool HttpFixture::silent() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_silent;
-}
 
 void HttpFixture::record(const Request& request)
 {
@@ -167,18 +141,6 @@ QList<HttpFixture::Request> HttpFixture::requests() const
 {
     QMutexLocker lock(&m_mutex);
     return m_requests;
-}
-
-void HttpFixture::accepted()
-{
-    QMutexLocker lock(&m_mutex);
-    ++m_connections;
-}
-
-int HttpFixture::connectionCount() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_connections;
 }
 
 bool HttpFixture::makeCertificate(const QString& folder, QString* certificatePem, QString* keyPem)

@@ -10,6 +10,7 @@
 #include <QSemaphore>
 #include <QString>
 #include <QThread>
+#include <atomic>
 
 class HttpFixture : public QThread {
 public:
@@ -33,13 +34,12 @@ public:
 
     quint16 port() const { return m_port; }
     QString url() const;
-    void setStatus(int status);
     // A silent server accepts the connection and reads the request but never answers.
-    void setSilent(bool silent);
+    void setSilent(bool silent) { m_silent = silent; }
     QList<Request> requests() const;
     int requestCount() const;
     // Connections accepted so far (also those that never sent a request).
-    int connectionCount() const;
+    int connectionCount() const { return m_connections; }
     // Makes a self-signed certificate and key for 127.0.0.1 in `folder` with the openssl tool.
     static bool makeCertificate(const QString& folder, QString* certificatePem, QString* keyPem);
 
@@ -54,16 +54,13 @@ protected:
 private:
     friend class HttpConnection;
     void record(const Request& request);
-    void accepted();
-    int status() const;
-    bool silent() const;
 
     mutable QMutex m_mutex;
     QList<Request> m_requests;
-    int m_status = 200;
-    bool m_silent = false;
+    const int m_status = 200;
+    std::atomic<bool> m_silent{false};
     quint16 m_port = 0;
-    int m_connections = 0;
+    std::atomic<int> m_connections{0};
     QString m_certificate;
     QString m_key;
     QSemaphore m_ready;

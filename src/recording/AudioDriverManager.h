@@ -29,6 +29,8 @@ public:
     static void setStatusProvider(std::function<AudioSourceStatus()> provider);
     static AudioSourceStatus currentStatus();
 
+    Ui::AudioDriverManager* ui() const { return m_pUi; }
+
 private:
     void showStatus();
 

@@ -31,6 +31,8 @@ public:
     // Tests replace the check; an empty function restores the real one.
     static void setAvailabilityProvider(std::function<bool(Privacy_Setting)> provider);
 
+    Ui::DlgSetPermissions* ui() const { return m_pUi; }
+
 private:
     void onCheckAgain();
 

@@ -59,7 +59,7 @@ int main(int argc, char** argv)
         {OAFT_CAF, "caf", {"-c:a", "alac"}, "s16p", 48000, "caf"},
         {OAFT_MP3, "mp3", {"-c:a", "libmp3lame", "-b:a", "128k"}, "fltp", 48000, "mp3"},
         {OAFT_OGG, "ogg", {"-c:a", "libvorbis", "-b:a", "128k"}, "fltp", 48000, "ogg"},
-        {OAFT_OPUS, "opus", {"-c:a", "libopus", "-b:a", "128k"}, "flt", 48000, "opus"},
+        {OAFT_OPUS, "opus", {"-c:a", "libopus", "-b:a", "128k"}, "s16", 48000, "opus"},
         {OAFT_FLAC, "flac", {"-c:a", "flac", "-compression_level", "5"}, "s16", 48000, "flac"},
         {OAFT_WMA, "wma", {"-c:a", "wmav2", "-b:a", "128k"}, "fltp", 48000, "asf"},
     };

@@ -98,7 +98,8 @@ private slots:
         QTest::qWait(300);
         keepScreenshot(&host, "player.png");
         // Playing to the end stops there; Resume starts again from the beginning.
-        QVERIFY(waitFor([&] { return slider->value() >= 2900; }, 5000));
+        auto* play = host.findChild<QToolButton*>(QStringLiteral("btnPlayPause"));
+        QVERIFY(waitFor([&] { return slider->value() >= 2900 && play->toolTip() == QLatin1String("Play"); }, 5000));
         player->Resume();
         QVERIFY(waitFor([&] { return slider->value() < 1500; }, 3000));
 

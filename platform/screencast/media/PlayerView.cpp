@@ -5,11 +5,13 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
-#include <QStyle>
 #include <QTimer>
+#include <QVariant>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
@@ -21,6 +23,25 @@ QString timeText(double seconds)
 {
     const int total = int(std::floor(std::max(0.0, seconds)));
     return QStringLiteral("%1:%2").arg(total / 60, 2, 10, QLatin1Char('0')).arg(total % 60, 2, 10, QLatin1Char('0'));
+}
+
+// The play (triangle) or pause (two bars) symbol, drawn here so it shows under any style.
+QIcon playIcon(bool play)
+{
+    QPixmap pixmap(20, 20);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(235, 235, 235));
+    if (play) {
+        const QPointF triangle[] = {QPointF(5, 3), QPointF(17, 10), QPointF(5, 17)};
+        p.drawPolygon(triangle, 3);
+    } else {
+        p.drawRect(QRectF(4, 3, 4, 14));
+        p.drawRect(QRectF(12, 3, 4, 14));
+    }
+    return QIcon(pixmap);
 }
 
 QString preciseTime(double seconds)
@@ -95,6 +116,7 @@ PlayerView::PlayerView(QWidget* host, PlayerCore* core) : QWidget(host), m_core(
     m_btnPlay = new QToolButton(m_controls);
     m_btnPlay->setObjectName(QStringLiteral("btnPlayPause"));
     m_btnPlay->setAutoRaise(true);
+    m_btnPlay->setIconSize(QSize(20, 20));
     m_slider = new QSlider(Qt::Horizontal, m_controls);
     m_slider->setObjectName(QStringLiteral("sldPosition"));
     m_lblTime = new QLabel(m_controls);
@@ -159,7 +181,10 @@ void PlayerView::onTick()
     const double length = m_core->duration();
     const double position = m_core->position();
     const bool paused = m_core->isPaused();
-    m_btnPlay->setIcon(style()->standardIcon(paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+    if (m_btnPlay->property("paused") != QVariant(paused)) {
+        m_btnPlay->setIcon(playIcon(paused));
+        m_btnPlay->setProperty("paused", paused);
+    }
     m_btnPlay->setToolTip(paused ? tr("Play") : tr("Pause"));
     if (!m_slider->isSliderDown()) {
         m_slider->setRange(0, int(length * 1000));

@@ -74,8 +74,9 @@ public:
     // Stops adding to the timeline until Resume(); the paused time leaves no gap.
     virtual void Pause() = 0;
     virtual void Resume() = 0;
-    // Ends the recording and writes the final file(s). Returns false when no playable
-    // result was written (the file in progress, if any, is then kept).
+    // Ends the recording and writes the final file(s) from what was recorded, also after an
+    // error. Returns false when no final file could be written (the file in progress, if
+    // any, is then kept).
     virtual bool Stop() = 0;
     // Recorded seconds so far, pauses excluded.
     virtual double GetDuration() = 0;

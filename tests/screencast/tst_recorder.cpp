@@ -396,6 +396,38 @@ private slots:
         QVERIFY(probe.opened);
         QVERIFY2(probe.videoFrames >= 45, qPrintable(QString::number(probe.videoFrames))); // 1.5 s at 30 fps
     }
+
+    void lostScreenKeepsWhatWasRecorded()
+    {
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_record");
+        if (!QFile::exists(program))
+            QSKIP("bench_record is not built");
+        // A display of its own, which the test takes away while the child records it.
+        int number = 150;
+        while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) && number < 250)
+            ++number;
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(number), "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        QVERIFY(xvfb.waitForStarted());
+        QVERIFY(MediaTest::waitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }, 10000));
+
+        const QString out = path("lost.mp4");
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(number));
+        child.setProcessEnvironment(environment);
+        child.start(program, {"--record", out, "4"});
+        QVERIFY(MediaTest::waitFor([&] { return child.canReadLine(); }, 20000));
+        spin(1500);
+        xvfb.kill();
+        xvfb.waitForFinished();
+        QVERIFY(child.waitForFinished(30000));
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(videoSize(out), QSize(640, 480));
+        const double seconds = durationOf(out);
+        QVERIFY2(seconds >= 1.0 && seconds <= 2.5, qPrintable(QString::number(seconds)));
+        QVERIFY(!QFile::exists(out + QStringLiteral(".recording.mp4")));
+    }
 };
 
 SR_TEST_DISPLAY(RecorderEngineTest)

@@ -137,15 +137,14 @@ bool AudioRecorder::Start()
         Track* t = track.get();
         t->source->start(
             [this, t, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
-                if (m_paused || (m_stopMicros && wallMicros >= m_stopMicros))
+                if (m_paused)
                     return;
-                int skip = 0;
-                const int64_t silence = align.place(m_startMicros, wallMicros, count, &skip);
-                if (silence > 0) {
-                    const std::vector<int16_t> zeros(size_t(silence) * 2, 0);
-                    write(*t, zeros.data(), int(silence));
+                const AudioAlign::Placement p = align.place(m_startMicros, m_stopMicros, wallMicros, count);
+                if (p.silence > 0) {
+                    const std::vector<int16_t> zeros(size_t(p.silence) * 2, 0);
+                    write(*t, zeros.data(), int(p.silence));
                 }
-                write(*t, samples + skip * 2, count - skip);
+                write(*t, samples + p.skip * 2, p.keep);
             },
                          [this] { report(SRE_AudioDevice); });
     }

@@ -156,13 +156,13 @@ bool VideoRecorder::Start()
         const int index = int(i);
         m_sources[i]->start(
             [this, index, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
-                if (m_paused || (m_stopMicros && wallMicros >= m_stopMicros))
+                if (m_paused)
                     return;
-                int skip = 0;
-                const int64_t silence = align.place(m_startMicros, wallMicros, count, &skip);
-                if (silence > 0)
-                    m_mixer->pushSilence(index, int(silence));
-                m_mixer->push(index, samples + skip * 2, count - skip);
+                const AudioAlign::Placement p = align.place(m_startMicros, m_stopMicros, wallMicros, count);
+                if (p.silence > 0)
+                    m_mixer->pushSilence(index, int(p.silence));
+                if (p.keep > 0)
+                    m_mixer->push(index, samples + p.skip * 2, p.keep);
             },
             [this] { report(SRE_AudioDevice); });
     }
@@ -414,16 +414,14 @@ bool VideoRecorder::Stop()
     stopThreads();
     m_running = false;
     m_stopped = true;
-    const int error = m_firstError;
-    if (error && error != SRE_AudioDevice && error != SRE_WindowLost) {
-        Log("Screencast", 2, "recording ended with error %d; the file in progress stays: %s", error, m_progressPath.c_str());
-        return false;
-    }
+    // Whatever went wrong on the way (reported already), what reached the file in progress
+    // is kept: it becomes the final file when it can, and otherwise stays where it is.
     const bool finished = m_video.container == OVFT_GIF
         ? Finisher::toGif(m_progressPath, m_outputPath, EncoderSettingsFor::gifColours(m_video.quality))
         : Finisher::remux(m_progressPath, m_outputPath, EncoderSettingsFor::finalMuxer(m_video.container),
                            EncoderSettingsFor::finalBrand(m_video.container));
     if (!finished) {
+        Log("Screencast", 2, "the file in progress stays: %s", m_progressPath.c_str());
         report(SRE_Finish);
         return false;
     }

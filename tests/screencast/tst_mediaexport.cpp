@@ -131,6 +131,29 @@ private slots:
         QVERIFY2(qAbs(p.duration - 1.5) <= 0.05, qPrintable(QString::number(p.duration)));
     }
 
+    // A source of another codec, with an odd picture size and no sound, becomes H.264
+    // with an even size and no sound track.
+    void otherCodecOddSize()
+    {
+        const QString source = m_dir + QStringLiteral("/odd.mkv");
+        QVERIFY(SrTest::makeClip(source, 2.0, 321, 241, QStringLiteral("ffv1"), false));
+        Reports reports;
+        auto player = openPlayer(reports, source);
+        QVERIFY(player);
+        QCOMPARE(player->SetTrimEnd(1.0), 0);
+        const QString target = m_dir + QStringLiteral("/odd.mp4");
+        QCOMPARE(player->Export(QFile::encodeName(target).constData(), OVFT_MP4, &reports), 0);
+        QVERIFY(waitFor([&] { return reports.completions > 0; }));
+        QCOMPARE(reports.lastOk.load(), 1);
+        const Probe p = probe(target);
+        QCOMPARE(p.codecs, QStringList{QStringLiteral("h264")});
+        QVERIFY(qAbs(p.videoFrames - 30) <= 1);
+        int width = 0, height = 0;
+        QVERIFY(scGetMediaInfo(QFile::encodeName(target).constData(), nullptr, &width, &height));
+        QCOMPARE(width, 320);
+        QCOMPARE(height, 240);
+    }
+
     // Cancel stops a running export without a report and leaves no file; a cancel with
     // nothing running reports nothing either; a second export while one runs is refused.
     void cancelLeavesNothing()

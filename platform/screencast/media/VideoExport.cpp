@@ -168,8 +168,12 @@ bool runVideoExport(const VideoExportRequest& request, WorkerJob& job, std::stri
         passStart = 0.5;
         passShare = 0.5;
     } else {
-        graph = "[v0]" + cut(false, range.begin, range.end) + ",format=" + pixelFormatFor(encoder, source, &options)
-                + "[vout]";
+        const std::string pixelFormat = pixelFormatFor(encoder, source, &options);
+        graph = "[v0]" + cut(false, range.begin, range.end);
+        // 4:2:0 and 4:2:2 pictures need an even size: an odd last row or column is dropped.
+        if (pixelFormat != "yuva444p10le" && (source->width % 2 || source->height % 2))
+            graph += ",crop=trunc(iw/2)*2:trunc(ih/2)*2:0:0";
+        graph += ",format=" + pixelFormat + "[vout]";
         if (pipeline.hasAudio(0)) {
             graph += ";[a0]" + cut(true, range.begin, range.end)
                      + ",aformat=sample_fmts=fltp:sample_rates=48000|44100|32000|24000|22050|16000:"

@@ -174,8 +174,16 @@ bool PlaybackEngine::waitUntil(double seconds)
     for (;;) {
         if (m_stop || m_seekRequested)
             return false;
-        if (!m_commands.empty())
-            return true;
+        if (!m_commands.empty()) {
+            // Volume changes take effect while waiting (the graph belongs to this thread).
+            std::vector<std::array<std::string, 3>> commands;
+            commands.swap(m_commands);
+            lock.unlock();
+            for (const auto& c : commands)
+                m_pipeline.sendCommand(c[0].c_str(), c[1].c_str(), c[2].c_str());
+            lock.lock();
+            continue;
+        }
         const double left = seconds - clockNow();
         if (!m_paused && left <= 0)
             return true;

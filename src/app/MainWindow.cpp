@@ -29,6 +29,7 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPropertyAnimation>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -189,6 +190,9 @@ void MainWindow::initSwitches()
                               {m_pUi->swCursor, parameter->isMouseEnable()}}) {
         const QSignalBlocker blocker(button);
         button->setBtnChecked(on);
+        // No slide when the window opens: the knob starts where the state is.
+        if (auto* slide = button->findChild<QPropertyAnimation*>())
+            slide->stop();
         button->setKnobPos(on ? 1.0 : 0.0);
     }
     connect(m_pUi->swSystemSound, &FfSwitchButton::clicked, this,
@@ -245,6 +249,12 @@ void MainWindow::updateModeView()
     QWidget* pages[] = {m_pUi->pageFullScreen, m_pUi->pageRegion, m_pUi->pageWindow, m_pUi->pageAroundMouse,
                         m_pUi->pageAudio};
     m_pUi->stackOptions->setCurrentWidget(pages[m_mode]);
+    const QString hints[] = {tr("Records the whole display."),
+                             tr("Records an area of the screen: drag its frame to move it, its handles to resize it."),
+                             tr("Records chosen windows, or the screen without them."),
+                             tr("Records an area that follows the mouse pointer."),
+                             tr("Records sound only, without picture.")};
+    m_pUi->labelModeHint->setText(hints[m_mode]);
     const bool video = m_mode != RecordTarget::AudioOnly;
     m_pUi->swCursor->setEnabled(video);
     m_pUi->labelCursor->setEnabled(video);

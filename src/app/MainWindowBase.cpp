@@ -26,7 +26,7 @@ MainWindowBase::MainWindowBase(QWidget* parent)
     layout->addWidget(m_pMainWindow->takeCentralWidget());
     setCentralWidget(container);
     postCreateDerivedMainWindow();
-    resize(sizeHint().expandedTo(QSize(720, 440)));
+    resize(sizeHint().expandedTo(QSize(720, 0)));
 }
 
 MainWindowBase::~MainWindowBase()

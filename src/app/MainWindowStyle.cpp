@@ -28,6 +28,7 @@ QToolButton[modeButton="true"]:checked {
 #frameOptions QLabel { background: transparent; }
 #lineOptions { color: #e6e8ec; background-color: #e6e8ec; border: none; max-height: 1px; }
 #labelAudioOnly, #labelWindows { color: #5b6270; }
+#labelModeHint { color: #5b6270; font-size: 12px; }
 #btnRec {
     border-radius: 56px;
     border: 6px solid #ffd6d6;

@@ -1,0 +1,418 @@
+// The main window in this process, as main_entry builds it: what each capture mode records,
+// the switches, the checks of a record click in their order, a recorder that cannot be
+// prepared, the countdown before the control bar starts, hotkeys, quitting, and a
+// screenshot of the window.
+
+#include "ModalAnswers.h"
+#include "OvProductInfo.h"
+#include "OvSettings.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "app/MainEntry.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowBase.h"
+#include "app/RecordHistoryTool.h"
+#include "core/DeviceManager.h"
+#include "core/RecordParameter.h"
+#include "core/ScreenRegion.h"
+#include "core/SignalsTransfer.h"
+#include "core/WindowListManger.h"
+#include "recording/AudioDriverManager.h"
+#include "recording/DlgSetPermissions.h"
+#include "recording/SystemStatusBar.h"
+#include "recording/VideoRecCtlWdg.h"
+#include "tasks/TaskManage.h"
+#include "widgets/FfSwitchButton.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStackedWidget>
+#include <QTest>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace {
+template <typename T = QAbstractButton> T* child(QWidget* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+// True when QApplication::quit was called while `action` ran. The application's own loop
+// is used: it forgets the quit when it returns, so later modal loops still run.
+bool quitsDuring(const std::function<void()>& action)
+{
+    QTimer::singleShot(0, qApp, action);
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, qApp, [] { QCoreApplication::exit(7); });
+    fallback.start(3000);
+    return QApplication::exec() == 0;
+}
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void modesShapeTheRecordingAndAreRemembered();
+    void switchesWriteTheSettings();
+    void recordClickChecksInOrder();
+    void unpreparedRecorderShowsError4001();
+    void countdownThenControlBarStarts();
+    void hotkeysAreServedOnlyWhenEnabled();
+    void taskStartPicksTheRecordingKind();
+    void quittingAsksAndRefusesDuringARecording();
+    void screenshotOfTheMainWindow();
+
+private:
+    void open();
+    void reopen();
+    MainWindowBase* m_pBase = nullptr;
+    MainWindow* m_pMain = nullptr;
+};
+
+void MainWindowTest::open()
+{
+    m_pBase = MainEntry::createMainWindow();
+    m_pMain = m_pBase->mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pBase));
+}
+
+void MainWindowTest::reopen()
+{
+    MainEntry::destroyMainWindow(m_pBase);
+    open();
+}
+
+void MainWindowTest::init()
+{
+    ModalAnswers::clear();
+    RecordParameter::instance()->setCountDown(false);
+    RecordParameter::instance()->setCloseWhenClose(false);
+    OvSettings::instance()->setApplicationParam(QStringLiteral("VideoLast/RecordMode"), 0);
+    open();
+}
+
+void MainWindowTest::cleanup()
+{
+    AudioDriverManager::setStatusProvider(nullptr);
+    DlgSetPermissions::setAvailabilityProvider(nullptr);
+    OvProductInfo::instance()->setExtendParam(QStringLiteral("ExcludeProgress"), QString());
+    RecordParameter::instance()->m_bRecording = false;
+    RecordParameter::instance()->m_bPreview = false;
+    MainEntry::destroyMainWindow(m_pBase);
+    m_pBase = nullptr;
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void MainWindowTest::modesShapeTheRecordingAndAreRemembered()
+{
+    const QRect display = DeviceManager::instance()->getSelectedDisplayRect();
+    auto* stack = child<QStackedWidget>(m_pBase, "stackOptions");
+
+    child(m_pBase, "btnFullScreen")->click();
+    m_pMain->refreshRecordParameter();
+    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("pageFullScreen"));
+    QCOMPARE(RecordParameter::instance()->getVideoRect(), display);
+    QVERIFY(RecordParameter::instance()->getVideoEnable() && !RecordParameter::instance()->isWindowRecord() && !RecordParameter::instance()->isAroundMouse());
+
+    // Region: the box shows a region inside the display, and that region is recorded.
+    child(m_pBase, "btnRegion")->click();
+    QVERIFY(ScreenRegion::instance()->isRegionVisible());
+    const QRect region = ScreenRegion::instance()->regionRect();
+    QVERIFY(display.contains(region) && region != display);
+    m_pMain->refreshRecordParameter();
+    QCOMPARE(RecordParameter::instance()->getVideoRect(), region);
+    // A preset size resizes the box around its centre.
+    auto* sizes = child<QComboBox>(m_pBase, "cmbRegionSize");
+    const int preset = sizes->findText(QStringLiteral("800 x 600"));
+    sizes->setCurrentIndex(preset);
+    emit sizes->activated(preset);
+    QCOMPARE(ScreenRegion::instance()->regionRect().size(), QSize(800, 600));
+    QCOMPARE(ScreenRegion::instance()->regionRect().center(), region.center());
+
+    // Around the mouse: the chosen size, inside the display.
+    child(m_pBase, "btnAroundMouse")->click();
+    QVERIFY(!ScreenRegion::instance()->isRegionVisible());
+    auto* mouseSizes = child<QComboBox>(m_pBase, "cmbMouseSize");
+    const int m = mouseSizes->findText(QStringLiteral("1024 x 768"));
+    mouseSizes->setCurrentIndex(m);
+    emit mouseSizes->activated(m);
+    QCursor::setPos(display.topLeft() + QPoint(5, 5));
+    m_pMain->refreshRecordParameter();
+    QVERIFY(RecordParameter::instance()->isAroundMouse());
+    QCOMPARE(RecordParameter::instance()->getAroundMouseSize(), QSize(1024, 768));
+    QCOMPARE(RecordParameter::instance()->getVideoRect().size(), QSize(1024, 768));
+    QVERIFY(display.contains(RecordParameter::instance()->getVideoRect()));
+
+    child(m_pBase, "btnAudioOnly")->click();
+    m_pMain->refreshRecordParameter();
+    QVERIFY(RecordParameter::instance()->isOnlyRecordAudio() && !RecordParameter::instance()->getVideoEnable());
+    QVERIFY(!child<FfSwitchButton>(m_pBase, "swCursor")->isEnabled());
+
+    // The mode, the region and its preset survive a restart.
+    child(m_pBase, "btnRegion")->click();
+    const QRect before = ScreenRegion::instance()->regionRect();
+    reopen();
+    QVERIFY(child(m_pBase, "btnRegion")->isChecked());
+    QCOMPARE(m_pMain->recordMode(), RecordTarget::Region);
+    QCOMPARE(ScreenRegion::instance()->regionRect(), before);
+    QCOMPARE(child<QComboBox>(m_pBase, "cmbRegionSize")->currentText(), QStringLiteral("800 x 600"));
+}
+
+void MainWindowTest::switchesWriteTheSettings()
+{
+    auto* mic = child<FfSwitchButton>(m_pBase, "swMicrophone");
+    const bool was = RecordParameter::instance()->isMicrophoneEnable();
+    QCOMPARE(mic->isChecked(), was);
+    QTest::mouseClick(mic, Qt::LeftButton);
+    QCOMPARE(RecordParameter::instance()->isMicrophoneEnable(), !was);
+    auto* cursor = child<FfSwitchButton>(m_pBase, "swCursor");
+    QTest::mouseClick(cursor, Qt::LeftButton);
+    const bool cursorOn = RecordParameter::instance()->isMouseEnable();
+    reopen();
+    QCOMPARE(child<FfSwitchButton>(m_pBase, "swMicrophone")->isChecked(), !was);
+    QCOMPARE(child<FfSwitchButton>(m_pBase, "swCursor")->isChecked(), cursorOn);
+    QTest::mouseClick(child<FfSwitchButton>(m_pBase, "swMicrophone"), Qt::LeftButton);
+    QCOMPARE(RecordParameter::instance()->isMicrophoneEnable(), was);
+}
+
+void MainWindowTest::recordClickChecksInOrder()
+{
+    QAbstractButton* rec = child(m_pBase, "btnRec");
+    auto lastDialog = [] { return ModalAnswers::asked().isEmpty() ? QString() : ModalAnswers::asked().last().className; };
+
+    // A recording or a preview is open: the click does nothing at all.
+    RecordParameter::instance()->m_bPreview = true;
+    rec->click();
+    QVERIFY(ModalAnswers::asked().isEmpty());
+    RecordParameter::instance()->m_bPreview = false;
+
+    // Audio only with no sound source.
+    child(m_pBase, "btnAudioOnly")->click();
+    RecordParameter::instance()->setSystemAudioEnable(false);
+    RecordParameter::instance()->setMicrophoneEnable(false);
+    reopen();
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    child(m_pBase, "btnRec")->click();
+    QVERIFY(ModalAnswers::messages().last().startsWith(QStringLiteral("Nothing to record")));
+    QVERIFY(!m_pMain->isRecordBusy());
+
+    // The screen cannot be read: the guide, and nothing starts when it is closed.
+    DlgSetPermissions::setAvailabilityProvider([](Privacy_Setting kind) { return kind != PS_SCREEN; });
+    child(m_pBase, "btnFullScreen")->click();
+    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
+    child(m_pBase, "btnRec")->click();
+    QCOMPARE(lastDialog(), QStringLiteral("DlgSetPermissions"));
+    QVERIFY(!m_pMain->isRecordBusy() && m_pMain->controlBar() == nullptr);
+    DlgSetPermissions::setAvailabilityProvider(nullptr);
+
+    // Window mode without a chosen window: said, then the selection opens.
+    child(m_pBase, "btnWindow")->click();
+    RecordParameter::instance()->setWindowMode(WM_SINGLE);
+    RecordParameter::instance()->setWindowList({});
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
+    child(m_pBase, "btnRec")->click();
+    QVERIFY(ModalAnswers::messages().last().startsWith(QStringLiteral("Select the window")));
+    QCOMPARE(lastDialog(), QStringLiteral("DlgSelectWindow"));
+
+    // A chosen window that has gone away.
+    QProcess probe;
+    probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), QStringLiteral("SR record probe"), QStringLiteral("gone")});
+    QVERIFY(probe.waitForStarted(5000));
+    quint64 id = 0;
+    QVERIFY(SrTest::spinUntil([&id] {
+        for (const auto& w : WindowListManger::instance()->refreshWindowList())
+            if (w.title == QLatin1String("SR record probe"))
+                id = w.id;
+        return id != 0;
+    }, 10000));
+    RecordParameter::instance()->setWindowList({id});
+    probe.kill();
+    probe.waitForFinished(5000);
+    QVERIFY(SrTest::spinUntil([id] { return !WindowListManger::instance()->isWindowVisible(id); }, 5000));
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    child(m_pBase, "btnRec")->click();
+    QVERIFY(ModalAnswers::messages().last().contains(QStringLiteral("no longer visible")));
+    QVERIFY(!m_pMain->isRecordBusy());
+
+    // An excluded program runs.
+    QProcess sleeper;
+    sleeper.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(sleeper.waitForStarted(5000));
+    OvProductInfo::instance()->setExtendParam(QStringLiteral("ExcludeProgress"), QStringLiteral("sleep"));
+    child(m_pBase, "btnFullScreen")->click();
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    child(m_pBase, "btnRec")->click();
+    QCOMPARE(ModalAnswers::messages().last(), QStringLiteral("Please close sleep before recording."));
+    sleeper.kill();
+    sleeper.waitForFinished(5000);
+    OvProductInfo::instance()->setExtendParam(QStringLiteral("ExcludeProgress"), QString());
+
+    // System sound is on but cannot be recorded: the system-sound page, and no recording.
+    AudioDriverManager::setStatusProvider([] { return AudioSourceStatus(); });
+    RecordParameter::instance()->setSystemAudioEnable(true);
+    reopen();
+    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
+    child(m_pBase, "btnRec")->click();
+    QCOMPARE(lastDialog(), QStringLiteral("AudioDriverManager"));
+    QVERIFY(!m_pMain->isRecordBusy() && m_pMain->controlBar() == nullptr);
+    QVERIFY(m_pBase->isVisible());
+}
+
+void MainWindowTest::unpreparedRecorderShowsError4001()
+{
+    // A codec the container cannot hold: the engine refuses to create the recorder.
+    const RP_Format format = RecordParameter::instance()->usedVideoFmt();
+    const int rate = RecordParameter::instance()->getVideoFrameRate();
+    const RP_CodecType codec = RecordParameter::instance()->getVideoCodecType();
+    const RP_CodecQuality quality = RecordParameter::instance()->getVideoQuality();
+    RecordParameter::instance()->setUsedVideoFmt(RP_FMT_MOV);
+    RecordParameter::instance()->setVideoOpt(rate, RP_CODEC_GIF, quality);
+    RecordParameter::instance()->setSystemAudioEnable(false);
+    RecordParameter::instance()->setMicrophoneEnable(false);
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
+    child(m_pBase, "btnRec")->click();
+    QVERIFY(ModalAnswers::messages().last().contains(QStringLiteral("4001")));
+    QVERIFY(!m_pMain->isRecordBusy() && m_pMain->controlBar() == nullptr);
+    QVERIFY(m_pBase->isVisible());
+    QCOMPARE(SystemStatusBar::instance()->sysBarState(), SBS_NORMAL);
+    RecordParameter::instance()->setUsedVideoFmt(format);
+    RecordParameter::instance()->setVideoOpt(rate, codec, quality);
+}
+
+void MainWindowTest::countdownThenControlBarStarts()
+{
+    RecordParameter::instance()->setCountDown(true);
+    RecordParameter::instance()->setSystemAudioEnable(false);
+    RecordParameter::instance()->setMicrophoneEnable(false);
+    m_pMain->setCountdownStep(100);
+    child(m_pBase, "btnFullScreen")->click();
+    child(m_pBase, "btnRec")->click();
+    QVERIFY(m_pMain->isRecordBusy());
+    QVERIFY(!m_pBase->isVisible());
+    QVERIFY(m_pMain->countdown() && m_pMain->countdown()->isRunning());
+    QVERIFY(m_pMain->controlBar() && !m_pMain->controlBar()->isRecording());
+    QVERIFY(!m_pMain->isHotKeyEnabled()); // no hotkeys during the countdown
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->controlBar() && m_pMain->controlBar()->isRecording(); }, 10000));
+    QCOMPARE(SystemStatusBar::instance()->sysBarState(), SBS_RECORDING);
+    QVERIFY(m_pMain->isHotKeyEnabled());
+
+    // A second record request while recording starts nothing.
+    VideoRecCtlWdg* bar = m_pMain->controlBar();
+    m_pMain->onBtnRecClicked();
+    QCOMPARE(m_pMain->controlBar(), bar);
+
+    // Paused and resumed through the status item.
+    SystemStatusBar::instance()->action(QStringLiteral("actPause"))->trigger();
+    QVERIFY(SrTest::spinUntil([] { return SystemStatusBar::instance()->sysBarState() == SBS_PAUSED; }, 5000));
+    SystemStatusBar::instance()->action(QStringLiteral("actPause"))->trigger();
+    QVERIFY(SrTest::spinUntil([] { return SystemStatusBar::instance()->sysBarState() == SBS_RECORDING; }, 5000));
+
+    // Stopped through the status item: the preview is answered "cancel" here, and the main
+    // window comes back.
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [](const OvModalRequest&) { return QVariant(int(QDialog::Rejected)); });
+    ModalAnswers::pushHandler(OvModalRequest::MessageBox, [](const OvModalRequest&) { return QVariant(int(QMessageBox::Yes)); });
+    SystemStatusBar::instance()->action(QStringLiteral("actStop"))->trigger();
+    QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 30000));
+    QVERIFY(m_pBase->isVisible());
+    QCOMPARE(SystemStatusBar::instance()->sysBarState(), SBS_NORMAL);
+    ModalAnswers::clear();
+}
+
+void MainWindowTest::hotkeysAreServedOnlyWhenEnabled()
+{
+    child(m_pBase, "btnAudioOnly")->click();
+    RecordParameter::instance()->setSystemAudioEnable(false);
+    RecordParameter::instance()->setMicrophoneEnable(false);
+    reopen();
+    emit SignalsTransfer::instance()->hotKeyEnable(false);
+    emit SignalsTransfer::instance()->hotKeyPressed(RP_HK_START);
+    QTest::qWait(50);
+    QVERIFY(ModalAnswers::asked().isEmpty());
+
+    // Served again: the start hotkey is a record click (here refused for want of sound).
+    emit SignalsTransfer::instance()->hotKeyEnable(true);
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    emit SignalsTransfer::instance()->hotKeyPressed(RP_HK_START);
+    QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 2000));
+    QVERIFY(ModalAnswers::messages().last().startsWith(QStringLiteral("Nothing to record")));
+}
+
+void MainWindowTest::taskStartPicksTheRecordingKind()
+{
+    RecordParameter::instance()->setSystemAudioEnable(false);
+    RecordParameter::instance()->setMicrophoneEnable(false);
+    child(m_pBase, "btnAudioOnly")->click();
+    m_pMain->onTaskStartRec(4); // webcam tasks need the webcam window
+    QCOMPARE(m_pMain->recordMode(), RecordTarget::AudioOnly);
+    QVERIFY(!TaskManage::instance()->m_bTasking);
+
+    // A video task from audio mode switches to the screen and presses record 500 ms later
+    // (here it is refused: a running recording is pretended).
+    RecordParameter::instance()->m_bRecording = true;
+    m_pMain->onTaskStartRec(1);
+    QCOMPARE(m_pMain->recordMode(), RecordTarget::AudioOnly); // refused while recording
+    RecordParameter::instance()->m_bRecording = false;
+    m_pMain->onTaskStartRec(1);
+    QCOMPARE(m_pMain->recordMode(), RecordTarget::FullScreen);
+    QVERIFY(TaskManage::instance()->m_bTasking);
+    TaskManage::instance()->m_bTasking = false;
+}
+
+void MainWindowTest::quittingAsksAndRefusesDuringARecording()
+{
+    // Keep running: no quit, and the window stays reachable (no tray on this display: minimised).
+    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
+    QVERIFY(!quitsDuring([this] { m_pBase->close(); }));
+    QCOMPARE(ModalAnswers::asked().last().className, QStringLiteral("DlgQuitPrompt"));
+
+    // The status item's Quit is refused while a recording runs.
+    RecordParameter::instance()->m_bRecording = true;
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    QVERIFY(!quitsDuring([] { emit SystemStatusBar::instance()->sigQuit(); }));
+    QVERIFY(ModalAnswers::messages().last().contains(QStringLiteral("before quitting")));
+    RecordParameter::instance()->m_bRecording = false;
+
+    QVERIFY(quitsDuring([] { SystemStatusBar::instance()->action(QStringLiteral("actQuit"))->trigger(); }));
+
+    // Closing with the prompt answered "Quit".
+    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Accepted));
+    QVERIFY(quitsDuring([this] { m_pBase->close(); }));
+    // "CloseWhenClos": no question at all.
+    RecordParameter::instance()->setCloseWhenClose(true);
+    const int asked = ModalAnswers::asked().size();
+    QVERIFY(quitsDuring([this] { m_pBase->close(); }));
+    QCOMPARE(ModalAnswers::asked().size(), asked);
+}
+
+void MainWindowTest::screenshotOfTheMainWindow()
+{
+    // As a first start shows it: system sound and cursor on, microphone off.
+    RecordParameter::instance()->setSystemAudioEnable(true);
+    RecordParameter::instance()->setMicrophoneEnable(false);
+    RecordParameter::instance()->setMouseRecorder(true);
+    reopen();
+    child(m_pBase, "btnFullScreen")->click();
+    QTest::qWait(100);
+    const QImage shot = m_pBase->grab().toImage();
+    QVERIFY(!shot.isNull());
+    QVERIFY(shot.width() >= 600 && shot.height() >= 360);
+    const QString folder = qEnvironmentVariable("SR_DOCS_DIR");
+    if (!folder.isEmpty())
+        QVERIFY(shot.save(QDir(folder).filePath(QStringLiteral("main-window.png"))));
+}
+
+SR_TEST_DISPLAY(MainWindowTest)
+#include "tst_mainwindow.moc"

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -176,6 +177,30 @@ private slots:
         QCOMPARE(reports.trims.size(), size_t(3));
         QCOMPARE(reports.trims[2].first, 0.0);
         QCOMPARE(reports.trims[2].second, 1.5);
+    }
+
+    // With a sound server, the clip's sound reaches the default output (the test server's
+    // null sink, recorded from its monitor).
+    void soundReachesOutput()
+    {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            QSKIP("no sound server for this test");
+        QWidget host;
+        host.resize(320, 240);
+        host.show();
+        Reports reports;
+        auto player = CreateAVPlayer(&reports, QFile::encodeName(m_clip).constData(), &host);
+        QCOMPARE(waitStatus(reports), int(AVPlayerItemStatusReadyToPlay));
+        const QString heard = SrTest::newFolder(QStringLiteral("sound")) + QStringLiteral("/heard.wav");
+        QProcess recorder;
+        recorder.start(QStringLiteral("ffmpeg"), {"-y", "-v", "error", "-f", "pulse", "-i", "nullsink.monitor", "-t",
+                                                  "2", heard});
+        QVERIFY(recorder.waitForStarted());
+        QTest::qWait(300);
+        player->Resume();
+        QVERIFY(waitFor([&] { return recorder.state() == QProcess::NotRunning; }, 15000));
+        QCOMPARE(recorder.exitCode(), 0);
+        QVERIFY2(probe(heard).peak > 0.05, qPrintable(QString::number(probe(heard).peak)));
     }
 
     // Trimming needs a picture host and an opened media.

@@ -278,8 +278,10 @@ private slots:
 
     void pausedTimeIsAbsentFromTheTimeline()
     {
+        ScAudioOptions audio;
+        audio.systemSound = true;
         Reports reports;
-        const Result r = record(reports, region(QRect(0, 0, 320, 240)), path("paused.mp4"), 3.5, ScAudioOptions(),
+        const Result r = record(reports, region(QRect(0, 0, 320, 240)), path("paused.mp4"), 3.5, audio,
                                 ScMouseOptions(), [](CScreenRecorderObject* recorder, qint64 ms) {
                                     if (ms >= 1000 && ms < 2500)
                                         recorder->Pause();
@@ -292,6 +294,9 @@ private slots:
         QVERIFY(qAbs(r.duration - 2.0) <= 0.35);
         // No gap: frames follow each other evenly across the pause.
         QVERIFY(MediaTest::probe(path("paused.mp4")).videoFrames >= 50);
+        // The sound leaves the paused time out as well.
+        const double sound = soundDuration(path("paused.mp4"));
+        QVERIFY2(qAbs(sound - 2.0) <= 0.35, qPrintable(QString::number(sound)));
     }
 
     void systemSoundToneIsInTheRecording()
@@ -347,6 +352,19 @@ private slots:
         QVERIFY(qAbs(durationOf(track1) - 3.5) <= 0.3);
         QVERIFY(qAbs(scGetLastAudioDuration() - durationOf(track0)) <= 0.1);
         QVERIFY(!scAudioRecord(&reports, ScAudioOptions(), QFile::encodeName(folder).constData()));
+
+        // A paused second is left out of the tracks.
+        const QString pausedFolder = SrTest::newFolder(QStringLiteral("audiopaused"));
+        recorder = scAudioRecord(&reports, audio, QFile::encodeName(pausedFolder).constData());
+        QVERIFY(recorder && recorder->Start());
+        spin(1000);
+        recorder->Pause();
+        spin(1000);
+        recorder->Resume();
+        spin(1000);
+        QVERIFY(recorder->Stop());
+        const double paused = durationOf(pausedFolder + "/AudioTrack0.mka");
+        QVERIFY2(qAbs(paused - 2.0) <= 0.3, qPrintable(QString::number(paused)));
     }
 
     void watermarkIsDrawnAtItsRectangleWithItsAlpha()

@@ -139,7 +139,9 @@ bool AudioRecorder::Start()
             [this, t, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
                 if (m_paused)
                     return;
-                const AudioAlign::Placement p = align.place(m_startMicros, m_stopMicros, wallMicros, count);
+                // The timeline starts later by the time spent paused.
+                const AudioAlign::Placement p
+                    = align.place(m_startMicros + m_pausedMicros, m_stopMicros, wallMicros, count);
                 if (p.silence > 0) {
                     const std::vector<int16_t> zeros(size_t(p.silence) * 2, 0);
                     write(*t, zeros.data(), int(p.silence));
@@ -151,8 +153,21 @@ bool AudioRecorder::Start()
     return true;
 }
 
-void AudioRecorder::Pause() { m_paused = true; }
-void AudioRecorder::Resume() { m_paused = false; }
+void AudioRecorder::Pause()
+{
+    if (!m_running || m_paused)
+        return;
+    m_pauseBegan = av_gettime();
+    m_paused = true;
+}
+
+void AudioRecorder::Resume()
+{
+    if (!m_running || !m_paused)
+        return;
+    m_pausedMicros += av_gettime() - m_pauseBegan;
+    m_paused = false;
+}
 
 double AudioRecorder::GetDuration()
 {
@@ -184,6 +199,8 @@ bool AudioRecorder::Stop()
 {
     if (!m_running)
         return false;
+    if (m_paused)
+        Resume();
     m_stopMicros = av_gettime();
     m_running = false;
     m_stopped = true;

@@ -57,5 +57,7 @@ private:
     std::atomic<bool> m_stopped{false};
     std::atomic<bool> m_reportedWrite{false};
     std::atomic<int64_t> m_startMicros{0};
+    std::atomic<int64_t> m_pausedMicros{0}; // total paused time
+    std::atomic<int64_t> m_pauseBegan{0};
     std::atomic<int64_t> m_stopMicros{0}; // sound captured from then on is not recorded
 };

@@ -158,7 +158,9 @@ bool VideoRecorder::Start()
             [this, index, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
                 if (m_paused)
                     return;
-                const AudioAlign::Placement p = align.place(m_startMicros, m_stopMicros, wallMicros, count);
+                // The timeline starts later by the time spent paused.
+                const AudioAlign::Placement p
+                    = align.place(m_startMicros + m_pausedMicros, m_stopMicros, wallMicros, count);
                 if (p.silence > 0)
                     m_mixer->pushSilence(index, int(p.silence));
                 if (p.keep > 0)

@@ -4,8 +4,12 @@
 #include "recording/RegionBox.h"
 #include "recording/RegionSelector.h"
 
+#include <QTimer>
+
 namespace {
 ScreenRegion* g_instance = nullptr;
+// Time for the windows hidden before a selection to leave the screen.
+constexpr int kHideDelayMs = 200;
 }
 
 ScreenRegion* ScreenRegion::instance()
@@ -56,7 +60,12 @@ void ScreenRegion::startSelectRegion(const QRect& display)
     if (m_pBox)
         m_pBox->hide();
     emit toHideMainWindow();
-    m_pSelector->start(display);
+    // The overlay shows a picture of the display: take it once the main window is gone.
+    QPointer<RegionSelector> selector = m_pSelector;
+    QTimer::singleShot(kHideDelayMs, this, [selector, display] {
+        if (selector)
+            selector->start(display);
+    });
 }
 
 void ScreenRegion::showRegion(const QRect& rect, const QRect& bounds, bool fixedSize)

@@ -19,7 +19,9 @@ public:
     static void release();
 
     // Lets the user drag out a new rectangle on `display`: emits toHideMainWindow first,
-    // then endSelectRegion with the rectangle (empty when cancelled).
+    // shows the selection overlay a moment later (once the hidden windows are gone from
+    // the picture it shows), then emits endSelectRegion with the rectangle (empty when
+    // cancelled).
     void startSelectRegion(const QRect& display);
     // Shows the box around `rect`, kept inside `bounds`; with `fixedSize` it can only be moved.
     void showRegion(const QRect& rect, const QRect& bounds, bool fixedSize);

@@ -8,6 +8,10 @@
 #include <QSvgRenderer>
 #include <QTimer>
 
+namespace {
+constexpr int kLeaveMs = 100;
+}
+
 CountdownWidget::CountdownWidget(QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::X11BypassWindowManagerHint)
 {
@@ -50,6 +54,7 @@ void CountdownWidget::start(const QRect& area, int from, int stepMs)
     setGeometry(r);
     // No compositor is needed for the round shape: the window is cut to a circle.
     setMask(QRegion(QRect(0, 0, side, side), QRegion::Ellipse));
+    m_bLeaving = false;
     m_nCurrent = qMax(1, from);
     m_picture = picture(m_nCurrent, side);
     show();
@@ -60,18 +65,26 @@ void CountdownWidget::start(const QRect& area, int from, int stepMs)
 void CountdownWidget::cancel()
 {
     m_pTimer->stop();
+    m_bLeaving = false;
     m_nCurrent = 0;
     hide();
 }
 
-bool CountdownWidget::isRunning() const { return m_pTimer->isActive(); }
+bool CountdownWidget::isRunning() const { return m_pTimer->isActive() || m_bLeaving; }
 
 void CountdownWidget::onTick()
 {
     if (--m_nCurrent <= 0) {
         m_pTimer->stop();
         hide();
-        emit sigFinished();
+        // Let the picture leave the screen before the recording starts and captures it.
+        m_bLeaving = true;
+        QTimer::singleShot(kLeaveMs, this, [this] {
+            if (!m_bLeaving)
+                return; // cancelled meanwhile
+            m_bLeaving = false;
+            emit sigFinished();
+        });
         return;
     }
     m_picture = picture(m_nCurrent, width());

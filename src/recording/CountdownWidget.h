@@ -1,7 +1,7 @@
 #pragma once
 // The countdown before a recording starts: the pictures "3", "2" and "1" from the
 // resource folder ("<Resources>/countdown/<n>.svg"), one a second, in the middle of the area
-// to record; then sigFinished. GUI thread.
+// to record; then, once the last picture has left the screen, sigFinished. GUI thread.
 
 #include <QPixmap>
 #include <QRect>
@@ -17,7 +17,7 @@ public:
     // Starts counting down from `from` in the middle of `area`; `stepMs` is the time each
     // picture stays (1000 for the user; tests pass less).
     void start(const QRect& area, int from = 3, int stepMs = 1000);
-    // Stops without sigFinished.
+    // Stops without sigFinished (also in the moment between the last picture and it).
     void cancel();
     int currentNumber() const { return m_nCurrent; }
     bool isRunning() const;
@@ -35,5 +35,6 @@ private:
 
     QTimer* m_pTimer = nullptr;
     int m_nCurrent = 0;
+    bool m_bLeaving = false; // the last picture is gone, sigFinished is on its way
     QPixmap m_picture;
 };

@@ -121,6 +121,7 @@ void RegionBoxTest::selectionOverlayReportsTheDraggedRectangle()
     region->startSelectRegion(display);
     QCOMPARE(hide.count(), 1);
     RegionSelector* overlay = region->regionSelector();
+    QVERIFY(SrTest::spinUntil([overlay] { return overlay->isVisible(); }, 5000));
     QVERIFY(QTest::qWaitForWindowExposed(overlay));
     QVERIFY(region->isSelecting());
     // A click without a drag selects nothing and keeps the overlay.
@@ -148,6 +149,7 @@ void RegionBoxTest::selectionOverlayCancels()
     QSignalSpy ended(region, &ScreenRegion::endSelectRegion);
     region->startSelectRegion(QRect(0, 0, 1920, 1080));
     RegionSelector* overlay = region->regionSelector();
+    QVERIFY(SrTest::spinUntil([overlay] { return overlay->isVisible(); }, 5000));
     QVERIFY(QTest::qWaitForWindowExposed(overlay));
     QTest::keyClick(overlay, Qt::Key_Escape);
     QCOMPARE(ended.count(), 1);
@@ -155,6 +157,8 @@ void RegionBoxTest::selectionOverlayCancels()
     QVERIFY(!region->isSelecting());
 
     region->startSelectRegion(QRect(0, 0, 1920, 1080));
+    QVERIFY(SrTest::spinUntil([overlay] { return overlay->isVisible(); }, 5000));
+    QVERIFY(QTest::qWaitForWindowExposed(overlay));
     QTest::mouseClick(overlay, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
     QCOMPARE(ended.count(), 2);
     QVERIFY(ended.at(1).at(0).toRect().isEmpty());

@@ -502,6 +502,8 @@ int MediaPipeline::next(AVFrame* frame)
         if (!readFrom(*file))
             return Failed;
         updateReadPosition();
+        if (m_readObserver)
+            m_readObserver(m_readPosition.load());
     }
 }
 

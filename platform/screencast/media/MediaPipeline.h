@@ -8,6 +8,7 @@
 // One thread uses a pipeline at a time; abort() may be called from any thread.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -70,6 +71,8 @@ public:
     void abort() { m_aborted = true; }
     // A flag owned by the caller that aborts like abort() when it becomes true.
     void setAbortFlag(const std::atomic<bool>* flag) { m_abortFlag = flag; }
+    // Hears the read position (seconds) after every packet read, on the reading thread.
+    void setReadObserver(std::function<void(double)> observer) { m_readObserver = std::move(observer); }
     // Seconds of input read so far (the least advanced file). Any thread.
     double readPosition() const { return m_readPosition.load(); }
 
@@ -98,6 +101,7 @@ private:
     int m_nextSink = 0;
     std::atomic<bool> m_aborted{false};
     const std::atomic<bool>* m_abortFlag = nullptr;
+    std::function<void(double)> m_readObserver;
     std::atomic<double> m_readPosition{0};
 };
 

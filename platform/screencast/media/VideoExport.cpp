@@ -102,6 +102,8 @@ bool writePalette(const VideoExportRequest& request, const Range& range, const s
     if (!openAt(pipeline, range, job, "[v0]" + cut(false, range.begin, range.end) + ",palettegen=stats_mode=full[vout]",
                 {"vout"}, error))
         return false;
+    // The palette pass is the first half of the progress.
+    pipeline.setReadObserver([&](double seconds) { setRangeProgress(job, seconds - range.begin, range.length, 0, 0.5); });
     OutputWriter writer;
     if (!writer.create("nut", palettePath, error) || writer.addStream("rawvideo", pipeline.sink(0), 0, nullptr, error) < 0
         || !writer.begin(error))

@@ -329,6 +329,26 @@ private slots:
         QVERIFY2(qAbs(sound - 3.0) <= 0.3, qPrintable(QString::number(sound)));
     }
 
+    void chosenMicrophoneIsUsedAndAMissingOneIsReported()
+    {
+        QProcess player;
+        playTone(player, 4.0);
+        ScAudioOptions audio;
+        audio.microphone = true;
+        audio.microphoneDevice = "nullsink.monitor";
+        Reports reports;
+        QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("mic.mp4"), 3.5, audio).stopped);
+        player.waitForFinished(10000);
+        QVERIFY(MediaTest::probe(path("mic.mp4")).peak > 0.05);
+        QVERIFY(reports.errorList().empty());
+
+        Reports missing;
+        audio.microphoneDevice = "no-such-source";
+        QVERIFY(record(missing, region(QRect(0, 0, 320, 240)), path("nomic.mp4"), 1.0, audio).stopped);
+        QCOMPARE(missing.errorList(), std::vector<int>{SRE_AudioDevice});
+        QCOMPARE(MediaTest::probe(path("nomic.mp4")).codecs, QStringList{"h264"});
+    }
+
     void audioOnlyWritesOneFilePerTrackAndHandsThemOver()
     {
         const QString folder = SrTest::newFolder(QStringLiteral("audioonly"));

@@ -30,6 +30,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPropertyAnimation>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -178,6 +179,18 @@ void MainWindow::fillDisplays()
     m_pUi->cmbDisplay->setEnabled(devices->getDisplayCount() > 1);
 }
 
+void MainWindow::onDisplaysChanged()
+{
+    DeviceManager* devices = DeviceManager::instance();
+    const int display = qBound(0, devices->getSelectedDisplay(), qMax(0, devices->getDisplayCount() - 1));
+    devices->setSelectedDisplay(display);
+    RecordParameter::instance()->setUseDisplayIndex(display);
+    RecordParameter::instance()->setDisplayName(devices->getDisplayName(display));
+    fillDisplays();
+    if (m_mode == RecordTarget::Region && !m_bRecordBusy)
+        showRegionBox();
+}
+
 void MainWindow::initSwitches()
 {
     RecordParameter* parameter = RecordParameter::instance();
@@ -205,6 +218,9 @@ void MainWindow::initSwitches()
 
 void MainWindow::initConnections()
 {
+    // Displays come and go (a monitor plugged in or out): the list follows.
+    connect(qApp, &QGuiApplication::screenAdded, this, &MainWindow::onDisplaysChanged);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &MainWindow::onDisplaysChanged);
     connect(m_pUi->btnRec, &QPushButton::clicked, this, &MainWindow::onBtnRecClicked);
 
     ScreenRegion* region = ScreenRegion::instance();

@@ -87,6 +87,7 @@ private:
     void initSwitches();
     void initConnections();
     void fillDisplays();
+    void onDisplaysChanged();
     void updateModeView();
     void updateWindowLabel();
     void showRegionBox();

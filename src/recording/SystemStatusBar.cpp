@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "OvProductInfo.h"
+#include "core/RecordParameter.h"
 
 #include <QAction>
 #include <QMenu>
@@ -40,6 +41,8 @@ SystemStatusBar::SystemStatusBar()
             &SystemStatusBar::sigShowOption);
     m_pMenu->addSeparator();
     connect(addAction(QStringLiteral("actQuit"), tr("Quit")), &QAction::triggered, this, &SystemStatusBar::sigQuit);
+
+    connect(m_pMenu, &QMenu::aboutToShow, this, &SystemStatusBar::updateActions);
 
     m_pTray = new QSystemTrayIcon(this);
     m_pTray->setContextMenu(m_pMenu);
@@ -163,7 +166,8 @@ void SystemStatusBar::updateActions()
     stop->setEnabled(m_bActionsEnabled && m_bStopEnabled);
     for (const char* name : {"actShowMain", "actCamera", "actSettings"})
         action(QString::fromLatin1(name))->setEnabled(m_bActionsEnabled && !recording);
-    action(QStringLiteral("actPreview"))->setEnabled(!recording);
+    // Only an open preview can be brought back.
+    action(QStringLiteral("actPreview"))->setEnabled(RecordParameter::instance()->m_bPreview);
     // Quitting stays possible even while a dialog holds the other actions back, but not
     // in the middle of a recording: stop it first.
     action(QStringLiteral("actQuit"))->setEnabled(!recording);

@@ -148,7 +148,6 @@ void MainWindowTest::modesShapeTheRecordingAndAreRemembered()
     const int m = mouseSizes->findText(QStringLiteral("1024 x 768"));
     mouseSizes->setCurrentIndex(m);
     emit mouseSizes->activated(m);
-    QCursor::setPos(display.topLeft() + QPoint(5, 5));
     m_pMain->refreshRecordParameter();
     QVERIFY(RecordParameter::instance()->isAroundMouse());
     QCOMPARE(RecordParameter::instance()->getAroundMouseSize(), QSize(1024, 768));
@@ -377,6 +376,8 @@ void MainWindowTest::quittingAsksAndRefusesDuringARecording()
     ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
     QVERIFY(!quitsDuring([this] { m_pBase->close(); }));
     QCOMPARE(ModalAnswers::asked().last().className, QStringLiteral("DlgQuitPrompt"));
+    QVERIFY(!m_pBase->isHidden()); // no status area here to bring it back from
+    m_pBase->showNormal();
 
     // The status item's Quit is refused while a recording runs.
     RecordParameter::instance()->m_bRecording = true;

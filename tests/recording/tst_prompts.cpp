@@ -350,7 +350,15 @@ void PromptsTest::statusItemFollowsTheRecordingState()
     QTest::qWait(1300);
     QCOMPARE(bar->currentIcon().pixmap(64, 64).toImage(), paused); // no blinking while paused
 
-    // While a dialog holds the actions back, only quitting and the preview stay reachable.
+    // The preview can be asked for only while one is open.
+    RecordParameter::instance()->m_bPreview = true;
+    bar->setSysBarState(SBS_NORMAL);
+    QVERIFY(enabled("actPreview"));
+    RecordParameter::instance()->m_bPreview = false;
+    bar->setSysBarState(SBS_NORMAL);
+    QVERIFY(!enabled("actPreview"));
+
+    // While a dialog holds the actions back, quitting stays reachable.
     bar->setSysBarState(SBS_NORMAL);
     bar->setActionEnable(false);
     QVERIFY(!enabled("actRecord") && !enabled("actShowMain") && enabled("actQuit"));

@@ -202,6 +202,32 @@ private slots:
         QVERIFY(near(frameAt(path("mouse.mp4"), 1.7).pixel(20, 20), Qt::yellow));
     }
 
+    void clickIsHighlightedWhileTheButtonIsDown()
+    {
+        QCursor::setPos(1800, 1000); // over the bare root window
+        spin(200);
+        ScVideoOptions video = region(QRect(1700, 900, 200, 160));
+        video.drawCursor = false;
+        ScMouseOptions mouse;
+        mouse.clickMode = 1;
+        mouse.clickColor = 0xff0000ff;
+        Reports reports;
+        bool pressed = false;
+        bool released = false;
+        QVERIFY(record(reports, video, path("click.mp4"), 2.2, ScAudioOptions(), mouse,
+                       [&](CScreenRecorderObject*, qint64 ms) {
+                           if (ms > 700 && !pressed)
+                               pressed = SrTest::run(QStringLiteral("xdotool"), {"mousedown", "1"});
+                           if (ms > 1500 && !released)
+                               released = SrTest::run(QStringLiteral("xdotool"), {"mouseup", "1"});
+                       })
+                    .stopped);
+        QVERIFY(pressed && released);
+        QVERIFY(qBlue(frameAt(path("click.mp4"), 0.3).pixel(100, 100)) < 40);
+        QVERIFY(qBlue(frameAt(path("click.mp4"), 1.2).pixel(100, 100)) > 100);
+        QVERIFY(qBlue(frameAt(path("click.mp4"), 2.0).pixel(100, 100)) < 40);
+    }
+
     void everyContainerCodecPairOpensWithItsCodec_data()
     {
         QTest::addColumn<int>("container");

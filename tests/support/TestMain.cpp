@@ -41,12 +41,50 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ModalAnswers::install();
 
+    // Plain arguments name test functions ("name" or "Class::name"); each class runs
+    // only the ones it has, and a class that has none of them is skipped.
+    QStringList options;
+    QStringList wanted;
+    const QStringList all = QCoreApplication::arguments();
+    for (int i = 1; i < all.size(); ++i) {
+        const QString& arg = all.at(i);
+        const bool takesValue = arg == QLatin1String("-o") || arg == QLatin1String("-maxwarnings")
+                                || arg == QLatin1String("-eventdelay") || arg == QLatin1String("-keydelay")
+                                || arg == QLatin1String("-mousedelay");
+        if (arg.startsWith(QLatin1Char('-'))) {
+            options << arg;
+            if (takesValue && i + 1 < all.size())
+                options << all.at(++i);
+        } else {
+            wanted << arg;
+        }
+    }
+
     int failedClasses = 0;
     int passedClasses = 0;
     for (const auto& r : registry()) {
         std::unique_ptr<QObject> test(r.create());
+        QStringList args{all.value(0)};
+        args << options;
+        if (!wanted.isEmpty()) {
+            QStringList mine;
+            const QMetaObject* meta = test->metaObject();
+            for (const QString& name : wanted) {
+                const QString function = name.section(QStringLiteral("::"), -1);
+                const QString cls = name.contains(QStringLiteral("::")) ? name.section(QStringLiteral("::"), 0, 0)
+                                                                         : QString();
+                if (!cls.isEmpty() && cls != QLatin1String(r.name))
+                    continue;
+                if (meta->indexOfMethod(QMetaObject::normalizedSignature(qPrintable(function + "()"))) >= 0
+                    || meta->indexOfMethod(qPrintable(function.section(QLatin1Char(':'), 0, 0) + "()")) >= 0)
+                    mine << function;
+            }
+            if (mine.isEmpty())
+                continue;
+            args << mine;
+        }
         ModalAnswers::clear();
-        const int failures = QTest::qExec(test.get(), argc, argv);
+        const int failures = QTest::qExec(test.get(), args);
         if (failures == 0)
             ++passedClasses;
         else

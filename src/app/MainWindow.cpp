@@ -468,9 +468,20 @@ void MainWindow::onBtnRecClicked()
 {
     Log("MainWindow", 2, "record clicked, mode %d", int(m_mode));
     refreshRecordParameter();
-    if (!checkBeforeRecord())
+    if (!checkBeforeRecord()) {
+        abandonTask();
         return;
+    }
     startRoad();
+}
+
+void MainWindow::abandonTask()
+{
+    // A task whose recording could not start is over: later tasks must not be refused.
+    if (TaskManage::instance()->m_bTasking && !m_bRecordBusy) {
+        Log("TaskManage", 2, "Task recording could not start");
+        TaskManage::instance()->m_bTasking = false;
+    }
 }
 
 void MainWindow::startRoad()
@@ -491,6 +502,7 @@ void MainWindow::startRoad()
         Log("MainWindow", 2, "prepare record failed: 4001");
         delete bar;
         endRoad();
+        abandonTask();
         showError4001();
         return;
     }
@@ -540,6 +552,12 @@ void MainWindow::onRecordFinished(bool saved)
         m_pCtlWdg->deleteLater();
     m_pCtlWdg = nullptr;
     endRoad();
+    TaskManage* tasks = TaskManage::instance();
+    if (tasks->m_bTasking) {
+        if (saved)
+            tasks->taskCompleted(m_pBase, 0);
+        tasks->m_bTasking = false;
+    }
     if (saved)
         m_pUi->historyTool->onShowHistory();
 }

@@ -99,6 +99,8 @@ private:
     // The checks of a record click, in order; false (after telling the user) stops the road.
     bool checkBeforeRecord();
     void startRoad();
+    // Ends the task recording mark when its recording could not start.
+    void abandonTask();
     void startRecordNow();
     void endRoad();
     void showError4001();

@@ -367,7 +367,15 @@ void MainWindowTest::taskStartPicksTheRecordingKind()
     m_pMain->onTaskStartRec(1);
     QCOMPARE(m_pMain->recordMode(), RecordTarget::FullScreen);
     QVERIFY(TaskManage::instance()->m_bTasking);
-    TaskManage::instance()->m_bTasking = false;
+
+    // Before the task's delayed press, audio only is chosen with no sound source on: the
+    // press is refused with a message, and the task mark is cleared so that the next task
+    // may start.
+    child(m_pBase, "btnAudioOnly")->click();
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 5000));
+    QVERIFY(ModalAnswers::messages().last().startsWith(QStringLiteral("Nothing to record")));
+    QVERIFY(!TaskManage::instance()->m_bTasking);
 }
 
 void MainWindowTest::quittingAsksAndRefusesDuringARecording()

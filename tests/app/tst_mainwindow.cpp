@@ -19,6 +19,7 @@
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
 #include "recording/AudioDriverManager.h"
+#include "recording/DlgSelectWindow.h"
 #include "recording/DlgSetPermissions.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
@@ -31,6 +32,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QProcess>
 #include <QStackedWidget>
 #include <QTest>
@@ -66,6 +70,8 @@ private slots:
     void cleanup();
     void modesShapeTheRecordingAndAreRemembered();
     void switchesWriteTheSettings();
+    void selectAreaDragsANewRegion();
+    void windowSelectionListsOpenWindows();
     void recordClickChecksInOrder();
     void unpreparedRecorderShowsError4001();
     void countdownThenControlBarStarts();
@@ -184,6 +190,79 @@ void MainWindowTest::switchesWriteTheSettings()
     QCOMPARE(child<FfSwitchButton>(m_pBase, "swCursor")->isChecked(), cursorOn);
     QTest::mouseClick(child<FfSwitchButton>(m_pBase, "swMicrophone"), Qt::LeftButton);
     QCOMPARE(RecordParameter::instance()->isMicrophoneEnable(), was);
+}
+
+void MainWindowTest::selectAreaDragsANewRegion()
+{
+    child(m_pBase, "btnRegion")->click();
+    auto* sizes = child<QComboBox>(m_pBase, "cmbRegionSize");
+    sizes->setCurrentIndex(2);
+    emit sizes->activated(2);
+    child(m_pBase, "btnSelectRegion")->click();
+    QCOMPARE(sizes->currentIndex(), 0); // a dragged area has a free size
+    RegionSelector* overlay = ScreenRegion::instance()->regionSelector();
+    QVERIFY(SrTest::spinUntil([overlay] { return overlay->isVisible(); }, 5000));
+    QVERIFY(!m_pBase->isVisible()); // out of the way of the selection
+    QVERIFY(QTest::qWaitForWindowExposed(overlay));
+    const QPoint a = overlay->mapFromGlobal(QPoint(100, 120));
+    const QPoint b = overlay->mapFromGlobal(QPoint(740, 600));
+    QTest::mousePress(overlay, Qt::LeftButton, Qt::NoModifier, a);
+    QMouseEvent move(QEvent::MouseMove, b, overlay->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(overlay, &move);
+    QTest::mouseRelease(overlay, Qt::LeftButton, Qt::NoModifier, b);
+    const QRect dragged(QPoint(100, 120), QPoint(740, 600));
+    QVERIFY(SrTest::spinUntil([this] { return m_pBase->isVisible(); }, 5000));
+    QCOMPARE(ScreenRegion::instance()->regionRect(), dragged);
+    QVERIFY(ScreenRegion::instance()->isRegionVisible());
+    QCOMPARE(OvSettings::instance()->applicationParam(QStringLiteral("VideoLast/VideoRect")).toRect(), dragged);
+    m_pMain->refreshRecordParameter();
+    QCOMPARE(RecordParameter::instance()->getVideoRect(), dragged);
+
+    // Cancelled: the region stays as it was and the window comes back.
+    child(m_pBase, "btnSelectRegion")->click();
+    QVERIFY(SrTest::spinUntil([overlay] { return overlay->isVisible(); }, 5000));
+    QVERIFY(QTest::qWaitForWindowExposed(overlay));
+    QTest::keyClick(overlay, Qt::Key_Escape);
+    QVERIFY(SrTest::spinUntil([this] { return m_pBase->isVisible(); }, 5000));
+    QCOMPARE(ScreenRegion::instance()->regionRect(), dragged);
+}
+
+void MainWindowTest::windowSelectionListsOpenWindows()
+{
+    QProcess probe;
+    probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), QStringLiteral("SR pick me"),
+                                             QStringLiteral("-geometry"), QStringLiteral("300x100+50+50"), QStringLiteral("x")});
+    QVERIFY(probe.waitForStarted(5000));
+    QVERIFY(SrTest::spinUntil([] {
+        for (const auto& w : WindowListManger::instance()->refreshWindowList())
+            if (w.title == QLatin1String("SR pick me"))
+                return true;
+        return false;
+    }, 10000));
+    child(m_pBase, "btnWindow")->click();
+    RecordParameter::instance()->setWindowList({});
+    quint64 picked = 0;
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&picked](const OvModalRequest& request) {
+        auto* dlg = qobject_cast<DlgSelectWindow*>(request.widget);
+        auto* list = dlg->findChild<QListWidget*>(QStringLiteral("listWindows"));
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->toolTip() == QLatin1String("SR pick me"))
+                picked = list->item(i)->data(Qt::UserRole).value<quint64>();
+        dlg->setWindowMode(WM_SINGLE);
+        dlg->setWindowChecked(picked, true);
+        dlg->findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
+        return QVariant();
+    });
+    child(m_pBase, "btnSelectWindow")->click();
+    QVERIFY(picked != 0);
+    QCOMPARE(RecordParameter::instance()->getWindowList(), QList<quint64>{picked});
+    QCOMPARE(RecordParameter::instance()->getWindowMode(), WM_SINGLE);
+    QCOMPARE(child<QLabel>(m_pBase, "labelWindows")->text(), QStringLiteral("Window: SR pick me"));
+    m_pMain->refreshRecordParameter();
+    QVERIFY(RecordParameter::instance()->isWindowRecord());
+    QCOMPARE(RecordParameter::instance()->getVideoRect().size(), QSize(300, 100));
+    probe.kill();
+    probe.waitForFinished(5000);
 }
 
 void MainWindowTest::recordClickChecksInOrder()

@@ -20,8 +20,6 @@ namespace {
 // How long a stop waits for the sound captured before it to arrive from the server.
 const int kSoundDrainMs = 3000;
 
-uint32_t argbOf(ColorRef colour) { return colour; }
-
 XRectI unite(const XRectI& a, const XRectI& b)
 {
     if (a.empty())
@@ -59,8 +57,8 @@ VideoRecorder::VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& v
     m_video.windowCount = 0;
     m_video.frameRate = std::clamp(video.frameRate, 1, 120);
     m_mouse.clickMode = mouse.clickMode;
-    m_mouse.clickColor = argbOf(mouse.clickColor);
-    m_mouse.normalColor = argbOf(mouse.normalColor);
+    m_mouse.clickColor = mouse.clickColor;
+    m_mouse.normalColor = mouse.normalColor;
     m_mouse.indicate = mouse.indicate;
     // A GIF carries no sound.
     if (video.container != OVFT_GIF) {
@@ -333,15 +331,16 @@ void VideoRecorder::convertLoop()
     m_frameQueue.close();
 }
 
-bool VideoRecorder::drainAudio(AVFrame* frame, bool)
+bool VideoRecorder::drainAudio(AVFrame* frame)
 {
     if (!frame)
         return true;
-    while (m_mixer->pull(frame->nb_samples, reinterpret_cast<float*>(frame->data[0]),
-                         reinterpret_cast<float*>(frame->data[1]))) {
+    while (av_frame_make_writable(frame) >= 0
+           && m_mixer->pull(frame->nb_samples, reinterpret_cast<float*>(frame->data[0]),
+                            reinterpret_cast<float*>(frame->data[1]))) {
         frame->pts = m_audioSamples;
         m_audioSamples += frame->nb_samples;
-        if (!m_firstError || m_firstError == SRE_AudioDevice || m_firstError == SRE_WindowLost) {
+        if (canWrite()) {
             const int error = m_writer.writeAudio(frame);
             if (error) {
                 report(error);
@@ -350,6 +349,13 @@ bool VideoRecorder::drainAudio(AVFrame* frame, bool)
         }
     }
     return true;
+}
+
+bool VideoRecorder::canWrite() const
+{
+    // A lost sound source or window leaves the file intact; any other error ends the writing.
+    const int error = m_firstError;
+    return error == 0 || error == SRE_AudioDevice || error == SRE_WindowLost;
 }
 
 void VideoRecorder::encodeLoop()
@@ -364,29 +370,25 @@ void VideoRecorder::encodeLoop()
         if (av_frame_get_buffer(audio, 0) < 0)
             av_frame_free(&audio);
     }
-    auto writable = [this] {
-        const int error = m_firstError;
-        return error == 0 || error == SRE_AudioDevice || error == SRE_WindowLost;
-    };
     for (;;) {
         AVFrame* frame = nullptr;
         const bool got = m_frameQueue.pop(frame, std::chrono::milliseconds(20));
         if (got) {
-            if (writable()) {
+            if (canWrite()) {
                 const int error = m_writer.writeVideo(frame);
                 if (error)
                     report(error);
             }
             av_frame_free(&frame);
         }
-        if (writable())
-            drainAudio(audio, false);
+        if (canWrite())
+            drainAudio(audio);
         if (!got && m_frameQueue.finished())
             break;
     }
     av_frame_free(&audio);
     const int error = m_writer.finish();
-    if (error && writable())
+    if (error && canWrite())
         report(error);
 }
 

@@ -60,7 +60,9 @@ private:
     void convertLoop();
     void encodeLoop();
     void decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects);
-    bool drainAudio(AVFrame* frame, bool all);
+    // Encodes every whole frame of mixed sound that is ready. Encoding thread.
+    bool drainAudio(AVFrame* frame);
+    bool canWrite() const;
     int64_t recordedMicros(int64_t nowMicros);
     void report(int code);
     void stopThreads();

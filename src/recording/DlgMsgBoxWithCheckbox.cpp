@@ -41,10 +41,12 @@ int DlgMsgBoxWithCheckbox::storedAnswer() const
 int DlgMsgBoxWithCheckbox::ask()
 {
     const int stored = storedAnswer();
-    if (stored != 0)
-        return stored;
-    const int result = exec();
+    return stored != 0 ? stored : exec();
+}
+
+void DlgMsgBoxWithCheckbox::done(int result)
+{
     if (result == QDialog::Accepted && isChecked() && !registerKey().isEmpty())
         OvSettings::instance()->setApplicationParam(registerKey(), result);
-    return result;
+    OvDialogBase::done(result);
 }

@@ -25,9 +25,11 @@ public:
     // The remembered answer (0: ask).
     int storedAnswer() const;
 
-    // Runs the question, or answers at once with the remembered answer. A confirmed answer
-    // is remembered when the box is checked; "Cancel" (closing) never is.
+    // Runs the question, or answers at once with the remembered answer.
     int ask();
+    // A confirmed answer is remembered when the box is checked (also when the dialog runs
+    // through exec() alone); "Cancel" and closing never are.
+    void done(int result) override;
 
     Ui::DlgMsgBoxWithCheckbox* ui() const { return m_pUi; }
 

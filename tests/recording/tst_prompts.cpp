@@ -117,6 +117,12 @@ void PromptsTest::reRecordRemembersOnlyACheckedConfirmation()
     const int asked = ModalAnswers::asked().size();
     QCOMPARE(DlgReRecord().ask(), 1);
     QCOMPARE(ModalAnswers::asked().size(), asked);
+
+    // Callers that run exec() themselves and read the key get the same memory.
+    OvSettings::instance()->setApplicationParam(key, 0);
+    answerCheckbox(true, true);
+    QCOMPARE(DlgReRecord().exec(), 1);
+    QCOMPARE(storedInt(key), 1);
 }
 
 void PromptsTest::quitPromptKeepsRunningUnlessQuitIsChosen()

@@ -139,9 +139,10 @@ int benchmark(int argc, char** argv)
     rusage after{};
     getrusage(RUSAGE_CHILDREN, &after);
     const QString ffmpegLog = QString::fromLocal8Bit(ffmpeg.readAll());
-    const QRegularExpressionMatch drops = QRegularExpression(QStringLiteral("drop=\\s*(\\d+)")).globalMatch(ffmpegLog).hasNext()
-        ? QRegularExpression(QStringLiteral(".*drop=\\s*(\\d+)"), QRegularExpression::DotMatchesEverythingOption).match(ffmpegLog)
-        : QRegularExpressionMatch();
+    // ffmpeg shows "drop=" in its progress line only once it has dropped a frame.
+    const QRegularExpressionMatch drops
+        = QRegularExpression(QStringLiteral(".*drop=\\s*(\\d+)"), QRegularExpression::DotMatchesEverythingOption).match(ffmpegLog);
+    const int ffmpegDropped = drops.hasMatch() ? drops.captured(1).toInt() : 0;
     const double ffmpegCpu = cpuSeconds(after) - cpuSeconds(before);
     const int ffmpegFrames = framesIn(ffmpegOut);
     const long ffmpegRss = after.ru_maxrss;
@@ -164,8 +165,8 @@ int benchmark(int argc, char** argv)
 
     printf("recording 1920x1080, %d fps, H.264 (libx264 veryfast zerolatency crf 23), %d s of moving content\n", kFrameRate, kSeconds);
     printf("%-8s %14s %8s %8s %12s\n", "", "cpu s / rec s", "written", "dropped", "peak MB");
-    printf("%-8s %14.3f %8d %8s %12.1f\n", "ffmpeg", ffmpegCpu / kSeconds, ffmpegFrames,
-           drops.hasMatch() ? qPrintable(drops.captured(1)) : "?", ffmpegRss / 1024.0);
+    printf("%-8s %14.3f %8d %8d %12.1f\n", "ffmpeg", ffmpegCpu / kSeconds, ffmpegFrames, ffmpegDropped,
+           ffmpegRss / 1024.0);
     printf("%-8s %14.3f %8d %8lld %12.1f\n", "engine", ourCpu / ourSeconds, framesIn(ourOut), f[5].toLongLong(),
            f[7].toLong() / 1024.0);
     printf("engine / ffmpeg cpu ratio: %.2f\n", (ourCpu / ourSeconds) / (ffmpegCpu / kSeconds));

@@ -1,15 +1,25 @@
 #include "AudioSourceStatus.h"
 
+#include <QAudioDeviceInfo>
 #include <QProcess>
 #include <QStringList>
 
+#include <cstring>
+
 namespace {
-// Runs pactl with `args`; false when it cannot run or fails.
-bool pactl(const QStringList& args, QString* output)
+// Runs pactl with `args`; false when it cannot run or fails. `started` tells whether it ran.
+bool pactl(const QStringList& args, QString* output, bool* started = nullptr)
 {
     QProcess process;
+    // Untranslated answers: "info" is read by its English labels.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral("pactl"), args);
-    if (!process.waitForStarted(3000))
+    const bool ran = process.waitForStarted(3000);
+    if (started)
+        *started = ran;
+    if (!ran)
         return false;
     if (!process.waitForFinished(5000)) {
         process.kill();
@@ -39,12 +49,49 @@ AudioSourceStatus AudioSourceStatus::parse(const QString& defaultSink, const QSt
     return status;
 }
 
+AudioSourceStatus AudioSourceStatus::fromCaptureDevices(const QStringList& devices)
+{
+    AudioSourceStatus status;
+    status.serverRunning = !devices.isEmpty();
+    for (const QString& name : devices) {
+        if (name.endsWith(QLatin1String(".monitor"))) {
+            status.monitorSource = name;
+            status.available = true;
+            break;
+        }
+    }
+    return status;
+}
+
+QString AudioSourceStatus::defaultSinkFromInfo(const QString& info)
+{
+    for (const QString& line : info.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("Default Sink:")))
+            return line.mid(int(strlen("Default Sink:"))).trimmed();
+    }
+    return QString();
+}
+
 AudioSourceStatus AudioSourceStatus::query()
 {
     QString sink;
     QString sources;
-    if (!pactl({QStringLiteral("get-default-sink")}, &sink))
-        return AudioSourceStatus();
+    bool started = false;
+    if (!pactl({QStringLiteral("get-default-sink")}, &sink, &started)) {
+        // Older pactl has no "get-default-sink": its "info" names the default sink.
+        QString info;
+        if (started && pactl({QStringLiteral("info")}, &info))
+            sink = defaultSinkFromInfo(info);
+        else if (started)
+            return AudioSourceStatus();
+    }
+    if (!started) {
+        // No pactl on this machine: what the sound system lists has to do.
+        QStringList devices;
+        for (const QAudioDeviceInfo& device : QAudioDeviceInfo::availableDevices(QAudio::AudioInput))
+            devices << device.deviceName();
+        return fromCaptureDevices(devices);
+    }
     if (!pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sources")}, &sources))
         return AudioSourceStatus();
     return parse(sink, sources);

@@ -3,6 +3,7 @@
 // (PulseAudio or PipeWire-Pulse), asked through `pactl`. No plug-in is installed for it.
 
 #include <QString>
+#include <QStringList>
 
 struct AudioSourceStatus {
     bool serverRunning = false; // pactl answered
@@ -10,8 +11,14 @@ struct AudioSourceStatus {
     QString monitorSource;      // the sink's monitor, e.g. "<sink>.monitor"; empty when unknown
     bool available = false;     // the monitor is listed among the sources
 
-    // Asks the sound server (waits up to a few seconds for `pactl`).
+    // Asks the sound server (waits up to a few seconds for `pactl`); without `pactl`, the
+    // capture devices the sound system lists (fromCaptureDevices).
     static AudioSourceStatus query();
+    // Builds the status from the names of the capture devices: a device named "*.monitor"
+    // is a monitor source; the default sink is not known this way.
+    static AudioSourceStatus fromCaptureDevices(const QStringList& devices);
+    // The default sink named in the answer of `pactl info`; empty when none.
+    static QString defaultSinkFromInfo(const QString& info);
     // Builds the status from the answers of `pactl get-default-sink` and
     // `pactl list short sources` (tab-separated: index, name, driver, format, state).
     static AudioSourceStatus parse(const QString& defaultSink, const QString& shortSources);

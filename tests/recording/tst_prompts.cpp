@@ -72,6 +72,7 @@ private slots:
     void quitPromptKeepsRunningUnlessQuitIsChosen();
     void audioSourceParsing_data();
     void audioSourceParsing();
+    void audioSourceWithoutCurrentPactl();
     void audioStatusPageShowsTheSource();
     void audioCheckAgainClosesOnceTheSourceIsThere();
     void realSoundServerHasTheMonitor();
@@ -173,6 +174,25 @@ void PromptsTest::audioSourceParsing()
     QVERIFY(status.serverRunning);
     QCOMPARE(status.monitorSource, monitor);
     QCOMPARE(status.available, available);
+}
+
+void PromptsTest::audioSourceWithoutCurrentPactl()
+{
+    // Without pactl: the capture devices the sound system lists.
+    AudioSourceStatus status = AudioSourceStatus::fromCaptureDevices(
+        {QStringLiteral("alsa_input.usb-mic"), QStringLiteral("alsa_output.pci.analog-stereo.monitor")});
+    QVERIFY(status.serverRunning && status.available);
+    QCOMPARE(status.monitorSource, QStringLiteral("alsa_output.pci.analog-stereo.monitor"));
+    status = AudioSourceStatus::fromCaptureDevices({QStringLiteral("alsa_input.usb-mic")});
+    QVERIFY(status.serverRunning && !status.available);
+    status = AudioSourceStatus::fromCaptureDevices({});
+    QVERIFY(!status.serverRunning && !status.available);
+
+    // An older pactl: the default sink from its "info".
+    const QString info = QStringLiteral("Server String: /run/pulse/native\nDefault Sink: alsa_output.hdmi\n"
+                                        "Default Source: alsa_input.mic\n");
+    QCOMPARE(AudioSourceStatus::defaultSinkFromInfo(info), QStringLiteral("alsa_output.hdmi"));
+    QVERIFY(AudioSourceStatus::defaultSinkFromInfo(QStringLiteral("Server Name: x\n")).isEmpty());
 }
 
 void PromptsTest::audioStatusPageShowsTheSource()

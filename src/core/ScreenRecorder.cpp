@@ -94,6 +94,14 @@ bool ScreenRecorder::recordVideo()
         video.windows = windows.data();
         video.windowCount = int(windows.size());
     }
+    const bool areaRecording = !parameter->isWindowRecord() || parameter->getWindowMode() == WM_EXCLUDE;
+    if (areaRecording && !m_hiddenWindows.isEmpty()) {
+        for (quint64 id : m_hiddenWindows)
+            windows.push_back(id);
+        video.windowMode = SWM_Exclude;
+        video.windows = windows.data();
+        video.windowCount = int(windows.size());
+    }
     if (parameter->isAroundMouse() || parameter->isFollowMouse()) {
         const QSize size = parameter->getAroundMouseSize();
         video.rect = CRect(0, 0, size.width(), size.height());

@@ -6,6 +6,7 @@
 
 #include "RecorderCallback.h"
 
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -21,6 +22,10 @@ public:
     // the settings model, hands the watermark over for the recorded frame's size and creates
     // the engine's recorder. Returns false when the engine refused (the caller shows 4001).
     bool recordVideo();
+    // Windows of our own that must never show in a screen recording (the control bar when it
+    // has to sit on the recorded area): their areas are blacked out in every frame. Applies to
+    // the next recordVideo(); full-display, region and around-the-mouse recordings only.
+    void setHiddenWindows(const QList<quint64>& windows) { m_hiddenWindows = windows; }
     // Prepares an audio-only recording of the enabled tracks into the temporary root.
     bool recordAudio();
     // Starts the prepared recorder. Returns false when it could not start.
@@ -48,6 +53,7 @@ private:
     QString newOutputPath(const QString& suffix) const;
 
     RecorderCallback m_callback;
+    QList<quint64> m_hiddenWindows;
     CBasePtr<CScreenRecorderObject> m_recorder;
     QString m_strOutputPath;
     bool m_bStarted = false;

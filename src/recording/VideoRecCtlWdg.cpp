@@ -62,6 +62,10 @@ bool VideoRecCtlWdg::prepareRecord()
     RecordParameter* param = RecordParameter::instance();
     m_bAudioOnly = param->isOnlyRecordAudio();
     ScreenRecorder* recorder = ScreenRecorder::instance();
+    // A bar that has no place beside the recorded area sits on it, and the recorder blacks
+    // its area out, so that it is still at hand but never in the recording.
+    m_bOnRegion = !m_bAudioOnly && !param->m_bHideCtrlBar && !fitsOutsideRegion();
+    recorder->setHiddenWindows(m_bOnRegion ? QList<quint64>{quint64(winId())} : QList<quint64>());
     m_bPrepared = m_bAudioOnly ? recorder->recordAudio() : recorder->recordVideo();
     Log(kModule, m_bPrepared ? 1 : 2, "prepare %s recording: %s", m_bAudioOnly ? "audio" : "screen",
         m_bPrepared ? "ok" : "failed");
@@ -122,13 +126,24 @@ void VideoRecCtlWdg::placeBar()
         pos = placeOutside(region, size(), screens, &ok);
     }
     if (!ok) {
-        // No place outside the recorded area: showing the bar would put it into the
-        // recording. The status item and the hotkeys control the recording instead.
-        Log(kModule, 1, "no place outside the recorded area; the control bar stays hidden");
-        return;
+        // No place outside the recorded area: the bar sits at the bottom of the area, which
+        // the recorder blacks out (see prepareRecord).
+        pos = QPoint(region.center().x() - width() / 2, region.bottom() + 1 - height() - 60);
+        Log(kModule, 1, "no place outside the recorded area; the bar is hidden from the recording");
     }
     move(pos);
     show();
+}
+
+bool VideoRecCtlWdg::fitsOutsideRegion()
+{
+    adjustSize();
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    bool ok = false;
+    placeOutside(RecordParameter::instance()->getVideoRect(), size(), screens, &ok);
+    return ok;
 }
 
 QPoint VideoRecCtlWdg::placeOutside(const QRect& region, const QSize& bar, const QList<QRect>& screens, bool* ok)

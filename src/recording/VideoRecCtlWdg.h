@@ -70,6 +70,8 @@ private:
     // Stops the recorder; `errorCode` (0: none) is shown once it stopped; then previews.
     void finishRecording(int errorCode);
     void placeBar();
+    // True when the bar has a place beside the recorded area on some screen.
+    bool fitsOutsideRegion();
     void updatePauseButtons();
     void showRecordInfo();
 
@@ -78,6 +80,7 @@ private:
     std::unique_ptr<RecordStopRules> m_pRules;
     RecordStopRules::StopReason m_eStopReason = RecordStopRules::NoStop;
     bool m_bAudioOnly = false;
+    bool m_bOnRegion = false; // the bar sits on the recorded area, blacked out of it
     bool m_bPrepared = false;
     bool m_bRecording = false;
     bool m_bPaused = false;

@@ -17,6 +17,9 @@
 #include "services/Utils.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
 #include <QMessageBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -83,6 +86,7 @@ private slots:
     void engineErrorStopsWithItsCode();
     void refusedRecorderEndsTheRoad();
     void barIsPlacedOutsideTheRecordedArea();
+    void barOnTheRecordedAreaIsBlackedOut();
 
 private:
     QString m_strOut;
@@ -239,6 +243,47 @@ void ControlBarTest::barIsPlacedOutsideTheRecordedArea()
     p = VideoRecCtlWdg::placeOutside(screen, size, {screen, QRect(1920, 0, 1280, 1024)}, &ok);
     QVERIFY(ok);
     QVERIFY(QRect(1920, 0, 1280, 1024).contains(QRect(p, size)));
+}
+
+void ControlBarTest::barOnTheRecordedAreaIsBlackedOut()
+{
+    // The whole display is recorded: no place is left beside it, so the bar sits on it,
+    // stays at hand, and its area is black in the recording.
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    RecordParameter::instance()->setVideoRect(display);
+    RecordParameter::instance()->setAutoSave(true);
+    QWidget backdrop;
+    backdrop.setWindowFlags(Qt::FramelessWindowHint);
+    backdrop.setStyleSheet(QStringLiteral("background:#ffffff;"));
+    backdrop.setGeometry(display);
+    backdrop.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&backdrop));
+
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    answerPreviewWithSave(false); // saved directly
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QVERIFY(bar.isVisible());
+    QVERIFY(display.contains(bar.frameGeometry()));
+    const QRect barArea = bar.frameGeometry();
+    QTest::qWait(2000);
+    bar.findChild<QToolButton*>(QStringLiteral("btnStop"))->click();
+    QVERIFY(spinUntil([&finished] { return finished.count() == 1; }, 30000));
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString frame = SrTest::root() + QStringLiteral("/blacked.png");
+    QVERIFY(SrTest::run(QStringLiteral("ffmpeg"), {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"),
+                                                   QStringLiteral("-ss"), QStringLiteral("1"), QStringLiteral("-i"),
+                                                   m_strOut + QLatin1Char('/') + files[0], QStringLiteral("-frames:v"),
+                                                   QStringLiteral("1"), frame}));
+    const QImage image(frame);
+    QCOMPARE(image.size(), display.size());
+    const QPoint inside = barArea.center() - display.topLeft();
+    const QPoint outside(barArea.center().x() - display.left(), barArea.top() - display.top() - 40);
+    QVERIFY2(qGray(image.pixel(inside)) < 30, "the bar's area is not blacked out");
+    QVERIFY2(qGray(image.pixel(outside)) > 200, "the rest of the display is not recorded");
 }
 
 SR_TEST_DISPLAY(ControlBarTest)

@@ -230,12 +230,12 @@ void MainWindowTest::selectAreaDragsANewRegion()
 void MainWindowTest::windowSelectionListsOpenWindows()
 {
     QProcess probe;
-    probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), QStringLiteral("SR pick me"),
+    probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), QStringLiteral("<b>SR</b> pick me"),
                                              QStringLiteral("-geometry"), QStringLiteral("300x100+50+50"), QStringLiteral("x")});
     QVERIFY(probe.waitForStarted(5000));
     QVERIFY(SrTest::spinUntil([] {
         for (const auto& w : WindowListManger::instance()->refreshWindowList())
-            if (w.title == QLatin1String("SR pick me"))
+            if (w.title == QLatin1String("<b>SR</b> pick me"))
                 return true;
         return false;
     }, 10000));
@@ -246,7 +246,7 @@ void MainWindowTest::windowSelectionListsOpenWindows()
         auto* dlg = qobject_cast<DlgSelectWindow*>(request.widget);
         auto* list = dlg->findChild<QListWidget*>(QStringLiteral("listWindows"));
         for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->toolTip() == QLatin1String("SR pick me"))
+            if (list->item(i)->toolTip() == QLatin1String("<b>SR</b> pick me"))
                 picked = list->item(i)->data(Qt::UserRole).value<quint64>();
         dlg->setWindowMode(WM_SINGLE);
         dlg->setWindowChecked(picked, true);
@@ -257,7 +257,9 @@ void MainWindowTest::windowSelectionListsOpenWindows()
     QVERIFY(picked != 0);
     QCOMPARE(RecordParameter::instance()->getWindowList(), QList<quint64>{picked});
     QCOMPARE(RecordParameter::instance()->getWindowMode(), WM_SINGLE);
-    QCOMPARE(child<QLabel>(m_pBase, "labelWindows")->text(), QStringLiteral("Window: SR pick me"));
+    // A window's title is shown as it is, never read as markup.
+    QCOMPARE(child<QLabel>(m_pBase, "labelWindows")->text(), QStringLiteral("Window: <b>SR</b> pick me"));
+    QCOMPARE(child<QLabel>(m_pBase, "labelWindows")->textFormat(), Qt::PlainText);
     m_pMain->refreshRecordParameter();
     QVERIFY(RecordParameter::instance()->isWindowRecord());
     QCOMPARE(RecordParameter::instance()->getVideoRect().size(), QSize(300, 100));

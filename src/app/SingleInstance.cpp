@@ -8,6 +8,7 @@
 #include <QSharedMemory>
 
 #include <cerrno>
+#include <cstring>
 #include <csignal>
 #include <unistd.h>
 
@@ -51,14 +52,38 @@ SingleInstance::Result SingleInstance::acquire()
         }
     }
     if (attached) {
+        // The owner's id is in the setting "pid" and, written the moment the segment is
+        // taken, in the segment itself (which covers an owner still starting up).
         const qint64 pid = settings->applicationParam(QString::fromLatin1(kPidKey), 0).toLongLong();
-        if (isOtherInstanceAlive(pid)) {
-            m_runningPid = pid;
-            m_memory->detach();
-            return AlreadyRunning;
+        const qint64 segmentPid = readSegmentPid();
+        for (qint64 owner : {pid, segmentPid}) {
+            if (isOtherInstanceAlive(owner)) {
+                m_runningPid = owner;
+                m_memory->detach();
+                return AlreadyRunning;
+            }
         }
         Log("MAIN", 1, "single instance: segment left by process %lld, which is gone", pid);
     }
+    writeSegmentPid(qint64(::getpid()));
     settings->setApplicationParam(QString::fromLatin1(kPidKey), qint64(::getpid()));
     return Acquired;
+}
+
+qint64 SingleInstance::readSegmentPid()
+{
+    qint64 pid = 0;
+    if (m_memory->isAttached() && m_memory->lock()) {
+        memcpy(&pid, m_memory->constData(), sizeof(pid));
+        m_memory->unlock();
+    }
+    return pid;
+}
+
+void SingleInstance::writeSegmentPid(qint64 pid)
+{
+    if (m_memory->isAttached() && m_memory->lock()) {
+        memcpy(m_memory->data(), &pid, sizeof(pid));
+        m_memory->unlock();
+    }
 }

@@ -28,6 +28,9 @@ public:
     static bool isOtherInstanceAlive(qint64 pid);
 
 private:
+    qint64 readSegmentPid();
+    void writeSegmentPid(qint64 pid);
+
     std::unique_ptr<QSharedMemory> m_memory;
     qint64 m_runningPid = 0;
 };

@@ -73,6 +73,15 @@ void SingleInstanceTest::secondStartReportsRunningAndLeaves()
     // The first instance goes on and stays the registered one.
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(storedPid(), first.processId());
+
+    // The segment itself names its owner too: a setting that does not (yet) name the running
+    // instance does not let a second one in.
+    OvSettings::instance()->setApplicationParam(QStringLiteral("pid"), 0);
+    QProcess third;
+    startApp(third);
+    QVERIFY(third.waitForFinished(60000));
+    QCOMPARE(third.exitCode(), 0);
+    QVERIFY(third.readAllStandardError().contains("Screen Recorder is running"));
     stop(first);
 }
 

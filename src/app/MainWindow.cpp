@@ -616,6 +616,8 @@ void MainWindow::showMainWindow()
 {
     if (!m_pBase || m_bRecordBusy)
         return;
+    if (m_mode == RecordTarget::Region && !ScreenRegion::instance()->isSelecting())
+        ScreenRegion::instance()->restoreRegion();
     m_pBase->showNormal();
     m_pBase->raise();
     m_pBase->activateWindow();
@@ -679,7 +681,9 @@ void MainWindow::onCloseRequest()
         onQuit();
         return;
     }
-    // Keep running: in the status area when the desktop has one, else as a minimised window.
+    // Keep running: in the status area when the desktop has one, else as a minimised window;
+    // the region box goes with the window.
+    ScreenRegion::instance()->hideRegion();
     if (m_pBase) {
         if (QSystemTrayIcon::isSystemTrayAvailable())
             m_pBase->hide();

@@ -461,12 +461,17 @@ void MainWindowTest::taskStartPicksTheRecordingKind()
 
 void MainWindowTest::quittingAsksAndRefusesDuringARecording()
 {
-    // Keep running: no quit, and the window stays reachable (no tray on this display: minimised).
+    // Keep running: no quit, and the window stays reachable (no tray on this display:
+    // minimised); the region box leaves with it and comes back with it.
+    child(m_pBase, "btnRegion")->click();
+    QVERIFY(ScreenRegion::instance()->isRegionVisible());
     ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
     QVERIFY(!quitsDuring([this] { m_pBase->close(); }));
     QCOMPARE(ModalAnswers::asked().last().className, QStringLiteral("DlgQuitPrompt"));
     QVERIFY(!m_pBase->isHidden()); // no status area here to bring it back from
-    m_pBase->showNormal();
+    QVERIFY(!ScreenRegion::instance()->isRegionVisible());
+    m_pMain->showMainWindow();
+    QVERIFY(ScreenRegion::instance()->isRegionVisible());
 
     // The status item's Quit is refused while a recording runs.
     RecordParameter::instance()->m_bRecording = true;

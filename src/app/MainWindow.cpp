@@ -20,6 +20,7 @@
 #include "recording/DlgSelectWindow.h"
 #include "recording/DlgSetPermissions.h"
 #include "recording/SystemStatusBar.h"
+#include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
 #include "ui_MainWindow.h"
@@ -34,12 +35,6 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-#if __has_include("recording/VideoRecCtlWdg.h")
-#include "recording/VideoRecCtlWdg.h"
-#define SR_HAVE_CONTROL_BAR 1
-#else
-#define SR_HAVE_CONTROL_BAR 0
-#endif
 
 namespace {
 const char kModeKey[] = "VideoLast/RecordMode";
@@ -98,11 +93,7 @@ RecordHistoryTool* MainWindow::historyTool() const { return m_pUi->historyTool; 
 
 VideoRecCtlWdg* MainWindow::controlBar() const
 {
-#if SR_HAVE_CONTROL_BAR
     return qobject_cast<VideoRecCtlWdg*>(m_pCtlWdg.data());
-#else
-    return nullptr;
-#endif
 }
 
 // ---- set-up ---------------------------------------------------------------------------------
@@ -486,7 +477,6 @@ void MainWindow::abandonTask()
 
 void MainWindow::startRoad()
 {
-#if SR_HAVE_CONTROL_BAR
     m_bRecordBusy = true;
     SystemStatusBar::instance()->setActionEnable(false);
     if (m_pBase)
@@ -518,15 +508,11 @@ void MainWindow::startRoad()
     } else {
         QTimer::singleShot(500, this, &MainWindow::startRecordNow);
     }
-#else
-    Log("MainWindow", 2, "no control bar in this build: recording not started");
-#endif
 }
 
 void MainWindow::startRecordNow()
 {
     m_bHotKeyEnable = true;
-#if SR_HAVE_CONTROL_BAR
     VideoRecCtlWdg* bar = controlBar();
     if (!bar) {
         endRoad();
@@ -535,7 +521,6 @@ void MainWindow::startRecordNow()
     SystemStatusBar::instance()->setSysBarState(SBS_RECORDING);
     SystemStatusBar::instance()->setActionEnable(true);
     bar->startRecord();
-#endif
 }
 
 void MainWindow::onRecordStarted() { Log("MainWindow", 2, "recording started"); }
@@ -585,7 +570,6 @@ void MainWindow::showError4001()
 
 void MainWindow::onStopRecord()
 {
-#if SR_HAVE_CONTROL_BAR
     if (m_pCountdown && m_pCountdown->isRunning()) {
         // Stopped during the countdown: nothing was recorded yet.
         m_pCountdown->cancel();
@@ -596,12 +580,10 @@ void MainWindow::onStopRecord()
     }
     if (VideoRecCtlWdg* bar = controlBar())
         bar->onStop();
-#endif
 }
 
 void MainWindow::onPauseResume()
 {
-#if SR_HAVE_CONTROL_BAR
     VideoRecCtlWdg* bar = controlBar();
     if (!bar || !RecordParameter::instance()->m_bRecording)
         return;
@@ -609,7 +591,6 @@ void MainWindow::onPauseResume()
         bar->onResume();
     else
         bar->onPause();
-#endif
 }
 
 void MainWindow::showMainWindow()

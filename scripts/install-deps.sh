@@ -14,7 +14,7 @@ PACKAGES=(
   libxcb-keysyms1-dev libxcb-xtest0-dev libpulse-dev
   # run
   libqt5svg5 qt5-image-formats-plugins libqt5multimedia5-plugins
-  ffmpeg p7zip-full xdg-utils fonts-dejavu-core
+  ffmpeg p7zip-full xdg-utils fonts-dejavu-core openssl ca-certificates
   # tests and headless runs
   xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils dbus-x11
 )

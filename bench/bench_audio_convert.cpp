@@ -44,8 +44,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     scInitialize();
     QTemporaryDir temp;
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temp.path();
-    QDir().mkpath(dir);
+    const QString dir = benchFolder(argc, argv, temp);
     const QString system = dir + QStringLiteral("/system.wav");
     const QString mic = dir + QStringLiteral("/mic.m4a");
     if (!runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=60", "-ac", "2", system})

@@ -67,8 +67,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     scInitialize();
     QTemporaryDir temp;
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temp.path();
-    QDir().mkpath(dir);
+    const QString dir = benchFolder(argc, argv, temp);
     const QString source = dir + QStringLiteral("/source-1080p.mp4");
     if (!QFile::exists(source)) {
         printf("making the 60 s 1080p H.264 source ...\n");

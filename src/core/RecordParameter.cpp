@@ -34,95 +34,36 @@ void RecordParameter::setValue(const char* key, const QVariant& v)
 }
 
 // ---- run-time state ----
-
-
-QRect RecordParameter::getVideoRect() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_videoRect;
-}
-void RecordParameter::setVideoRect(const QRect& rect)
-{
-    QMutexLocker lock(&m_mutex);
-    m_videoRect = rect;
-}
-QString RecordParameter::getDisplayName() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_displayName;
-}
-void RecordParameter::setDisplayName(const QString& name)
-{
-    QMutexLocker lock(&m_mutex);
-    m_displayName = name;
-}
-QList<quint64> RecordParameter::getWindowList() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_windowList;
-}
-void RecordParameter::setWindowList(const QList<quint64>& ids)
-{
-    QMutexLocker lock(&m_mutex);
-    m_windowList = ids;
-}
-QPoint RecordParameter::getCameraPosition() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_cameraPos;
-}
-void RecordParameter::setCameraPosition(const QPoint& pos)
-{
-    QMutexLocker lock(&m_mutex);
-    m_cameraPos = pos;
-}
-QSize RecordParameter::getCameraResolution() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_cameraResolution;
-}
-void RecordParameter::setCameraResolution(const QSize& size)
-{
-    QMutexLocker lock(&m_mutex);
-    m_cameraResolution = size;
-}
-QSize RecordParameter::getAroundMouseSize() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_aroundMouseSize;
-}
-void RecordParameter::setAroundMouseSize(const QSize& size)
-{
-    QMutexLocker lock(&m_mutex);
-    m_aroundMouseSize = size;
-}
-WindowModle RecordParameter::getWindowMode() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_windowMode;
-}
-void RecordParameter::setWindowMode(WindowModle mode)
-{
-    QMutexLocker lock(&m_mutex);
-    m_windowMode = mode;
-}
-
-int RecordParameter::getUseDisplayIndex() const { QMutexLocker l(&m_mutex); return m_displayIndex; }
-void RecordParameter::setUseDisplayIndex(int index) { QMutexLocker l(&m_mutex); m_displayIndex = index; }
-bool RecordParameter::isKeepRatio() const { QMutexLocker l(&m_mutex); return m_keepRatio; }
-void RecordParameter::setKeepRatio(bool keep) { QMutexLocker l(&m_mutex); m_keepRatio = keep; }
-bool RecordParameter::isWindowRecord() const { QMutexLocker l(&m_mutex); return m_windowRecord; }
-void RecordParameter::setWindowRecord(bool window) { QMutexLocker l(&m_mutex); m_windowRecord = window; }
-bool RecordParameter::isOnlyRecordAudio() const { QMutexLocker l(&m_mutex); return m_onlyAudio; }
-void RecordParameter::setOnlyRecordAudio(bool only) { QMutexLocker l(&m_mutex); m_onlyAudio = only; }
-bool RecordParameter::isOnlyRecordCamera() const { QMutexLocker l(&m_mutex); return m_onlyCamera; }
-void RecordParameter::setOnlyRecordCamera(bool only) { QMutexLocker l(&m_mutex); m_onlyCamera = only; }
-int RecordParameter::getCameraIndex() const { QMutexLocker l(&m_mutex); return m_cameraIndex; }
-void RecordParameter::setCameraIndex(int index) { QMutexLocker l(&m_mutex); m_cameraIndex = index; }
-bool RecordParameter::isAroundMouse() const { QMutexLocker l(&m_mutex); return m_aroundMouse; }
-void RecordParameter::setAroundMouse(bool around) { QMutexLocker l(&m_mutex); m_aroundMouse = around; }
-bool RecordParameter::isFollowMouse() const { QMutexLocker l(&m_mutex); return m_followMouse; }
-void RecordParameter::setFollowMouse(bool follow) { QMutexLocker l(&m_mutex); m_followMouse = follow; }
+QRect RecordParameter::getVideoRect() const { return locked(m_videoRect); }
+QString RecordParameter::getDisplayName() const { return locked(m_displayName); }
+QList<quint64> RecordParameter::getWindowList() const { return locked(m_windowList); }
+QPoint RecordParameter::getCameraPosition() const { return locked(m_cameraPos); }
+QSize RecordParameter::getCameraResolution() const { return locked(m_cameraResolution); }
+QSize RecordParameter::getAroundMouseSize() const { return locked(m_aroundMouseSize); }
+WindowModle RecordParameter::getWindowMode() const { return locked(m_windowMode); }
+int RecordParameter::getUseDisplayIndex() const { return locked(m_displayIndex); }
+bool RecordParameter::isKeepRatio() const { return locked(m_keepRatio); }
+bool RecordParameter::isWindowRecord() const { return locked(m_windowRecord); }
+bool RecordParameter::isOnlyRecordAudio() const { return locked(m_onlyAudio); }
+bool RecordParameter::isOnlyRecordCamera() const { return locked(m_onlyCamera); }
+int RecordParameter::getCameraIndex() const { return locked(m_cameraIndex); }
+bool RecordParameter::isAroundMouse() const { return locked(m_aroundMouse); }
+bool RecordParameter::isFollowMouse() const { return locked(m_followMouse); }
+void RecordParameter::setVideoRect(const QRect& rect) { store(m_videoRect, rect); }
+void RecordParameter::setDisplayName(const QString& name) { store(m_displayName, name); }
+void RecordParameter::setWindowList(const QList<quint64>& ids) { store(m_windowList, ids); }
+void RecordParameter::setCameraPosition(const QPoint& pos) { store(m_cameraPos, pos); }
+void RecordParameter::setCameraResolution(const QSize& size) { store(m_cameraResolution, size); }
+void RecordParameter::setAroundMouseSize(const QSize& size) { store(m_aroundMouseSize, size); }
+void RecordParameter::setWindowMode(WindowModle mode) { store(m_windowMode, mode); }
+void RecordParameter::setUseDisplayIndex(int index) { store(m_displayIndex, index); }
+void RecordParameter::setKeepRatio(bool keep) { store(m_keepRatio, keep); }
+void RecordParameter::setWindowRecord(bool window) { store(m_windowRecord, window); }
+void RecordParameter::setOnlyRecordAudio(bool only) { store(m_onlyAudio, only); }
+void RecordParameter::setOnlyRecordCamera(bool only) { store(m_onlyCamera, only); }
+void RecordParameter::setCameraIndex(int index) { store(m_cameraIndex, index); }
+void RecordParameter::setAroundMouse(bool around) { store(m_aroundMouse, around); }
+void RecordParameter::setFollowMouse(bool follow) { store(m_followMouse, follow); }
 
 bool RecordParameter::getVideoEnable() const
 {

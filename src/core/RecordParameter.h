@@ -147,6 +147,18 @@ private:
     RecordParameter() = default;
     static QVariant value(const char* key, const QVariant& def);
     static void setValue(const char* key, const QVariant& value);
+    template <class T>
+    T locked(const T& member) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return member;
+    }
+    template <class T>
+    void store(T& member, const T& value)
+    {
+        QMutexLocker lock(&m_mutex);
+        member = value;
+    }
 
     mutable QMutex m_mutex;
     QRect m_videoRect;

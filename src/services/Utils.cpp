@@ -28,6 +28,14 @@ QString folderOf(const QString& path)
     return info.isDir() ? info.absoluteFilePath() : info.absolutePath();
 }
 
+// The folder stored under `key` (or `fallback`), created when missing.
+QString storedFolder(const char* key, const QString& fallback)
+{
+    const QString path = OvSettings::instance()->applicationParam(QString::fromLatin1(key), fallback).toString();
+    Utils::ensureExists(path);
+    return path;
+}
+
 OutputVideoFileType containerOf(RP_Format fmt, bool& video)
 {
     video = true;
@@ -69,28 +77,14 @@ QString Utils::getOriginalVideoOutputPath()
 
 QString Utils::getOriginalSnapshotPath() { return getOriginalVideoOutputPath() + QStringLiteral("/Snapshot"); }
 
-QString Utils::getVideoOutputPath()
-{
-    const QString path
-        = OvSettings::instance()->applicationParam(QStringLiteral("Path/VideoFolder"), getOriginalVideoOutputPath())
-              .toString();
-    ensureExists(path);
-    return path;
-}
+QString Utils::getVideoOutputPath() { return storedFolder("Path/VideoFolder", getOriginalVideoOutputPath()); }
 
 void Utils::setVideoOutputPath(const QString& path)
 {
     OvSettings::instance()->setApplicationParam(QStringLiteral("Path/VideoFolder"), path);
 }
 
-QString Utils::getSnapshotPath()
-{
-    const QString path
-        = OvSettings::instance()->applicationParam(QStringLiteral("Path/ScreenshotsFolder"), getOriginalSnapshotPath())
-              .toString();
-    ensureExists(path);
-    return path;
-}
+QString Utils::getSnapshotPath() { return storedFolder("Path/ScreenshotsFolder", getOriginalSnapshotPath()); }
 
 void Utils::setSnapshotPath(const QString& path)
 {

@@ -87,7 +87,7 @@ void AudioRecorder::closeTrack(Track& track)
 
 void AudioRecorder::write(Track& track, const int16_t* samples, int count)
 {
-    if (m_paused || count <= 0)
+    if (m_clock.paused || count <= 0)
         return;
     std::lock_guard<std::mutex> lock(track.mutex);
     if (!track.file)
@@ -137,11 +137,11 @@ bool AudioRecorder::Start()
         Track* t = track.get();
         t->source->start(
             [this, t, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
-                if (m_paused)
+                if (m_clock.paused)
                     return;
                 // The timeline starts later by the time spent paused.
                 const AudioAlign::Placement p
-                    = align.place(m_startMicros + m_pausedMicros, m_stopMicros, wallMicros, count);
+                    = align.place(m_startMicros + m_clock.pausedMicros, m_stopMicros, wallMicros, count);
                 if (p.silence > 0) {
                     const std::vector<int16_t> zeros(size_t(p.silence) * 2, 0);
                     write(*t, zeros.data(), int(p.silence));
@@ -155,18 +155,14 @@ bool AudioRecorder::Start()
 
 void AudioRecorder::Pause()
 {
-    if (!m_running || m_paused)
-        return;
-    m_pauseBegan = av_gettime();
-    m_paused = true;
+    if (m_running)
+        m_clock.pause(av_gettime());
 }
 
 void AudioRecorder::Resume()
 {
-    if (!m_running || !m_paused)
-        return;
-    m_pausedMicros += av_gettime() - m_pauseBegan;
-    m_paused = false;
+    if (m_running)
+        m_clock.resume(av_gettime());
 }
 
 double AudioRecorder::GetDuration()
@@ -199,7 +195,7 @@ bool AudioRecorder::Stop()
 {
     if (!m_running)
         return false;
-    if (m_paused)
+    if (m_clock.paused)
         Resume();
     m_stopMicros = av_gettime();
     m_running = false;

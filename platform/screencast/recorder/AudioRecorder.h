@@ -4,6 +4,7 @@
 // microphone. Matroska stays readable when the process dies. A clean stop hands the files
 // over as the engine's last audio recording.
 
+#include "PauseClock.h"
 #include "AudioSource.h"
 #include "ScRecorder.h"
 
@@ -53,11 +54,9 @@ private:
     CRecoderCallback* m_callback;
     std::unique_ptr<Track> m_tracks[2];
     std::atomic<bool> m_running{false};
-    std::atomic<bool> m_paused{false};
+    PauseClock m_clock;
     std::atomic<bool> m_stopped{false};
     std::atomic<bool> m_reportedWrite{false};
     std::atomic<int64_t> m_startMicros{0};
-    std::atomic<int64_t> m_pausedMicros{0}; // total paused time
-    std::atomic<int64_t> m_pauseBegan{0};
     std::atomic<int64_t> m_stopMicros{0}; // sound captured from then on is not recorded
 };

@@ -154,11 +154,11 @@ bool VideoRecorder::Start()
         const int index = int(i);
         m_sources[i]->start(
             [this, index, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
-                if (m_paused)
+                if (m_clock.paused)
                     return;
                 // The timeline starts later by the time spent paused.
                 const AudioAlign::Placement p
-                    = align.place(m_startMicros + m_pausedMicros, m_stopMicros, wallMicros, count);
+                    = align.place(m_startMicros + m_clock.pausedMicros, m_stopMicros, wallMicros, count);
                 if (p.silence > 0)
                     m_mixer->pushSilence(index, int(p.silence));
                 if (p.keep > 0)
@@ -174,21 +174,17 @@ bool VideoRecorder::Start()
 
 void VideoRecorder::Pause()
 {
-    if (!m_running || m_paused)
-        return;
-    m_pauseBegan = av_gettime();
-    m_paused = true;
+    if (m_running)
+        m_clock.pause(av_gettime());
 }
 
 void VideoRecorder::Resume()
 {
-    if (!m_running || !m_paused)
-        return;
-    m_pausedMicros += av_gettime() - m_pauseBegan;
-    m_paused = false;
+    if (m_running)
+        m_clock.resume(av_gettime());
 }
 
-int64_t VideoRecorder::recordedMicros(int64_t nowMicros) { return nowMicros - m_startMicros - m_pausedMicros; }
+int64_t VideoRecorder::recordedMicros(int64_t nowMicros) { return nowMicros - m_startMicros - m_clock.pausedMicros; }
 
 double VideoRecorder::GetDuration()
 {
@@ -196,7 +192,7 @@ double VideoRecorder::GetDuration()
         return 0;
     if (m_finalDuration >= 0)
         return m_finalDuration;
-    const int64_t now = m_paused ? m_pauseBegan.load() : av_gettime();
+    const int64_t now = m_clock.paused ? m_clock.pauseBegan.load() : av_gettime();
     return std::max<int64_t>(0, recordedMicros(now)) / 1e6;
 }
 
@@ -244,7 +240,7 @@ void VideoRecorder::captureLoop()
                 report(SRE_CaptureLost);
             break;
         }
-        if (m_paused) {
+        if (m_clock.paused) {
             av_packet_free(&raw.packet);
             continue;
         }
@@ -412,7 +408,7 @@ bool VideoRecorder::Stop()
     if (!m_running)
         return false;
     m_finalDuration = GetDuration();
-    if (m_paused)
+    if (m_clock.paused)
         Resume();
     m_stopMicros = av_gettime();
     stopThreads();

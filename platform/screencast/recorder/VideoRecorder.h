@@ -6,6 +6,7 @@
 //   sound threads   -> one per source, into the mixer
 // A full queue drops the frame and counts it; capture never waits for a later stage.
 
+#include "PauseClock.h"
 #include "AudioMixer.h"
 #include "AudioSource.h"
 #include "BoundedQueue.h"
@@ -90,10 +91,8 @@ private:
 
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stopping{false};
-    std::atomic<bool> m_paused{false};
+    PauseClock m_clock;
     std::atomic<int64_t> m_startMicros{0};
-    std::atomic<int64_t> m_pausedMicros{0}; // total paused time before the current pause
-    std::atomic<int64_t> m_pauseBegan{0};
     std::atomic<int64_t> m_stopMicros{0}; // sound captured from then on is not recorded
     std::atomic<int64_t> m_dropped{0};
     std::atomic<int> m_firstError{0};

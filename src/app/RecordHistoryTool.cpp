@@ -1,6 +1,7 @@
 #include "RecordHistoryTool.h"
 
 #include "Log.h"
+#include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "core/SignalsTransfer.h"
 #include "output/RecordHistoryDlg.h"
@@ -8,6 +9,8 @@
 #include "watermark/WaterMarkDataManage.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QIcon>
 
 RecordHistoryTool::RecordHistoryTool(QWidget* parent)
@@ -40,6 +43,8 @@ RecordHistoryDlg* RecordHistoryTool::historyDlg()
     if (!m_pHistoryDlg) {
         m_pHistoryDlg = new RecordHistoryDlg(window());
         m_pHistoryDlg->setObjectName(QStringLiteral("RecordHistoryDlg"));
+        m_pHistoryDlg->setModal(true);
+        m_pHistoryDlg->setWindowTitle(OvProductInfo::instance()->productName());
     }
     return m_pHistoryDlg;
 }
@@ -49,7 +54,14 @@ bool RecordHistoryTool::isHistoryShowing() const { return m_pHistoryDlg && m_pHi
 void RecordHistoryTool::onShowHistory()
 {
     RecordHistoryDlg* dlg = historyDlg();
-    dlg->show();
+    // Normal size, centred on the window it belongs to (or its screen).
+    QRect around = window()->isVisible() ? window()->frameGeometry() : QRect();
+    if (!around.isValid())
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            around = screen->availableGeometry();
+    dlg->showNormal();
+    if (around.isValid())
+        dlg->move(around.center() - dlg->rect().center());
     dlg->raise();
     dlg->activateWindow();
 }

@@ -18,6 +18,9 @@
 #include "core/ScreenRegion.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
+#include "output/HistoryFileListWidget.h"
+#include "output/HistoryFileUtils.h"
+#include "output/RecordHistoryDlg.h"
 #include "recording/AudioDriverManager.h"
 #include "recording/DlgSelectWindow.h"
 #include "recording/DlgSetPermissions.h"
@@ -79,6 +82,7 @@ private slots:
     void taskStartPicksTheRecordingKind();
     void quittingAsksAndRefusesDuringARecording();
     void screenshotOfTheMainWindow();
+    void historyOpensOnceAndShowsNewFilesFirst();
 
 private:
     void open();
@@ -490,6 +494,27 @@ void MainWindowTest::quittingAsksAndRefusesDuringARecording()
     const int asked = ModalAnswers::asked().size();
     QVERIFY(quitsDuring([this] { m_pBase->close(); }));
     QCOMPARE(ModalAnswers::asked().size(), asked);
+}
+
+void MainWindowTest::historyOpensOnceAndShowsNewFilesFirst()
+{
+    child(m_pBase, "btnHistory")->click();
+    auto* dlg = m_pBase->findChild<RecordHistoryDlg*>();
+    QVERIFY(dlg);
+    QVERIFY(dlg->isVisible());
+    QVERIFY(dlg->isModal());
+    QCOMPARE(dlg->windowTitle(), OvProductInfo::instance()->productName());
+    dlg->hide();
+
+    const QString saved = SrTest::newFolder(QStringLiteral("history")) + QStringLiteral("/Video_new.mov");
+    QVERIFY(SrTest::writeFile(saved, 10));
+    SignalsTransfer::instance()->addHistoryFile(saved, 1, QStringLiteral("2*2"), QStringLiteral("00:00:01"),
+                                                QStringLiteral("1KB"));
+    child(m_pBase, "btnHistory")->click();
+    QCOMPARE(m_pBase->findChildren<RecordHistoryDlg*>().size(), 1); // created once
+    QCOMPARE(dlg->historyList()->count() > 0, true);
+    QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).path, saved);
+    dlg->hide();
 }
 
 void MainWindowTest::screenshotOfTheMainWindow()

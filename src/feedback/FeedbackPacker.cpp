@@ -2,12 +2,14 @@
 
 #include "ScEngine.h"
 #include "Log.h"
+#include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 QString FeedbackPacker::find7z(const QString& preferredFolder)
 {
@@ -45,13 +47,26 @@ QStringList FeedbackPacker::existingUnique(const QStringList& files)
     return result;
 }
 
-QStringList FeedbackPacker::arguments(const QString& archivePath, const QStringList& files)
+QStringList FeedbackPacker::arguments(const QString& archivePath, const QStringList& names)
 {
-    QStringList args{QStringLiteral("a"), archivePath, QStringLiteral("-t7z"), QStringLiteral("-spd"),
-                     QStringLiteral("-spf2"), QStringLiteral("-bd"), QStringLiteral("-y"), QStringLiteral("--")};
-    for (const QString& file : files)
-        args << QFileInfo(file).absoluteFilePath();
+    QStringList args{QStringLiteral("a"), QFileInfo(archivePath).absoluteFilePath(), QStringLiteral("-t7z"),
+                     QStringLiteral("-spd"), QStringLiteral("-bd"), QStringLiteral("-y"), QStringLiteral("--")};
+    args << names;
     return args;
+}
+
+QStringList FeedbackPacker::stage(const QStringList& files, const QString& folder)
+{
+    QStringList names;
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        const QString target = FileSystemUtils::freeFilePath(folder, info.completeBaseName(), info.suffix());
+        if (QFile::copy(info.absoluteFilePath(), target))
+            names << QFileInfo(target).fileName();
+        else
+            Log("FeedBack", 2, "cannot stage %s", info.fileName().toUtf8().constData());
+    }
+    return names;
 }
 
 bool FeedbackPacker::pack(const QString& program, const QString& archivePath, const QStringList& files,
@@ -70,12 +85,21 @@ bool FeedbackPacker::pack(const QString& program, const QString& archivePath, co
     if (QFileInfo::exists(archivePath) && !QFile::remove(archivePath))
         return fail(QStringLiteral("the old archive %1 cannot be removed").arg(archivePath));
 
-    const QStringList args = arguments(archivePath, files);
+    // Each file is packed under its own name only (never its folders, which name the user);
+    // copies in a private folder keep two files of the same name apart.
+    QTemporaryDir staging;
+    if (!staging.isValid())
+        return fail(QStringLiteral("no folder to gather the files in"));
+    const QStringList names = stage(files, staging.path());
+    if (names.size() != files.size())
+        return fail(QStringLiteral("a file to pack could not be read"));
+    const QStringList args = arguments(archivePath, names);
     for (const QString& arg : args)
         Log("FeedBack", 1, "lst Args:%s", arg.toUtf8().constData());
 
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(staging.path());
     process.start(program, args);
     if (!process.waitForStarted())
         return fail(QStringLiteral("%1 could not be started").arg(program));

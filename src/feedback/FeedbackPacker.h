@@ -21,10 +21,13 @@ public:
     // `files` with the ones that do not exist and repeats of the same path removed.
     static QStringList existingUnique(const QStringList& files);
 
-    // The arguments given to 7z: names are never read as wildcards (-spd), and each file is
-    // stored under its full path (-spf2), so two files with the same name from different
-    // folders are both kept.
-    static QStringList arguments(const QString& archivePath, const QStringList& files);
+    // The arguments given to 7z, run in the folder that holds `names`: names are never read
+    // as wildcards (-spd) and are stored as they are, without folders.
+    static QStringList arguments(const QString& archivePath, const QStringList& names);
+
+    // Copies `files` into `folder` under their own names ("name(1).ext" for a repeated name)
+    // and returns the names given, in order.
+    static QStringList stage(const QStringList& files, const QString& folder);
 
     // Makes a new archive at `archivePath` (an old file there is replaced) holding `files`.
     // True when 7z made it (exit code 0, or 1 for warnings such as a missing file). On any

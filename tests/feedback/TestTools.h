@@ -21,9 +21,6 @@ inline QStringList archiveEntries(const QString& archive)
     return entries;
 }
 
-// The archive entry for an absolute path (7z stores it without the leading "/").
-inline QString entryOf(const QString& absolutePath) { return absolutePath.mid(1); }
-
 // Writes an executable shell script `folder`/`name` (a stand-in helper); returns its path.
 inline QString writeScript(const QString& folder, const QString& name, const QByteArray& body)
 {

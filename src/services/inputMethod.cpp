@@ -9,7 +9,7 @@
 bool inputMethod::currentInputMethodIsABC()
 {
     QInputMethod* method = QGuiApplication::inputMethod();
-    const QLocale locale = method ? method->locale() : QLocale::system();
+    const QLocale locale = method ? method->locale() : QLocale();
     const QString name = locale.name();
     Log("inputMethed", 1, "Current input methoed : %s, local : %d, length : %d", qUtf8Printable(name),
         int(locale.language()), int(name.size()));

@@ -4,6 +4,7 @@
 #include "TestEnv.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTest>
 #include <cstdio>
 #include <memory>
@@ -90,6 +91,7 @@ int main(int argc, char** argv)
         else
             ++failedClasses;
     }
-    printf("%s: %d test classes passed, %d failed\n", argv[0], passedClasses, failedClasses);
+    const QByteArray name = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit();
+    printf("%s: %d passed, %d failed\n", name.constData(), passedClasses, failedClasses);
     return failedClasses == 0 ? 0 : 1;
 }

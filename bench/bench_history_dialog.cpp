@@ -83,6 +83,7 @@ int main(int argc, char** argv)
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/.local/share")));
+    QDir().mkpath(home.path() + QStringLiteral("/.local/share")); // the trash lives under it
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
     QApplication app(argc, argv);
     OvResourceMgr::instance()->setSkin(OvProductInfo::instance()->defaultSkin());

@@ -134,6 +134,12 @@ PlayerView::PlayerView(QWidget* host, PlayerCore* core) : QWidget(host), m_core(
     layout->addWidget(m_trimBar);
     layout->addWidget(m_controls);
 
+    m_btnPlay->setIcon(playIcon(true));
+    m_btnPlay->setProperty("paused", true);
+    // Light on dark whatever the application's style sheet says about text and buttons.
+    setStyleSheet(QStringLiteral("QLabel { color: #e6e6e6; background: transparent; }"
+                                 "QToolButton { border: none; background: transparent; }"));
+
     connect(m_btnPlay, &QToolButton::clicked, this, &PlayerView::onPlayPause);
     connect(m_slider, &QSlider::sliderMoved, this, &PlayerView::onSliderMoved);
     connect(btnOK, &QPushButton::clicked, this, [this] { m_core->trimAccepted(); });

@@ -21,6 +21,12 @@ void OvDialogBase::postCreateDerivedDialog(bool movable, bool, QMenuBar*)
 void OvDialogBase::adjuestDlgSizeAndShow(QWidget* reference)
 {
     adjustSize();
+    centreOn(reference);
+    show();
+}
+
+void OvDialogBase::centreOn(QWidget* reference)
+{
     QRect area;
     if (reference && reference->isVisible())
         area = reference->frameGeometry();
@@ -28,7 +34,6 @@ void OvDialogBase::adjuestDlgSizeAndShow(QWidget* reference)
         area = screen->availableGeometry();
     if (area.isValid())
         move(area.center() - rect().center());
-    show();
 }
 
 int OvDialogBase::exec()

@@ -16,6 +16,8 @@ public:
     void postCreateDerivedDialog(bool movable, bool unused = false, QMenuBar* menuBar = nullptr);
     // Centres the dialog on `reference` (or its screen) and shows it.
     void adjuestDlgSizeAndShow(QWidget* reference);
+    // Moves the dialog to the centre of `reference` when it is shown, else of the primary screen.
+    void centreOn(QWidget* reference);
 
 public slots:
     int exec() override;

@@ -393,6 +393,14 @@ void MainWindow::refreshRecordParameter()
 
 // ---- the recording road ---------------------------------------------------------------------
 
+bool MainWindow::guideToAccess(Privacy_Setting kind, QWidget* parent)
+{
+    DlgSetPermissions dlg(parent);
+    dlg.setMainWindow(m_pBase);
+    dlg.setshowGuide(kind, true);
+    return dlg.exec() == QDialog::Accepted;
+}
+
 bool MainWindow::checkBeforeRecord()
 {
     RecordParameter* parameter = RecordParameter::instance();
@@ -411,13 +419,8 @@ bool MainWindow::checkBeforeRecord()
                                     MB_OK);
         return false;
     }
-    if (parameter->getVideoEnable() && !DlgSetPermissions::isAvailable(PS_SCREEN)) {
-        DlgSetPermissions dlg(parent);
-        dlg.setMainWindow(m_pBase);
-        dlg.setshowGuide(PS_SCREEN, true);
-        if (dlg.exec() != QDialog::Accepted)
-            return false;
-    }
+    if (parameter->getVideoEnable() && !DlgSetPermissions::isAvailable(PS_SCREEN) && !guideToAccess(PS_SCREEN, parent))
+        return false;
     if (parameter->isWindowRecord()) {
         const QList<quint64> windows = parameter->getWindowList();
         if (windows.isEmpty() && parameter->getWindowMode() != WM_EXCLUDE) {
@@ -440,13 +443,8 @@ bool MainWindow::checkBeforeRecord()
         Utils::showMacWindowMessage(MT_WARNING, parent, tr("Please close %1 before recording.").arg(name), MB_OK);
         return false;
     }
-    if (parameter->isMicrophoneEnable() && !DlgSetPermissions::isAvailable(PS_MICROPHONE)) {
-        DlgSetPermissions dlg(parent);
-        dlg.setMainWindow(m_pBase);
-        dlg.setshowGuide(PS_MICROPHONE, true);
-        if (dlg.exec() != QDialog::Accepted)
-            return false;
-    }
+    if (parameter->isMicrophoneEnable() && !DlgSetPermissions::isAvailable(PS_MICROPHONE) && !guideToAccess(PS_MICROPHONE, parent))
+        return false;
     if (parameter->isSystemAudioEnable() && !AudioDriverManager::currentStatus().available) {
         AudioDriverManager dlg(parent, 0);
         if (dlg.exec() != QDialog::Accepted)

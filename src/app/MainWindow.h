@@ -7,6 +7,7 @@
 
 #include "RecordTarget.h"
 
+#include "core/RecordTypes.h"
 #include "recording/CountdownWidget.h"
 
 #include <QMainWindow>
@@ -98,6 +99,8 @@ private:
 
     // The checks of a record click, in order; false (after telling the user) stops the road.
     bool checkBeforeRecord();
+    // Shows the guide for a source that cannot be recorded; true when it is usable afterwards.
+    bool guideToAccess(Privacy_Setting kind, QWidget* parent);
     void startRoad();
     // Ends the task recording mark when its recording could not start.
     void abandonTask();

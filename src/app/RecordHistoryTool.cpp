@@ -9,8 +9,6 @@
 #include "watermark/WaterMarkDataManage.h"
 
 #include <QFontMetrics>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QIcon>
 
 RecordHistoryTool::RecordHistoryTool(QWidget* parent)
@@ -55,13 +53,8 @@ void RecordHistoryTool::onShowHistory()
 {
     RecordHistoryDlg* dlg = historyDlg();
     // Normal size, centred on the window it belongs to (or its screen).
-    QRect around = window()->isVisible() ? window()->frameGeometry() : QRect();
-    if (!around.isValid())
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            around = screen->availableGeometry();
     dlg->showNormal();
-    if (around.isValid())
-        dlg->move(around.center() - dlg->rect().center());
+    dlg->centreOn(window());
     dlg->raise();
     dlg->activateWindow();
 }

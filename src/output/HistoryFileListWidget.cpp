@@ -8,11 +8,11 @@
 #include "services/FileSystemUtils.h"
 #include "services/OSServiceUtils.h"
 #include "services/Utils.h"
+#include "widgets/ZoomPx.h"
 
 #include "Log.h"
 #include "OvInputDialog.h"
 #include "OvProductInfo.h"
-#include "OvResourceMgr.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -22,7 +22,6 @@
 #include <QScrollBar>
 
 namespace {
-int zoomed(int px) { return int(px * OvResourceMgr::instance()->getZoomDPI()); }
 } // namespace
 
 HistoryFileListWidget::HistoryFileListWidget(QWidget* parent)
@@ -34,7 +33,7 @@ HistoryFileListWidget::HistoryFileListWidget(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setMouseTracking(true);
     setUniformItemSizes(true);
-    setIconSize(QSize(zoomed(24), zoomed(24)));
+    setIconSize(QSize(SrWidgets::zoomPx(24), SrWidgets::zoomPx(24)));
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
@@ -83,7 +82,7 @@ QListWidgetItem* HistoryFileListWidget::newItem(const HistoryFileUtils::HistoryF
     item->setData(ResolutionRole, file.resolution);
     item->setData(DurationRole, file.duration);
     item->setData(SizeRole, file.size);
-    item->setSizeHint(QSize(0, zoomed(44)));
+    item->setSizeHint(QSize(0, SrWidgets::zoomPx(44)));
     return item;
 }
 

@@ -273,12 +273,7 @@ void ControlBarTest::barOnTheRecordedAreaIsBlackedOut()
 
     const QStringList files = SrTest::filesIn(m_strOut);
     QCOMPARE(files.size(), 1);
-    const QString frame = SrTest::root() + QStringLiteral("/blacked.png");
-    QVERIFY(SrTest::run(QStringLiteral("ffmpeg"), {QStringLiteral("-y"), QStringLiteral("-v"), QStringLiteral("error"),
-                                                   QStringLiteral("-ss"), QStringLiteral("1"), QStringLiteral("-i"),
-                                                   m_strOut + QLatin1Char('/') + files[0], QStringLiteral("-frames:v"),
-                                                   QStringLiteral("1"), frame}));
-    const QImage image(frame);
+    const QImage image = SrTest::frameAt(m_strOut + QLatin1Char('/') + files[0], 1.0);
     QCOMPARE(image.size(), display.size());
     const QPoint inside = barArea.center() - display.topLeft();
     const QPoint outside(barArea.center().x() - display.left(), barArea.top() - display.top() - 40);

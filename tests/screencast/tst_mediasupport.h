@@ -4,6 +4,7 @@
 
 #include "ScAudioRecording.h"
 #include "ScPlayer.h"
+#include "WaitFor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -110,16 +111,7 @@ inline Probe probe(const QString& path)
 }
 
 // Runs the event loop until `done` or `timeoutMs`; returns `done()`.
-inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 30000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return done();
-}
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 30000) { return SrTest::spinUntil(done, timeoutMs); }
 
 // Counts every engine report; safe to call from engine threads.
 class Reports : public CAVPlayerCallback, public CAVPlayerExportCallback, public CAudioConvertCallback {

@@ -93,14 +93,7 @@ inline Result record(Reports& reports, const ScVideoOptions& video, const QStrin
 }
 
 // The picture of a recording at `seconds`, as ffmpeg decodes it.
-inline QImage frameAt(const QString& path, double seconds)
-{
-    const QString png = path + QStringLiteral(".frame.png");
-    QFile::remove(png);
-    SrTest::run(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-ss", QString::number(seconds), "-i", path,
-                                           "-frames:v", "1", png});
-    return QImage(png).convertToFormat(QImage::Format_RGB32);
-}
+inline QImage frameAt(const QString& path, double seconds) { return SrTest::frameAt(path, seconds); }
 
 inline QSize videoSize(const QString& path)
 {
@@ -128,11 +121,7 @@ inline double soundDuration(const QString& path)
 }
 
 // True when the colour is within `tolerance` of `expected` in every channel.
-inline bool near(QRgb colour, QColor expected, int tolerance = 40)
-{
-    return qAbs(qRed(colour) - expected.red()) <= tolerance && qAbs(qGreen(colour) - expected.green()) <= tolerance
-        && qAbs(qBlue(colour) - expected.blue()) <= tolerance;
-}
+inline bool near(QRgb colour, QColor expected, int tolerance = 40) { return SrTest::nearColour(colour, expected, tolerance); }
 
 inline CRect rectOf(int x, int y, int w, int h) { return CRect(x, y, x + w, y + h); }
 

@@ -115,4 +115,20 @@ bool makeTone(const QString& path, double seconds, int frequency)
                 QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2").arg(frequency).arg(seconds),
                 path});
 }
+
+QImage frameAt(const QString& video, double seconds)
+{
+    const QString png = video + QStringLiteral(".frame.png");
+    QFile::remove(png);
+    run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                                   QStringLiteral("-ss"), QString::number(seconds), QStringLiteral("-i"), video,
+                                   QStringLiteral("-frames:v"), QStringLiteral("1"), png});
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+}
+
+bool nearColour(QRgb colour, const QColor& expected, int tolerance)
+{
+    return qAbs(qRed(colour) - expected.red()) <= tolerance && qAbs(qGreen(colour) - expected.green()) <= tolerance
+           && qAbs(qBlue(colour) - expected.blue()) <= tolerance;
+}
 } // namespace SrTest

@@ -2,6 +2,8 @@
 // Every test program runs in a private, temporary world: its own HOME and XDG folders,
 // so that no test reads or writes the user's settings or files.
 
+#include <QColor>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -23,4 +25,8 @@ bool makeClip(const QString& path, double seconds, int width = 320, int height =
               const QString& videoCodec = QStringLiteral("libx264"), bool withAudio = true);
 // Makes a sound file of a sine tone at `frequency` Hz.
 bool makeTone(const QString& path, double seconds, int frequency = 440);
+// The picture of a video at `seconds`, as the ffmpeg command decodes it (RGB32; null on failure).
+QImage frameAt(const QString& video, double seconds);
+// True when `colour` is within `tolerance` of `expected` in every channel.
+bool nearColour(QRgb colour, const QColor& expected, int tolerance = 40);
 } // namespace SrTest

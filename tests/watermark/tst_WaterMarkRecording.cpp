@@ -16,12 +16,6 @@
 using namespace WmTest;
 
 namespace {
-bool near(QRgb pixel, const QColor& color, int tolerance = 40)
-{
-    return qAbs(qRed(pixel) - color.red()) <= tolerance && qAbs(qGreen(pixel) - color.green()) <= tolerance
-           && qAbs(qBlue(pixel) - color.blue()) <= tolerance;
-}
-
 QImage frameOf(const QString& video, const QString& png)
 {
     if (!SrTest::run("ffmpeg", {"-v", "error", "-y", "-i", video, "-vf", "select=gte(n\\,10)", "-frames:v", "1", png}))
@@ -75,10 +69,12 @@ private slots:
         // Inside the placed rectangle (away from its edges, where colour subsampling blends):
         // the watermark; just outside it: not.
         for (const QPoint& at : {placed.center(), placed.topLeft() + QPoint(4, 4), placed.bottomRight() - QPoint(4, 4)})
-            QVERIFY2(near(image.pixel(at), magenta), qPrintable(QStringLiteral("no watermark at %1,%2").arg(at.x()).arg(at.y())));
+            QVERIFY2(SrTest::nearColour(image.pixel(at), magenta),
+                     qPrintable(QStringLiteral("no watermark at %1,%2").arg(at.x()).arg(at.y())));
         for (const QPoint& at : {placed.topLeft() - QPoint(6, 6), placed.bottomRight() + QPoint(6, 6),
                                  QPoint(placed.right() + 6, placed.center().y())})
-            QVERIFY2(!near(image.pixel(at), magenta), qPrintable(QStringLiteral("watermark at %1,%2").arg(at.x()).arg(at.y())));
+            QVERIFY2(!SrTest::nearColour(image.pixel(at), magenta),
+                     qPrintable(QStringLiteral("watermark at %1,%2").arg(at.x()).arg(at.y())));
 
         // With no watermark selected, the next recording carries none from this one.
         store->m_nCurIndex = -1;
@@ -90,7 +86,7 @@ private slots:
         QVERIFY(recorder->stop());
         const QImage plain = frameOf(recorder->outputPath(), dir + "/plain.png");
         QCOMPARE(plain.size(), frame);
-        QVERIFY(!near(plain.pixel(placed.center()), magenta));
+        QVERIFY(!SrTest::nearColour(plain.pixel(placed.center()), magenta));
     }
 };
 

@@ -2,20 +2,37 @@
 // Loads a feedback request file and posts it. After a successful send the request file
 // and its log archive are removed; on failure both stay for a later try.
 // Exit codes: 0 sent, 1 not accepted by the server, 2 no readable request.
+// Its log lines go to the application's log, so that a failed send is on record there.
 
 #include "feedback/FeedbackTask.h"
 
 #include "Log.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <curl/curl.h>
+
+namespace {
+// The application's log, "sr.log" in its data folder (the place Utils::getAppDataLocation
+// and Utils::getAppLogPath name; this program does not link the application module).
+QString applicationLogPath()
+{
+    const QString folder
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/ScreenRecorder");
+    QDir().mkpath(folder);
+    return folder + QStringLiteral("/sr.log");
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Opened for appending, as the running application opens it.
+    SetLogfile(QFile::encodeName(applicationLogPath()).constData());
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 2) {
         Log("Feedback", 2, "usage: Feedback <request file>");

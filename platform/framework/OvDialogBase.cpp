@@ -28,12 +28,40 @@ void OvDialogBase::adjuestDlgSizeAndShow(QWidget* reference)
 void OvDialogBase::centreOn(QWidget* reference)
 {
     QRect area;
-    if (reference && reference->isVisible())
+    QScreen* screen = nullptr;
+    if (reference && reference->isVisible()) {
         area = reference->frameGeometry();
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        screen = QGuiApplication::screenAt(area.center());
+        if (!screen)
+            screen = reference->screen();
+    }
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!area.isValid() && screen)
         area = screen->availableGeometry();
-    if (area.isValid())
-        move(area.center() - rect().center());
+    if (!area.isValid())
+        return;
+    // A reference near a screen corner would put a larger dialog partly off the screen.
+    QRect placed(area.center() - rect().center(), frameGeometry().size());
+    if (screen)
+        placed = keptInside(placed, screen->availableGeometry());
+    move(placed.topLeft());
+}
+
+QRect OvDialogBase::keptInside(const QRect& dialog, const QRect& available)
+{
+    QRect placed = dialog;
+    if (!available.isValid())
+        return placed;
+    if (placed.right() > available.right())
+        placed.moveRight(available.right());
+    if (placed.bottom() > available.bottom())
+        placed.moveBottom(available.bottom());
+    if (placed.left() < available.left())
+        placed.moveLeft(available.left());
+    if (placed.top() < available.top())
+        placed.moveTop(available.top());
+    return placed;
 }
 
 int OvDialogBase::exec()

@@ -16,8 +16,12 @@ public:
     void postCreateDerivedDialog(bool movable, bool unused = false, QMenuBar* menuBar = nullptr);
     // Centres the dialog on `reference` (or its screen) and shows it.
     void adjuestDlgSizeAndShow(QWidget* reference);
-    // Moves the dialog to the centre of `reference` when it is shown, else of the primary screen.
+    // Moves the dialog to the centre of `reference` when it is shown, else of the primary
+    // screen, kept inside the available area of the screen it lands on.
     void centreOn(QWidget* reference);
+    // `dialog` moved (not resized) into `available`; one larger than `available` is put at
+    // its top-left corner so that its title bar can be reached.
+    static QRect keptInside(const QRect& dialog, const QRect& available);
 
 public slots:
     int exec() override;

@@ -118,8 +118,9 @@ void FeedBackDialog::onAddAttachment()
               ->applicationParam(QLatin1String(kAttachmentDirKey),
                                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
               .toString();
+    // "*": on Linux "*.*" would hide every file without a dot in its name.
     const QStringList chosen
-        = OvFileDialog::getOpenFileNames(this, tr("Attach File(s)."), startDir, tr("All Files(*.*);;"));
+        = OvFileDialog::getOpenFileNames(this, tr("Attach File(s)."), startDir, tr("All Files(*)"));
     if (chosen.isEmpty())
         return;
     OvSettings::instance()->setApplicationParam(QLatin1String(kAttachmentDirKey),

@@ -33,8 +33,8 @@ void ApplyWMEditThread::run()
         m_strTempPath = WaterMarkCache::writeBeside(m_imgToSave, m_strSavePath);
         return;
     }
-    if (!m_imgEdited.load(m_strPicturePath)) {
-        m_imgEdited = QImage();
+    m_imgEdited = WaterMarkRenderer::loadPicture(m_strPicturePath);
+    if (m_imgEdited.isNull()) {
         m_strSavePath.clear();
         return;
     }

@@ -26,7 +26,8 @@ public:
     // Before start(): where the result goes; empty means "CurWaterMarkImg.png".
     void onSetSaveImgEditedPath(const QString& path);
 
-    // After finished: the edited image (null when the picture could not be loaded).
+    // After finished: the edited image (null when the picture could not be loaded, or the
+    // picture or its result has more pixels than a watermark may have).
     QImage* getImgEdited() { return &m_imgEdited; }
     // After finished: the path the result is meant for; empty when nothing was to be written.
     QString getSavedImgPath() const { return m_strSavePath; }

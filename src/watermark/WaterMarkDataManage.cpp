@@ -5,6 +5,7 @@
 #include "OvResourceMgr.h"
 #include "OvSettings.h"
 #include "services/Utils.h"
+#include "tasks/TaskManage.h"
 #include "watermark/ApplyWMEditThread.h"
 #include "watermark/AtomicFileWriter.h"
 #include "watermark/ProgressDialog.h"
@@ -16,6 +17,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QWidget>
 
 namespace {
@@ -48,7 +50,7 @@ void WaterMarkDataManage::reload()
     m_nCurIndex = OvSettings::instance()->applicationParam(kIndexKey, -1).toInt();
     if (!loadWaterMarkDataFile())
         onLoadDefultWaterMarkData();
-    if (m_nCurIndex >= m_lstWaterMarkData.size()) {
+    if (m_nCurIndex < -1 || m_nCurIndex >= m_lstWaterMarkData.size()) {
         m_nCurIndex = -1;
         OvSettings::instance()->setApplicationParam(kIndexKey, -1);
     }
@@ -235,6 +237,11 @@ QString WaterMarkDataManage::makeWaterMark(const QSize& frameSize, QRect& rect)
             Log("makeWaterMark", 1, "WaterMarkPath not exists %s", record.m_strWaterMarkPath.toUtf8().constData());
             return QString();
         }
+        const QSizeF size = renderedSize(record);
+        if (size.isValid() && !WaterMarkRenderer::fitsPixelLimit(size)) {
+            refuseOversized(record, size);
+            return QString();
+        }
         if (!record.m_bPic) {
             generateTextMarkFile(&record);
             Log("makeWaterMark", 1, "generateTextMarkFile Font:%d", record.m_font.pointSize());
@@ -245,6 +252,12 @@ QString WaterMarkDataManage::makeWaterMark(const QSize& frameSize, QRect& rect)
             return QString();
     }
 
+    // A picture made before the limit was kept is not decoded here either.
+    const QSize cached = QImageReader(path).size();
+    if (cached.isValid() && !WaterMarkRenderer::fitsPixelLimit(cached)) {
+        refuseOversized(record, cached);
+        return QString();
+    }
     QImage image;
     if (!image.load(path))
         return QString();
@@ -254,6 +267,35 @@ QString WaterMarkDataManage::makeWaterMark(const QSize& frameSize, QRect& rect)
     rect = WaterMarkRenderer::placement(frame, image.size(), record);
     Log("makeWaterMark", 1, "rcWatermark (%d,%d)-(%d x %d)", rect.x(), rect.y(), rect.width(), rect.height());
     return path;
+}
+
+QSizeF WaterMarkDataManage::renderedSize(const WaterMarkData& record)
+{
+    const QSizeF source = record.m_bPic ? QSizeF(QImageReader(record.m_strWaterMarkPath).size())
+                                        : QSizeF(WaterMarkRenderer::textSize(record.m_strWatermarkText, record.m_font));
+    return source.isValid() ? WaterMarkRenderer::effectsSize(source, record.m_shadow) : QSizeF();
+}
+
+void WaterMarkDataManage::refuseOversized(const WaterMarkData& record, const QSizeF& size)
+{
+    Log("makeWaterMark", 2, "watermark \"%s\" too large to draw: %.0f x %.0f",
+        record.m_strWaterMarkName.toUtf8().constData(), size.width(), size.height());
+    const QByteArray look = WaterMarkCache::renderKey(record);
+    // A scheduled recording starts with nobody at the screen: it must not wait on a question.
+    // The user is told at the next recording they start themselves.
+    if (m_refusedLooks.contains(look) || TaskManage::instance()->m_bTasking)
+        return;
+    m_refusedLooks.insert(look);
+    Utils::showMacWindowMessage(
+        MT_WARNING, nullptr,
+        tr("The watermark \"%1\" is too large to draw: it would be %2 × %3 pixels, more than a %4 × %5 frame "
+           "holds. Recordings go on without a watermark until you choose a smaller font size or picture for it.")
+            .arg(record.m_strWaterMarkName)
+            .arg(qRound64(size.width()))
+            .arg(qRound64(size.height()))
+            .arg(WaterMarkRenderer::kFrameWidthCap)
+            .arg(WaterMarkRenderer::kFrameHeightCap),
+        MB_OK);
 }
 
 QRect WaterMarkDataManage::onCalculationRect(const QRect& frame, QSize imageSize, WaterMarkData* record)
@@ -311,10 +353,15 @@ bool WaterMarkDataManage::saveCurWaterMarkEditImg(int index)
 {
     WaterMarkData record
         = (index >= 0 && index < m_lstWaterMarkData.size()) ? m_lstWaterMarkData.at(index) : WaterMarkData();
+    if (record.m_bPic && !QFileInfo::exists(record.m_strWaterMarkPath))
+        return false;
+    const QSizeF size = renderedSize(record);
+    if (size.isValid() && !WaterMarkRenderer::fitsPixelLimit(size)) {
+        Log("makeWaterMark", 2, "watermark %d too large to render: %.0f x %.0f", index, size.width(), size.height());
+        return false;
+    }
     if (!record.m_bPic)
         generateTextMarkFile(&record);
-    else if (!QFileInfo::exists(record.m_strWaterMarkPath))
-        return false;
     bool saved = false;
     onApplyImgEditParamThread(&record, true, nullptr, &saved);
     return saved;
@@ -325,8 +372,8 @@ void WaterMarkDataManage::onApplyImgEditParam(WaterMarkData* record)
     const double opacity = record ? record->m_nOpacity / 100.0 : 1.0;
     if (!record || WaterMarkRenderer::isWithoutEffect(record->m_shadow, opacity))
         return;
-    QImage image;
-    if (!image.load(record->m_strWaterMarkPath))
+    QImage image = WaterMarkRenderer::loadPicture(record->m_strWaterMarkPath);
+    if (image.isNull())
         return;
     image = WaterMarkRenderer::applyEffects(image, record->m_shadow, opacity);
     QString target;

@@ -14,7 +14,9 @@
 #include <QList>
 #include <QObject>
 #include <QRect>
+#include <QSet>
 #include <QSize>
+#include <QSizeF>
 
 class ApplyWMEditThread;
 class QGraphicsEffect;
@@ -68,7 +70,10 @@ public:
     // is no watermark to draw.
     bool useWaterMark(const QSize& frameSize);
     // The rendered picture of the selected watermark (rendered again when the record's
-    // look changed since the picture was made) and its placement; empty when none.
+    // look changed since the picture was made) and its placement; empty when none. A
+    // watermark with more pixels than WaterMarkRenderer::kMaxPixels is refused before it
+    // is rendered, and the user is told once per look of it (not while a scheduled
+    // recording starts: nobody is there to answer).
     QString makeWaterMark(const QSize& frameSize, QRect& rect);
     QRect onCalculationRect(const QRect& frame, QSize imageSize, WaterMarkData* record);
     // Renders a text record's text into its text picture and points the record at it
@@ -81,7 +86,7 @@ public:
     // Any thread.
     static QImage onApplyOpacityImg(QImage& image, double opacity);
     // Renders record `index` (the defaults when out of range) into "CurWaterMarkImg.png".
-    // False when it could not be written (a missing picture writes nothing).
+    // False when it could not be written (a missing or too large picture writes nothing).
     bool saveCurWaterMarkEditImg(int index);
     // Applies shadow and opacity on this thread and points the record at the result.
     void onApplyImgEditParam(WaterMarkData* record);
@@ -106,7 +111,13 @@ private:
     // Starts the worker and waits for it to finish (see onApplyImgEditParamThread).
     void runWorker(ApplyWMEditThread* worker, QWidget* parent, int loadType);
     QString textPictureFolder();
+    // The size of the record's picture once rendered, effects included, worked out without
+    // rendering; invalid when it cannot be told.
+    static QSizeF renderedSize(const WaterMarkData& record);
+    // Logs a watermark left out for its size; a message tells the user once per look of it.
+    void refuseOversized(const WaterMarkData& record, const QSizeF& size);
 
     static WaterMarkDataManage* s_instance;
     WaterMarkCache m_cache;
+    QSet<QByteArray> m_refusedLooks;
 };

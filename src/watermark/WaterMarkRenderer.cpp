@@ -6,9 +6,37 @@
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QScopedPointer>
 #include <QStringList>
+#include <climits>
+
+namespace {
+// The part of the scene drawn for an image of `size` at the origin: the requested border and
+// everything the effect paints (a blurred shadow reaches beyond its offset, and shows all
+// around the picture at offset 0).
+QRectF effectCanvas(const QSizeF& size, const QGraphicsEffect& effect, int extendX, int extendY)
+{
+    return QRectF(-extendX, -extendY, size.width() + 2.0 * extendX, size.height() + 2.0 * extendY)
+        .united(effect.boundingRectFor(QRectF(QPointF(0, 0), size)));
+}
+
+QGraphicsDropShadowEffect* shadowEffect(const ShadowParam& shadow)
+{
+    auto* effect = new QGraphicsDropShadowEffect();
+    effect->setColor(shadow.m_clrShadow);
+    effect->setOffset(shadow.m_OffsetX, shadow.m_OffsetY);
+    effect->setBlurRadius(shadow.m_Blur);
+    return effect;
+}
+} // namespace
+
+bool WaterMarkRenderer::fitsPixelLimit(const QSizeF& size)
+{
+    return size.width() >= 0 && size.height() >= 0 && size.width() * size.height() <= double(kMaxPixels);
+}
 
 QImage WaterMarkRenderer::applyEffectToImage(const QImage& image, QGraphicsEffect* effect, int extendX, int extendY)
 {
@@ -19,12 +47,12 @@ QImage WaterMarkRenderer::applyEffectToImage(const QImage& image, QGraphicsEffec
     if (!effect)
         return image.copy();
 
-    const QRectF imageRect(0, 0, image.width(), image.height());
-    // The canvas covers the requested border and everything the effect paints (a blurred
-    // shadow reaches beyond its offset, and shows all around the picture at offset 0).
-    const QRect source = QRectF(-extendX, -extendY, image.width() + 2.0 * extendX, image.height() + 2.0 * extendY)
-                             .united(effect->boundingRectFor(imageRect))
-                             .toAlignedRect();
+    const QRectF canvas = effectCanvas(image.size(), *effect, extendX, extendY);
+    if (!fitsPixelLimit(canvas.size())) {
+        delete effect;
+        return QImage();
+    }
+    const QRect source = canvas.toAlignedRect();
 
     QGraphicsScene scene;
     auto* item = new QGraphicsPixmapItem(QPixmap::fromImage(image));
@@ -44,11 +72,7 @@ QImage WaterMarkRenderer::applyShadow(const QImage& image, const ShadowParam& sh
 {
     if (!shadow.m_bShadow)
         return image;
-    auto* effect = new QGraphicsDropShadowEffect();
-    effect->setColor(shadow.m_clrShadow);
-    effect->setOffset(shadow.m_OffsetX, shadow.m_OffsetY);
-    effect->setBlurRadius(shadow.m_Blur);
-    return applyEffectToImage(image, effect, shadow.m_OffsetX, shadow.m_OffsetY);
+    return applyEffectToImage(image, shadowEffect(shadow), shadow.m_OffsetX, shadow.m_OffsetY);
 }
 
 QImage WaterMarkRenderer::onApplyOpacityImg(const QImage& image, double opacity)
@@ -71,27 +95,46 @@ bool WaterMarkRenderer::isWithoutEffect(const ShadowParam& shadow, double opacit
 QImage WaterMarkRenderer::applyEffects(const QImage& image, const ShadowParam& shadow, double opacity)
 {
     QImage result = applyShadow(image, shadow);
-    if (opacity != 1.0)
+    if (opacity != 1.0 && !result.isNull())
         result = onApplyOpacityImg(result, opacity);
     return result;
 }
 
-QImage WaterMarkRenderer::renderText(const QString& text, const QFont& font, const QColor& color)
+QSizeF WaterMarkRenderer::effectsSize(const QSizeF& size, const ShadowParam& shadow)
+{
+    if (!shadow.m_bShadow)
+        return size;
+    const QScopedPointer<QGraphicsEffect> effect(shadowEffect(shadow));
+    return effectCanvas(size, *effect, shadow.m_OffsetX, shadow.m_OffsetY).size();
+}
+
+QImage WaterMarkRenderer::loadPicture(const QString& path)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size(); // from the header; invalid when the format cannot tell
+    if (size.isValid() && !fitsPixelLimit(size))
+        return QImage();
+    return reader.read();
+}
+
+QSize WaterMarkRenderer::textSize(const QString& text, const QFont& font)
 {
     const QFontMetrics metrics(font);
-    QSize size;
-    if (!text.contains(QLatin1Char('\n'))) {
-        size = metrics.boundingRect(text).size();
-    } else {
-        const QStringList lines = text.split(QLatin1Char('\n'), Qt::KeepEmptyParts);
-        int width = 0;
-        for (const QString& line : lines)
-            width = qMax(width, metrics.boundingRect(line).width());
-        // One line height per line; never less than the spacing the lines are drawn at.
-        const int lineHeight = qMax(metrics.boundingRect(text).height(), metrics.lineSpacing());
-        size = QSize(width, lines.size() * lineHeight);
-    }
-    if (text.isEmpty() || size.isEmpty())
+    if (!text.contains(QLatin1Char('\n')))
+        return metrics.boundingRect(text).size();
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::KeepEmptyParts);
+    int width = 0;
+    for (const QString& line : lines)
+        width = qMax(width, metrics.boundingRect(line).width());
+    // One line height per line; never less than the spacing the lines are drawn at.
+    const int lineHeight = qMax(metrics.boundingRect(text).height(), metrics.lineSpacing());
+    return QSize(width, int(qMin<qint64>(qint64(lines.size()) * lineHeight, INT_MAX)));
+}
+
+QImage WaterMarkRenderer::renderText(const QString& text, const QFont& font, const QColor& color)
+{
+    const QSize size = textSize(text, font);
+    if (text.isEmpty() || size.isEmpty() || !fitsPixelLimit(size))
         return QImage();
 
     QImage image(size, QImage::Format_ARGB32);
@@ -110,13 +153,13 @@ QRect WaterMarkRenderer::recordingFrame(const QSize& frameSize)
     const qint64 w = frameSize.width();
     const qint64 h = frameSize.height();
     QRect frame(0, 0, int(w), int(h));
-    if (w > 0 && h > 0 && w * h >= 8294401) {
-        const double s1 = 3840.0 / double(w);
-        const double s2 = 2160.0 / double(h);
+    if (w > 0 && h > 0 && w * h > kMaxPixels) {
+        const double s1 = double(kFrameWidthCap) / double(w);
+        const double s2 = double(kFrameHeightCap) / double(h);
         if (s2 > s1)
-            frame.setSize(QSize(3840, int(h * 3840 / w)));
+            frame.setSize(QSize(kFrameWidthCap, int(h * kFrameWidthCap / w)));
         else
-            frame.setSize(QSize(int(w * 2160 / h), 2160));
+            frame.setSize(QSize(int(w * kFrameHeightCap / h), kFrameHeightCap));
     }
     return frame;
 }

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -111,6 +112,10 @@ private slots:
         QVERIFY(!combo->isHidden());
         QCOMPARE(ModalAnswers::asked().first().text,
                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        // The chooser's filter lets files without a dot in their name through.
+        const QString filter = ModalAnswers::asked().first().filter;
+        const QStringList patterns = filter.section('(', 1).section(')', 0, 0).split(' ', Qt::SkipEmptyParts);
+        QVERIFY2(QDir::match(patterns, "README") && QDir::match(patterns, "notes.txt"), qPrintable(filter));
 
         ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
         addAttachments(&dialog, {second + "/one.bin"}); // one byte more
@@ -357,6 +362,29 @@ private slots:
         // A Launcher without a program to start, or with one that does not exist, says so.
         QVERIFY(!SrTest::run(bin + "/Launcher", {}));
         QVERIFY(!SrTest::run(bin + "/Launcher", {folder + "/missing-program"}));
+    }
+
+    void senderLogsIntoTheApplicationLog()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString url = QString("http://127.0.0.1:%1/feedback").arg(closed.serverPort());
+        closed.close(); // nothing listens there now: the connection is refused
+        const QString request = SrTest::newFolder("refused") + "/fb.cnf";
+        FeedbackTask task;
+        task.setFeedbackUrl(url);
+        task.setNeedSendNodes({"email"});
+        QByteArray text;
+        task.saveTo(text);
+        QFile f(request);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+        f.close();
+        QFile::remove(Utils::getAppLogPath());
+
+        QVERIFY(!SrTest::run(QCoreApplication::applicationDirPath() + "/Feedback", {request}));
+        const QByteArray log = readAll(Utils::getAppLogPath());
+        QVERIFY2(log.contains("[Feedback] L2 send feedback fail"), log.constData());
+        QVERIFY(QFileInfo::exists(request));
     }
 
     void screenshot()

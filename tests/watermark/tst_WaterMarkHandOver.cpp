@@ -7,9 +7,11 @@
 #include "ModalAnswers.h"
 #include "OvResourceMgr.h"
 #include "services/Utils.h"
+#include "tasks/TaskManage.h"
 #include "watermark/ApplyWMEditThread.h"
 #include "watermark/ProgressDialog.h"
 
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -30,6 +32,21 @@ int selectPicture(WaterMarkDataManage* store, const QString& path, int opacity =
     store->m_lstWaterMarkData.append(record);
     store->m_nCurIndex = store->m_lstWaterMarkData.size() - 1;
     return store->m_nCurIndex;
+}
+
+// The most memory the process has held since the last call, in KiB (Linux).
+qint64 peakSinceLastCallKiB()
+{
+    QFile status("/proc/self/status");
+    qint64 peak = -1;
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                peak = line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    QFile reset("/proc/self/clear_refs");
+    if (!reset.open(QIODevice::WriteOnly) || reset.write("5") != 1)
+        return -1;
+    return peak;
 }
 } // namespace
 
@@ -156,6 +173,43 @@ private slots:
         QVERIFY(QFile::exists(cachePath()));
         QVERIFY(!store->useWaterMark(QSize(640, 480)));
         QVERIFY(engine.calls.last().isNull);
+    }
+
+    void oversizedWatermarkIsRefused()
+    {
+        WaterMarkDataManage* store = freshStore();
+        HandOverRecorder engine;
+        ModalAnswers::clear();
+        // A text at 3000 points: refused before anything is drawn. A scheduled recording does
+        // not wait on a message; the next one the user starts tells them.
+        store->m_nCurIndex = 1;
+        store->m_lstWaterMarkData[1].m_font.setPointSize(3000);
+        TaskManage::instance()->m_bTasking = true;
+        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
+        TaskManage::instance()->m_bTasking = false;
+        QVERIFY(ModalAnswers::asked().isEmpty());
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        const qint64 before = peakSinceLastCallKiB();
+        QVERIFY(before > 0);
+        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
+        const qint64 peak = peakSinceLastCallKiB();
+        QVERIFY2(peak - before < 64 * 1024, qPrintable(QString::number(peak - before))); // the picture: gigabytes
+        QVERIFY(engine.calls.last().isNull);
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains("too large"));
+        // Told once: the next recording goes on without it, unasked.
+        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
+        QCOMPARE(ModalAnswers::asked().size(), 1);
+
+        // A picture whose header promises 20000 x 20000 pixels is not decoded either.
+        const QString huge = SrTest::newFolder("huge") + "/huge.ppm";
+        QVERIFY(writeAll(huge, "P6\n20000 20000\n255\n" + QByteArray(16, '\0')));
+        selectPicture(store, huge);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
+        QVERIFY(engine.calls.last().isNull);
+        QCOMPARE(ModalAnswers::messages().size(), 2);
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
     void latestRenderWins()

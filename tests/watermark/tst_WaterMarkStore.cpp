@@ -168,6 +168,11 @@ private slots:
         OvSettings::instance()->setApplicationParam("WatermarkIndex", 2);
         store->reload();
         QCOMPARE(store->m_nCurIndex, 2);
+        // One below -1 is reset too, rather than drawing the default picture with the selection "off".
+        OvSettings::instance()->setApplicationParam("WatermarkIndex", -5);
+        store->reload();
+        QCOMPARE(store->m_nCurIndex, -1);
+        QCOMPARE(OvSettings::instance()->applicationParam("WatermarkIndex", 99).toInt(), -1);
     }
 
     void damagedFileIsKeptUntilDeliberateSave()

@@ -65,8 +65,10 @@ public:
     virtual ~CRecoderCallback() = default;
 };
 
-// One screen or audio recording. Every method is called from one controlling thread
-// (the GUI thread); the getters may be called from any thread.
+// One screen or audio recording. Start, Pause and Resume are called from one controlling
+// thread (the GUI thread). Stop may run on a worker thread of the caller while the
+// controlling thread polls the getters; nothing else is called until Stop returned, and
+// Release comes after it. The getters may be called from any thread.
 class CScreenRecorderObject : public CBaseObject {
 public:
     // Opens the sources and starts recording. Returns false when nothing could be started.
@@ -75,9 +77,13 @@ public:
     virtual void Pause() = 0;
     virtual void Resume() = 0;
     // Ends the recording and writes the final file(s) from what was recorded, also after an
-    // error. Returns false when no final file could be written (the file in progress, if
-    // any, is then kept).
+    // error; takes as long as making the final file (a remux, or the two passes of a GIF).
+    // When the final file cannot be written for want of space, the file in progress, which
+    // plays as it is, becomes the result (see GetOutputPath). Returns false when no
+    // playable result could be written (the file in progress, if any, is then kept).
     virtual bool Stop() = 0;
+    // The share of the final file made so far while Stop() runs, 0 to 1; 1 once it returned.
+    virtual double GetFinishProgress() = 0;
     // Recorded seconds so far, pauses excluded.
     virtual double GetDuration() = 0;
     // Bytes written so far (all files of the recording).
@@ -86,7 +92,9 @@ public:
     virtual int64_t GetDroppedFrames() = 0;
     // Frames written to the file.
     virtual int64_t GetWrittenFrames() = 0;
-    // The final file (screen recording) or the first track written (audio recording).
+    // The final file (screen recording) or the first track written (audio recording). After
+    // a Stop() that handed the file in progress over, that file: for a GIF it keeps its own
+    // container and the suffix ".mp4".
     virtual const char* GetOutputPath() = 0;
 };
 
@@ -104,6 +112,11 @@ CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const 
 CBasePtr<CScreenRecorderObject> scAudioRecord(CRecoderCallback* callback, const ScAudioOptions& audio,
                                               const char* folder);
 
+// The bytes `seconds` of an audio recording take once converted into `type` at `quality`
+// (1 to 6) by scAudioConvert: the bit rate times the length for the lossy formats, the
+// uncompressed 16-bit stereo size (about their largest) for the lossless ones. Any thread.
+int64_t scEstimateAudioFileSize(OutputAudioFileType type, CodecQuality quality, double seconds);
+
 // Keeps the picture at `path` and its rectangle in frame pixels; later screen recordings draw
 // it into every frame with its alpha. A null path (and zeros) clears it. Any thread.
 void SetWatermark(const char* path, int x, int y, int width, int height);
@@ -111,3 +124,11 @@ void SetWatermark(const char* path, int x, int y, int width, int height);
 // The rectangle a recording of window `window` records: left and top 0, right and bottom
 // the window's width and height. Returns false when the window does not exist.
 bool scGetRecordWindowRect(uint64_t window, CRect* rect);
+
+// Finishes what a recording left behind when its process died before the end: `leftover`,
+// the file in progress of a screen recording or a track of an audio recording, is read as far
+// as it is readable and written to `outputPath` in the container its suffix names ("mp4",
+// "mov", "m4v", "gif"; "mka" for a sound track). `leftover` is never changed. Returns false,
+// with no partial output left, when nothing playable could be read or written; never replaces
+// a file at `outputPath`. Any thread; takes as long as copying the recording.
+bool scRecoverRecording(const char* leftover, const char* outputPath);

@@ -14,6 +14,7 @@
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
 #include "feedback/FeedBackDialog.h"
+#include "output/RecordingRecovery.h"
 #include "recording/AudioDriverManager.h"
 #include "recording/CountdownWidget.h"
 #include "recording/DlgQuitPrompt.h"
@@ -70,6 +71,8 @@ MainWindow::MainWindow(MainWindowBase* base)
                                                                                       : RecordTarget::FullScreen);
     SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
     SystemStatusBar::instance()->showIcon();
+    // Once the window is up: recordings a crash left behind are saved, off the GUI thread.
+    QTimer::singleShot(0, this, [this] { RecordingRecovery::start(this, m_pBase); });
 }
 
 MainWindow::~MainWindow()

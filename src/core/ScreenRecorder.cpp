@@ -2,6 +2,8 @@
 
 #include "Log.h"
 #include "RecordParameter.h"
+#include "RecordingScratch.h"
+#include "SignalsTransfer.h"
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 #include "watermark/WaterMarkDataManage.h"
@@ -35,6 +37,20 @@ OutputVideoFileType containerOf(RP_Format format)
     default: return OVFT_MP4;
     }
 }
+
+// The converter's format for an audio format of the settings model; MP3 for anything else.
+OutputAudioFileType audioTypeOf(RP_Format format)
+{
+    switch (format) {
+    case RP_FMT_M4A: return OAFT_M4A;
+    case RP_FMT_CAF: return OAFT_CAF;
+    case RP_FMT_OGG: return OAFT_OGG;
+    case RP_FMT_OPUS: return OAFT_OPUS;
+    case RP_FMT_FLAC: return OAFT_FLAC;
+    case RP_FMT_WMA: return OAFT_WMA;
+    default: return OAFT_MP3;
+    }
+}
 } // namespace
 
 ScreenRecorder* ScreenRecorder::instance()
@@ -52,14 +68,20 @@ void ScreenRecorder::release()
 
 ScreenRecorder::~ScreenRecorder()
 {
-    // Releasing the engine's recorder stops it and finishes its file.
+    // A file being finished is finished first; releasing a running recorder stops it and
+    // finishes its file.
+    waitStopped();
     m_recorder.reset();
 }
 
 QString ScreenRecorder::newOutputPath(const QString& suffix) const
 {
+    // A folder of its own: no other recording, earlier or left by a crash, shares its files.
+    const QString folder = RecordingScratch::create();
+    if (folder.isEmpty())
+        return QString();
     const QString stamp = QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yyMMdd_hhmmss"));
-    return FileSystemUtils::freeFilePath(Utils::getRecorderTmpRoot(), QStringLiteral("Recording_") + stamp, suffix);
+    return FileSystemUtils::freeFilePath(folder, QStringLiteral("Recording_") + stamp, suffix);
 }
 
 QSize ScreenRecorder::recordFrameSize(const RecordParameter& parameter)
@@ -130,6 +152,8 @@ bool ScreenRecorder::recordVideo()
 
     m_strOutputPath = newOutputPath(QString::fromLatin1(suffixOf(parameter->usedVideoFmt())));
     m_recorder = scVideoRecord(&m_callback, video, mouse, audio, QFile::encodeName(m_strOutputPath).constData());
+    if (!m_recorder)
+        RecordingScratch::removeIfEmpty(RecordingScratch::folderOf(m_strOutputPath));
     Log("ScreenRecorder", m_recorder ? 1 : 2, "recordVideo %dx%d+%d+%d fmt %d codec %d: %s", rect.width(), rect.height(),
         rect.x(), rect.y(), int(parameter->usedVideoFmt()), int(video.codec), m_recorder ? "ready" : "refused");
     return bool(m_recorder);
@@ -145,8 +169,11 @@ bool ScreenRecorder::recordAudio()
     audio.systemSound = parameter->isSystemAudioEnable();
     audio.microphone = parameter->isMicrophoneEnable();
     audio.microphoneDevice = microphone.constData();
-    m_recorder = scAudioRecord(&m_callback, audio, QFile::encodeName(Utils::getRecorderTmpRoot()).constData());
+    const QString folder = RecordingScratch::create();
+    m_recorder = scAudioRecord(&m_callback, audio, QFile::encodeName(folder).constData());
     m_strOutputPath = m_recorder ? QFile::decodeName(m_recorder->GetOutputPath()) : QString();
+    if (!m_recorder)
+        RecordingScratch::removeIfEmpty(folder);
     Log("ScreenRecorder", m_recorder ? 1 : 2, "recordAudio system %d microphone %d: %s", int(audio.systemSound),
         int(audio.microphone), m_recorder ? "ready" : "refused");
     return bool(m_recorder);
@@ -179,18 +206,80 @@ void ScreenRecorder::resume()
 
 bool ScreenRecorder::stop()
 {
+    if (m_finishing)
+        return waitStopped();
     if (!m_recorder || !m_bStarted)
         return false;
-    const bool ok = m_recorder->Stop();
-    m_lastDuration = m_recorder->GetDuration();
-    m_lastSize = m_recorder->GetFileSize();
-    m_lastDropped = m_recorder->GetDroppedFrames();
-    m_recorder.reset();
+    m_finishing = std::move(m_recorder);
     m_bStarted = false;
-    Log("ScreenRecorder", ok ? 1 : 2, "stop: %s", ok ? "file written" : "no playable file");
-    return ok;
+    return collectStopped(m_finishing->Stop());
 }
 
-double ScreenRecorder::duration() const { return m_recorder ? m_recorder->GetDuration() : m_lastDuration; }
-qint64 ScreenRecorder::fileSize() const { return m_recorder ? m_recorder->GetFileSize() : m_lastSize; }
-qint64 ScreenRecorder::droppedFrames() const { return m_recorder ? m_recorder->GetDroppedFrames() : m_lastDropped; }
+bool ScreenRecorder::beginStop()
+{
+    if (!m_recorder || !m_bStarted || m_finishing)
+        return false;
+    m_finishing = std::move(m_recorder);
+    m_bStarted = false;
+    m_bFinishDone = false;
+    CScreenRecorderObject* recorder = m_finishing.get();
+    SignalsTransfer* hub = SignalsTransfer::instance();
+    m_finishThread = std::thread([this, recorder, hub] {
+        const bool written = recorder->Stop();
+        m_bFinishWritten = written;
+        m_bFinishDone = true;
+        // Posted to the GUI thread: receivers may touch widgets.
+        QMetaObject::invokeMethod(
+            hub, [hub, written] { emit hub->recordFinished(written); }, Qt::QueuedConnection);
+    });
+    Log("ScreenRecorder", 1, "stop: finishing the file");
+    return true;
+}
+
+double ScreenRecorder::finishProgress() const { return m_finishing ? m_finishing->GetFinishProgress() : 0.0; }
+
+bool ScreenRecorder::waitStopped()
+{
+    if (!m_finishing)
+        return false;
+    if (m_finishThread.joinable())
+        m_finishThread.join();
+    return collectStopped(m_bFinishWritten);
+}
+
+bool ScreenRecorder::collectStopped(bool written)
+{
+    m_lastDuration = m_finishing->GetDuration();
+    m_lastSize = m_finishing->GetFileSize();
+    m_lastDropped = m_finishing->GetDroppedFrames();
+    m_strOutputPath = QFile::decodeName(m_finishing->GetOutputPath());
+    m_finishing.reset();
+    m_bFinishDone = false;
+    Log("ScreenRecorder", written ? 1 : 2, "stop: %s", written ? "file written" : "no playable file");
+    return written;
+}
+
+qint64 ScreenRecorder::audioFileSize(double seconds)
+{
+    const RecordParameter* parameter = RecordParameter::instance();
+    return scEstimateAudioFileSize(audioTypeOf(parameter->usedAudioFmt()), CodecQuality(parameter->getAudioQuality()),
+                                   seconds);
+}
+
+double ScreenRecorder::duration() const
+{
+    const CBasePtr<CScreenRecorderObject>& recorder = m_recorder ? m_recorder : m_finishing;
+    return recorder ? recorder->GetDuration() : m_lastDuration;
+}
+
+qint64 ScreenRecorder::fileSize() const
+{
+    const CBasePtr<CScreenRecorderObject>& recorder = m_recorder ? m_recorder : m_finishing;
+    return recorder ? recorder->GetFileSize() : m_lastSize;
+}
+
+qint64 ScreenRecorder::droppedFrames() const
+{
+    const CBasePtr<CScreenRecorderObject>& recorder = m_recorder ? m_recorder : m_finishing;
+    return recorder ? recorder->GetDroppedFrames() : m_lastDropped;
+}

@@ -2,13 +2,16 @@
 // The recorder facade: prepares a screen or audio recording from the settings model,
 // hands the watermark over, and starts, pauses, resumes and stops the engine's recorder.
 // A process-wide singleton used on the GUI thread only; the getters may be polled from
-// the control bar's timer.
+// the control bar's timer. A stopped recording's file is finished on a worker thread of
+// its own, which the facade joins before it releases the recorder or is deleted.
 
 #include "RecorderCallback.h"
 
 #include <QList>
 #include <QSize>
 #include <QString>
+#include <atomic>
+#include <thread>
 
 class RecordParameter;
 
@@ -26,18 +29,30 @@ public:
     // has to sit on the recorded area): their areas are blacked out in every frame. Applies to
     // the next recordVideo(); full-display, region and around-the-mouse recordings only.
     void setHiddenWindows(const QList<quint64>& windows) { m_hiddenWindows = windows; }
-    // Prepares an audio-only recording of the enabled tracks into the temporary root.
+    // Prepares an audio-only recording of the enabled tracks into a recording folder of its own.
     bool recordAudio();
     // Starts the prepared recorder. Returns false when it could not start.
     bool start();
     void pause();
     void resume();
-    // Ends the recording and releases the engine's recorder. Returns false when no
-    // playable result was written.
+    // Ends the recording, waits while its file is finished and releases the engine's
+    // recorder. Returns false when no playable result was written.
     bool stop();
+    // Ends the recording and returns at once: the file is finished on a worker, and the end
+    // arrives as SignalsTransfer::recordFinished. False (and no signal) when nothing records.
+    bool beginStop();
+    // True from beginStop() until the file is finished.
+    bool isFinishing() const { return m_finishing && !m_bFinishDone; }
+    // The share of the file finished so far, 0 to 1 (the passes of a GIF, the remux).
+    double finishProgress() const;
+    // Waits for the finishing that beginStop() started (at once when its end was reported),
+    // releases the engine's recorder and returns whether a playable result was written.
+    // False when no finishing was pending.
+    bool waitStopped();
     bool isRecording() const { return m_bStarted; }
 
-    // The finished file of a screen recording, or the first track of an audio recording.
+    // The finished file of a screen recording (the file in progress when there was no space
+    // to finish it), or the first track of an audio recording.
     QString outputPath() const { return m_strOutputPath; }
     double duration() const;
     qint64 fileSize() const;
@@ -46,6 +61,9 @@ public:
     // The size of the recorded frame as the settings model describes it: the capture
     // rectangle's size, or in single-window mode the engine's size of the first window.
     static QSize recordFrameSize(const RecordParameter& parameter);
+    // The bytes `seconds` of an audio-only recording take in the audio format and quality of
+    // the settings model, once converted (the recording itself is uncompressed).
+    static qint64 audioFileSize(double seconds);
 
 private:
     ScreenRecorder() = default;
@@ -54,7 +72,15 @@ private:
 
     RecorderCallback m_callback;
     QList<quint64> m_hiddenWindows;
+    // Collects the end of a stopped recording and releases its recorder.
+    bool collectStopped(bool written);
+
     CBasePtr<CScreenRecorderObject> m_recorder;
+    // A stopped recorder while its file is finished on m_finishThread.
+    CBasePtr<CScreenRecorderObject> m_finishing;
+    std::thread m_finishThread;
+    std::atomic<bool> m_bFinishDone{false};
+    std::atomic<bool> m_bFinishWritten{false};
     QString m_strOutputPath;
     bool m_bStarted = false;
     // Figures of the last finished recording.

@@ -46,6 +46,9 @@ signals:
     // region the recording covers changed (window following).
     void recordError(int code);
     void recordRectChanged(const QRect& rect);
+    // The recorder facade finished the file of a stopped recording on its worker (GUI
+    // thread, posted): `written` is true when a playable result is there.
+    void recordFinished(bool written);
 
 private:
     SignalsTransfer();

@@ -4,7 +4,6 @@
 #include "Log.h"
 #include "OvFileDialog.h"
 #include "OvMessageBox.h"
-#include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
@@ -16,24 +15,17 @@
 #include "services/Utils.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMovie>
-#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
 const char* const kModule = "DlgVideoClip";
 
 QTime timeOf(double seconds) { return QTime(0, 0).addMSecs(int(qRound64(seconds * 1000.0))); }
-
-bool samePath(const QString& a, const QString& b)
-{
-    return !a.isEmpty() && !b.isEmpty() && QDir::cleanPath(a) == QDir::cleanPath(b);
-}
 } // namespace
 
 DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* parent, bool isVideo,
@@ -51,12 +43,7 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
 
     RecordParameter::instance()->m_bPreview = true;
 
-    const QFileInfo source(m_strSourceFile);
-    if (m_bVideo)
-        m_strClipFile = source.absolutePath() + QLatin1Char('/') + source.completeBaseName()
-            + QStringLiteral("_clip.") + source.suffix();
-    else
-        m_strClipFile = m_strSourceFile + QStringLiteral("_clip.");
+    m_strClipFile = initialClipFile();
     for (QDateTimeEdit* edit : {ui->dteStart, ui->dteEnd}) {
         edit->setDisplayFormat(QStringLiteral("hh:mm:ss.zzz"));
         edit->setButtonSymbols(QAbstractSpinBox::NoButtons);
@@ -64,12 +51,7 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
         edit->setEnabled(false);
     }
 
-    m_pClipManager.reset(new AVClipManager);
-    if (!m_bVideo)
-        m_pClipManager->createAudioPlayer(ui->wdgRender);
-    else if (!m_bSaveDirectly)
-        m_pClipManager->createVideoPlayer(m_strSourceFile, ui->wdgRender);
-    m_pClipManager->setControlsStyle(contralsStyle(2));
+    createPlayer();
 
     connect(ui->btnSave, &QPushButton::clicked, this, &DlgVideoClip::onSave);
     connect(ui->btnClip, &QPushButton::clicked, this, &DlgVideoClip::onClip);
@@ -138,6 +120,26 @@ bool DlgVideoClip::sameLength(double a, double b)
     return qAbs(a - b) * 1000000000000.0 <= qMin(qAbs(a), qAbs(b));
 }
 
+QString DlgVideoClip::initialClipFile() const
+{
+    if (!m_bVideo)
+        return m_strSourceFile + QStringLiteral("_clip.");
+    const QFileInfo source(m_strSourceFile);
+    return source.absolutePath() + QLatin1Char('/') + source.completeBaseName() + QStringLiteral("_clip.")
+        + source.suffix();
+}
+
+void DlgVideoClip::createPlayer()
+{
+    m_bPlayerReady = false;
+    m_pClipManager.reset(new AVClipManager);
+    if (!m_bVideo)
+        m_pClipManager->createAudioPlayer(ui->wdgRender);
+    else if (!m_bSaveDirectly)
+        m_pClipManager->createVideoPlayer(m_strSourceFile, ui->wdgRender);
+    m_pClipManager->setControlsStyle(contralsStyle(2));
+}
+
 void DlgVideoClip::setupWorkerThread()
 {
     Log(kModule, 1, "onCopyThread save");
@@ -171,6 +173,12 @@ void DlgVideoClip::onStatueChanged(int status)
 {
     if (status == 1) {
         m_bPlayerReady = true;
+        ui->btnClip->setEnabled(true);
+        if (!sameLength(m_dClipLength, m_dTotalLength)) {
+            // A player made anew after a failed export starts untrimmed: give it the chosen range.
+            m_pClipManager->setTrimmEnd(m_dTrimEnd);
+            m_pClipManager->setTrimmBegin(m_dTrimBegin);
+        }
     } else if (status == 2) {
         m_bPlayerReady = false;
         const int answer = Utils::showMacWindowMessage(
@@ -201,6 +209,8 @@ void DlgVideoClip::onTrimOK(double trimBegin, double trimEnd)
 {
     ui->btnClip->setEnabled(true);
     m_pClipManager->Seek(trimBegin);
+    m_dTrimBegin = trimBegin;
+    m_dTrimEnd = trimEnd;
     m_dClipLength = trimEnd - trimBegin;
     for (QDateTimeEdit* edit : {ui->dteStart, ui->dteEnd}) {
         const QSignalBlocker block(edit);
@@ -266,6 +276,7 @@ void DlgVideoClip::onSave()
 void DlgVideoClip::failedToStart(const QString& what)
 {
     Log(kModule, 2, "%s did not start", what.toUtf8().constData());
+    restorePlayer();
     backToClipPage();
     Utils::showMacWindowMessage(MT_WARNING, this,
                                 tr("Saving the recording could not be started. You can try again, or record again."),
@@ -280,15 +291,22 @@ void DlgVideoClip::backToClipPage()
     ui->stackedWidget->setCurrentWidget(ui->pageClip);
 }
 
+void DlgVideoClip::restorePlayer()
+{
+    m_bTrimming = m_bExporting = false;
+    m_strClipFile = initialClipFile();
+    createPlayer();
+}
+
 void DlgVideoClip::startSave(const QString& file, const QString& folder)
 {
     m_strPendingSave = file;
-    m_strSaveFolder = folder.isEmpty() ? Utils::getVideoOutputPath() : folder;
+    const QString target = folder.isEmpty() ? Utils::getVideoOutputPath() : folder;
     m_bSaving = true;
     ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
     if (!m_pProgressTimer->isActive())
         m_pProgressTimer->start(500);
-    emit sigSave(file, m_strSaveFolder);
+    emit sigSave(file, target);
 }
 
 void DlgVideoClip::onExportCompleted(bool bSuccessed)
@@ -299,7 +317,7 @@ void DlgVideoClip::onExportCompleted(bool bSuccessed)
         return;
     }
     if (m_pReRecord) {
-        // The question came too late: the save goes on. The pointer clears itself on deletion.
+        // The question came too late: the export has ended. The pointer clears itself on deletion.
         m_pReRecord->reject();
         m_pReRecord->deleteLater();
     }
@@ -307,10 +325,13 @@ void DlgVideoClip::onExportCompleted(bool bSuccessed)
     m_pClipManager->exportCancel();
     m_bPlayerReady = false;
     if (!bSuccessed) {
+        // The recording is untouched: the user may save it again, clip it anew or discard it.
         Log(kModule, 2, "Export Completed is failure");
-        m_pProgressTimer->stop();
-        Utils::showMacWindowMessage(MT_WARNING, this, tr("The recording could not be exported."), MB_OK);
-        reject();
+        restorePlayer();
+        backToClipPage();
+        Utils::showMacWindowMessage(
+            MT_WARNING, this,
+            tr("The recording could not be exported. It is kept: you can save it again, or record again."), MB_OK);
         return;
     }
     Log(kModule, 1, "Export Completed is Successeful");
@@ -342,7 +363,7 @@ void DlgVideoClip::finishAccepted()
     m_bSaving = false;
     m_strPendingSave.clear();
     m_pProgressTimer->stop();
-    Utils::removeTempRoot();
+    Utils::removeTempRoot(m_strSourceFile);
     m_pClipManager->deleteTempFile();
     accept();
 }
@@ -352,18 +373,13 @@ void DlgVideoClip::onAccept() { finishAccepted(); }
 void DlgVideoClip::onPathFailed(const QString& err)
 {
     Utils::showMacWindowMessage(MT_WARNING, this, err, MB_OK);
-    QString folder = OvFileDialog::getExistingDirectory(this, tr("Select output folder"), Utils::getVideoOutputPath());
+    const QString folder
+        = OvFileDialog::getExistingDirectory(this, tr("Select output folder"), Utils::getVideoOutputPath());
     if (folder.isEmpty()) {
-        const QString fallback = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-            + QLatin1Char('/') + OvProductInfo::instance()->companyFullName();
-        if (samePath(fallback, m_strSaveFolder)) {
-            // The fallback is the folder that just failed: let the user decide instead.
-            Log(kModule, 1, "save folder not chosen; back to the clip page");
-            backToClipPage();
-            return;
-        }
-        Utils::ensureExists(fallback);
-        folder = fallback;
+        // No folder chosen: the recording waits on the clip page and no setting changes.
+        Log(kModule, 1, "save folder not chosen; back to the clip page");
+        backToClipPage();
+        return;
     }
     startSave(m_strPendingSave, folder);
 }
@@ -400,6 +416,10 @@ void DlgVideoClip::onReRecord()
         m_bTrimming = m_bExporting = false;
     }
     m_pProgressTimer->stop();
+    // The user chose to throw this recording away: its scratch files go now, or the next
+    // start would take them for a recording that survived a crash.
+    m_pClipManager->deleteTempFile();
+    Utils::removeTempRoot(m_strSourceFile);
     reject();
 }
 

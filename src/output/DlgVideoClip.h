@@ -2,7 +2,9 @@
 // The preview and trim dialog shown after every recording: it plays the temporary
 // recording, lets the user cut a range out of it with the player's trim controls, and
 // saves the result through the save worker on its own thread. Accepted when the file was
-// saved and entered the history; rejected on "Re-Record", on closing, and on failures.
+// saved and entered the history; rejected on "Re-Record", on closing, and when the
+// recording cannot be played or is gone. A failed export, conversion or save leaves the
+// recording untouched and the dialog on its clip page, from where it can be saved again.
 // GUI thread only; the save worker runs on the dialog's worker thread.
 
 #include "OvDialogBase.h"
@@ -79,6 +81,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The clip file's name before any export: next to the source for video, the source
+    // path plus "_clip." (the conversion adds the extension) for audio.
+    QString initialClipFile() const;
+    // A new facade with the player of this recording (none for a video saved directly).
+    void createPlayer();
+    // After a failed export or conversion: the player again, for the same range.
+    void restorePlayer();
     void setupWorkerThread();
     void initLengths();
     void showClipLength();
@@ -101,6 +110,8 @@ private:
     bool m_bSaving = false;
     double m_dTotalLength = 0.0;
     double m_dClipLength = 0.0;
+    double m_dTrimBegin = 0.0; // the last confirmed range
+    double m_dTrimEnd = 0.0;
     std::unique_ptr<AVClipManager> m_pClipManager;
     QThread m_workerThread;
     SelectSavePath* m_pWorker = nullptr;
@@ -109,8 +120,7 @@ private:
     QPointer<DlgReRecord> m_pReRecord;
     QString m_strProgressImg;
     QMovie* m_pMovie = nullptr;
-    // The file waiting in the worker and the folder it was last sent to; a save that
-    // failed can be sent again without exporting anew.
+    // The file waiting in the worker; a save that failed can be sent again without
+    // exporting anew.
     QString m_strPendingSave;
-    QString m_strSaveFolder;
 };

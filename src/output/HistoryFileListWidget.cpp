@@ -18,10 +18,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace {
+// The most characters the rename field takes.
+const int kMaxNameLength = 64;
+// QLineEdit keeps this many pixels between its frame and its text on either side.
+const int kLineEditInnerMargin = 2;
+
+// Widens `field` so that `characters` characters as wide as a digit show in full.
+void fitCharacters(QLineEdit* field, int characters)
+{
+    const int text = field->fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('0')));
+    const int frame = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field);
+    const QMargins margins = field->textMargins();
+    field->setMinimumWidth(text + 2 * (frame + kLineEditInnerMargin) + margins.left() + margins.right());
+}
 } // namespace
 
 HistoryFileListWidget::HistoryFileListWidget(QWidget* parent)
@@ -345,7 +360,12 @@ void HistoryFileListWidget::onRequestShare()
 QString HistoryFileListWidget::renamedPath(const QString& oldPath, const QString& entered, bool* refused)
 {
     *refused = false;
-    const QString name = entered.trimmed();
+    const QFileInfo info(oldPath);
+    const QString suffix = info.suffix();
+    QString name = entered.trimmed();
+    // The suffix is kept in any case; typed as well, it is not added twice.
+    if (!suffix.isEmpty() && name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+        name.chop(suffix.size() + 1);
     if (name.isEmpty())
         return QString();
     if (name.contains(QLatin1Char('/')) || name.contains(QChar(0)) || name == QLatin1String(".")
@@ -353,8 +373,6 @@ QString HistoryFileListWidget::renamedPath(const QString& oldPath, const QString
         *refused = true;
         return QString();
     }
-    const QFileInfo info(oldPath);
-    const QString suffix = info.suffix();
     const QString fileName = suffix.isEmpty() ? name : name + QLatin1Char('.') + suffix;
     return info.path() + QLatin1Char('/') + fileName;
 }
@@ -372,7 +390,9 @@ void HistoryFileListWidget::onRequestRename()
     input.setWindowTitle(OvProductInfo::instance()->productName(QString()));
     input.setLabelText(tr("Please enter new file name:"));
     input.setTextValue(QFileInfo(oldPath).completeBaseName());
-    input.setMaxInputLength(64);
+    input.setMaxInputLength(kMaxNameLength);
+    if (QLineEdit* field = input.findChild<QLineEdit*>())
+        fitCharacters(field, kMaxNameLength);
     if (input.exec() != 1)
         return;
 

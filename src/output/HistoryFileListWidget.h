@@ -63,9 +63,10 @@ public:
     // The record an item stands for.
     static HistoryFileUtils::HistoryFile recordOf(const QListWidgetItem* item);
 
-    // The path a rename to the entered text leads to: the trimmed text plus the old suffix,
-    // in the old folder. Empty when there is nothing to do (blank text); `refused` is set
-    // when the text cannot name a file in that folder ("/", NUL, "." or "..").
+    // The path a rename to the entered text leads to: the trimmed text plus the old suffix
+    // (not added again when the text ends with it, in any case), in the old folder. Empty
+    // when there is nothing to do (blank text); `refused` is set when the text cannot name
+    // a file in that folder ("/", NUL, "." or "..").
     static QString renamedPath(const QString& oldPath, const QString& entered, bool* refused);
 
 public slots:

@@ -68,12 +68,12 @@ void RecordHistoryDlg::onRecordMore() { accept(); }
 
 void RecordHistoryDlg::isAddedHistory()
 {
-    ui->lineEdit->clear();
     {
         // Applied below in any case: selecting the entry that is already shown emits nothing.
         const QSignalBlocker blocker(ui->cmbType);
         ui->cmbType->setCurrentIndex(0);
     }
+    // The user's search text stays and is applied with it.
     ui->lstFile->filterByType(HFT_ALL);
 }
 

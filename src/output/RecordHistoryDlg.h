@@ -28,7 +28,8 @@ public:
     explicit RecordHistoryDlg(QWidget* parent);
     ~RecordHistoryDlg() override;
 
-    // Shows every type again (and clears the search), so that a newly saved file is seen.
+    // Shows every type again, so that a newly saved file is seen unless the search text
+    // the user typed hides it; the search text is kept.
     void isAddedHistory();
     HistoryFileListWidget* historyList() const;
 

@@ -16,6 +16,8 @@
 
 namespace {
 const char* const kModule = "SelectSavePath";
+// Room a copy needs beyond the file itself.
+const qint64 kFreeSpaceMargin = 5120;
 
 QString sizeLabel(const QRect& rect) { return QStringLiteral("%1*%2").arg(rect.width()).arg(rect.height()); }
 } // namespace
@@ -95,15 +97,16 @@ void SelectSavePath::saveWork(QString in, QString dir)
         emit sigPathFailed(tr("\"%1\" is not writable, please select another one.").arg(folder));
         return;
     }
+    // A move within one volume takes no space; only a copy to another volume needs room.
+    const bool sameVolume = Utils::isSameStorage(in, folder);
     bool sizeOk = false;
-    if (Utils::freeDiskSize(outputPath, sizeOk) < inputSize + 5120) {
+    if (!sameVolume && Utils::freeDiskSize(outputPath, sizeOk) < inputSize + kFreeSpaceMargin) {
         Log(kModule, 1, "disk size smaller than file size ");
         emit sigPathFailed(
             tr("No enough free space to save the video. You can choose another path, or clear the disk space."));
         return;
     }
 
-    const bool sameVolume = Utils::isSameStorage(in, folder);
     const bool saved = sameVolume ? OSServiceUtils::moveFile(in, outputPath) : copyFile(in, outputPath);
     if (!saved) {
         if (m_bCancelled.load())

@@ -27,7 +27,8 @@ public:
     static QString outputPathFor(const QString& in, const QString& folder, int* type);
 
 public slots:
-    // Saves the file `in` into the folder `dir` (the configured output folder when empty).
+    // Saves the file `in` into the folder `dir` (the configured output folder when empty):
+    // moved within one volume, copied (after a free-space check) to another.
     // Reports through exactly one of completed, sigPathFailed, sigInputMissing — or nothing
     // when cancelled. Worker thread.
     void saveWork(QString in, QString dir);

@@ -1,5 +1,7 @@
 #include "RecordStopRules.h"
 
+#include "OvProductInfo.h"
+#include "app/RecordTarget.h"
 #include "core/RecordParameter.h"
 #include "tasks/TaskManage.h"
 
@@ -16,6 +18,14 @@ RecordStopRules::Settings RecordStopRules::fromParameter()
     settings.gif = param->getVideoEnable() && param->usedVideoFmt() == RP_FMT_GIF;
     settings.tasking = TaskManage::instance()->m_bTasking;
     settings.taskStop = [](qint64 seconds) { return TaskManage::instance()->needStopRecord(seconds); };
+    const QString excluded = OvProductInfo::instance()->extendParam(QStringLiteral("ExcludeProgress"));
+    if (!excluded.trimmed().isEmpty()) {
+        const QString shownName = OvProductInfo::instance()->extendParam(QStringLiteral("ExcludeProgressName"));
+        settings.excludedRunning = [excluded, shownName] {
+            const QString running = RecordTarget::runningProgram(excluded);
+            return running.isEmpty() || shownName.isEmpty() ? running : shownName;
+        };
+    }
     return settings;
 }
 
@@ -38,6 +48,11 @@ RecordStopRules::StopReason RecordStopRules::check(qint64 seconds, qint64 fileSi
     }
     if (m_settings.gif && fileSize >= kGifSizeLimit)
         return StopGifSize;
+    if (m_settings.excludedRunning) {
+        m_strExcluded = m_settings.excludedRunning();
+        if (!m_strExcluded.isEmpty())
+            return StopExcludedProgram;
+    }
     if (m_freeSpace && m_nChecks % kFreeSpaceEvery == 0) {
         ++m_nFreeSpaceQueries;
         const qint64 freeBytes = m_freeSpace();
@@ -47,7 +62,7 @@ RecordStopRules::StopReason RecordStopRules::check(qint64 seconds, qint64 fileSi
     return NoStop;
 }
 
-QString RecordStopRules::messageFor(StopReason reason)
+QString RecordStopRules::messageFor(StopReason reason, const QString& program)
 {
     switch (reason) {
     case StopDiskFull:
@@ -58,6 +73,8 @@ QString RecordStopRules::messageFor(StopReason reason)
         return QCoreApplication::translate("RecordStopRules",
                                            "The GIF file reached its size limit of %1 MB, so the recording was stopped.")
             .arg(kGifSizeLimit / (1024 * 1024));
+    case StopExcludedProgram:
+        return QCoreApplication::translate("RecordStopRules", "%1 started, so the recording was stopped.").arg(program);
     default:
         return QString();
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The rules that end a running recording by themselves, checked once a second by the
-// control bar: the record length, the timed stop (or a scheduled task's stop), the free space of the temporary
-// folder's volume (asked every fifth check) and the size limit of a GIF recording.
+// control bar: the record length, the timed stop (or a scheduled task's stop), the size
+// limit of a GIF recording, the excluded program starting and the free space of the
+// temporary folder's volume (asked every fifth check).
 // A plain value class without windows or timers; GUI thread.
 
 #include <QString>
@@ -17,6 +18,7 @@ public:
         StopTask,         // the scheduled task's recording is complete
         StopDiskFull,     // the volume of the recording has too little free space left
         StopGifSize,      // a GIF recording reached its size limit
+        StopExcludedProgram, // the program that must not be recorded started
     };
 
     // Free space below this ends the recording, so that it can still be finished and saved.
@@ -35,6 +37,8 @@ public:
         // A scheduled task records: its own rule replaces the timed stop.
         bool tasking = false;
         std::function<bool(qint64 seconds)> taskStop;
+        // The name of the excluded program when it runs now, else empty; none: no such rule.
+        std::function<QString()> excludedRunning;
     };
 
     // The rules of the settings model for the recording about to start.
@@ -49,13 +53,17 @@ public:
 
     // How many times the free space was asked (for the every-fifth rule).
     int freeSpaceQueries() const { return m_nFreeSpaceQueries; }
+    // The excluded program's name once it stopped the recording.
+    QString excludedProgram() const { return m_strExcluded; }
 
-    // The message shown to the user for a stop that is not a planned end (empty otherwise).
-    static QString messageFor(StopReason reason);
+    // The message shown to the user for a stop that is not a planned end (empty otherwise);
+    // `program` names the excluded program.
+    static QString messageFor(StopReason reason, const QString& program = QString());
 
 private:
     Settings m_settings;
     std::function<qint64()> m_freeSpace;
     int m_nChecks = 0;
     int m_nFreeSpaceQueries = 0;
+    QString m_strExcluded;
 };

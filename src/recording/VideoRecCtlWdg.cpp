@@ -2,6 +2,7 @@
 #include "ui_VideoRecCtlWdg.h"
 
 #include "Log.h"
+#include "OvMainWindowBase.h"
 #include "OvMessageBox.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
@@ -24,6 +25,9 @@ namespace {
 const char* const kModule = "VideoRecCtlWdg";
 // Gap between the region and the bar.
 const int kGap = 6;
+// The tick while recording, and how often the finishing's progress is shown.
+const int kTickMs = 1000;
+const int kFinishPollMs = 100;
 } // namespace
 
 VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
@@ -40,18 +44,24 @@ VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
     connect(ui->btnStop, &QToolButton::clicked, this, &VideoRecCtlWdg::onStop);
     connect(SignalsTransfer::instance(), &SignalsTransfer::recordError, this, &VideoRecCtlWdg::onRecordError,
             Qt::QueuedConnection);
+    connect(SignalsTransfer::instance(), &SignalsTransfer::recordFinished, this, &VideoRecCtlWdg::onRecordFinished,
+            Qt::QueuedConnection);
 
     m_pTimer = new QTimer(this);
-    m_pTimer->setInterval(1000);
     connect(m_pTimer, &QTimer::timeout, this, &VideoRecCtlWdg::onTick);
+    ui->lblFinishing->hide();
     updatePauseButtons();
 }
 
 VideoRecCtlWdg::~VideoRecCtlWdg()
 {
-    if (m_bRecording) {
-        // Destroyed while recording (the application quits): finish the file, keep it.
-        ScreenRecorder::instance()->stop();
+    if (m_bRecording || m_bFinishing) {
+        // Destroyed before the end of the road (the application quits): the file is
+        // finished and kept.
+        if (m_bRecording)
+            ScreenRecorder::instance()->stop();
+        else
+            ScreenRecorder::instance()->waitStopped();
         RecordParameter::instance()->m_bRecording = false;
         RecordParameter::instance()->m_bPause = false;
     }
@@ -85,6 +95,7 @@ void VideoRecCtlWdg::startRecord()
     m_bPrepared = false;
     m_bRecording = true;
     m_bPaused = false;
+    m_bGif = !m_bAudioOnly && param->getVideoEnable() && param->usedVideoFmt() == RP_FMT_GIF;
     m_nElapsed = 0;
     m_nFileSize = 0;
     m_eStopReason = RecordStopRules::NoStop;
@@ -97,7 +108,7 @@ void VideoRecCtlWdg::startRecord()
         const qint64 bytes = Utils::freeDiskSize(tmpRoot + QStringLiteral("/"), ok);
         return ok ? bytes : qint64(-1);
     }));
-    m_pTimer->start();
+    m_pTimer->start(kTickMs);
     updatePauseButtons();
     showRecordInfo();
 
@@ -212,12 +223,17 @@ void VideoRecCtlWdg::showRecordInfo()
 
 void VideoRecCtlWdg::onTick()
 {
+    if (m_bFinishing) {
+        showFinishing();
+        return;
+    }
     if (!m_bRecording)
         return;
     ScreenRecorder* recorder = ScreenRecorder::instance();
     // The tick runs about a whole second after the start: round, or the clock lags one second.
     m_nElapsed = qRound64(recorder->duration());
-    m_nFileSize = recorder->fileSize();
+    // Sound is recorded uncompressed: the user is shown what it takes in the chosen format.
+    m_nFileSize = m_bAudioOnly ? ScreenRecorder::audioFileSize(recorder->duration()) : recorder->fileSize();
     showRecordInfo();
     if (m_bPaused || !m_pRules)
         return;
@@ -286,46 +302,102 @@ void VideoRecCtlWdg::finishRecording(int errorCode)
     if (m_bStopping)
         return;
     m_bStopping = true;
-    m_pTimer->stop();
-    hide();
-
+    m_nErrorCode = errorCode;
     ScreenRecorder* recorder = ScreenRecorder::instance();
-    const bool written = recorder->stop();
-    const QString file = recorder->outputPath();
     m_nElapsed = qRound64(recorder->duration());
     m_bRecording = false;
     m_bPaused = false;
-    RecordParameter* param = RecordParameter::instance();
-    param->m_bRecording = false;
-    param->m_bPause = false;
-    Log(kModule, 1, "recording stopped after %lld s: %s", m_nElapsed, written ? "file written" : "no file");
+    RecordParameter::instance()->m_bPause = false;
+    // Nothing records any more: the status item is idle; its actions wait for the preview.
+    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
+    SystemStatusBar::instance()->setActionEnable(false);
+    if (!recorder->beginStop()) {
+        endRecording(false);
+        return;
+    }
+    Log(kModule, 1, "recording stopped after %lld s; finishing the file", m_nElapsed);
+    m_bFinishing = true;
+    showFinishing();
+    if (!isVisible())
+        placeBar();
+    m_pTimer->start(kFinishPollMs);
+}
 
-    if (errorCode != 0)
-        showErrorMessage(nullptr, errorCode);
-    const QString ruleMessage = RecordStopRules::messageFor(m_eStopReason);
+void VideoRecCtlWdg::showFinishing()
+{
+    ui->btnPause->hide();
+    ui->btnResume->hide();
+    ui->btnStop->hide();
+    ui->lblSize->hide();
+    const int percent = qBound(0, int(ScreenRecorder::instance()->finishProgress() * 100), 100);
+    ui->lblFinishing->setText(m_bGif ? tr("Finishing… %1%").arg(percent) : tr("Finishing…"));
+    ui->lblFinishing->show();
+}
+
+void VideoRecCtlWdg::onRecordFinished()
+{
+    // Only the end of this bar's finishing counts, and only once it is really there.
+    if (!m_bFinishing || ScreenRecorder::instance()->isFinishing())
+        return;
+    endRecording(ScreenRecorder::instance()->waitStopped());
+}
+
+void VideoRecCtlWdg::endRecording(bool written)
+{
+    m_bFinishing = false;
+    m_pTimer->stop();
+    hide();
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    const QString file = recorder->outputPath();
+    m_nElapsed = qRound64(recorder->duration());
+    RecordParameter* param = RecordParameter::instance();
+    SystemStatusBar* status = SystemStatusBar::instance();
+    Log(kModule, 1, "recording finished after %lld s: %s", m_nElapsed, written ? "file written" : "no file");
+
+    if (m_nErrorCode != 0)
+        showErrorMessage(nullptr, m_nErrorCode);
+    const QString ruleMessage
+        = RecordStopRules::messageFor(m_eStopReason, m_pRules ? m_pRules->excludedProgram() : QString());
     if (!ruleMessage.isEmpty())
         Utils::showMacWindowMessage(MT_WARNING, nullptr, ruleMessage, MB_OK);
     if (!written) {
-        if (errorCode == 0)
+        if (m_nErrorCode == 0)
             showErrorMessage(nullptr, 4000 + SRE_Finish);
+        param->m_bRecording = false;
+        status->setActionEnable(true);
+        m_bStopping = false;
         emit sigRecordFinished(false);
         return;
     }
 
     const bool saveDirectly = needSaveDirectly(m_eStopReason == RecordStopRules::StopTimer
                                                || m_eStopReason == RecordStopRules::StopTask);
+    // The preview belongs to the main window (the framework main window, when there is one).
+    auto* mainWindow = qobject_cast<OvMainWindowBase*>(TaskManage::instance()->mainWidBase());
     bool saved = false;
     {
-        DlgVideoClip dialog(file, nullptr, nullptr, !m_bAudioOnly, saveDirectly);
+        // The preview's mark is set as the recording's is cleared: never neither.
+        param->m_bRecording = false;
+        DlgVideoClip dialog(file, mainWindow, mainWindow, !m_bAudioOnly, saveDirectly);
         saved = dialog.exec() == QDialog::Accepted;
     }
     Log(kModule, 1, "preview ended: %s", saved ? "saved" : "not saved");
+    status->setActionEnable(true);
     m_bStopping = false;
     emit sigRecordFinished(saved);
 }
 
 void VideoRecCtlWdg::showErrorMessage(QWidget* parent, int code)
 {
+    if (code == 4000 + SRE_Write) {
+        // Not a fault to report: the user can mend it.
+        Utils::showMacWindowMessage(MT_WARNING, parent,
+                                    tr("The disk is full, so the recording was stopped (Error code: %1). "
+                                       "Please free some disk space before recording again.")
+                                        .arg(code),
+                                    MB_OK);
+        return;
+    }
     const QString text = tr("Recording error! (Error code: %1), you can click OK to give feedback on this issue.").arg(code);
     if (Utils::showMacWindowMessage(MT_ERROR, parent, text, MB_OKCANCEL) == OvMessageBox::Ok)
         FeedBackDialog::showFeedBack(parent);

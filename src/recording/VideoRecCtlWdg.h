@@ -3,7 +3,9 @@
 // one-second tick, pauses, resumes and stops, ends the recording by itself when a stop
 // rule fires or the engine reports an error, and at the end runs the preview dialog (or
 // saves directly). It is placed beside the recorded region, never inside it, so that it is
-// never captured. GUI thread only.
+// never captured. A stop returns at once: the bar shows "Finishing" (with the share done
+// for a GIF) while the recorder facade finishes the file on its worker, and goes on when
+// the hub reports the end. Destroyed meanwhile, it waits for the file. GUI thread only.
 
 #include "RecordStopRules.h"
 
@@ -34,13 +36,19 @@ public:
     void startRecord();
 
     bool isRecording() const { return m_bRecording; }
+    // The recording stopped and its file is being finished.
+    bool isFinishing() const { return m_bFinishing; }
     // The recorded seconds shown on the bar.
     qint64 elapsedSeconds() const { return m_nElapsed; }
+    // The size shown on the bar: the bytes written, or for an audio-only recording the size
+    // it takes in the chosen audio format.
+    qint64 shownFileSize() const { return m_nFileSize; }
     // The rule that ended the recording (NoStop for a stop by the user or an error).
     RecordStopRules::StopReason stopReason() const { return m_eStopReason; }
 
     // The message of an engine error code (4001 and up), with the offer to give feedback;
-    // opens the feedback form when the user answers OK. Shared with the main window.
+    // opens the feedback form when the user answers OK. A full disk (4004) is told as such,
+    // without the offer. Shared with the main window.
     static void showErrorMessage(QWidget* parent, int code);
     // "hh:mm:ss" of a number of seconds.
     static QString elapsedText(qint64 seconds);
@@ -59,7 +67,8 @@ public slots:
 signals:
     void sigRecordStarted();
     void sigRecordPaused(bool paused);
-    // The recording's road ended: after the preview dialog closed or the direct save ended.
+    // The recording's road ended: after the preview dialog closed or the direct save ended
+    // (or at once when no file was written).
     // `saved` is true when the file entered the history. Receivers delete the bar with
     // deleteLater: the bar is still on the stack when this is emitted.
     void sigRecordFinished(bool saved);
@@ -67,8 +76,13 @@ signals:
 private:
     void onTick();
     void onRecordError(int code);
-    // Stops the recorder; `errorCode` (0: none) is shown once it stopped; then previews.
+    // Stops the recorder; `errorCode` (0: none) is shown once the file is finished.
     void finishRecording(int errorCode);
+    // The hub's report that the stopped recording's file is finished.
+    void onRecordFinished();
+    // Messages, then the preview dialog (or the direct save) on the finished file.
+    void endRecording(bool written);
+    void showFinishing();
     void placeBar();
     // True when the bar has a place beside the recorded area on some screen.
     bool fitsOutsideRegion();
@@ -85,6 +99,9 @@ private:
     bool m_bRecording = false;
     bool m_bPaused = false;
     bool m_bStopping = false;
+    bool m_bFinishing = false;
+    bool m_bGif = false;
+    int m_nErrorCode = 0; // shown once the file is finished
     qint64 m_nElapsed = 0;
     qint64 m_nFileSize = 0;
     // The drawing tool bar (frameEdit) takes its place in the form's wdgEditPlace.

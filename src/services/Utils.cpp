@@ -5,6 +5,7 @@
 #include "OvSettings.h"
 #include "ScAudioRecording.h"
 #include "ScEngine.h"
+#include "core/RecordingScratch.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +68,18 @@ QString Utils::getRecorderTmpRoot()
     return root;
 }
 
-void Utils::removeTempRoot() { QDir(getAppDataLocation() + QStringLiteral("/Screen Recorder")).removeRecursively(); }
+void Utils::removeTempRoot(const QString& recordedFile)
+{
+    const QString folder = RecordingScratch::folderOf(recordedFile);
+    if (!folder.isEmpty()) {
+        RecordingScratch::remove(folder);
+        return;
+    }
+    const QFileInfo file(recordedFile);
+    if (!recordedFile.isEmpty() && file.isFile()
+        && QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(QFileInfo(getRecorderTmpRoot()).absoluteFilePath()))
+        QFile::remove(file.absoluteFilePath());
+}
 
 QString Utils::getOriginalVideoOutputPath()
 {

@@ -18,9 +18,13 @@ public:
     static QString getAppDataLocation();
     // The application log, "<data folder>/sr.log".
     static QString getAppLogPath();
-    // The temporary root "<data folder>/Screen Recorder", created when missing.
+    // The temporary root "<data folder>/Screen Recorder", created when missing. Every
+    // recording has a folder of its own in it (RecordingScratch).
     static QString getRecorderTmpRoot();
-    static void removeTempRoot();
+    // Removes the scratch files of one recording, the one whose file is `recordedFile`: its
+    // recording folder, or the file alone when it lies directly in the temporary root.
+    // Never touches another recording's files, nor anything outside the temporary root.
+    static void removeTempRoot(const QString& recordedFile);
 
     static QString getVideoOutputPath();
     static void setVideoOutputPath(const QString& path);

@@ -70,7 +70,7 @@ public:
     }
 
 private:
-    enum State { WaitMainWindow, WaitRecording, Recording, Done };
+    enum State { WaitMainWindow, WaitRecording, Recording, Finishing, Done };
 
     void step()
     {
@@ -110,12 +110,17 @@ private:
                 finish();
                 return;
             }
-            m_state = Done;
-            // The road runs to its end inside this click: stop, preview, save.
+            m_state = Finishing;
+            // The file is finished off the GUI thread; then the preview and the save run.
             bar->findChild<QAbstractButton*>(QStringLiteral("btnStop"))->click();
-            finish();
             break;
         }
+        case Finishing:
+            if (!controlBar()) { // the road ended and the bar is gone
+                m_state = Done;
+                finish();
+            }
+            break;
         case Done: break;
         }
     }

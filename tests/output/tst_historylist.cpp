@@ -130,7 +130,20 @@ private slots:
         dlg.show();
         HistoryFileListWidget* list = dlg.historyList();
 
-        ModalAnswers::push(OvModalRequest::InputDialog, QStringLiteral("  clip  "));
+        // The field shows a name of the longest length in full; the suffix typed as well
+        // (in any case) is not doubled.
+        const QString longest = QStringLiteral("Quarterly_planning_meeting_with_the_whole_team_26-12-06_10-00-00");
+        QCOMPARE(longest.size(), 64);
+        ModalAnswers::pushHandler(OvModalRequest::InputDialog, [&longest](const OvModalRequest& request) {
+            request.widget->show();
+            auto* field = request.widget->findChild<QLineEdit*>();
+            field->setText(longest);
+            field->end(false);
+            field->grab(); // painting scrolls the text to the cursor
+            const QRect cursor = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+            [&] { QVERIFY(cursor.center().x() >= field->fontMetrics().horizontalAdvance(longest)); }();
+            return QVariant(QStringLiteral("  clip.MP4  "));
+        });
         CLICK_ROW_BUTTON(list, "Video_1.mp4", "btnRename");
         QCOMPARE(ModalAnswers::asked().last().value, QStringLiteral("Video_1"));
         const QString clip = m_dir + "/clip.mp4";

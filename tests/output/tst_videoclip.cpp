@@ -22,9 +22,12 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using SrTest::spinUntil;
 
@@ -35,6 +38,32 @@ template <typename T> T* child(QWidget* parent, const char* name)
 }
 
 QString pageOf(DlgVideoClip& dlg) { return child<QStackedWidget>(&dlg, "stackedWidget")->currentWidget()->objectName(); }
+
+// While it lives, the kernel refuses writes that would grow a file past `bytes`.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        signal(SIGXFSZ, m_oldHandler);
+    }
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    sighandler_t m_oldHandler = SIG_DFL;
+    bool m_set = false;
+};
+// Far below any exported clip or converted recording of these tests.
+const rlim_t kFailingFileSize = 8192;
 
 void setVideoKind()
 {
@@ -53,7 +82,8 @@ private slots:
     void trimmedSaveWritesOnlyTheRange();
     void untrimmedAndDirectSavesHandOverTheSource();
     void failedSaveAsksForAnotherFolder();
-    void cancelledChooserOnTheFailedFolderLetsTheUserLeave();
+    void cancelledChooserReturnsToTheClipPageAndChangesNothing();
+    void failedExportOrConversionKeepsTheRecording();
     void missingRecordingIsReported();
     void refusedStartsReturnToTheClipPage();
     void promptClosedByACompletingExport();
@@ -168,30 +198,101 @@ void VideoClipTest::failedSaveAsksForAnotherFolder()
     QCOMPARE(ModalAnswers::unexpectedCount(), 0);
 }
 
-void VideoClipTest::cancelledChooserOnTheFailedFolderLetsTheUserLeave()
+void VideoClipTest::cancelledChooserReturnsToTheClipPageAndChangesNothing()
 {
-    // The configured folder is the very folder a cancelled chooser would fall back to.
-    const QString fallback = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
-        + OvProductInfo::instance()->companyFullName();
-    Utils::setVideoOutputPath(fallback);
-    Utils::setFreeDiskSizeProvider([](const QString&) { return qint64(0); });
+    const QString unwritable = QStringLiteral("/proc/sr-output");
+    Utils::setVideoOutputPath(unwritable);
     ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
     ModalAnswers::push(OvModalRequest::Directory, QString());
 
-    const QString source = makeSource(QStringLiteral("full_disk.mov"), 1.0);
+    const QString source = makeSource(QStringLiteral("unsaved.mov"), 1.0);
     DlgVideoClip dlg(source, nullptr, nullptr, true, true);
+    QSignalSpy finished(&dlg, &QDialog::finished);
     QVERIFY(spinUntil([&] { return pageOf(dlg) == QLatin1String("pageClip"); }));
-    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("No enough free space")));
     QVERIFY(!dlg.isSaving());
-    QVERIFY(child<QPushButton>(&dlg, "btnReRecord")->isEnabled());
-    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(Utils::getVideoOutputPath(), unwritable);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
+        + OvProductInfo::instance()->companyFullName();
+    QVERIFY(SrTest::filesIn(documents).isEmpty());
+    QVERIFY(QFileInfo::exists(source));
     QCOMPARE(ModalAnswers::unexpectedCount(), 0);
 
-    // Space was freed: "Save" sends the same recording again and it is saved.
-    Utils::setFreeDiskSizeProvider({});
+    // "Save" sends the same recording again; this time a folder is chosen.
+    const QString chosen = SrTest::newFolder(QStringLiteral("chosen_later"));
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    ModalAnswers::push(OvModalRequest::Directory, chosen);
     child<QPushButton>(&dlg, "btnSave")->click();
     QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
-    QCOMPARE(SrTest::filesIn(fallback).size(), 1);
+    QCOMPARE(SrTest::filesIn(chosen).size(), 1);
+}
+
+void VideoClipTest::failedExportOrConversionKeepsTheRecording()
+{
+    // A trimmed video whose export cannot write its clip.
+    const QString source = makeSource(QStringLiteral("limited.mov"), 4.0);
+    const qint64 sourceSize = QFileInfo(source).size();
+    {
+        DlgVideoClip dlg(source, nullptr, nullptr, true, false);
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+        child<QPushButton>(&dlg, "btnClip")->click();
+        QVERIFY(dlg.clipManager()->setTrimmBegin(1.0));
+        QVERIFY(dlg.clipManager()->setTrimmEnd(2.0));
+        child<QAbstractButton>(&dlg, "btnTrimOK")->click();
+        QVERIFY(spinUntil([&] { return !dlg.isTrimming(); }));
+
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        {
+            const FileSizeLimit limit(kFailingFileSize);
+            QVERIFY(limit.isSet());
+            child<QPushButton>(&dlg, "btnSave")->click();
+            QVERIFY(spinUntil([&] { return !ModalAnswers::messages().isEmpty(); }));
+        }
+        QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("could not be exported")));
+        QCOMPARE(pageOf(dlg), QStringLiteral("pageClip"));
+        QCOMPARE(finished.count(), 0);
+        QCOMPARE(QFileInfo(source).size(), sourceSize);
+        QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
+
+        // Saved again: the player is back with the chosen range, and that range is saved.
+        QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+        child<QPushButton>(&dlg, "btnSave")->click();
+        QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+        const QStringList files = SrTest::filesIn(m_strOut);
+        QCOMPARE(files.size(), 1);
+        QVERIFY(qAbs(Utils::getMediaDuration(m_strOut + QLatin1Char('/') + files[0]) - 1.0) < 0.2);
+    }
+
+    // An audio recording whose conversion cannot write its file.
+    const QString audioOut = SrTest::newFolder(QStringLiteral("audio_limited"));
+    Utils::setVideoOutputPath(audioOut);
+    RecordParameter::instance()->setOnlyRecordAudio(true);
+    RecordParameter::instance()->setUsedAudioFmt(RP_FMT_MP3);
+    const QString tone = Utils::getRecorderTmpRoot() + QStringLiteral("/limited.wav");
+    QVERIFY(SrTest::makeTone(tone, 4.0));
+    const qint64 toneSize = QFileInfo(tone).size();
+    scSetLastAudioRecording(QFile::encodeName(tone).constData(), nullptr);
+    DlgVideoClip dlg(tone, nullptr, nullptr, false, false);
+    QSignalSpy finished(&dlg, &QDialog::finished);
+    QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    {
+        const FileSizeLimit limit(kFailingFileSize);
+        child<QPushButton>(&dlg, "btnSave")->click();
+        QVERIFY(spinUntil([&] { return ModalAnswers::messages().size() == 2; }));
+    }
+    QCOMPARE(pageOf(dlg), QStringLiteral("pageClip"));
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(QFileInfo(tone).size(), toneSize);
+
+    QVERIFY(spinUntil([&] { return dlg.isPlayerReady(); }));
+    child<QPushButton>(&dlg, "btnSave")->click();
+    QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+    const QStringList files = SrTest::filesIn(audioOut);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(files[0].endsWith(QLatin1String(".mp3")));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
 }
 
 void VideoClipTest::missingRecordingIsReported()
@@ -300,8 +401,9 @@ void VideoClipTest::reRecordCancelsARunningExport()
     QTest::qWait(1500);
     QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
-    // The recording itself is kept: only a successful save clears the temporary files.
-    QVERIFY(QFileInfo::exists(source));
+    // The prompt said the recording is discarded: its scratch file goes, or the next start
+    // would take it for a recording that survived a crash.
+    QVERIFY(!QFileInfo::exists(source));
     QCOMPARE(ModalAnswers::unexpectedCount(), 0);
 }
 

@@ -2,6 +2,7 @@
 // preview dialog and every message answered through the scripted modal answers.
 
 #include "ModalAnswers.h"
+#include "OvMainWindowBase.h"
 #include "ScEngine.h"
 #include "ScRecorder.h"
 #include "OvResourceMgr.h"
@@ -10,11 +11,14 @@
 #include "TestMain.h"
 #include "WaitFor.h"
 #include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
 #include "core/SignalsTransfer.h"
 #include "output/DlgVideoClip.h"
 #include "output/HistoryFileUtils.h"
+#include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
+#include "tasks/TaskManage.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -24,9 +28,14 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QAction>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <sys/mount.h>
 
 using SrTest::spinUntil;
 
@@ -59,6 +68,27 @@ void answerPreviewWithSave(bool press, QString* page = nullptr)
     });
 }
 
+// Noise, new on every frame: as much for the encoder to write as there can be.
+class Noise : public QWidget {
+public:
+    explicit Noise(const QRect& area)
+    {
+        setWindowFlags(Qt::FramelessWindowHint);
+        setGeometry(area);
+        startTimer(30);
+    }
+
+protected:
+    void timerEvent(QTimerEvent*) override { update(); }
+    void paintEvent(QPaintEvent*) override
+    {
+        QImage image(size(), QImage::Format_RGB32);
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(image.bits()),
+                                              image.sizeInBytes() / int(sizeof(quint32)));
+        QPainter(this).drawImage(0, 0, image);
+    }
+};
+
 void resetSettings()
 {
     RecordParameter* p = RecordParameter::instance();
@@ -87,6 +117,11 @@ private slots:
     void refusedRecorderEndsTheRoad();
     void barIsPlacedOutsideTheRecordedArea();
     void barOnTheRecordedAreaIsBlackedOut();
+    void stopReturnsAtOnceAndTheEndComesThroughTheHub();
+    void destroyedWhileFinishingTheFileIsStillFinished();
+    void fullDiskKeepsTheRecordingAndPreviewsIt();
+    void statusItemIsIdleAndPreviewBelongsToTheMainWindowOnceStopped();
+    void audioOnlySizeIsThatOfTheChosenFormat();
 
 private:
     QString m_strOut;
@@ -139,7 +174,7 @@ void ControlBarTest::recordPauseResumeStopAndSave()
 
     answerPreviewWithSave(true);
     bar.findChild<QToolButton*>(QStringLiteral("btnStop"))->click();
-    QCOMPARE(finished.count(), 1);
+    QVERIFY(spinUntil([&finished] { return finished.count() == 1; }));
     QCOMPARE(finished.at(0).at(0).toBool(), true);
     QVERIFY(!RecordParameter::instance()->m_bRecording.load());
     QVERIFY(!bar.isVisible());
@@ -193,10 +228,10 @@ void ControlBarTest::engineErrorStopsWithItsCode()
     ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
     ModalAnswers::push(OvModalRequest::Dialog, 0);
     ModalAnswers::push(OvModalRequest::Dialog, 0);
-    emit SignalsTransfer::instance()->recordError(SRE_Write);
+    emit SignalsTransfer::instance()->recordError(SRE_Encoder);
     QVERIFY(spinUntil([&] { return finished.count() == 1; }, 30000));
     QCOMPARE(finished.at(0).at(0).toBool(), false);
-    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("Error code: 4004")));
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("Error code: 4003")));
     QCOMPARE(ModalAnswers::asked().value(1).className, QStringLiteral("FeedBackDialog"));
     QCOMPARE(ModalAnswers::asked().value(2).className, QStringLiteral("DlgVideoClip"));
     QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
@@ -279,6 +314,143 @@ void ControlBarTest::barOnTheRecordedAreaIsBlackedOut()
     const QPoint outside(barArea.center().x() - display.left(), barArea.top() - display.top() - 40);
     QVERIFY2(qGray(image.pixel(inside)) < 30, "the bar's area is not blacked out");
     QVERIFY2(qGray(image.pixel(outside)) > 200, "the rest of the display is not recorded");
+}
+
+void ControlBarTest::stopReturnsAtOnceAndTheEndComesThroughTheHub()
+{
+    RecordParameter::instance()->setUsedVideoFmt(RP_FMT_GIF);
+    Noise scenery(RecordParameter::instance()->getVideoRect());
+    scenery.show();
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QSignalSpy reported(SignalsTransfer::instance(), &SignalsTransfer::recordFinished);
+    answerPreviewWithSave(false); // a GIF is saved directly
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QTest::qWait(3000);
+    bar.findChild<QToolButton*>(QStringLiteral("btnStop"))->click();
+
+    // Back in the event loop while the GIF is made: the bar says so, with the share done.
+    QCOMPARE(reported.count(), 0);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(bar.isVisible());
+    QLabel* label = bar.findChild<QLabel*>(QStringLiteral("lblFinishing"));
+    QVERIFY(label->isVisible());
+    QStringList shown;
+    QVERIFY(spinUntil([&] {
+        shown << label->text();
+        return reported.count() == 1;
+    }));
+    QVERIFY(reported.first().value(0).toBool());
+    QVERIFY2(!shown.filter(QRegularExpression(QStringLiteral("[1-9]\\d*%"))).isEmpty(), qPrintable(shown.join(',')));
+    QVERIFY(spinUntil([&] { return finished.count() == 1; }));
+    QVERIFY(finished.first().value(0).toBool());
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(files[0].endsWith(QLatin1String(".gif")));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void ControlBarTest::destroyedWhileFinishingTheFileIsStillFinished()
+{
+    QString file;
+    {
+        VideoRecCtlWdg bar;
+        QVERIFY(bar.prepareRecord());
+        bar.startRecord();
+        QTest::qWait(1500);
+        file = ScreenRecorder::instance()->outputPath();
+        bar.onStop();
+        QVERIFY(bar.isFinishing());
+    } // the application quits
+    QVERIFY(!RecordParameter::instance()->m_bRecording.load());
+    QVERIFY(qAbs(Utils::getMediaDuration(file) - 1.5) <= 0.4);
+    QVERIFY(ModalAnswers::asked().isEmpty());
+}
+
+void ControlBarTest::fullDiskKeepsTheRecordingAndPreviewsIt()
+{
+    // The recording's volume: a filesystem of 3 MB.
+    const QByteArray scratch = QFile::encodeName(Utils::getRecorderTmpRoot());
+    if (::mount("tmpfs", scratch.constData(), "tmpfs", 0, "size=3m") != 0)
+        QSKIP("a small filesystem cannot be mounted here");
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{scratch};
+
+    RecordParameter::instance()->setUsedVideoFmt(RP_FMT_MP4);
+    RecordParameter::instance()->setVideoOpt(30, RP_CODEC_H264, RP_QUALITY_HIGHEST);
+    RecordParameter::instance()->setAutoSave(true);
+    Noise scenery(RecordParameter::instance()->getVideoRect());
+    scenery.show();
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+    answerPreviewWithSave(false);
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QVERIFY(spinUntil([&] { return finished.count() == 1; }, 60000));
+
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("disk is full")));
+    QVERIFY(ModalAnswers::messages().value(0).contains(QLatin1String("Error code: 4004")));
+    // What was recorded went through the preview and was saved like any recording.
+    QCOMPARE(ModalAnswers::asked().value(1).className, QStringLiteral("DlgVideoClip"));
+    QVERIFY(finished.first().value(0).toBool());
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString saved = m_strOut + QLatin1Char('/') + files[0];
+    QCOMPARE(Utils::getVideoRect(saved).size(), QSize(640, 360));
+    QVERIFY2(Utils::getMediaDuration(saved) >= 0.5, qPrintable(QString::number(Utils::getMediaDuration(saved))));
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void ControlBarTest::statusItemIsIdleAndPreviewBelongsToTheMainWindowOnceStopped()
+{
+    OvMainWindowBase mainWindow;
+    TaskManage::instance()->setMainWidBase(&mainWindow);
+    SystemStatusBar* status = SystemStatusBar::instance();
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(bar.prepareRecord());
+    status->setSysBarState(SBS_RECORDING); // as the main window does
+    bar.startRecord();
+    QTest::qWait(1000);
+
+    QWidget* previewParent = nullptr;
+    SysBarState duringPreview = SBS_RECORDING;
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest& request) {
+        previewParent = request.widget->parentWidget();
+        duringPreview = status->sysBarState();
+        return QVariant(0);
+    });
+    bar.findChild<QToolButton*>(QStringLiteral("btnStop"))->click();
+    QCOMPARE(status->sysBarState(), SBS_NORMAL);
+    QVERIFY(!status->action(QStringLiteral("actStop"))->isVisible());
+    QVERIFY(!status->action(QStringLiteral("actRecord"))->isEnabled());
+    QVERIFY(spinUntil([&] { return finished.count() == 1; }));
+    QCOMPARE(duringPreview, SBS_NORMAL);
+    QCOMPARE(previewParent, &mainWindow);
+    TaskManage::instance()->setMainWidBase(nullptr);
+}
+
+void ControlBarTest::audioOnlySizeIsThatOfTheChosenFormat()
+{
+    RecordParameter* p = RecordParameter::instance();
+    p->setOnlyRecordAudio(true);
+    p->setUsedAudioFmt(RP_FMT_MP3);
+    p->setAudioQuality(RP_QUALITY_MEDIUM);
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    // The sound server delivers in chunks: the size shows from the first tick after one.
+    QVERIFY(spinUntil([&bar] { return bar.shownFileSize() > 0; }, 10000));
+    // 128 kbit/s of MP3, not the 1536 kbit/s of the uncompressed sound being written.
+    QVERIFY(bar.shownFileSize() * 8 < ScreenRecorder::instance()->fileSize());
+    ModalAnswers::push(OvModalRequest::Dialog, 0);
+    bar.onStop();
+    QVERIFY(spinUntil([&] { return finished.count() == 1; }));
 }
 
 SR_TEST_DISPLAY(ControlBarTest)

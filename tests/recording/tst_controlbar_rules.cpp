@@ -1,9 +1,12 @@
 // The rules that end a recording by themselves, checked without any window.
 
+#include "OvProductInfo.h"
+#include "TestEnv.h"
 #include "TestMain.h"
 #include "core/RecordParameter.h"
 #include "recording/RecordStopRules.h"
 
+#include <QProcess>
 #include <QtTest>
 
 class ControlBarRulesTest : public QObject {
@@ -13,6 +16,7 @@ private slots:
     void freeSpaceIsAskedEveryFifthCheck();
     void gifLimitAppliesToGifOnly();
     void settingsComeFromTheModel();
+    void excludedProgramStartingStops();
 };
 
 void ControlBarRulesTest::lengthAndTimerStopAtTheirSecond()
@@ -117,6 +121,29 @@ void ControlBarRulesTest::settingsComeFromTheModel()
     param->setRecordLength(false, 0);
     param->setTimerEnable(false);
     param->setUsedVideoFmt(RP_FMT_MOV);
+}
+
+void ControlBarRulesTest::excludedProgramStartingStops()
+{
+    // A program of a name nothing else here runs.
+    const QString program = SrTest::newFolder(QStringLiteral("excluded")) + QStringLiteral("/srplayer");
+    QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), program));
+    QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
+    OvProductInfo::instance()->setExtendParam(QStringLiteral("ExcludeProgress"), QStringLiteral("srplayer"));
+    OvProductInfo::instance()->setExtendParam(QStringLiteral("ExcludeProgressName"), QStringLiteral("The Player"));
+    RecordStopRules rules(RecordStopRules::fromParameter(), {});
+    QCOMPARE(rules.check(1, 0), RecordStopRules::NoStop);
+
+    QProcess player;
+    player.start(program, {QStringLiteral("30")});
+    QVERIFY(player.waitForStarted());
+    QCOMPARE(rules.check(2, 0), RecordStopRules::StopExcludedProgram);
+    QCOMPARE(RecordStopRules::messageFor(RecordStopRules::StopExcludedProgram, rules.excludedProgram()),
+             QStringLiteral("The Player started, so the recording was stopped."));
+    player.kill();
+    player.waitForFinished();
+    OvProductInfo::instance()->setExtendParam(QStringLiteral("ExcludeProgress"), QString());
+    OvProductInfo::instance()->setExtendParam(QStringLiteral("ExcludeProgressName"), QString());
 }
 
 SR_TEST(ControlBarRulesTest)

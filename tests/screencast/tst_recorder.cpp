@@ -31,7 +31,8 @@ std::unique_ptr<QWidget> colouredWindow(const QColor& colour, const QRect& geome
     window->setAutoFillBackground(true);
     window->setGeometry(geometry);
     window->show();
-    QTest::qWaitForWindowExposed(window.get());
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("the window did not show");
     spin(300);
     return window;
 }

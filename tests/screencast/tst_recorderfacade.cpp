@@ -67,7 +67,7 @@ private slots:
         QVERIFY(recorder->stop());
         QVERIFY(!recorder->isRecording());
         const QString file = recorder->outputPath();
-        QCOMPARE(QFileInfo(file).absolutePath(), Utils::getRecorderTmpRoot());
+        QCOMPARE(QFileInfo(QFileInfo(file).absolutePath()).absolutePath(), Utils::getRecorderTmpRoot());
         QCOMPARE(QFileInfo(file).suffix(), QStringLiteral("mov"));
         QCOMPARE(videoSize(file), QSize(400, 300));
         QCOMPARE(MediaTest::probe(file).codecs.value(0), QStringLiteral("h264"));

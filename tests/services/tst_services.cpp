@@ -22,8 +22,6 @@ private slots:
         QCOMPARE(Utils::getAppLogPath(), data + "/sr.log");
         QCOMPARE(Utils::getRecorderTmpRoot(), data + "/Screen Recorder");
         QVERIFY(QFileInfo(Utils::getRecorderTmpRoot()).isDir());
-        Utils::removeTempRoot();
-        QVERIFY(!QFileInfo::exists(data + "/Screen Recorder"));
         QVERIFY(Utils::getOriginalVideoOutputPath().endsWith("/Screen Recorder Team"));
         QCOMPARE(Utils::getOriginalSnapshotPath(), Utils::getOriginalVideoOutputPath() + "/Snapshot");
         QVERIFY(QFileInfo(Utils::getVideoOutputPath()).isDir());

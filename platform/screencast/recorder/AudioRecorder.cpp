@@ -206,7 +206,9 @@ bool AudioRecorder::Stop()
         track->source->stop(m_stopMicros, 3000);
         closeTrack(*track);
     }
-    if (m_reportedWrite)
+    m_finished = true;
+    // After a write error (the disk is full) the tracks hold what was written before it.
+    if (m_reportedWrite && GetDuration() <= 0)
         return false;
     scSetLastAudioRecording(m_tracks[0] ? m_tracks[0]->path.c_str() : "", m_tracks[1] ? m_tracks[1]->path.c_str() : "");
     return true;

@@ -1,8 +1,8 @@
 #pragma once
 // An audio-only recording: each enabled source is written unchanged (16-bit PCM) into a
 // Matroska file of its own in the recording folder, track 0 the system sound, track 1 the
-// microphone. Matroska stays readable when the process dies. A clean stop hands the files
-// over as the engine's last audio recording.
+// microphone. Matroska stays readable when the process dies. A stop hands the files over as
+// the engine's last audio recording, also after a write error (what was written before it).
 
 #include "PauseClock.h"
 #include "AudioSource.h"
@@ -24,8 +24,10 @@ public:
     bool Start() override;
     void Pause() override;
     void Resume() override;
+    // Controlling thread or a worker of its own.
     bool Stop() override;
     // Any thread.
+    double GetFinishProgress() override { return m_finished ? 1 : 0; }
     double GetDuration() override;
     int64_t GetFileSize() override;
     int64_t GetDroppedFrames() override { return 0; }
@@ -56,6 +58,7 @@ private:
     std::atomic<bool> m_running{false};
     PauseClock m_clock;
     std::atomic<bool> m_stopped{false};
+    std::atomic<bool> m_finished{false}; // Stop() closed the tracks
     std::atomic<bool> m_reportedWrite{false};
     std::atomic<int64_t> m_startMicros{0};
     std::atomic<int64_t> m_stopMicros{0}; // sound captured from then on is not recorded

@@ -2,6 +2,8 @@
 
 #include "Log.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -17,10 +19,34 @@ extern "C" {
 }
 
 namespace {
+using Progress = std::function<void(double)>;
+
+// Hands the share of `in` read so far to `progress`.
+void tellProgress(AVFormatContext* in, const Progress& progress)
+{
+    if (!progress || !in->pb)
+        return;
+    const int64_t size = avio_size(in->pb);
+    if (size > 0)
+        progress(std::min(1.0, double(avio_tell(in->pb)) / double(size)));
+}
+
+// Closes the file of `out`; returns the first error met writing it (0 when none).
+int closeOutput(AVFormatContext* out)
+{
+    if (!out->pb)
+        return 0;
+    const int earlier = out->pb->error;
+    const int closed = avio_closep(&out->pb);
+    return earlier < 0 ? earlier : std::min(closed, 0);
+}
+
+bool isNoSpace(int error) { return error == AVERROR(ENOSPC) || error == AVERROR(EDQUOT); }
+
 // Decodes every video frame of a file and hands it to `sink`; false when the file
-// cannot be decoded or `sink` fails.
+// cannot be decoded or `sink` fails. `progress` follows the reading.
 bool decodeVideo(const std::string& path, AVCodecContext** outInfo,
-                 const std::function<bool(AVFrame*)>& sink)
+                 const std::function<bool(AVFrame*)>& sink, const Progress& progress = {})
 {
     AVFormatContext* in = nullptr;
     if (avformat_open_input(&in, path.c_str(), nullptr, nullptr) < 0)
@@ -49,6 +75,7 @@ bool decodeVideo(const std::string& path, AVCodecContext** outInfo,
         if (packet->stream_index == index)
             ok = avcodec_send_packet(decoder, packet) >= 0 && drain();
         av_packet_unref(packet);
+        tellProgress(in, progress);
     }
     if (ok)
         ok = avcodec_send_packet(decoder, nullptr) >= 0 && drain();
@@ -108,8 +135,9 @@ struct FilterGraph {
 } // namespace
 
 namespace Finisher {
-bool remux(const std::string& from, const std::string& to, const char* muxer, const char* brand)
+bool remux(const std::string& from, const std::string& to, const char* muxer, const char* brand, Report* report)
 {
+    const Progress progress = report ? report->progress : Progress();
     AVFormatContext* in = nullptr;
     if (avformat_open_input(&in, from.c_str(), nullptr, nullptr) < 0)
         return false;
@@ -138,12 +166,15 @@ bool remux(const std::string& from, const std::string& to, const char* muxer, co
         packet->pos = -1;
         ok = av_interleaved_write_frame(out, packet) >= 0;
         av_packet_unref(packet);
+        tellProgress(in, progress);
     }
     ok = ok && av_write_trailer(out) >= 0;
     av_packet_free(&packet);
     if (out) {
-        if (out->pb)
-            ok = avio_closep(&out->pb) >= 0 && ok;
+        const int written = closeOutput(out);
+        ok = written >= 0 && ok;
+        if (report)
+            report->noSpace = isNoSpace(written);
         avformat_free_context(out);
     }
     avformat_close_input(&in);
@@ -154,8 +185,14 @@ bool remux(const std::string& from, const std::string& to, const char* muxer, co
     return ok;
 }
 
-bool toGif(const std::string& from, const std::string& to, int colours)
+bool toGif(const std::string& from, const std::string& to, int colours, Report* report)
 {
+    const Progress progress = report ? report->progress : Progress();
+    const auto half = [&progress](double start) -> Progress {
+        if (!progress)
+            return {};
+        return [&progress, start](double share) { progress(start + share / 2); };
+    };
     // Pass 1: one palette from the whole recording.
     AVFrame* palette = av_frame_alloc();
     AVCodecContext* info = nullptr;
@@ -175,7 +212,7 @@ bool toGif(const std::string& from, const std::string& to, int colours)
             frame->pts = frame->best_effort_timestamp;
             return av_buffersrc_add_frame_flags(source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
         };
-        ok = decodeVideo(from, &info, feed) && graph;
+        ok = decodeVideo(from, &info, feed, half(0)) && graph;
         ok = ok && av_buffersrc_add_frame(source, nullptr) >= 0 && av_buffersink_get_frame(graph->sink, palette) >= 0;
     }
 
@@ -244,13 +281,15 @@ bool toGif(const std::string& from, const std::string& to, int colours)
         frame->pts = av_rescale_q(frame->best_effort_timestamp, info->pkt_timebase, AVRational{1, 1000});
         return av_buffersrc_add_frame_flags(source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0 && pull();
     };
-    ok = ok && decodeVideo(from, nullptr, feed) && graph;
+    ok = ok && decodeVideo(from, nullptr, feed, half(0.5)) && graph;
     ok = ok && av_buffersrc_add_frame(source, nullptr) >= 0 && pull() && encoder;
     ok = ok && avcodec_send_frame(encoder, nullptr) >= 0 && writePackets() && av_write_trailer(out) >= 0;
 
     if (out) {
-        if (out->pb)
-            ok = avio_closep(&out->pb) >= 0 && ok;
+        const int written = closeOutput(out);
+        ok = written >= 0 && ok;
+        if (report)
+            report->noSpace = isNoSpace(written);
         avformat_free_context(out);
     }
     graph.reset();

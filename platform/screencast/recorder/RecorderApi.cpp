@@ -1,12 +1,19 @@
 // The recorder's entry points.
 
 #include "AudioRecorder.h"
+#include "EncoderSettings.h"
+#include "Finisher.h"
+#include "Log.h"
 #include "ScEngine.h"
 #include "ScRecorder.h"
 #include "VideoRecorder.h"
 #include "XDisplayProbe.h"
+#include "media/AudioConvert.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const ScVideoOptions& video,
@@ -38,6 +45,17 @@ CBasePtr<CScreenRecorderObject> scAudioRecord(CRecoderCallback* callback, const 
     return CBasePtr<CScreenRecorderObject>(new AudioRecorder(callback, audio, folder));
 }
 
+int64_t scEstimateAudioFileSize(OutputAudioFileType type, CodecQuality quality, double seconds)
+{
+    // What the sound server delivers: 48 kHz, two channels of 16 bits.
+    const double kUncompressedBytesPerSecond = 48000.0 * 2 * 2;
+    if (!(seconds > 0))
+        return 0;
+    const media::AudioEncoding encoding = media::audioEncodingFor(type, quality);
+    const double bytesPerSecond = encoding.bitRate > 0 ? encoding.bitRate / 8.0 : kUncompressedBytesPerSecond;
+    return int64_t(bytesPerSecond * seconds);
+}
+
 bool scGetRecordWindowRect(uint64_t window, CRect* rect)
 {
     XDisplayProbe probe;
@@ -47,4 +65,40 @@ bool scGetRecordWindowRect(uint64_t window, CRect* rect)
     if (rect)
         *rect = CRect(0, 0, area.w, area.h);
     return true;
+}
+
+bool scRecoverRecording(const char* leftover, const char* outputPath)
+{
+    if (!leftover || !*leftover || !outputPath || !*outputPath || access(leftover, R_OK) != 0)
+        return false;
+    const std::string out(outputPath);
+    const std::string::size_type dot = out.find_last_of("./");
+    const std::string suffix = dot != std::string::npos && out[dot] == '.' ? out.substr(dot + 1) : std::string();
+    const char* muxer = nullptr;
+    const char* brand = nullptr;
+    if (suffix == "mka") {
+        muxer = "matroska";
+    } else if (suffix == "mov" || suffix == "mp4" || suffix == "m4v") {
+        const OutputVideoFileType container = suffix == "mov" ? OVFT_MOV : suffix == "m4v" ? OVFT_M4V : OVFT_MP4;
+        muxer = EncoderSettingsFor::finalMuxer(container);
+        brand = EncoderSettingsFor::finalBrand(container);
+    } else if (suffix != "gif") {
+        return false;
+    }
+    // Taking the name first: a file that is there already, or appears meanwhile, is never replaced.
+    const int reserved = open(outputPath, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (reserved < 0)
+        return false;
+    close(reserved);
+    // The quality a GIF was recorded at is not known any more: the full palette.
+    const bool written = muxer ? Finisher::remux(leftover, out, muxer, brand)
+                               : Finisher::toGif(leftover, out, EncoderSettingsFor::gifColours(CQ_Highest));
+    double seconds = 0;
+    if (written && scGetMediaInfo(outputPath, &seconds, nullptr, nullptr) && seconds > 0) {
+        Log("Screencast", 1, "recovered %.2f s of %s into %s", seconds, leftover, outputPath);
+        return true;
+    }
+    Log("Screencast", 2, "nothing could be recovered from %s", leftover);
+    std::remove(outputPath);
+    return false;
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -199,7 +200,7 @@ double VideoRecorder::GetDuration()
 int64_t VideoRecorder::GetFileSize() { return m_writer.bytesWritten(); }
 int64_t VideoRecorder::GetDroppedFrames() { return m_dropped; }
 int64_t VideoRecorder::GetWrittenFrames() { return m_writer.framesWritten(); }
-const char* VideoRecorder::GetOutputPath() { return m_outputPath.c_str(); }
+const char* VideoRecorder::GetOutputPath() { return m_handedOver ? m_handedPath.c_str() : m_outputPath.c_str(); }
 
 void VideoRecorder::report(int code)
 {
@@ -416,17 +417,44 @@ bool VideoRecorder::Stop()
     m_stopped = true;
     // Whatever went wrong on the way (reported already), what reached the file in progress
     // is kept: it becomes the final file when it can, and otherwise stays where it is.
-    const bool finished = m_video.container == OVFT_GIF
-        ? Finisher::toGif(m_progressPath, m_outputPath, EncoderSettingsFor::gifColours(m_video.quality))
+    Finisher::Report finishing;
+    finishing.progress = [this](double share) { m_finishProgress = share; };
+    bool finished = m_video.container == OVFT_GIF
+        ? Finisher::toGif(m_progressPath, m_outputPath, EncoderSettingsFor::gifColours(m_video.quality), &finishing)
         : Finisher::remux(m_progressPath, m_outputPath, EncoderSettingsFor::finalMuxer(m_video.container),
-                           EncoderSettingsFor::finalBrand(m_video.container));
+                           EncoderSettingsFor::finalBrand(m_video.container), &finishing);
+    if (!finished && finishing.noSpace)
+        finished = handOverProgressFile();
+    m_finishProgress = 1;
     if (!finished) {
         Log("Screencast", 2, "the file in progress stays: %s", m_progressPath.c_str());
         report(SRE_Finish);
         return false;
     }
-    std::remove(m_progressPath.c_str());
-    Log("Screencast", 1, "recording written: %s (%lld frames, %lld dropped)", m_outputPath.c_str(),
+    if (!m_handedOver)
+        std::remove(m_progressPath.c_str());
+    Log("Screencast", 1, "recording written: %s (%lld frames, %lld dropped)", GetOutputPath(),
         static_cast<long long>(GetWrittenFrames()), static_cast<long long>(GetDroppedFrames()));
+    return true;
+}
+
+bool VideoRecorder::handOverProgressFile()
+{
+    // The file in progress plays as it is. A GIF's is a video of its own kind and keeps
+    // that kind's suffix.
+    std::string target = m_outputPath;
+    if (m_video.container == OVFT_GIF) {
+        const std::string::size_type dot = target.rfind('.');
+        if (dot != std::string::npos && target.find('/', dot) == std::string::npos)
+            target.erase(dot);
+        target += ".mp4";
+    }
+    if (access(target.c_str(), F_OK) == 0 || std::rename(m_progressPath.c_str(), target.c_str()) != 0) {
+        Log("Screencast", 2, "the file in progress could not take the place of the final file");
+        return false;
+    }
+    m_handedPath = target;
+    m_handedOver = true;
+    Log("Screencast", 2, "no space for the final file: the file in progress is the result: %s", target.c_str());
     return true;
 }

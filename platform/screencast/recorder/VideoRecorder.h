@@ -35,8 +35,10 @@ public:
     bool Start() override;
     void Pause() override;
     void Resume() override;
+    // Controlling thread or a worker of its own.
     bool Stop() override;
     // Any thread.
+    double GetFinishProgress() override { return m_finishProgress; }
     double GetDuration() override;
     int64_t GetFileSize() override;
     int64_t GetDroppedFrames() override;
@@ -67,6 +69,8 @@ private:
     int64_t recordedMicros(int64_t nowMicros);
     void report(int code);
     void stopThreads();
+    // Makes the file in progress the result, renamed (no space needed). Finishing thread.
+    bool handOverProgressFile();
 
     CRecoderCallback* m_callback;
     ScVideoOptions m_video;
@@ -98,6 +102,10 @@ private:
     std::atomic<int> m_firstError{0};
     bool m_stopped = false;
     std::atomic<double> m_finalDuration{-1};
+    std::atomic<double> m_finishProgress{0};
+    // The file in progress after it became the result; written before m_handedOver is set.
+    std::string m_handedPath;
+    std::atomic<bool> m_handedOver{false};
     int64_t m_audioSamples = 0;
     std::mutex m_reportMutex;
 };

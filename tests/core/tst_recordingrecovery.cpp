@@ -1,0 +1,141 @@
+// Recordings never lose their files to another: a recording killed half-way (a child process
+// that records the real Xvfb screen, then gets SIGKILL) is recovered at the next start-up with
+// its history entry, while a live recording and an unreadable leftover stay untouched; the
+// scratch files of one saved recording are removed without touching another's.
+
+#include "ModalAnswers.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "ScEngine.h"
+#include "core/RecordParameter.h"
+#include "core/RecordingScratch.h"
+#include "core/ScreenRecorder.h"
+#include "output/HistoryFileUtils.h"
+#include "output/RecordingRecovery.h"
+#include "services/Utils.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+// Set in the child: the data folder of the parent, whose temporary root the child records into.
+const char kChildVariable[] = "SR_RECORD_UNTIL_KILLED";
+
+// The child's part: record until killed.
+void recordUntilKilled()
+{
+    qputenv("XDG_DATA_HOME", qgetenv(kChildVariable));
+    RecordParameter::instance()->setVideoRect(QRect(0, 0, 320, 240));
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    if (!recorder->recordVideo() || !recorder->start())
+        ::_exit(3);
+    printf("recording\n");
+    fflush(stdout);
+    SrTest::spinUntil([] { return false; }, 120000);
+    ::_exit(4);
+}
+} // namespace
+
+class RecordingRecoveryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { scInitialize(); }
+    void cleanupTestCase()
+    {
+        ScreenRecorder::release();
+        RecordParameter::release();
+    }
+
+    void killedRecordingIsRecoveredAndNoOtherIsTouched()
+    {
+        if (qEnvironmentVariableIsSet(kChildVariable))
+            recordUntilKilled();
+        const QString output = SrTest::newFolder(QStringLiteral("recovered"));
+        Utils::setVideoOutputPath(output);
+
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kChildVariable), qEnvironmentVariable("XDG_DATA_HOME"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("killedRecordingIsRecoveredAndNoOtherIsTouched")});
+        QByteArray said;
+        QVERIFY(SrTest::spinUntil([&] { return (said += child.readAllStandardOutput()).contains("recording\n"); }, 30000));
+        QTest::qWait(2500);
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished(10000));
+        const QStringList orphans = RecordingScratch::orphans();
+        QCOMPARE(orphans.size(), 1);
+        const QString leftover = orphans.first();
+        const QString broken = leftover + QStringLiteral("/Recording_broken.mov.recording.mp4");
+        QVERIFY(SrTest::writeFile(broken, 4096));
+
+        // A recording of this process runs meanwhile, and another one is saved and cleared.
+        RecordParameter::instance()->setVideoRect(QRect(0, 0, 320, 240));
+        ScreenRecorder* recorder = ScreenRecorder::instance();
+        QVERIFY(recorder->recordVideo() && recorder->start());
+        const QString live = recorder->outputPath();
+        const QString saved = RecordingScratch::create() + QStringLiteral("/Recording_saved.mp4");
+        QVERIFY(SrTest::writeFile(saved, 1000));
+        Utils::removeTempRoot(saved);
+        QVERIFY(!QFileInfo::exists(QFileInfo(saved).absolutePath()));
+        QCOMPARE(RecordingScratch::orphans(), QStringList{leftover});
+
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, 0x400);
+        QObject owner;
+        RecordingRecovery* recovery = RecordingRecovery::start(&owner, nullptr);
+        QVERIFY(recovery);
+        QSignalSpy finished(recovery, &RecordingRecovery::finished);
+        QVERIFY(SrTest::spinUntil([&] { return finished.count() == 1; }, 60000));
+
+        const QStringList files = SrTest::filesIn(output);
+        QCOMPARE(files.size(), 1);
+        const QString recovered = output + QLatin1Char('/') + files.first();
+        QVERIFY(files.first().startsWith(QLatin1String("Video_")) && files.first().endsWith(QLatin1String("_recovered.mov")));
+        const double seconds = Utils::getMediaDuration(recovered);
+        QVERIFY2(seconds > 1.0, qPrintable(QString::number(seconds)));
+        QVERIFY(!SrTest::frameAt(recovered, 1.0).isNull());
+        const HistoryFileUtils::HistoryFile entry = HistoryFileUtils::savefileHistroy().value(0);
+        QCOMPARE(entry.path, recovered);
+        QCOMPARE(entry.type, int(HFT_VIDEO));
+        QCOMPARE(entry.resolution, QStringLiteral("320*240"));
+        // The unreadable leftover stays, and the user hears of both.
+        QCOMPARE(RecordingScratch::filesIn(leftover), QStringList{QFileInfo(broken).fileName()});
+        QCOMPARE(finished.first().value(1).toStringList(), QStringList{broken});
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains(files.first()));
+        QVERIFY(ModalAnswers::messages().first().contains(QFileInfo(broken).fileName()));
+
+        QVERIFY(recorder->isRecording());
+        QVERIFY(recorder->stop());
+        QVERIFY(Utils::getMediaDuration(live) > 0);
+    }
+
+    void audioRecordingsKeepTheirOwnTracks()
+    {
+        RecordParameter::instance()->setOnlyRecordAudio(true);
+        ScreenRecorder* recorder = ScreenRecorder::instance();
+        QStringList tracks;
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(recorder->recordAudio() && recorder->start());
+            QTest::qWait(500);
+            QVERIFY(recorder->stop());
+            tracks << recorder->outputPath();
+        }
+        QVERIFY(tracks[0] != tracks[1]);
+        Utils::removeTempRoot(tracks[1]);
+        QVERIFY(!QFileInfo::exists(tracks[1]));
+        QVERIFY(Utils::getMediaDuration(tracks[0]) > 0.3);
+    }
+};
+
+SR_TEST_DISPLAY(RecordingRecoveryTest)
+
+#include "tst_recordingrecovery.moc"

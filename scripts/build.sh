@@ -7,6 +7,4 @@ JOBS=${SR_JOBS:-$(nproc)}
 if [ ! -f "$BUILD_DIR/build.ninja" ]; then
   cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 fi
-# moc runs incrementally; dropping its time stamps makes it look for files added since.
-rm -f "$BUILD_DIR"/*_autogen/timestamp "$BUILD_DIR"/CMakeFiles/*_autogen.dir/timestamp 2>/dev/null || true
 cmake --build "$BUILD_DIR" -j "$JOBS"

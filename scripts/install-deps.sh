@@ -17,6 +17,8 @@ PACKAGES=(
   ffmpeg p7zip-full xdg-utils fonts-dejavu-core openssl ca-certificates
   # tests and headless runs
   xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils dbus-x11
+  # benchmarks: ImageMagick's "import" is the anchor of the screenshot timings
+  imagemagick
 )
 
 missing=()

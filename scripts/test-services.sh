@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
-# Sourced by the test script: starts a private X display (Xvfb) and a PulseAudio server
-# with a null sink for the tests, and stops them when the shell exits.
+# Sourced to run test programs by hand: sr_start_xvfb and sr_start_pulse start a private
+# X display (Xvfb) and a PulseAudio server with a null sink and point DISPLAY and
+# PULSE_SERVER at them; both stop when the shell exits. (ctest starts its own per test
+# program through scripts/with-services.sh.)
 SR_SERVICES_DIR=$(mktemp -d /tmp/sr-services-XXXXXX)
 
 sr_start_xvfb() {
-  local n
-  for n in $(seq 91 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >"$SR_SERVICES_DIR/xvfb.log" 2>&1 &
-    SR_XVFB_PID=$!
-    for _ in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
-      sleep 0.1
-    done
-    kill "$SR_XVFB_PID" 2>/dev/null || true
+  # Xvfb picks a free display number and writes it out once it accepts connections.
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$SR_SERVICES_DIR/display" \
+    >"$SR_SERVICES_DIR/xvfb.log" 2>&1 &
+  SR_XVFB_PID=$!
+  for _ in $(seq 1 100); do
+    if grep -q '^[0-9]' "$SR_SERVICES_DIR/display" 2>/dev/null; then
+      export DISPLAY=":$(head -n1 "$SR_SERVICES_DIR/display")"
+      return 0
+    fi
+    sleep 0.1
   done
+  kill "$SR_XVFB_PID" 2>/dev/null || true
   echo "could not start Xvfb" >&2
   return 1
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Start-up and exit of the framework services.
+// Start-up and exit of the framework services. Called by the entry on the GUI thread.
 
 #include <QString>
 #include <functional>

@@ -1,5 +1,5 @@
 #pragma once
-// Colour chooser. exec() returns 1 when a colour was chosen.
+// Colour chooser. exec() returns QDialog::Accepted when a colour was chosen. GUI thread.
 
 #include <QColorDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Base of the application's dialogs. exec() runs the modal loop, or, when a test
-// answerer is installed (OvModalHook), hands the dialog to it instead.
+// answerer is installed (OvModalHook), hands the dialog to it instead. GUI thread.
 
 #include <QDialog>
 

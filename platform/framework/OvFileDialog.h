@@ -1,5 +1,5 @@
 #pragma once
-// File and folder choosers; each returns an empty result when the user cancels.
+// File and folder choosers; each returns an empty result when the user cancels. GUI thread.
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,5 @@
 #pragma once
+// File and folder helpers of the framework. Any thread.
 
 #include <QString>
 

@@ -1,5 +1,6 @@
 #pragma once
-// Single-line text input. exec() returns 1 when confirmed, 0 when cancelled.
+// Single-line text input. exec() returns QDialog::Accepted when confirmed, QDialog::Rejected
+// when cancelled. GUI thread.
 
 #include <QInputDialog>
 

@@ -1,5 +1,5 @@
 #pragma once
-// Base of the application's top-level window.
+// Base of the application's top-level window. GUI thread.
 
 #include <QMainWindow>
 

@@ -1,6 +1,6 @@
 #pragma once
 // The framework's message box. Buttons and results are Qt's standard-button codes
-// (OK 0x400, Yes 0x4000, No 0x10000, Cancel 0x400000).
+// (OK 0x400, Yes 0x4000, No 0x10000, Cancel 0x400000). GUI thread.
 
 #include <QMessageBox>
 

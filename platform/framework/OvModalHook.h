@@ -2,7 +2,7 @@
 // Every modal question the framework asks (message boxes, input and colour dialogs,
 // file and folder choosers, and the modal loop of every OvDialogBase) passes through
 // one replaceable answerer. The application never sets it; tests do, so that no test
-// blocks on a modal loop and no test hunts for windows with timers.
+// blocks on a modal loop and no test hunts for windows with timers. GUI thread.
 
 #include <QString>
 #include <QVariant>

@@ -1,6 +1,7 @@
 #pragma once
 // Product information and read-only product parameters, read from product.json
-// (compiled in; a file named by SR_PRODUCT_FILE replaces it, for tests).
+// (compiled in; a file named by SR_PRODUCT_FILE replaces it, for tests). Loaded once at
+// start-up; loadFrom and setExtendParam are for start-up and tests, before other threads read.
 
 #include <QJsonObject>
 #include <QString>

@@ -1,5 +1,5 @@
 #pragma once
-// Resources, language, skin and the interface zoom factor.
+// Resources, language, skin and the interface zoom factor. GUI thread.
 
 #include <QString>
 

@@ -3,6 +3,18 @@
 // Thread-safe: every access holds one mutex, since workers read and write settings too.
 // Lists (QVariantList, QStringList, nested) are given back exactly as written,
 // whatever their length and content.
+//
+// Nothing stored is lost to a damaged file or a failed write:
+// - Every write replaces the file atomically (written beside, flushed to disk, renamed
+//   over it): a crash in the middle leaves the old or the new file whole. While a write
+//   runs, the old file stays linked as "<name>.before-<pid>"; a write that fails part-way
+//   (a full disk) puts it back and reports the failure.
+// - A file that cannot be read is set aside, byte for byte, before anything is written:
+//   it is renamed to "<name>.damaged-<yyyyMMdd-hhmmss>" in the same folder (never over an
+//   earlier copy) and the store starts empty. "Cannot be read" means: larger than
+//   kMaxFileBytes; holds a NUL byte or is not UTF-8 text (the writer produces plain ASCII);
+//   does not end with a line break (cut off in the middle of a line); or QSettings reports
+//   an error or finds no key in a file that holds text.
 
 #include <QMutex>
 #include <QSettings>
@@ -12,11 +24,18 @@
 
 class OvSettings {
 public:
+    // Beyond this the file is not read: no real store comes near it (a history entry takes
+    // well under 1 KiB), while reading it would stall the start-up.
+    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+    // How long a write waits for another process's write to the same file.
+    static constexpr int kWriteGuardWaitMs = 5000;
+
     static OvSettings* instance();
 
     // The stored value, or `defaultValue` when the key is absent.
     QVariant applicationParam(const QString& key, const QVariant& defaultValue = QVariant()) const;
-    // Stores at once (written through to disk). Returns false when the file could not be written.
+    // Stores at once (written through to disk). Returns false when the file could not be
+    // written; the file on disk is then the one before the call.
     bool setApplicationParam(const QString& key, const QVariant& value);
     void removeApplicationParam(const QString& key);
     bool contains(const QString& key) const;
@@ -30,15 +49,29 @@ public:
 
     // Full path of the settings file.
     QString fileName() const;
-    // Re-reads the file from disk (tests use it to simulate a restart).
+    // Re-reads the file from disk, with the checks of the first load (tests use it to
+    // simulate a restart).
     void reload();
+
+    // Once per damaged file: true on the first call after a load found the file unreadable,
+    // false afterwards. `keptAs` receives the copy's path, or an empty string when the file
+    // could not be set aside; it is then left in place and nothing is written to it while
+    // this process runs.
+    bool takeDamageReport(QString* keptAs);
 
 private:
     OvSettings();
+    // Opens the file, setting a damaged one aside first. Called with the mutex held.
+    void load();
+    // Writes the changes made to m_settings; false when the file could not be written whole
+    // (it is then the file before, and m_settings is read from it again). Mutex held.
+    bool writeThrough();
     static QVariant encode(const QVariant& value);
     static QVariant decode(const QVariant& stored);
 
     mutable QMutex m_mutex;
     std::unique_ptr<QSettings> m_settings;
     QString m_path;
+    bool m_damageReported = true;
+    QString m_keptAs;
 };

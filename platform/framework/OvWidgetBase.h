@@ -1,5 +1,5 @@
 #pragma once
-// Base of the application's panels.
+// Base of the application's panels. GUI thread.
 
 #include <QWidget>
 

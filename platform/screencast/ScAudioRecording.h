@@ -22,7 +22,8 @@ double scGetLastAudioDuration();
 // Removes the track files of the last audio recording and forgets it.
 void DeleteAudioRecordTempFiles();
 
-// Report of a conversion, sent exactly once unless the converter is released first.
+// Report of a conversion, sent exactly once on the converter's thread unless the converter is
+// released first.
 class CAudioConvertCallback {
 public:
     // `code` is 0 when the file was written, non-zero when the conversion failed.

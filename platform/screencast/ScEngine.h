@@ -1,5 +1,5 @@
 #pragma once
-// Start and stop of the capture engine, its log, and media information.
+// Start and stop of the capture engine, its log, and media information. Any thread.
 
 #include "ScreencastTypes.h"
 
@@ -9,6 +9,7 @@ int scInitialize();
 void scUninitialize();
 // The engine writes its own log (FFmpeg's warnings and errors, its own milestones) to `path`.
 void scSetLogFile(const char* path);
+// The file the engine logs to (empty when none); valid until the next scSetLogFile.
 const char* scGetLogFile();
 
 // Media information of a file. Returns false when the file cannot be opened or holds no

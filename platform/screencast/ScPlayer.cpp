@@ -1,6 +1,7 @@
 #include "ScPlayer.h"
 #include "media/AudioConvert.h"
 #include "media/AudioRecordingState.h"
+#include "media/AudioRing.h"
 #include "media/PlayerCore.h"
 #include "media/VideoExport.h"
 #include "media/WorkerJob.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-// The player graph: pictures as BGRA, sound as 16-bit stereo at 48 kHz.
+// The player graph: pictures as BGRA, sound as the players play it.
 std::string videoGraph(const media::MediaPipeline& pipeline, bool& video, bool& audio)
 {
     std::string graph;
@@ -21,14 +22,36 @@ std::string videoGraph(const media::MediaPipeline& pipeline, bool& video, bool& 
     if (video)
         graph = "[v0]format=bgra[vout]";
     if (audio)
-        graph += std::string(video ? ";" : "") + "[a0]aformat=sample_fmts=s16:sample_rates=48000:channel_layouts=stereo[aout]";
+        graph += std::string(video ? ";" : "") + "[a0]aformat=sample_fmts=s16:sample_rates="
+            + std::to_string(media::kPlaybackRate) + ":channel_layouts=stereo[aout]";
     return graph;
 }
 
-class AVPlayerObject : public CAVPlayerObject {
+// The operations both players hand to their PlayerCore.
+template <class Interface>
+class PlayerObject : public Interface {
+public:
+    int BeginTrimming() override { return m_core.beginTrimming(); }
+    int SetTrimBegin(double seconds) override { return m_core.setTrimBegin(seconds); }
+    int SetTrimEnd(double seconds) override { return m_core.setTrimEnd(seconds); }
+    int Seek(double seconds) override { return m_core.seek(seconds); }
+    void Pause() override { m_core.pause(); }
+    void Resume() override { m_core.resume(); }
+
+protected:
+    template <class... Args>
+    explicit PlayerObject(Args&&... coreArguments) : m_core(std::forward<Args>(coreArguments)...)
+    {
+    }
+    ~PlayerObject() override = default;
+
+    media::PlayerCore m_core;
+};
+
+class AVPlayerObject : public PlayerObject<CAVPlayerObject> {
 public:
     AVPlayerObject(CAVPlayerCallback* callback, const char* path, NSView* host)
-        : m_source(path), m_core(callback, {{path, true, true}}, videoGraph, host)
+        : PlayerObject(callback, std::vector<media::InputFile>{{path, true, true}}, videoGraph, host), m_source(path)
     {
     }
 
@@ -38,12 +61,6 @@ public:
         m_export.cancel();
         delete this;
     }
-    int BeginTrimming() override { return m_core.beginTrimming(); }
-    int SetTrimBegin(double seconds) override { return m_core.setTrimBegin(seconds); }
-    int SetTrimEnd(double seconds) override { return m_core.setTrimEnd(seconds); }
-    int Seek(double seconds) override { return m_core.seek(seconds); }
-    void Pause() override { m_core.pause(); }
-    void Resume() override { m_core.resume(); }
 
     int Export(const char* path, OutputVideoFileType type, CAVPlayerExportCallback* callback) override
     {
@@ -80,27 +97,20 @@ private:
     ~AVPlayerObject() override = default;
 
     std::string m_source;
-    media::PlayerCore m_core;
+    // Destroyed before the core: a running export stops before playback does.
     media::WorkerJob m_export;
 };
 
-class AudioPlayerObject : public CAudioPlayerObject {
+class AudioPlayerObject : public PlayerObject<CAudioPlayerObject> {
 public:
     AudioPlayerObject(CAVPlayerCallback* callback, NSView* host, const media::AudioRecording& recording)
-        : m_recording(recording),
-          m_core(callback, files(recording), [this](const media::MediaPipeline& p, bool& v, bool& a) { return graph(p, v, a); },
-                 host, [](double begin, double end) { media::setLastAudioTrim(begin, end); })
+        : PlayerObject(callback, files(recording), graphFor(recording), host,
+                       [](double begin, double end) { media::setLastAudioTrim(begin, end); })
     {
     }
 
     // Stops playback and frees the player.
     void Release() override { delete this; }
-    int BeginTrimming() override { return m_core.beginTrimming(); }
-    int SetTrimBegin(double seconds) override { return m_core.setTrimBegin(seconds); }
-    int SetTrimEnd(double seconds) override { return m_core.setTrimEnd(seconds); }
-    int Seek(double seconds) override { return m_core.seek(seconds); }
-    void Pause() override { m_core.pause(); }
-    void Resume() override { m_core.resume(); }
     int SetVolume(int track, float volume) override
     {
         if (track != 0 && track != 1)
@@ -125,15 +135,14 @@ private:
         }
         return list;
     }
-    std::string graph(const media::MediaPipeline& pipeline, bool& video, bool& audio) const
+    static media::PlaybackEngine::GraphMaker graphFor(const media::AudioRecording& recording)
     {
-        video = false;
-        audio = !m_recording.empty();
-        return audio ? media::audioMixGraph(m_recording, "s16", 48000, true) : std::string();
+        return [recording](const media::MediaPipeline&, bool& video, bool& audio) {
+            video = false;
+            audio = !recording.empty();
+            return audio ? media::audioMixGraph(recording, "s16", media::kPlaybackRate, true) : std::string();
+        };
     }
-
-    media::AudioRecording m_recording;
-    media::PlayerCore m_core;
 };
 
 } // namespace

@@ -12,7 +12,8 @@
 // Reports of a player. The engine may call these on any of its threads.
 class CAVPlayerCallback {
 public:
-    // The media opened (1, ready to play) or cannot be played (2, failed); sent once.
+    // AVPlayerItemStatusReadyToPlay once the media opened, AVPlayerItemStatusFailed when it
+    // cannot be played; sent once.
     virtual void OnStatueChanged(AVPlayerItemStatus status) = 0;
     // The user left the trim controls with Cancel.
     virtual void OnTrimCancel() = 0;
@@ -30,7 +31,8 @@ public:
     virtual ~CAVPlayerExportCallback() = default;
 };
 
-class CAVPlayerObject : public CBaseObject {
+// What both players do: trimming, seeking, pausing and resuming.
+class CPlayerObject : public CBaseObject {
 public:
     // Shows the trim controls in the host. Returns 0, or non-zero when there is no host or
     // the media is not ready.
@@ -45,6 +47,10 @@ public:
     virtual void Pause() = 0;
     // Continues playback (from the start when it had reached the end).
     virtual void Resume() = 0;
+};
+
+class CAVPlayerObject : public CPlayerObject {
+public:
     // Writes the trimmed range to `path` (local 8-bit encoding) on a worker thread.
     // Returns 0 when the export started (one OnExportCompleted follows), non-zero when an
     // export already runs or the arguments are unusable (nothing follows).
@@ -60,19 +66,10 @@ public:
     virtual void SetControlsStyle(contralsStyle style) = 0;
 };
 
-class CAudioPlayerObject : public CBaseObject {
+// The audio player: a range confirmed in its trim controls or set with SetTrimBegin and
+// SetTrimEnd becomes the range the audio converter writes.
+class CAudioPlayerObject : public CPlayerObject {
 public:
-    // As CAVPlayerObject::BeginTrimming. A confirmed range becomes the range the audio
-    // converter writes.
-    virtual int BeginTrimming() = 0;
-    // As CAVPlayerObject::SetTrimBegin; the range is kept for the audio converter.
-    virtual int SetTrimBegin(double seconds) = 0;
-    // As CAVPlayerObject::SetTrimEnd; the range is kept for the audio converter.
-    virtual int SetTrimEnd(double seconds) = 0;
-    // Jumps to `seconds` (clamped). Returns 0.
-    virtual int Seek(double seconds) = 0;
-    virtual void Pause() = 0;
-    virtual void Resume() = 0;
     // Gain of a track (0 system sound, 1 microphone), 1.0 unchanged, clamped to [0, 4];
     // heard at once and applied by the audio converter. Returns 0, non-zero for a bad track.
     virtual int SetVolume(int track, float volume) = 0;
@@ -83,6 +80,7 @@ public:
 // when `callback` or `path` is null.
 CBasePtr<CAVPlayerObject> CreateAVPlayer(CAVPlayerCallback* callback, const char* path, NSView* host);
 
-// Plays the engine's last audio recording (both tracks mixed) in `host`. Status 2 arrives
-// when there is no recording. An empty handle when `callback` is null.
+// Plays the engine's last audio recording (both tracks mixed) in `host`.
+// AVPlayerItemStatusFailed arrives when there is no recording. An empty handle when
+// `callback` is null.
 CBasePtr<CAudioPlayerObject> CreateAudioPlayer(CAVPlayerCallback* callback, NSView* host);

@@ -42,8 +42,11 @@ struct ScVideoOptions {
     bool drawCursor = true;
 };
 
+// How mouse clicks show in a screen recording (numbered as the settings model does).
+enum ScClickMode { SCM_None = 0, SCM_Highlight = 1, SCM_Blink = 2 };
+
 struct ScMouseOptions {
-    int clickMode = 0;          // 0 none, 1 highlight while a button is down, 2 blink on a click
+    int clickMode = SCM_None;   // an ScClickMode: SCM_Highlight while a button is down, SCM_Blink on a click
     ColorRef clickColor = 0;    // the click highlight
     ColorRef normalColor = 0;   // the halo drawn around the cursor when `indicate` is on
     bool indicate = false;

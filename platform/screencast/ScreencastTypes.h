@@ -49,3 +49,20 @@ enum AVPlayerItemStatus { AVPlayerItemStatusUnknown = 0, AVPlayerItemStatusReady
 
 // Look of a player's control bar.
 enum contralsStyle { ControlsStyleNone = 0, ControlsStyleInline = 1, ControlsStyleFloating = 2, ControlsStyleMinimal = 3 };
+
+// Drawing tools of the drawing canvas. The box modes act on a dragged rectangle.
+enum CanvasShapes {
+    CS_None = 0,
+    CS_Rectangle = 1,
+    CS_Ellipse = 2,
+    CS_Arrow = 3,
+    CS_Brush = 4,
+    CS_Line = 5,
+    CS_AirBrush = 6,
+    CS_Callout = 7, // numbered marker
+    CS_Text = 8,
+    CS_Eraser = 9,
+    CS_EraserBox = 10,
+    CS_Blur = 11,
+    CS_BlurBox = 12,
+};

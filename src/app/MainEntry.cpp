@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "MainWindowBase.h"
 #include "OVGA.h"
+#include "OvDisplayProbe.h"
 #include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "OvResourceMgr.h"
@@ -38,7 +39,47 @@ void openProductUrl(const char* key)
         QDesktopServices::openUrl(QUrl(url));
 }
 
-// Tells that another instance runs; false when it could not be told interactively.
+constexpr int kExitNoDisplay = 1;
+
+// True when Qt will load its X11 (xcb) plug-in: "-platform <name>" among the arguments,
+// else QT_QPA_PLATFORM (of a ';' list the first entry), else the default, xcb. Sets
+// `display` to the argument of "-display" when given.
+bool usesX11(int argc, char** argv, QByteArray* display)
+{
+    QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-platform" || arg == "--platform")
+            platform = argv[i + 1];
+        else if (arg == "-display" || arg == "--display")
+            *display = argv[i + 1];
+    }
+    const QByteArray name = platform.split(';').constFirst().split(':').constFirst().trimmed();
+    return name.isEmpty() || name == "xcb";
+}
+
+// Loads the settings; tells once that their file could not be read, and where it was kept.
+void reportDamagedSettings()
+{
+    QString keptAs;
+    if (!OvSettings::instance()->takeDamageReport(&keptAs))
+        return;
+    const QString product = OvProductInfo::instance()->productName();
+    const QString text = keptAs.isEmpty()
+        ? QObject::tr("The settings file \"%1\" could not be read, nor set aside. It is left unchanged, and "
+                      "settings and recording history are not saved while %2 runs.")
+              .arg(OvSettings::instance()->fileName(), product)
+        : QObject::tr("The settings file could not be read. It was kept unchanged as \"%1\", and %2 starts "
+                      "with default settings and an empty recording history.")
+              .arg(keptAs, product);
+    fprintf(stderr, "%s\n", qUtf8Printable(text));
+    if (qEnvironmentVariableIsSet("SR_NONINTERACTIVE"))
+        return;
+    OvMessageBox::warning(nullptr, product, text);
+}
+
+// Tells that another instance runs: on standard error, and in a message box unless
+// SR_NONINTERACTIVE is set.
 void reportRunning(qint64 pid)
 {
     const QString product = OvProductInfo::instance()->productName();
@@ -85,6 +126,14 @@ void MainEntry::destroyMainWindow(MainWindowBase* window) { delete window; }
 
 extern "C" int main_entry(int argc, char** argv)
 {
+    // Qt's X11 plug-in aborts the process with its own advice when no display answers.
+    QByteArray display;
+    if (usesX11(argc, argv, &display) && !OvDisplayProbe::canConnect(display)) {
+        fprintf(stderr, "Screen Recorder needs an X11 display: DISPLAY is not set or cannot be opened "
+                        "(Wayland sessions need XWayland).\n");
+        return kExitNoDisplay;
+    }
+
     Framework::init(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(OvProductInfo::instance()->productName());
@@ -94,7 +143,9 @@ extern "C" int main_entry(int argc, char** argv)
         return 0;
     }
 
-    // Held until the process ends: the segment marks this instance as the running one.
+    // The settings file is read (and checked) before the first write, the instance's "pid".
+    reportDamagedSettings();
+    // Held until the process ends: the lock and the segment mark this instance as the running one.
     SingleInstance instance(OvProductInfo::instance()->productNativeName());
     if (instance.acquire() == SingleInstance::AlreadyRunning) {
         reportRunning(instance.runningPid());

@@ -1,4 +1,5 @@
 #pragma once
+// The module's entry and its start-up and shutdown steps. Main (GUI) thread.
 
 #include <QString>
 
@@ -6,9 +7,14 @@ class MainWindowBase;
 
 // The module's exported entry, called by the host executable with the process arguments.
 // Returns the exit code of the event loop (0 also when another instance already runs).
+// Without an X display to connect to (DISPLAY unset or dead, a Wayland session without
+// XWayland) it prints one line to standard error and returns 1 before any window exists;
+// the check is skipped when another Qt platform plug-in is chosen (-platform or
+// QT_QPA_PLATFORM). A settings file that could not be read is reported once.
 //
-// Environment: SR_NONINTERACTIVE=1 prints "<product> is running" to standard error
-// without showing the message box (for child processes that nobody can answer).
+// Environment: SR_NONINTERACTIVE=1 prints "<product> is running" and the settings-file
+// report to standard error without showing a message box (for child processes that nobody
+// can answer).
 extern "C" __attribute__((visibility("default"))) int main_entry(int argc, char** argv);
 
 // The start-up and shutdown steps of main_entry that need no event loop of their own, for

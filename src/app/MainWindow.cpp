@@ -4,16 +4,20 @@
 #include "MainWindowBase.h"
 #include "MainWindowStyle.h"
 #include "OvProductInfo.h"
+#include "OvFileDialog.h"
+#include "OvFileUtils.h"
 #include "OvSettings.h"
 #include "RecordHistoryTool.h"
 #include "ScEngine.h"
+#include "capture_tools/DlgPaintToScreen.h"
+#include "capture_tools/DlgSnapshot.h"
+#include "capture_tools/SnapshotFile.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "core/ScreenRegion.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
-#include "feedback/FeedBackDialog.h"
 #include "output/RecordingRecovery.h"
 #include "recording/AudioDriverManager.h"
 #include "recording/CountdownWidget.h"
@@ -22,6 +26,9 @@
 #include "recording/DlgSetPermissions.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
+#include "services/FileSystemUtils.h"
+#include "services/OSServiceUtils.h"
+#include "services/PlatformSeam.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
 #include "ui_MainWindow.h"
@@ -29,8 +36,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCursor>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
-#include <QMessageBox>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -38,6 +46,14 @@
 
 
 namespace {
+// The pause between the record click (or a task's start) and the recording, when no
+// countdown runs; the numbers a countdown shows.
+const int kStartDelayMs = 500;
+const int kCountdownFrom = 3;
+// How long the main window, hidden for a screenshot, gets to leave the screen before the
+// screen is captured.
+const int kHideSettleMs = 50;
+
 const char kModeKey[] = "VideoLast/RecordMode";
 const char kRegionKey[] = "VideoLast/VideoRect";
 const char kRegionSizeKey[] = "VideoLast/RegionSize";
@@ -81,11 +97,13 @@ MainWindow::~MainWindow()
     if (m_pCountdown)
         delete m_pCountdown;
     delete m_pCtlWdg;
+    // A screenshot still running gives its capture back before the engine stops.
+    delete m_pSnapshot;
     DeviceManager::release();
     RecordParameter::release();
     WindowListManger::release();
     SignalsTransfer::release();
-    // No camera facade exists yet: the webcam window comes later.
+    // There is no camera facade to release: this build has no webcam window.
     ScreenRegion::release();
     ScreenRecorder::release();
     scUninitialize();
@@ -216,6 +234,7 @@ void MainWindow::initConnections()
     connect(qApp, &QGuiApplication::screenAdded, this, &MainWindow::onDisplaysChanged);
     connect(qApp, &QGuiApplication::screenRemoved, this, &MainWindow::onDisplaysChanged);
     connect(m_pUi->btnRec, &QPushButton::clicked, this, &MainWindow::onBtnRecClicked);
+    connect(m_pUi->btnSnapshot, &QPushButton::clicked, this, &MainWindow::onBtnSnapshot);
 
     ScreenRegion* region = ScreenRegion::instance();
     connect(region, &ScreenRegion::toHideMainWindow, this, &MainWindow::onHideForRegionSelect, Qt::QueuedConnection);
@@ -422,7 +441,8 @@ bool MainWindow::checkBeforeRecord()
                                     MB_OK);
         return false;
     }
-    if (parameter->getVideoEnable() && !DlgSetPermissions::isAvailable(PS_SCREEN) && !guideToAccess(PS_SCREEN, parent))
+    PlatformSeam* system = PlatformSeam::current();
+    if (parameter->getVideoEnable() && !system->canRecord(PS_SCREEN) && !guideToAccess(PS_SCREEN, parent))
         return false;
     if (parameter->isWindowRecord()) {
         const QList<quint64> windows = parameter->getWindowList();
@@ -446,9 +466,9 @@ bool MainWindow::checkBeforeRecord()
         Utils::showMacWindowMessage(MT_WARNING, parent, tr("Please close %1 before recording.").arg(name), MB_OK);
         return false;
     }
-    if (parameter->isMicrophoneEnable() && !DlgSetPermissions::isAvailable(PS_MICROPHONE) && !guideToAccess(PS_MICROPHONE, parent))
+    if (parameter->isMicrophoneEnable() && !system->canRecord(PS_MICROPHONE) && !guideToAccess(PS_MICROPHONE, parent))
         return false;
-    if (parameter->isSystemAudioEnable() && !AudioDriverManager::currentStatus().available) {
+    if (parameter->isSystemAudioEnable() && !system->audioSourceStatus().available) {
         AudioDriverManager dlg(parent, 0);
         if (dlg.exec() != QDialog::Accepted)
             return false;
@@ -490,11 +510,12 @@ void MainWindow::startRoad()
     connect(bar, &VideoRecCtlWdg::sigRecordPaused, this, &MainWindow::onRecordPaused);
     connect(bar, &VideoRecCtlWdg::sigRecordFinished, this, &MainWindow::onRecordFinished);
     if (!bar->prepareRecord()) {
-        Log("MainWindow", 2, "prepare record failed: 4001");
+        const int code = VideoRecCtlWdg::errorCode(SRE_CaptureOpen);
+        Log("MainWindow", 2, "prepare record failed: %d", code);
         delete bar;
         endRoad();
         abandonTask();
-        showError4001();
+        VideoRecCtlWdg::showErrorMessage(m_pBase, code);
         return;
     }
     RecordParameter* parameter = RecordParameter::instance();
@@ -505,9 +526,9 @@ void MainWindow::startRoad()
             connect(m_pCountdown, &CountdownWidget::sigFinished, this, &MainWindow::startRecordNow);
         }
         const QRect area = parameter->getVideoEnable() ? parameter->getVideoRect() : selectedDisplayRect();
-        m_pCountdown->start(area, 3, m_nCountdownStepMs);
+        m_pCountdown->start(area, kCountdownFrom, m_nCountdownStepMs);
     } else {
-        QTimer::singleShot(500, this, &MainWindow::startRecordNow);
+        QTimer::singleShot(kStartDelayMs, this, &MainWindow::startRecordNow);
     }
 }
 
@@ -557,16 +578,6 @@ void MainWindow::endRoad()
     if (m_mode == RecordTarget::Region)
         ScreenRegion::instance()->restoreRegion();
     showMainWindow();
-}
-
-void MainWindow::showError4001()
-{
-    const int answer = Utils::showMacWindowMessage(
-        MT_ERROR, m_pBase,
-        tr("The recording could not be started (error code: 4001).\nPress OK to send us a feedback report."),
-        MB_OKCANCEL);
-    if (answer == QMessageBox::Ok)
-        FeedBackDialog::showFeedBack(m_pBase);
 }
 
 void MainWindow::onStopRecord()
@@ -638,21 +649,21 @@ void MainWindow::onTaskStartRec(int recWhat)
             bool(parameter->m_bRecording), bool(parameter->m_bPreview));
         return;
     }
-    if (recWhat != 1 && recWhat != 2) {
-        // Webcam tasks come with the webcam window.
+    if (recWhat != TaskManage::RecordVideo && recWhat != TaskManage::RecordAudio) {
+        // This build has no webcam window: webcam tasks are refused.
         Log("TaskManage", 2, "Task start failed: invalid record type");
         return;
     }
-    if (recWhat == 1 && m_mode == RecordTarget::AudioOnly)
+    if (recWhat == TaskManage::RecordVideo && m_mode == RecordTarget::AudioOnly)
         setRecordMode(RecordTarget::FullScreen);
-    else if (recWhat == 2 && m_mode != RecordTarget::AudioOnly)
+    else if (recWhat == TaskManage::RecordAudio && m_mode != RecordTarget::AudioOnly)
         setRecordMode(RecordTarget::AudioOnly);
     if (tasks->isOutOfDate()) {
         Log("TaskManage", 2, "Task start out of date");
         return;
     }
     tasks->m_bTasking = true;
-    QTimer::singleShot(500, this, &MainWindow::onBtnRecClicked);
+    QTimer::singleShot(kStartDelayMs, this, &MainWindow::onBtnRecClicked);
 }
 
 void MainWindow::onCloseRequest()
@@ -685,9 +696,109 @@ void MainWindow::onQuit()
     QApplication::quit();
 }
 
-// ---- windows of later parts ---------------------------------------------------------------------
+// ---- screenshots ---------------------------------------------------------------------------------
 
-void MainWindow::onBtnSnapshot() { Log("MainWindow", 1, "snapshot requested: not available in this build"); }
+DlgSnapshot* MainWindow::snapshotDialog() const { return m_pSnapshot; }
+
+void MainWindow::onBtnSnapshot()
+{
+    if (m_pSnapshot) {
+        Log("MainWindow", 1, "a screenshot runs already");
+        return;
+    }
+    if (!PlatformSeam::current()->canRecord(PS_SCREEN) && !guideToAccess(PS_SCREEN, m_pBase))
+        return;
+    m_bSnapshotHidMain = false;
+    if (RecordParameter::instance()->isHideMainWhenScreenshot() && m_pBase && m_pBase->isVisible()) {
+        ScreenRegion::instance()->hideRegion();
+        m_pBase->hide();
+        m_bSnapshotHidMain = true;
+    }
+    closeCamera();
+    auto* dlg = new DlgSnapshot(nullptr, false);
+    m_pSnapshot = dlg;
+    connect(dlg, &QDialog::finished, this, &MainWindow::releaseSnapshot);
+    connect(dlg, &DlgSnapshot::paintToScreen, this, &MainWindow::onPaintToScreen);
+    connect(dlg, &DlgSnapshot::pictureSave, this, &MainWindow::onSaveSnapPic);
+    // The native window exists before the capture starts, without showing it.
+    dlg->createWinId();
+    if (m_bSnapshotHidMain)
+        QTimer::singleShot(kHideSettleMs, dlg, [dlg] { dlg->createImageCapture(); });
+    else
+        dlg->createImageCapture();
+}
+
+void MainWindow::onSaveSnapPic(const QString& filePath, const QString& fileFmt)
+{
+    Log("MainWindow", 1, "show save dialog");
+    const QString filters = QStringLiteral("PNG (*.png);;JPEG (*.jpg *.jpeg);;BMP (*.bmp);;GIF (*.gif);;TIFF (*.tiff);;"
+                                           "Images (*.png *.jpeg *.bmp *.gif *.tiff)");
+    const QString suffix = QFileInfo(filePath).suffix();
+    QString folder = Utils::getSnapshotPath();
+    QString target;
+    bool cancelled = false;
+    while (QFileInfo::exists(filePath)) {
+        Utils::ensureExists(folder);
+        QString selected = fileFmt;
+        target = OvFileDialog::getSaveFileName(
+            nullptr, tr("Save as..."), FileSystemUtils::freeFilePath(folder, SnapshotFile::plainBaseName(filePath), suffix),
+            filters, &selected);
+        if (target.isEmpty()) {
+            cancelled = true;
+            break;
+        }
+        if (QFileInfo(target).suffix().isEmpty())
+            target += QLatin1Char('.') + suffix;
+        folder = QFileInfo(target).absolutePath();
+        Utils::ensureExists(folder);
+        if (!OvFileUtils::isFolderPathWritable(folder)) {
+            Utils::showMacWindowMessage(
+                MT_WARNING, nullptr,
+                tr("\"%1\" is not writable, please select another one.").arg(OvFileUtils::makeOSLikePath(folder)), MB_OK);
+            continue;
+        }
+        // Never onto an existing file: a name that is taken is asked again.
+        if (OSServiceUtils::moveFile(filePath, target))
+            break;
+        Utils::showMacWindowMessage(
+            MT_WARNING, nullptr,
+            tr("File exported to \"%1\" failed! Please select another one.").arg(OvFileUtils::makeOSLikePath(target)),
+            MB_OK);
+        target.clear();
+    }
+    releaseSnapshot();
+    if (target.isEmpty()) {
+        Log("MainWindow", 1, "screenshot not saved");
+        if (!cancelled)
+            Utils::showMacWindowMessage(MT_WARNING, nullptr, tr("The screenshot to save can no longer be found."), MB_OK);
+        QFile::remove(filePath);
+        return;
+    }
+    Utils::setSnapshotPath(folder);
+    SnapshotFile::addToHistory(target);
+}
+
+void MainWindow::onPaintToScreen(const QImage& image)
+{
+    auto* pin = new DlgPaintToScreen(nullptr);
+    pin->setImg(image);
+    connect(pin, &QDialog::finished, pin, &QObject::deleteLater);
+    if (m_pSnapshot && m_pSnapshot->selection().isValid())
+        pin->placePictureAt(m_pSnapshot->selection().topLeft());
+    pin->show();
+}
+
+void MainWindow::releaseSnapshot()
+{
+    if (m_bSnapshotHidMain)
+        showMainWindow();
+    m_bSnapshotHidMain = false;
+    if (m_pSnapshot)
+        m_pSnapshot->deleteLater();
+    m_pSnapshot = nullptr;
+}
+
+// ---- windows this build does not have ------------------------------------------------------------
 
 void MainWindow::openCamera() { Log("MainWindow", 1, "webcam requested: not available in this build"); }
 

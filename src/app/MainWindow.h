@@ -13,8 +13,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class DlgSnapshot;
 class MainWindowBase;
 class QAbstractButton;
+class QImage;
 class RecordHistoryTool;
 class VideoRecCtlWdg;
 
@@ -27,9 +29,8 @@ class MainWindow : public QMainWindow {
 public:
     // Initialises the capture engine, selects the display and fills the device lists.
     explicit MainWindow(MainWindowBase* base);
-    // Releases, in this order, the device facade, the settings model, the window list, the
-    // signal hub and the camera facade; then the region box, the recorder facade and,
-    // last, the engine.
+    // Releases, in this order, the device facade, the settings model, the window list and the
+    // signal hub; then the region box, the recorder facade and, last, the engine.
     ~MainWindow() override;
 
     MainWindowBase* mainWindowBase() const { return m_pBase; }
@@ -48,6 +49,8 @@ public:
     void setCountdownStep(int ms) { m_nCountdownStepMs = ms; }
     // True from the record click until the recording has ended.
     bool isRecordBusy() const { return m_bRecordBusy; }
+    // The screenshot that runs, null when none.
+    DlgSnapshot* snapshotDialog() const;
     bool isHotKeyEnabled() const { return m_bHotKeyEnable; }
 
 public slots:
@@ -67,8 +70,19 @@ public slots:
     // Quits the application unless a recording runs.
     void onQuit();
 
-    // Windows of later parts of the application: each logs the request.
+    // Starts a screenshot (none while one runs): the main window and the region box step
+    // aside while the screen is captured.
     void onBtnSnapshot();
+    // The screenshot at `filePath` (its format's file filter `fileFmt`) is saved where the
+    // user chooses, into the screenshot folder by default, and enters the history. Nothing is
+    // ever replaced: a name that is taken, or a folder that cannot be written, is asked again.
+    void onSaveSnapPic(const QString& filePath, const QString& fileFmt);
+    // Pins the picture on the screen, where the screenshot's area was.
+    void onPaintToScreen(const QImage& image);
+    // The screenshot ended: the main window and the region box come back.
+    void releaseSnapshot();
+
+    // Windows this build does not have: each slot logs the request and shows nothing.
     void openCamera();
     void closeCamera();
     void onShowOption();
@@ -106,7 +120,6 @@ private:
     void abandonTask();
     void startRecordNow();
     void endRoad();
-    void showError4001();
 
     Ui::MainWindow* m_pUi = nullptr;
     MainWindowBase* m_pBase = nullptr;
@@ -116,4 +129,6 @@ private:
     int m_nCountdownStepMs = 1000;
     bool m_bRecordBusy = false;
     bool m_bHotKeyEnable = true;
+    QPointer<DlgSnapshot> m_pSnapshot;
+    bool m_bSnapshotHidMain = false; // the screenshot hid the framework main window
 };

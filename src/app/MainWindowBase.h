@@ -1,7 +1,7 @@
 #pragma once
 // The framework main window: the application's visible top-level window. It owns the main
 // window object (a hidden QMainWindow of its own) and shows that window's central widget
-// inside its own layout. Closing it asks the main window whether to quit.
+// inside its own layout. Closing it asks the main window whether to quit. GUI thread.
 
 #include "OvMainWindowBase.h"
 

@@ -11,6 +11,11 @@
 #include <QFontMetrics>
 #include <QIcon>
 
+namespace {
+// The watermark's name on its button is cut to this many pixels.
+const int kWatermarkNameWidth = 160;
+} // namespace
+
 RecordHistoryTool::RecordHistoryTool(QWidget* parent)
     : QFrame(parent)
     , m_pUi(new Ui::RecordHistoryTool)
@@ -67,7 +72,7 @@ void RecordHistoryTool::onAddHistoryFile(const HistoryFileUtils::HistoryFile& fi
 
 void RecordHistoryTool::onShowTaskDlg()
 {
-    // The task scheduler dialog comes with the task daemon client.
+    // This build has no task scheduler dialog.
     Log("RecordHistoryTool", 1, "task scheduler requested: not available in this build");
 }
 
@@ -80,7 +85,7 @@ void RecordHistoryTool::onInitWaterMark()
 
 void RecordHistoryTool::onShowWhaterMarkMenuDlg()
 {
-    // The drop-down list of watermarks comes with the watermark dialogs.
+    // This build has no drop-down list of watermarks.
     Log("RecordHistoryTool", 1, "watermark menu requested: not available in this build");
 }
 
@@ -105,6 +110,6 @@ void RecordHistoryTool::setWatermarkText(int index, const QString& name)
         return;
     }
     const QFontMetrics fm(m_pUi->btnWatermark->font());
-    m_pUi->btnWatermark->setText(fm.elidedText(name, Qt::ElideRight, 160) + tr(" (ON)"));
+    m_pUi->btnWatermark->setText(fm.elidedText(name, Qt::ElideRight, kWatermarkNameWidth) + tr(" (ON)"));
     m_pUi->btnWatermark->setToolTip(name);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the main window records, worked out without widgets: the capture modes, the preset
-// sizes of the region and of the area around the mouse, and the rectangles they give.
+// sizes of the region and of the area around the mouse, and the rectangles they give. Any thread.
 
 #include <QList>
 #include <QRect>

@@ -1,12 +1,16 @@
 #pragma once
-// One running instance per user: a 1024-byte shared memory segment keyed by the product's
-// native name, and the owner's process id under the setting "pid". A segment left behind
-// by a process that died (crash, kill) does not count: the stored process must be alive and
-// be this same program.
+// One running instance per user. A lock file in the runtime folder decides between starts
+// that race: it is held for the life of the owning process and counts as stale only when
+// that process is gone (the kernel drops the file's lock at its end, however it ends). The
+// winner also takes the 1024-byte shared memory segment keyed by the product's native name
+// and stores its process id in the segment and under the setting "pid"; a live owner named
+// there (a process of this same program) counts as running too. Called on the GUI thread at
+// start-up.
 
 #include <QString>
 #include <memory>
 
+class QLockFile;
 class QSharedMemory;
 
 class SingleInstance {
@@ -14,13 +18,15 @@ public:
     enum Result { Acquired, AlreadyRunning, Failed };
 
     explicit SingleInstance(const QString& key);
+    // Releases the lock (the segment is released with the process).
     ~SingleInstance();
 
-    // Takes the segment. AlreadyRunning when another live instance holds it; on Acquired
-    // the own process id is stored under "pid". Failed when no segment could be made (the
-    // caller may still start).
+    // AlreadyRunning when another live instance holds the lock or is named by the segment
+    // or "pid"; on Acquired the own process id is stored under "pid" and the lock is held
+    // until this object is destroyed. Failed when neither the lock nor the segment could be
+    // made (the caller may still start; the own id is stored all the same).
     Result acquire();
-    // The process id of the running instance after AlreadyRunning.
+    // The process id of the running instance after AlreadyRunning (0 when it cannot be told).
     qint64 runningPid() const { return m_runningPid; }
 
     // True when process `pid` is alive, is not this process, and runs the same executable
@@ -28,9 +34,14 @@ public:
     static bool isOtherInstanceAlive(qint64 pid);
 
 private:
+    enum LockState { LockTaken, LockHeldElsewhere, NoLock };
+    // Takes the lock file; NoLock when no lock file could be made.
+    LockState takeLock();
     qint64 readSegmentPid();
     void writeSegmentPid(qint64 pid);
 
+    QString m_key;
+    std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<QSharedMemory> m_memory;
     qint64 m_runningPid = 0;
 };

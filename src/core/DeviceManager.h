@@ -1,5 +1,5 @@
 #pragma once
-// Displays, sound capture devices and permission states.
+// Displays, sound capture devices and permission states. GUI thread.
 
 #include <QRect>
 #include <QString>
@@ -24,10 +24,12 @@ public:
     QStringList getAudioCaptureDevices() const;
     void refreshAudioDevices();
 
-    // On X11 nothing needs a grant: both answer 2 (granted).
-    int isPermissionMicrophone() const { return 2; }
-    int isPermissionScreenCapture() const { return 2; }
-    int isPermissionCamera() const { return 2; }
+    // The answer of a permission query when the source may be recorded.
+    static constexpr int kPermissionGranted = 2;
+    // On X11 nothing needs a grant: every query answers kPermissionGranted.
+    int isPermissionMicrophone() const { return kPermissionGranted; }
+    int isPermissionScreenCapture() const { return kPermissionGranted; }
+    int isPermissionCamera() const { return kPermissionGranted; }
     bool isX86_64() const;
 
 private:

@@ -85,8 +85,8 @@ void RecordParameter::setUsedAudioFmt(RP_Format fmt) { setValue("AudioFormat", i
 RP_Format RecordParameter::usedImgFmt() const { return RP_Format(value("ImageFormat", RP_FMT_PNG).toInt()); }
 void RecordParameter::setUsedImgFmt(RP_Format fmt) { setValue("ImageFormat", int(fmt)); }
 
-RP_CodecType RecordParameter::getVideoCodecType() const { return RP_CodecType(value("VideoCodec", 1).toInt()); }
-RP_CodecQuality RecordParameter::getVideoQuality() const { return RP_CodecQuality(value("VideoQuality", 3).toInt()); }
+RP_CodecType RecordParameter::getVideoCodecType() const { return RP_CodecType(value("VideoCodec", RP_CODEC_H264).toInt()); }
+RP_CodecQuality RecordParameter::getVideoQuality() const { return RP_CodecQuality(value("VideoQuality", RP_QUALITY_MEDIUM).toInt()); }
 int RecordParameter::getVideoFrameRate() const { return value("VideoFrameRate", 30).toInt(); }
 
 void RecordParameter::setVideoOpt(int frameRate, RP_CodecType codec, RP_CodecQuality quality)
@@ -96,7 +96,7 @@ void RecordParameter::setVideoOpt(int frameRate, RP_CodecType codec, RP_CodecQua
     setValue("VideoCodec", int(codec));
 }
 
-RP_CodecQuality RecordParameter::getAudioQuality() const { return RP_CodecQuality(value("AudioQuality", 3).toInt()); }
+RP_CodecQuality RecordParameter::getAudioQuality() const { return RP_CodecQuality(value("AudioQuality", RP_QUALITY_MEDIUM).toInt()); }
 void RecordParameter::setAudioQuality(RP_CodecQuality quality) { setValue("AudioQuality", int(quality)); }
 
 // ---- sound ----
@@ -110,7 +110,7 @@ void RecordParameter::setMicrophoneDevice(const QString& device) { setValue("Aud
 
 // ---- mouse ----
 
-RP_MouseClick RecordParameter::getMouseclick() const { return RP_MouseClick(value("MouseOpt/MouseClick", 1).toInt()); }
+RP_MouseClick RecordParameter::getMouseclick() const { return RP_MouseClick(value("MouseOpt/MouseClick", RP_CLICK_SHOW).toInt()); }
 void RecordParameter::setMouseClick(RP_MouseClick click) { setValue("MouseOpt/MouseClick", int(click)); }
 QColor RecordParameter::getMouseClickColor() const
 {
@@ -165,7 +165,7 @@ void RecordParameter::setRetinaMode(int mode) { setValue("RetinaMode", mode); }
 
 bool RecordParameter::getCamerastream() const { return value("CameraEnable", false).toBool(); }
 void RecordParameter::setCamerastream(bool on) { setValue("CameraEnable", on); }
-RP_DefalutPos RecordParameter::getCameraDefaultPos() const { return RP_DefalutPos(value("CameraPos", 2).toInt()); }
+RP_DefalutPos RecordParameter::getCameraDefaultPos() const { return RP_DefalutPos(value("CameraPos", RP_POS_CENTER).toInt()); }
 void RecordParameter::setCameraDefaultPos(RP_DefalutPos pos) { setValue("CameraPos", int(pos)); }
 
 // ---- record length and timed stop ----
@@ -181,7 +181,7 @@ bool RecordParameter::timerEnable() const { return value("Timer/Enable", false).
 void RecordParameter::setTimerEnable(bool enable) { setValue("Timer/Enable", enable); }
 bool RecordParameter::TimerRepeat() const { return value("Timer/Repeat", false).toBool(); }
 void RecordParameter::setTimerRepeat(bool repeat) { setValue("Timer/Repeat", repeat); }
-RecStopEvent RecordParameter::timerStopEvent() const { return RecStopEvent(value("Timer/StopEvent", 0).toInt()); }
+RecStopEvent RecordParameter::timerStopEvent() const { return RecStopEvent(value("Timer/StopEvent", RSE_NOTHING).toInt()); }
 void RecordParameter::setTimerStopEvent(RecStopEvent event) { setValue("Timer/StopEvent", int(event)); }
 qint64 RecordParameter::timerDuration() const { return value("Timer/Duration", 0).toLongLong(); }
 void RecordParameter::setTimerDuration(qint64 seconds) { setValue("Timer/Duration", seconds); }

@@ -56,6 +56,3 @@ enum Privacy_Setting { PS_CAMERA = 0, PS_MICROPHONE = 1, PS_SCREEN = 2, PS_ACCES
 enum MsgButton { MB_OK = 0, MB_OKCANCEL = 2, MB_YESNOCANCEL = 3 };
 
 enum MsgType { MT_INFO = 0, MT_WARNING = 1, MT_QUESTION = 2, MT_ERROR = 3 };
-
-// Around-the-mouse recording modes.
-enum RP_MouseMode { RP_MOUSE_OFF = 0, RP_MOUSE_AROUND = 1 };

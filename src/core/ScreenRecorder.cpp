@@ -5,6 +5,7 @@
 #include "RecordingScratch.h"
 #include "SignalsTransfer.h"
 #include "services/FileSystemUtils.h"
+#include "services/PlatformSeam.h"
 #include "services/Utils.h"
 #include "watermark/WaterMarkDataManage.h"
 
@@ -68,6 +69,7 @@ void ScreenRecorder::release()
 
 ScreenRecorder::~ScreenRecorder()
 {
+    releaseCanvas();
     // A file being finished is finished first; releasing a running recorder stops it and
     // finishes its file.
     waitStopped();
@@ -101,6 +103,7 @@ QSize ScreenRecorder::recordFrameSize(const RecordParameter& parameter)
 
 bool ScreenRecorder::recordVideo()
 {
+    releaseCanvas();
     m_recorder.reset();
     m_bStarted = false;
     RecordParameter* parameter = RecordParameter::instance();
@@ -124,7 +127,10 @@ bool ScreenRecorder::recordVideo()
         video.windows = windows.data();
         video.windowCount = int(windows.size());
     }
+    // A canvas stays where it is put: only an area that does not move can carry one.
+    m_canvasArea = areaRecording ? rect : QRect();
     if (parameter->isAroundMouse() || parameter->isFollowMouse()) {
+        m_canvasArea = QRect();
         const QSize size = parameter->getAroundMouseSize();
         video.rect = CRect(0, 0, size.width(), size.height());
         video.followMouse = true;
@@ -151,7 +157,8 @@ bool ScreenRecorder::recordVideo()
     WaterMarkDataManage::instance()->useWaterMark(recordFrameSize(*parameter));
 
     m_strOutputPath = newOutputPath(QString::fromLatin1(suffixOf(parameter->usedVideoFmt())));
-    m_recorder = scVideoRecord(&m_callback, video, mouse, audio, QFile::encodeName(m_strOutputPath).constData());
+    m_recorder = PlatformSeam::current()->videoRecorder(&m_callback, video, mouse, audio,
+                                                        QFile::encodeName(m_strOutputPath).constData());
     if (!m_recorder)
         RecordingScratch::removeIfEmpty(RecordingScratch::folderOf(m_strOutputPath));
     Log("ScreenRecorder", m_recorder ? 1 : 2, "recordVideo %dx%d+%d+%d fmt %d codec %d: %s", rect.width(), rect.height(),
@@ -161,6 +168,8 @@ bool ScreenRecorder::recordVideo()
 
 bool ScreenRecorder::recordAudio()
 {
+    releaseCanvas();
+    m_canvasArea = QRect();
     m_recorder.reset();
     m_bStarted = false;
     RecordParameter* parameter = RecordParameter::instance();
@@ -170,7 +179,7 @@ bool ScreenRecorder::recordAudio()
     audio.microphone = parameter->isMicrophoneEnable();
     audio.microphoneDevice = microphone.constData();
     const QString folder = RecordingScratch::create();
-    m_recorder = scAudioRecord(&m_callback, audio, QFile::encodeName(folder).constData());
+    m_recorder = PlatformSeam::current()->audioRecorder(&m_callback, audio, QFile::encodeName(folder).constData());
     m_strOutputPath = m_recorder ? QFile::decodeName(m_recorder->GetOutputPath()) : QString();
     if (!m_recorder)
         RecordingScratch::removeIfEmpty(folder);
@@ -210,6 +219,7 @@ bool ScreenRecorder::stop()
         return waitStopped();
     if (!m_recorder || !m_bStarted)
         return false;
+    releaseCanvas();
     m_finishing = std::move(m_recorder);
     m_bStarted = false;
     return collectStopped(m_finishing->Stop());
@@ -219,6 +229,7 @@ bool ScreenRecorder::beginStop()
 {
     if (!m_recorder || !m_bStarted || m_finishing)
         return false;
+    releaseCanvas();
     m_finishing = std::move(m_recorder);
     m_bStarted = false;
     m_bFinishDone = false;
@@ -283,3 +294,60 @@ qint64 ScreenRecorder::droppedFrames() const
     const CBasePtr<CScreenRecorderObject>& recorder = m_recorder ? m_recorder : m_finishing;
     return recorder ? recorder->GetDroppedFrames() : m_lastDropped;
 }
+
+bool ScreenRecorder::hasCanvas() const { return m_bStarted && !m_canvasArea.isEmpty(); }
+
+void ScreenRecorder::onStartCanvs(int shape, int fontSize, int penSize, QColor colour, QColor background,
+                                  const char* fontFamily, int number)
+{
+    if (shape == CS_None || !hasCanvas())
+        return;
+    if (!m_canvas) {
+        const QRect& area = m_canvasArea;
+        m_canvas = CreateRecordCanvas(&m_canvasEvent, CRect(area.left(), area.top(), area.left() + area.width(),
+                                                            area.top() + area.height()));
+        if (!m_canvas)
+            return;
+    }
+    const double size = shape == CS_Text ? fontSize : penSize;
+    CScreenCanvas* canvas = m_canvas->GetCanvas();
+    if (shape == CS_Callout) {
+        // As on a screenshot: the marker is filled with the background colour, the number
+        // drawn in the drawing colour.
+        canvas->SetStartNumber(number);
+        canvas->Start(shape, toColorRef(background), toColorRef(colour), fontFamily, size);
+    } else {
+        const int kTranslucentAlpha = 0x64;
+        background.setAlpha(kTranslucentAlpha);
+        canvas->Start(shape, toColorRef(colour), toColorRef(background), fontFamily, size);
+    }
+    Log("ScreenRecorder", 1, "canvas start: shape %d size %d", shape, int(size));
+}
+
+void ScreenRecorder::onStopCanvs()
+{
+    if (m_canvas)
+        m_canvas->GetCanvas()->Stop();
+}
+
+void ScreenRecorder::onCanvasUndo()
+{
+    if (m_canvas)
+        m_canvas->GetCanvas()->Undo();
+}
+
+void ScreenRecorder::onCanvasRedo()
+{
+    if (m_canvas)
+        m_canvas->GetCanvas()->Redo();
+}
+
+void ScreenRecorder::onCanvasClear()
+{
+    if (m_canvas)
+        m_canvas->GetCanvas()->Clear();
+}
+
+void ScreenRecorder::releaseCanvas() { m_canvas.reset(); }
+
+void ScreenRecorder::CanvasEvent::OnNumberChanged(int number) { emit SignalsTransfer::instance()->canvasNumChange(number); }

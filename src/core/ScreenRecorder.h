@@ -6,8 +6,11 @@
 // its own, which the facade joins before it releases the recorder or is deleted.
 
 #include "RecorderCallback.h"
+#include "ScImageCapture.h"
 
+#include <QColor>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <atomic>
@@ -23,7 +26,8 @@ public:
 
     // Prepares a screen recording: fills the engine's video, mouse and sound options from
     // the settings model, hands the watermark over for the recorded frame's size and creates
-    // the engine's recorder. Returns false when the engine refused (the caller shows 4001).
+    // the engine's recorder. Returns false when the engine refused (the caller then shows
+    // VideoRecCtlWdg::errorCode(SRE_CaptureOpen)).
     bool recordVideo();
     // Windows of our own that must never show in a screen recording (the control bar when it
     // has to sit on the recorded area): their areas are blacked out in every frame. Applies to
@@ -65,12 +69,40 @@ public:
     // the settings model, once converted (the recording itself is uncompressed).
     static qint64 audioFileSize(double seconds);
 
+    // Drawing on the screen while a screen recording of a fixed area runs (not a followed
+    // window, not around the mouse). The canvas window appears over the recorded area at the
+    // first onStartCanvs and goes with the recording's stop; the recording shows it.
+    bool hasCanvas() const;
+    // Draws with tool `shape` (CanvasShapes; 0 is ignored) and the drawing tool bar's choices:
+    // the size is `fontSize` for the text tool, else `penSize`; for tools other than the
+    // callout `background` gets the alpha 0x64; the next callout shows `number` + 1. Callout
+    // numbers placed are announced as SignalsTransfer::canvasNumChange. Nothing without a canvas.
+    void onStartCanvs(int shape, int fontSize, int penSize, QColor colour, QColor background, const char* fontFamily,
+                      int number);
+    // Stops drawing; the drawings stay and clicks pass through the canvas again.
+    void onStopCanvs();
+    void onCanvasUndo();
+    void onCanvasRedo();
+    void onCanvasClear();
+
 private:
     ScreenRecorder() = default;
     ~ScreenRecorder();
     QString newOutputPath(const QString& suffix) const;
 
+    // Passes the recording canvas's callout numbers to the signal hub.
+    class CanvasEvent : public CScreenCanvasEvent {
+    public:
+        void OnScreenCanvasEvent(signed char canUndo, signed char canRedo) override {}
+        void OnNumberChanged(int number) override;
+    };
+    void releaseCanvas();
+
     RecorderCallback m_callback;
+    CanvasEvent m_canvasEvent;
+    // The area of the running recording a canvas may cover; empty when it moves or is not a screen.
+    QRect m_canvasArea;
+    CBasePtr<CRecordCanvasObject> m_canvas;
     QList<quint64> m_hiddenWindows;
     // Collects the end of a stopped recording and releases its recorder.
     bool collectStopped(bool written);

@@ -2,6 +2,7 @@
 #include "AVManager.h"
 
 #include "core/RecordParameter.h"
+#include "services/PlatformSeam.h"
 
 #include "Log.h"
 
@@ -52,7 +53,8 @@ void AVClipManager::createVideoPlayer(const QString& path, QWidget* host)
         return;
     const QByteArray localPath = QFile::encodeName(path);
     m_pManager->m_videoPlayer.reset();
-    m_pManager->m_videoPlayer = CreateAVPlayer(m_pManager->m_pStatusCallback, localPath.constData(), host);
+    m_pManager->m_videoPlayer
+        = PlatformSeam::current()->videoPlayer(m_pManager->m_pStatusCallback, localPath.constData(), host);
     m_pManager->m_audioPlayer.reset();
 }
 
@@ -62,62 +64,48 @@ void AVClipManager::createAudioPlayer(QWidget* host)
         return;
     m_pManager->m_videoPlayer.reset();
     m_pManager->m_audioPlayer.reset();
-    m_pManager->m_audioPlayer = CreateAudioPlayer(m_pManager->m_pStatusCallback, host);
+    m_pManager->m_audioPlayer = PlatformSeam::current()->audioPlayer(m_pManager->m_pStatusCallback, host);
+}
+
+CPlayerObject* AVClipManager::player() const
+{
+    if (!m_pManager)
+        return nullptr;
+    if (m_pManager->m_videoPlayer)
+        return m_pManager->m_videoPlayer.get();
+    return m_pManager->m_audioPlayer.get();
 }
 
 bool AVClipManager::beginTrimming()
 {
-    if (!m_pManager)
-        return false;
-    if (m_pManager->m_videoPlayer)
-        return m_pManager->m_videoPlayer->BeginTrimming() == 0;
-    if (m_pManager->m_audioPlayer)
-        return m_pManager->m_audioPlayer->BeginTrimming() == 0;
-    return false;
+    CPlayerObject* current = player();
+    return current && current->BeginTrimming() == 0;
 }
 
 bool AVClipManager::setTrimmBegin(double seconds)
 {
-    if (!m_pManager)
-        return false;
-    if (m_pManager->m_videoPlayer)
-        return m_pManager->m_videoPlayer->SetTrimBegin(seconds) == 0;
-    if (m_pManager->m_audioPlayer)
-        return m_pManager->m_audioPlayer->SetTrimBegin(seconds) == 0;
-    return false;
+    CPlayerObject* current = player();
+    return current && current->SetTrimBegin(seconds) == 0;
 }
 
 bool AVClipManager::setTrimmEnd(double seconds)
 {
-    if (!m_pManager)
-        return false;
-    if (m_pManager->m_videoPlayer)
-        return m_pManager->m_videoPlayer->SetTrimEnd(seconds) == 0;
-    if (m_pManager->m_audioPlayer)
-        return m_pManager->m_audioPlayer->SetTrimEnd(seconds) == 0;
-    return false;
+    CPlayerObject* current = player();
+    return current && current->SetTrimEnd(seconds) == 0;
 }
 
 void AVClipManager::pause()
 {
     m_bPaused = true;
-    if (!m_pManager)
-        return;
-    if (m_pManager->m_videoPlayer)
-        m_pManager->m_videoPlayer->Pause();
-    else if (m_pManager->m_audioPlayer)
-        m_pManager->m_audioPlayer->Pause();
+    if (CPlayerObject* current = player())
+        current->Pause();
 }
 
 void AVClipManager::resume()
 {
     m_bPaused = false;
-    if (!m_pManager)
-        return;
-    if (m_pManager->m_videoPlayer)
-        m_pManager->m_videoPlayer->Resume();
-    else if (m_pManager->m_audioPlayer)
-        m_pManager->m_audioPlayer->Resume();
+    if (CPlayerObject* current = player())
+        current->Resume();
 }
 
 bool AVClipManager::isPause() const

@@ -10,6 +10,7 @@
 #include <memory>
 
 class AVManager;
+class CPlayerObject;
 class QWidget;
 
 class AVClipManager {
@@ -63,6 +64,9 @@ public:
     void deleteTempFile();
 
 private:
+    // The video player, else the audio player; null when there is neither.
+    CPlayerObject* player() const;
+
     std::unique_ptr<AVManager> m_pManager;
     bool m_bPaused = true;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // Confirmation before history entries are removed. "Delete local file" decides whether the
 // recordings themselves go to the trash too; the choice is kept in the setting
-// "DeleteLocalFile" when the user confirms.
+// "DeleteLocalFile" when the user confirms. GUI thread.
 
 #include "OvDialogBase.h"
 
@@ -21,7 +21,7 @@ public:
     static bool isDeleteLocalFile();
 
 public slots:
-    // Stores the check box under "DeleteLocalFile", then closes with result 1.
+    // Stores the check box under "DeleteLocalFile", then closes accepted.
     void accept() override;
 
 private:

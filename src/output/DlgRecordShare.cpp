@@ -4,23 +4,16 @@
 
 #include "Log.h"
 #include "OvProductInfo.h"
+#include "services/PlatformSeam.h"
 
-#include <QDesktopServices>
 #include <QToolButton>
+#include <QUrl>
 
 namespace {
 // The product parameter that holds each site's address, by button. The keys are fixed:
 // the tooltips are translated and cannot name a parameter.
 const char* const kKeyProperty = "shareKey";
-
-DlgRecordShare::UrlOpener& opener()
-{
-    static DlgRecordShare::UrlOpener s_opener;
-    return s_opener;
-}
 } // namespace
-
-void DlgRecordShare::setUrlOpener(UrlOpener urlOpener) { opener() = std::move(urlOpener); }
 
 DlgRecordShare::DlgRecordShare(QWidget* parent)
     : OvDialogBase(parent)
@@ -56,7 +49,7 @@ void DlgRecordShare::openShare()
         return;
     const QString key = button->property(kKeyProperty).toString();
     const QUrl url(OvProductInfo::instance()->extendParam(key, QString()));
-    const bool opened = opener() ? opener()(url) : QDesktopServices::openUrl(url);
+    const bool opened = PlatformSeam::current()->openUrl(url);
     if (!opened)
         Log("DlgRecordShare", 2, "could not open the share address of %s", qPrintable(key));
     close();

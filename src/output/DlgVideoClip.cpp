@@ -24,6 +24,11 @@
 
 namespace {
 const char* const kModule = "DlgVideoClip";
+// How often the progress bar follows a save or conversion, and a video export.
+const int kSaveProgressMs = 500;
+const int kExportProgressMs = 100;
+// A direct save starts once the dialog is up.
+const int kDirectSaveDelayMs = 50;
 
 QTime timeOf(double seconds) { return QTime(0, 0).addMSecs(int(qRound64(seconds * 1000.0))); }
 } // namespace
@@ -51,11 +56,10 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
         edit->setEnabled(false);
     }
 
-    createPlayer();
-
     connect(ui->btnSave, &QPushButton::clicked, this, &DlgVideoClip::onSave);
     connect(ui->btnClip, &QPushButton::clicked, this, &DlgVideoClip::onClip);
     connect(ui->btnReRecord, &QPushButton::clicked, this, &DlgVideoClip::onReRecord);
+    // Connected before the player exists: it may report from its own thread at once.
     SignalsTransfer* hub = SignalsTransfer::instance();
     connect(hub, &SignalsTransfer::OnTrimOK, this, &DlgVideoClip::onTrimOK, Qt::QueuedConnection);
     connect(hub, &SignalsTransfer::OnExportCompleted, this, &DlgVideoClip::onExportCompleted, Qt::QueuedConnection);
@@ -68,6 +72,7 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
             },
             Qt::QueuedConnection);
 
+    createPlayer();
     setupWorkerThread();
     initLengths();
 
@@ -78,7 +83,7 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
         ui->stackedWidget->setCurrentWidget(ui->pageClip);
     } else {
         ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
-        QTimer::singleShot(50, this, &DlgVideoClip::onSave);
+        QTimer::singleShot(kDirectSaveDelayMs, this, &DlgVideoClip::onSave);
     }
     onUpdateProgressBar();
 
@@ -137,7 +142,7 @@ void DlgVideoClip::createPlayer()
         m_pClipManager->createAudioPlayer(ui->wdgRender);
     else if (!m_bSaveDirectly)
         m_pClipManager->createVideoPlayer(m_strSourceFile, ui->wdgRender);
-    m_pClipManager->setControlsStyle(contralsStyle(2));
+    m_pClipManager->setControlsStyle(ControlsStyleFloating);
 }
 
 void DlgVideoClip::setupWorkerThread()
@@ -171,7 +176,7 @@ void DlgVideoClip::showClipLength() { ui->lblDuration->setText(lengthText(m_dCli
 
 void DlgVideoClip::onStatueChanged(int status)
 {
-    if (status == 1) {
+    if (status == AVPlayerItemStatusReadyToPlay) {
         m_bPlayerReady = true;
         ui->btnClip->setEnabled(true);
         if (!sameLength(m_dClipLength, m_dTotalLength)) {
@@ -179,7 +184,7 @@ void DlgVideoClip::onStatueChanged(int status)
             m_pClipManager->setTrimmEnd(m_dTrimEnd);
             m_pClipManager->setTrimmBegin(m_dTrimBegin);
         }
-    } else if (status == 2) {
+    } else if (status == AVPlayerItemStatusFailed) {
         m_bPlayerReady = false;
         const int answer = Utils::showMacWindowMessage(
             MT_WARNING, this,
@@ -242,7 +247,7 @@ void DlgVideoClip::onSave()
     if (!m_bVideo) {
         OvSettings::instance()->setApplicationParam(
             QStringLiteral("audio/duration"), QLocale::c().toString(timeOf(m_dClipLength), QStringLiteral("hh:mm:ss")));
-        m_pProgressTimer->start(500);
+        m_pProgressTimer->start(kSaveProgressMs);
         Log(kModule, 1, "Audio to Export");
         const QString converted = m_pClipManager->AudioExport(m_strClipFile);
         if (converted.isEmpty()) {
@@ -255,7 +260,7 @@ void DlgVideoClip::onSave()
     } else if (!sameLength(m_dClipLength, m_dTotalLength)) {
         if (QFile::exists(m_strClipFile))
             QFile::remove(m_strClipFile);
-        m_pProgressTimer->start(100);
+        m_pProgressTimer->start(kExportProgressMs);
         if (!m_pClipManager->exportToFile(m_strClipFile)) {
             failedToStart(QStringLiteral("export"));
             return;
@@ -264,7 +269,7 @@ void DlgVideoClip::onSave()
         Log(kModule, 1, "begin to export");
     } else {
         m_strClipFile = m_strSourceFile;
-        m_pProgressTimer->start(500);
+        m_pProgressTimer->start(kSaveProgressMs);
         m_bSaving = true;
         m_pClipManager->exportCancel();
         m_bPlayerReady = false;
@@ -305,7 +310,7 @@ void DlgVideoClip::startSave(const QString& file, const QString& folder)
     m_bSaving = true;
     ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
     if (!m_pProgressTimer->isActive())
-        m_pProgressTimer->start(500);
+        m_pProgressTimer->start(kSaveProgressMs);
     emit sigSave(file, target);
 }
 
@@ -398,11 +403,10 @@ void DlgVideoClip::onReRecord()
         m_pReRecord = new DlgReRecord(this);
         m_pReRecord->setWindowModality(Qt::WindowModal);
     }
-    const int noAsk = OvSettings::instance()->applicationParam(m_pReRecord->registerKey(), 0).toInt();
-    if (noAsk == 0) {
+    if (m_pReRecord->storedAnswer() == 0) {
         const QPointer<DlgReRecord> prompt = m_pReRecord;
         const int answer = prompt->exec();
-        if (answer != 1)
+        if (answer != QDialog::Accepted)
             return;
     }
     SignalsTransfer* hub = SignalsTransfer::instance();

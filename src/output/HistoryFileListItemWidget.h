@@ -2,7 +2,7 @@
 // One row of the history list: the file's name, resolution, play length and size, and the
 // buttons Play, Rename, Open folder, Share and Delete, plus a marker for a file that no
 // longer exists. The buttons are active while the cursor is over the row or the row is
-// selected (frozen).
+// selected (frozen). GUI thread.
 
 #include "output/HistoryFileUtils.h"
 

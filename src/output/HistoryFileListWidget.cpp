@@ -393,7 +393,7 @@ void HistoryFileListWidget::onRequestRename()
     input.setMaxInputLength(kMaxNameLength);
     if (QLineEdit* field = input.findChild<QLineEdit*>())
         fitCharacters(field, kMaxNameLength);
-    if (input.exec() != 1)
+    if (input.exec() != QDialog::Accepted)
         return;
 
     bool refused = false;
@@ -430,7 +430,7 @@ bool HistoryFileListWidget::confirmRemoval()
 {
     DlgDeleteFile dialog(this);
     dialog.setWindowModality(Qt::WindowModal);
-    return dialog.exec() == 1;
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void HistoryFileListWidget::onRequestRemove()

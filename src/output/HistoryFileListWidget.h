@@ -7,7 +7,7 @@
 //
 // Rows are widgets, which are costly to build: they are made only when their item comes
 // into view, so that a long history opens quickly. Everything the list decides (filter,
-// search, actions) reads the item's own data, never a row.
+// search, actions) reads the item's own data, never a row. GUI thread.
 
 #include "output/HistoryFileUtils.h"
 

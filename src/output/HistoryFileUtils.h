@@ -2,7 +2,8 @@
 // The persisted history of saved files: the setting "Path/SavefilesHistroy", a list of
 // string lists (name, path, type, resolution, duration, size), newest first.
 // Every operation reads the setting afresh, changes it and writes it back at once.
-// Entries of a length other than 3 or 6 are ignored but kept in place.
+// Entries of a length other than 3 or 6 are ignored but kept in place. GUI thread: two
+// threads changing the history at once would lose each other's change.
 
 #include <QList>
 #include <QMetaType>

@@ -2,7 +2,7 @@
 // The window that lists the saved recordings: a type filter, a search field, the history
 // list and the buttons "Record more" and "Remove all". Created once by the main window's
 // tool strip and shown whenever the history is asked for; when a file has been saved the
-// strip calls isAddedHistory() so that the new file is visible.
+// strip calls isAddedHistory() so that the new file is visible. GUI thread.
 
 #include "OvDialogBase.h"
 

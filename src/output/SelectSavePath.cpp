@@ -4,6 +4,7 @@
 #include "OvFileUtils.h"
 #include "OvSettings.h"
 #include "core/RecordParameter.h"
+#include "output/HistoryFileUtils.h"
 #include "services/FileSystemUtils.h"
 #include "services/OSServiceUtils.h"
 #include "services/Utils.h"
@@ -42,13 +43,13 @@ QString SelectSavePath::outputPathFor(const QString& in, const QString& folder, 
     RecordParameter* param = RecordParameter::instance();
     QString suffix = QFileInfo(in).suffix();
     QString prefix;
-    int kind = 2;
+    int kind = HFT_AUDIO;
     if (param->isOnlyRecordCamera()) {
         prefix = QStringLiteral("Camera_");
-        kind = 1;
+        kind = HFT_VIDEO;
     } else if (param->getVideoEnable() || param->isWindowRecord()) {
         prefix = QStringLiteral("Video_");
-        kind = 1;
+        kind = HFT_VIDEO;
         if (param->usedVideoFmt() == RP_FMT_M4V)
             suffix = QStringLiteral("m4v");
     } else {
@@ -70,13 +71,13 @@ void SelectSavePath::saveWork(QString in, QString dir)
     if (dir.isEmpty())
         dir = Utils::getVideoOutputPath();
 
-    int type = 2;
+    int type = HFT_AUDIO;
     const QString outputPath = outputPathFor(in, dir, &type);
     RecordParameter* param = RecordParameter::instance();
     QString resolution;
     if (param->isOnlyRecordCamera())
         resolution = QStringLiteral("%1*%2").arg(1280).arg(720);
-    else if (type == 1)
+    else if (type == HFT_VIDEO)
         resolution = sizeLabel(Utils::getVideoRect(in));
 
     const qint64 inputSize = QFileInfo(in).size();
@@ -118,7 +119,7 @@ void SelectSavePath::saveWork(QString in, QString dir)
 
     Utils::setVideoOutputPath(folder);
     const QString durationText
-        = type == 1 ? duration.toString(QStringLiteral("hh:mm:ss"))
+        = type == HFT_VIDEO ? duration.toString(QStringLiteral("hh:mm:ss"))
                     : OvSettings::instance()->applicationParam(QStringLiteral("audio/duration"), QString()).toString();
     emit completed(outputPath, type, resolution, durationText, sizeText);
 }

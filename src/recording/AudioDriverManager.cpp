@@ -1,22 +1,8 @@
 #include "AudioDriverManager.h"
 
 #include "Log.h"
+#include "services/PlatformSeam.h"
 #include "ui_AudioDriverManager.h"
-
-namespace {
-std::function<AudioSourceStatus()>& provider()
-{
-    static std::function<AudioSourceStatus()> s_provider;
-    return s_provider;
-}
-} // namespace
-
-void AudioDriverManager::setStatusProvider(std::function<AudioSourceStatus()> p) { provider() = std::move(p); }
-
-AudioSourceStatus AudioDriverManager::currentStatus()
-{
-    return provider() ? provider()() : AudioSourceStatus::query();
-}
 
 AudioDriverManager::AudioDriverManager(QWidget* parent, int mode)
     : OvDialogBase(parent)
@@ -48,7 +34,7 @@ AudioDriverManager::~AudioDriverManager() { delete m_pUi; }
 
 void AudioDriverManager::refresh()
 {
-    m_status = currentStatus();
+    m_status = PlatformSeam::current()->audioSourceStatus();
     Log("AudioDriverManager", 1, "sound server %d, monitor \"%s\", available %d", m_status.serverRunning,
         qUtf8Printable(m_status.monitorSource), m_status.available);
     showStatus();

@@ -8,8 +8,6 @@
 #include "AudioSourceStatus.h"
 #include "OvDialogBase.h"
 
-#include <functional>
-
 namespace Ui {
 class AudioDriverManager;
 }
@@ -22,12 +20,8 @@ public:
 
     int mode() const { return m_nMode; }
     AudioSourceStatus status() const { return m_status; }
-    // Asks the sound server again and shows the answer.
+    // Asks the sound server again (through PlatformSeam) and shows the answer.
     void refresh();
-
-    // Tests replace the sound-server query; an empty function restores the real one.
-    static void setStatusProvider(std::function<AudioSourceStatus()> provider);
-    static AudioSourceStatus currentStatus();
 
     Ui::AudioDriverManager* ui() const { return m_pUi; }
 

@@ -7,6 +7,11 @@
 #include <cstring>
 
 namespace {
+// How long pactl may take to start, to answer, and to end once killed.
+const int kStartMs = 3000;
+const int kAnswerMs = 5000;
+const int kKillMs = 1000;
+
 // Runs pactl with `args`; false when it cannot run or fails. `started` tells whether it ran.
 bool pactl(const QStringList& args, QString* output, bool* started = nullptr)
 {
@@ -16,14 +21,14 @@ bool pactl(const QStringList& args, QString* output, bool* started = nullptr)
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral("pactl"), args);
-    const bool ran = process.waitForStarted(3000);
+    const bool ran = process.waitForStarted(kStartMs);
     if (started)
         *started = ran;
     if (!ran)
         return false;
-    if (!process.waitForFinished(5000)) {
+    if (!process.waitForFinished(kAnswerMs)) {
         process.kill();
-        process.waitForFinished(1000);
+        process.waitForFinished(kKillMs);
         return false;
     }
     *output = QString::fromUtf8(process.readAllStandardOutput());

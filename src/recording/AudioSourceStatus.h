@@ -1,6 +1,7 @@
 #pragma once
 // Where system sound comes from: the monitor source of the sound server's default sink
 // (PulseAudio or PipeWire-Pulse), asked through `pactl`. No plug-in is installed for it.
+// Any thread; query() blocks its caller while `pactl` runs.
 
 #include <QString>
 #include <QStringList>

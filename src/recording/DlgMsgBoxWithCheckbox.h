@@ -1,6 +1,6 @@
 #pragma once
 // A question with a check box ("Don't ask me again") whose state is kept under a settings
-// key: 0 means ask; otherwise the remembered answer (the dialog's result code).
+// key: 0 means ask; otherwise the remembered answer (the dialog's result code). GUI thread.
 
 #include "OvDialogBase.h"
 

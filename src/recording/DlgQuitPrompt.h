@@ -1,6 +1,7 @@
 #pragma once
 // Asked when the main window is closed: quit, or keep running in the status area. A checked
 // "Quit" is remembered as the setting "CloseWhenClos", after which closing quits at once.
+// GUI thread.
 
 #include "DlgMsgBoxWithCheckbox.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Asks before a recording is thrown away and started again.
+// Asks before a recording is thrown away and started again. GUI thread.
 
 #include "DlgMsgBoxWithCheckbox.h"
 

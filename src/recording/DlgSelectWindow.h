@@ -1,6 +1,6 @@
 #pragma once
 // The window-selection dialog: lists the open windows with check boxes and the way they are
-// used: one window, several windows, or everything but the checked windows.
+// used: one window, several windows, or everything but the checked windows. GUI thread.
 
 #include "OvDialogBase.h"
 #include "core/RecordTypes.h"

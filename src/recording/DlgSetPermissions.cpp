@@ -1,36 +1,9 @@
 #include "DlgSetPermissions.h"
 
-#include "AudioSourceStatus.h"
 #include "Log.h"
 #include "OvProductInfo.h"
-#include "OvWindowList.h"
+#include "services/PlatformSeam.h"
 #include "ui_DlgSetPermissions.h"
-
-#include <QGuiApplication>
-
-namespace {
-std::function<bool(Privacy_Setting)>& provider()
-{
-    static std::function<bool(Privacy_Setting)> s_provider;
-    return s_provider;
-}
-} // namespace
-
-void DlgSetPermissions::setAvailabilityProvider(std::function<bool(Privacy_Setting)> p) { provider() = std::move(p); }
-
-bool DlgSetPermissions::isAvailable(Privacy_Setting kind)
-{
-    if (provider())
-        return provider()(kind);
-    switch (kind) {
-    case PS_SCREEN:
-        return QGuiApplication::platformName() == QLatin1String("xcb") && OvWindowList::canCaptureDisplay();
-    case PS_MICROPHONE:
-        return AudioSourceStatus::query().serverRunning;
-    default:
-        return true; // camera and accessibility need no grant here
-    }
-}
 
 DlgSetPermissions::DlgSetPermissions(QWidget* parent)
     : OvDialogBase(parent)
@@ -80,7 +53,7 @@ void DlgSetPermissions::setshowGuide(Privacy_Setting kind, bool show)
 
 void DlgSetPermissions::onCheckAgain()
 {
-    if (isAvailable(m_kind)) {
+    if (PlatformSeam::current()->canRecord(m_kind)) {
         Log("DlgSetPermissions", 1, "need %d met", int(m_kind));
         accept();
         return;

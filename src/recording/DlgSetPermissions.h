@@ -1,12 +1,11 @@
 #pragma once
 // The guide shown when something a recording needs is not there: the X display cannot be
 // captured (screen recording) or no sound server answers (microphone). It explains what is
-// needed; "Check Again" closes it (accepted) once the need is met.
+// needed; "Check Again" asks PlatformSeam::canRecord again and closes the guide (accepted)
+// once the need is met.
 
 #include "OvDialogBase.h"
 #include "core/RecordTypes.h"
-
-#include <functional>
 
 class MainWindowBase;
 
@@ -24,12 +23,6 @@ public:
     // Selects the guide: PS_MICROPHONE or PS_SCREEN; `show` false leaves the page empty.
     void setshowGuide(Privacy_Setting kind, bool show);
     Privacy_Setting guideKind() const { return m_kind; }
-
-    // True when what `kind` needs is there now: an X display that can be read for the
-    // screen, a sound server for the microphone.
-    static bool isAvailable(Privacy_Setting kind);
-    // Tests replace the check; an empty function restores the real one.
-    static void setAvailabilityProvider(std::function<bool(Privacy_Setting)> provider);
 
     Ui::DlgSetPermissions* ui() const { return m_pUi; }
 

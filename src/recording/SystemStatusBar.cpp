@@ -10,6 +10,11 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+namespace {
+// The icon blinks once a second while recording.
+const int kBlinkMs = 1000;
+} // namespace
+
 SystemStatusBar* SystemStatusBar::instance()
 {
     static SystemStatusBar* s_instance = new SystemStatusBar();
@@ -53,7 +58,7 @@ SystemStatusBar::SystemStatusBar()
     });
 
     m_pBlinkTimer = new QTimer(this);
-    m_pBlinkTimer->setInterval(1000);
+    m_pBlinkTimer->setInterval(kBlinkMs);
     connect(m_pBlinkTimer, &QTimer::timeout, this, &SystemStatusBar::onBlink);
     setSysBarState(SBS_NORMAL);
 }

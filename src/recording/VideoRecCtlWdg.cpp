@@ -2,8 +2,12 @@
 #include "ui_VideoRecCtlWdg.h"
 
 #include "Log.h"
+#include "OvFileUtils.h"
 #include "OvMainWindowBase.h"
 #include "OvMessageBox.h"
+#include "capture_tools/DlgPaintToScreen.h"
+#include "capture_tools/FfColor.h"
+#include "capture_tools/SnapshotFile.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "core/SignalsTransfer.h"
@@ -14,10 +18,15 @@
 #include "tasks/TaskManage.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPixmap>
+#include <QPointer>
+#include <QPropertyAnimation>
 #include <QScreen>
+#include <QSystemTrayIcon>
+#include <QThread>
 #include <QTime>
 #include <QTimer>
 
@@ -25,9 +34,27 @@ namespace {
 const char* const kModule = "VideoRecCtlWdg";
 // Gap between the region and the bar.
 const int kGap = 6;
+// A bar placed on a screen stands this far below its top edge; one that sits on the
+// recorded area, this far above the area's bottom edge.
+const int kScreenTopMargin = 40;
+const int kOnRegionBottomMargin = 60;
+// Where a bar goes when there is no screen at all.
+const QRect kFallbackScreen(0, 0, 1280, 800);
 // The tick while recording, and how often the finishing's progress is shown.
 const int kTickMs = 1000;
 const int kFinishPollMs = 100;
+// The thumbnail of a picture taken while recording: its largest side, and how long it takes
+// to fly into the bar.
+const int kFlyOutWidth = 240;
+const int kFlyOutMs = 700;
+
+QList<QRect> screenRects()
+{
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens.append(screen->geometry());
+    return screens;
+}
 } // namespace
 
 VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
@@ -42,6 +69,22 @@ VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
     connect(ui->btnPause, &QToolButton::clicked, this, &VideoRecCtlWdg::onPause);
     connect(ui->btnResume, &QToolButton::clicked, this, &VideoRecCtlWdg::onResume);
     connect(ui->btnStop, &QToolButton::clicked, this, &VideoRecCtlWdg::onStop);
+    connect(ui->btnEdit, &QToolButton::toggled, this, &VideoRecCtlWdg::onEditToggled);
+    connect(ui->btnSnapshot, &QToolButton::clicked, this, &VideoRecCtlWdg::onSnapshot);
+    connect(ui->btnHide, &QToolButton::clicked, this, &VideoRecCtlWdg::onHideBar);
+    // The drawing tool bar draws on the recording's canvas; it has no blur there.
+    FfColor* drawing = ui->frameEdit;
+    drawing->setHasBlur(false);
+    connect(drawing, &FfColor::redo, this, [] { ScreenRecorder::instance()->onCanvasRedo(); });
+    connect(drawing, &FfColor::undo, this, [] { ScreenRecorder::instance()->onCanvasUndo(); });
+    connect(drawing, &FfColor::startCanvs, this, &VideoRecCtlWdg::onStartCanvs);
+    connect(drawing, &FfColor::stopCanvs, this, &VideoRecCtlWdg::onStopCanvs);
+    connect(drawing, &FfColor::clear, this, [] { ScreenRecorder::instance()->onCanvasClear(); });
+    connect(SignalsTransfer::instance(), &SignalsTransfer::canvasNumChange, drawing, &FfColor::setNumberNumber,
+            Qt::QueuedConnection);
+    ui->btnEdit->hide();
+    ui->btnSnapshot->hide();
+    ui->btnHide->hide();
     connect(SignalsTransfer::instance(), &SignalsTransfer::recordError, this, &VideoRecCtlWdg::onRecordError,
             Qt::QueuedConnection);
     connect(SignalsTransfer::instance(), &SignalsTransfer::recordFinished, this, &VideoRecCtlWdg::onRecordFinished,
@@ -74,6 +117,11 @@ bool VideoRecCtlWdg::prepareRecord()
     ScreenRecorder* recorder = ScreenRecorder::instance();
     // A bar that has no place beside the recorded area sits on it, and the recorder blacks
     // its area out, so that it is still at hand but never in the recording.
+    const bool screen = !m_bAudioOnly && param->getVideoEnable();
+    ui->btnEdit->setVisible(screen);
+    ui->btnSnapshot->setVisible(screen);
+    // Hidden, the bar comes back only to finish: the status icon must be there to stop.
+    ui->btnHide->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
     m_bOnRegion = !m_bAudioOnly && !param->m_bHideCtrlBar && !fitsOutsideRegion();
     recorder->setHiddenWindows(m_bOnRegion ? QList<quint64>{quint64(winId())} : QList<quint64>());
     m_bPrepared = m_bAudioOnly ? recorder->recordAudio() : recorder->recordVideo();
@@ -88,7 +136,7 @@ void VideoRecCtlWdg::startRecord()
     if (!m_bPrepared || !ScreenRecorder::instance()->start()) {
         Log(kModule, 2, "the recorder did not start");
         m_bPrepared = false;
-        showErrorMessage(nullptr, 4001);
+        showErrorMessage(nullptr, errorCode(SRE_CaptureOpen));
         emit sigRecordFinished(false);
         return;
     }
@@ -109,6 +157,8 @@ void VideoRecCtlWdg::startRecord()
         return ok ? bytes : qint64(-1);
     }));
     m_pTimer->start(kTickMs);
+    // Drawing needs a recorded area that stays where it is.
+    ui->btnEdit->setVisible(!ui->btnEdit->isHidden() && ScreenRecorder::instance()->hasCanvas());
     updatePauseButtons();
     showRecordInfo();
 
@@ -123,23 +173,21 @@ void VideoRecCtlWdg::startRecord()
 void VideoRecCtlWdg::placeBar()
 {
     adjustSize();
-    QList<QRect> screens;
-    for (QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->geometry());
+    const QList<QRect> screens = screenRects();
     const QRect region = m_bAudioOnly ? QRect() : RecordParameter::instance()->getVideoRect();
     bool ok = true;
     QPoint pos;
     if (region.isEmpty()) {
         // Nothing on the screen is recorded: the bar goes to the top centre of the first screen.
-        const QRect screen = screens.value(0, QRect(0, 0, 1280, 800));
-        pos = QPoint(screen.center().x() - width() / 2, screen.top() + 40);
+        const QRect screen = screens.value(0, kFallbackScreen);
+        pos = QPoint(screen.center().x() - width() / 2, screen.top() + kScreenTopMargin);
     } else {
         pos = placeOutside(region, size(), screens, &ok);
     }
     if (!ok) {
         // No place outside the recorded area: the bar sits at the bottom of the area, which
         // the recorder blacks out (see prepareRecord).
-        pos = QPoint(region.center().x() - width() / 2, region.bottom() + 1 - height() - 60);
+        pos = QPoint(region.center().x() - width() / 2, region.bottom() + 1 - height() - kOnRegionBottomMargin);
         Log(kModule, 1, "no place outside the recorded area; the bar is hidden from the recording");
     }
     move(pos);
@@ -149,11 +197,8 @@ void VideoRecCtlWdg::placeBar()
 bool VideoRecCtlWdg::fitsOutsideRegion()
 {
     adjustSize();
-    QList<QRect> screens;
-    for (QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->geometry());
     bool ok = false;
-    placeOutside(RecordParameter::instance()->getVideoRect(), size(), screens, &ok);
+    placeOutside(RecordParameter::instance()->getVideoRect(), size(), screenRects(), &ok);
     return ok;
 }
 
@@ -182,7 +227,7 @@ QPoint VideoRecCtlWdg::placeOutside(const QRect& region, const QSize& bar, const
     }
     // Another screen that the region does not touch.
     for (const QRect& screen : screens) {
-        const QRect place(QPoint(screen.center().x() - bar.width() / 2, screen.top() + 40), bar);
+        const QRect place(QPoint(screen.center().x() - bar.width() / 2, screen.top() + kScreenTopMargin), bar);
         if (!place.intersects(region) && screen.contains(place)) {
             if (ok)
                 *ok = true;
@@ -294,15 +339,15 @@ void VideoRecCtlWdg::onRecordError(int code)
         return;
     }
     Log(kModule, 2, "engine error %d", code);
-    finishRecording(4000 + code);
+    finishRecording(errorCode(code));
 }
 
-void VideoRecCtlWdg::finishRecording(int errorCode)
+void VideoRecCtlWdg::finishRecording(int code)
 {
     if (m_bStopping)
         return;
     m_bStopping = true;
-    m_nErrorCode = errorCode;
+    m_nErrorCode = code;
     ScreenRecorder* recorder = ScreenRecorder::instance();
     m_nElapsed = qRound64(recorder->duration());
     m_bRecording = false;
@@ -325,6 +370,10 @@ void VideoRecCtlWdg::finishRecording(int errorCode)
 
 void VideoRecCtlWdg::showFinishing()
 {
+    ui->btnEdit->setChecked(false);
+    ui->btnEdit->hide();
+    ui->btnSnapshot->hide();
+    ui->btnHide->hide();
     ui->btnPause->hide();
     ui->btnResume->hide();
     ui->btnStop->hide();
@@ -362,7 +411,7 @@ void VideoRecCtlWdg::endRecording(bool written)
         Utils::showMacWindowMessage(MT_WARNING, nullptr, ruleMessage, MB_OK);
     if (!written) {
         if (m_nErrorCode == 0)
-            showErrorMessage(nullptr, 4000 + SRE_Finish);
+            showErrorMessage(nullptr, errorCode(SRE_Finish));
         param->m_bRecording = false;
         status->setActionEnable(true);
         m_bStopping = false;
@@ -389,7 +438,7 @@ void VideoRecCtlWdg::endRecording(bool written)
 
 void VideoRecCtlWdg::showErrorMessage(QWidget* parent, int code)
 {
-    if (code == 4000 + SRE_Write) {
+    if (code == errorCode(SRE_Write)) {
         // Not a fault to report: the user can mend it.
         Utils::showMacWindowMessage(MT_WARNING, parent,
                                     tr("The disk is full, so the recording was stopped (Error code: %1). "
@@ -401,4 +450,127 @@ void VideoRecCtlWdg::showErrorMessage(QWidget* parent, int code)
     const QString text = tr("Recording error! (Error code: %1), you can click OK to give feedback on this issue.").arg(code);
     if (Utils::showMacWindowMessage(MT_ERROR, parent, text, MB_OKCANCEL) == OvMessageBox::Ok)
         FeedBackDialog::showFeedBack(parent);
+}
+
+// ---- drawing and pictures while recording --------------------------------------------------
+
+FfColor* VideoRecCtlWdg::drawingBar() const { return ui->frameEdit; }
+
+void VideoRecCtlWdg::onEditToggled(bool open)
+{
+    ui->wdgEditPlace->setVisible(open);
+    if (!open && ui->frameEdit->getCanvsType() != CS_None)
+        ui->frameEdit->onQuitEdit();
+    // The bar changed its size: it finds its place again.
+    if (m_bRecording && isVisible())
+        placeBar();
+}
+
+void VideoRecCtlWdg::onStartCanvs(int shape)
+{
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    if (shape == CS_None || !recorder->hasCanvas())
+        return;
+    // Hidden, the bar could not stop the tool that takes the mouse.
+    ui->btnHide->setEnabled(false);
+    FfColor* drawing = ui->frameEdit;
+    recorder->onStartCanvs(shape, drawing->getFontSize(), drawing->getPainterSize(), drawing->getColor(),
+                           drawing->getBackgroundColor(), FfColor::fontFamily().toUtf8().constData(),
+                           drawing->numberNumber());
+    m_bDrawing = true;
+    // Above the canvas, which covers the recorded area.
+    raise();
+}
+
+void VideoRecCtlWdg::onStopCanvs(bool exit)
+{
+    ui->btnHide->setEnabled(true);
+    if (m_bDrawing) {
+        ScreenRecorder::instance()->onStopCanvs();
+        m_bDrawing = false;
+    }
+    // Exit closes the drawing tool bar, also when no tool was chosen.
+    if (exit && ui->btnEdit->isChecked())
+        ui->btnEdit->click();
+}
+
+void VideoRecCtlWdg::onHideBar()
+{
+    Log(kModule, 1, "control bar hidden");
+    hide();
+}
+
+void VideoRecCtlWdg::onSnapshot()
+{
+    if (!m_bRecording || m_bAudioOnly)
+        return;
+    const QRect area = RecordParameter::instance()->getVideoRect();
+    QImage image;
+    if (QScreen* screen = QGuiApplication::screenAt(area.center())) {
+        const QPoint origin = screen->geometry().topLeft();
+        image = screen->grabWindow(0, area.x() - origin.x(), area.y() - origin.y(), area.width(), area.height()).toImage();
+    }
+    if (image.isNull()) {
+        Log(kModule, 2, "snapshot while recording: the screen could not be read");
+        Utils::showMacWindowMessage(MT_ERROR, nullptr, tr("The screenshot could not be taken."), MB_OK);
+        return;
+    }
+    SnapshotFile::Format format = SnapshotFile::formatFor(RecordParameter::instance()->usedImgFmt());
+    if (format.writerName.isEmpty()) // no GIF writer outside a screenshot: PNG keeps every pixel
+        format = SnapshotFile::formatFor(RP_FMT_PNG);
+    const QString folder = Utils::getSnapshotPath();
+    Utils::ensureExists(folder);
+    const QString path = SnapshotFile::freePath(folder, QDateTime::currentDateTime(), format.suffix);
+    flyOut(image);
+
+    // Encoding a whole screen takes longer than a frame: a worker writes it.
+    QPointer<VideoRecCtlWdg> self(this);
+    const QByteArray writer = format.writerName;
+    QThread* worker = QThread::create([self, image, path, writer] {
+        const bool written = SnapshotFile::write(image, path, writer);
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, path, written] {
+                if (self)
+                    self->onSnapshotWritten(path, written);
+                else if (written)
+                    SnapshotFile::addToHistory(path);
+            },
+            Qt::QueuedConnection);
+    });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start();
+}
+
+void VideoRecCtlWdg::onSnapshotWritten(const QString& path, bool written)
+{
+    if (written) {
+        Log(kModule, 1, "snapshot while recording saved");
+        SnapshotFile::addToHistory(path);
+        return;
+    }
+    Log(kModule, 2, "snapshot while recording: the file could not be written");
+    Utils::showMacWindowMessage(MT_ERROR, nullptr,
+                                tr("The screenshot could not be saved to \"%1\".").arg(OvFileUtils::makeOSLikePath(path)),
+                                MB_OK);
+}
+
+void VideoRecCtlWdg::flyOut(const QImage& image)
+{
+    const QSize thumb = image.size().scaled(QSize(kFlyOutWidth, kFlyOutWidth), Qt::KeepAspectRatio);
+    auto* fly = new DlgPaintToScreen(this);
+    fly->setShowClose(false);
+    fly->setImg(image.scaled(thumb, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    const QRect bar = frameGeometry();
+    const QRect start(bar.center() - QPoint(fly->width() / 2, fly->height() / 2), fly->size());
+    const QPoint target = ui->btnSnapshot->mapToGlobal(ui->btnSnapshot->rect().center());
+    fly->setGeometry(start);
+    fly->show();
+    auto* animation = new QPropertyAnimation(fly, "geometry", fly);
+    animation->setDuration(kFlyOutMs);
+    animation->setStartValue(start);
+    animation->setEndValue(QRect(target, QSize(1, 1)));
+    animation->setEasingCurve(QEasingCurve::InCubic);
+    connect(animation, &QPropertyAnimation::finished, fly, &QObject::deleteLater);
+    animation->start();
 }

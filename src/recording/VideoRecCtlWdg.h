@@ -2,10 +2,13 @@
 // The recording control bar: prepares and starts the recorder, shows the elapsed time on a
 // one-second tick, pauses, resumes and stops, ends the recording by itself when a stop
 // rule fires or the engine reports an error, and at the end runs the preview dialog (or
-// saves directly). It is placed beside the recorded region, never inside it, so that it is
-// never captured. A stop returns at once: the bar shows "Finishing" (with the share done
+// saves directly). It is placed beside the recorded region; where there is no room beside it,
+// it sits on the region and the recorder blacks its area out, so that it is never captured.
+// A stop returns at once: the bar shows "Finishing" (with the share done
 // for a GIF) while the recorder facade finishes the file on its worker, and goes on when
-// the hub reports the end. Destroyed meanwhile, it waits for the file. GUI thread only.
+// the hub reports the end. Destroyed meanwhile, it waits for the file. While the screen is
+// recorded, its edit button opens the drawing tool bar, which draws on the recorded area, and
+// its snapshot button saves a picture of the area. GUI thread only.
 
 #include "RecordStopRules.h"
 
@@ -19,6 +22,8 @@
 namespace Ui {
 class VideoRecCtlWdg;
 }
+class FfColor;
+class QImage;
 class QTimer;
 
 class VideoRecCtlWdg : public QWidget {
@@ -28,7 +33,7 @@ public:
     ~VideoRecCtlWdg() override;
 
     // Creates the engine's recorder for the settings model (screen or audio only).
-    // False when the engine refused; the caller then shows error code 4001.
+    // False when the engine refused; the caller then shows errorCode(SRE_CaptureOpen).
     bool prepareRecord();
     // Starts the prepared recorder, starts the tick and shows the bar beside the region
     // unless the settings hide it. A recorder that does not start ends in an error
@@ -46,9 +51,14 @@ public:
     // The rule that ended the recording (NoStop for a stop by the user or an error).
     RecordStopRules::StopReason stopReason() const { return m_eStopReason; }
 
-    // The message of an engine error code (4001 and up), with the offer to give feedback;
-    // opens the feedback form when the user answers OK. A full disk (4004) is told as such,
-    // without the offer. Shared with the main window.
+    // The code the user is shown for an engine error (an ScRecordError): kErrorCodeBase plus
+    // the engine's code. A recorder that cannot be prepared or started is shown as
+    // errorCode(SRE_CaptureOpen), 4001.
+    static constexpr int kErrorCodeBase = 4000;
+    static constexpr int errorCode(int engineError) { return kErrorCodeBase + engineError; }
+    // The message of an error code (errorCode()), with the offer to give feedback; opens the
+    // feedback form when the user answers OK. A full disk (errorCode(SRE_Write)) is told as
+    // such, without the offer. The one place the recording's error messages come from.
     static void showErrorMessage(QWidget* parent, int code);
     // "hh:mm:ss" of a number of seconds.
     static QString elapsedText(qint64 seconds);
@@ -59,10 +69,24 @@ public:
     // The preview is skipped for GIF output, automatic saving, timed and scheduled recordings.
     static bool needSaveDirectly(bool timedStop);
 
+    // The drawing tool bar under the bar; shown by the edit button.
+    FfColor* drawingBar() const;
+    // A drawing tool runs on the recording canvas.
+    bool isDrawing() const { return m_bDrawing; }
+
 public slots:
     void onPause();
     void onResume();
     void onStop();
+    // The drawing tool bar's choice: tool `shape` draws on the recording canvas over the
+    // recorded area (nothing for CS_None, or where the recording has no canvas).
+    void onStartCanvs(int shape);
+    // Drawing pauses (the drawings stay); `exit` also closes the drawing tool bar.
+    void onStopCanvs(bool exit);
+    // Writes a picture of the recorded area (with the drawings) into the screenshot folder,
+    // off the GUI thread, lists it in the history and lets a thumbnail of it fly into the
+    // bar. A picture that cannot be taken or written is told to the user.
+    void onSnapshot();
 
 signals:
     void sigRecordStarted();
@@ -76,8 +100,8 @@ signals:
 private:
     void onTick();
     void onRecordError(int code);
-    // Stops the recorder; `errorCode` (0: none) is shown once the file is finished.
-    void finishRecording(int errorCode);
+    // Stops the recorder; the error `code` (0: none) is shown once the file is finished.
+    void finishRecording(int code);
     // The hub's report that the stopped recording's file is finished.
     void onRecordFinished();
     // Messages, then the preview dialog (or the direct save) on the finished file.
@@ -88,6 +112,11 @@ private:
     bool fitsOutsideRegion();
     void updatePauseButtons();
     void showRecordInfo();
+    void onEditToggled(bool open);
+    void onHideBar();
+    // A thumbnail of `image` flies from the bar into its snapshot button.
+    void flyOut(const QImage& image);
+    void onSnapshotWritten(const QString& path, bool written);
 
     std::unique_ptr<Ui::VideoRecCtlWdg> ui;
     QTimer* m_pTimer = nullptr;
@@ -104,5 +133,5 @@ private:
     int m_nErrorCode = 0; // shown once the file is finished
     qint64 m_nElapsed = 0;
     qint64 m_nFileSize = 0;
-    // The drawing tool bar (frameEdit) takes its place in the form's wdgEditPlace.
+    bool m_bDrawing = false;
 };

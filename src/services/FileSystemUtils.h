@@ -1,4 +1,5 @@
 #pragma once
+// File-name helpers for saving without replacing anything. Any thread.
 
 #include <QString>
 

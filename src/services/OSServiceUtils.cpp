@@ -2,29 +2,16 @@
 
 #include "Log.h"
 #include "OvResourceMgr.h"
+#include "PlatformSeam.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
-namespace {
-OSServiceUtils::Starter& starter()
-{
-    static OSServiceUtils::Starter s_starter;
-    return s_starter;
-}
-} // namespace
-
-void OSServiceUtils::setDetachedStarter(Starter s) { starter() = std::move(s); }
-
 bool OSServiceUtils::executeFile(const QString& path)
 {
-    const QString program = QStringLiteral("xdg-open");
-    const QStringList arguments{path};
-    if (starter())
-        return starter()(program, arguments);
-    const bool started = QProcess::startDetached(program, arguments);
+    const bool started = PlatformSeam::current()->startDetached(QStringLiteral("xdg-open"), {path});
     if (!started)
         Log("OSServiceUtils", 2, "could not start xdg-open");
     return started;

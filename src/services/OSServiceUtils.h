@@ -3,13 +3,12 @@
 // a shell command built from text.
 
 #include <QString>
-#include <QStringList>
-#include <functional>
 
 class OSServiceUtils {
 public:
-    // Opens the file (or folder, or URL) with the desktop's default application,
-    // detached: the caller never waits. False when the opener could not be started.
+    // Opens the file (or folder, or URL) with the desktop's default application, started
+    // detached through PlatformSeam: the caller never waits. False when the opener could not
+    // be started.
     static bool executeFile(const QString& path);
     // Moves `from` to `to`, creating the folder of `to` when missing. Never replaces an
     // existing `to`: fails instead. True when the file has arrived.
@@ -18,8 +17,4 @@ public:
     // uninstall script from the resources, runs it and returns its exit status (-1 when it
     // could not be run).
     static int UserExecute(const QString& folder, int install, bool audioDriver);
-
-    // Tests replace how detached programs are started; an empty function restores the real one.
-    using Starter = std::function<bool(const QString& program, const QStringList& arguments)>;
-    static void setDetachedStarter(Starter starter);
 };

@@ -3,6 +3,7 @@
 #include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
+#include "PlatformSeam.h"
 #include "ScAudioRecording.h"
 #include "ScEngine.h"
 #include "core/RecordingScratch.h"
@@ -13,16 +14,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QStorageInfo>
 #include <sys/stat.h>
 
 namespace {
-std::function<qint64(const QString&)>& diskSizeProvider()
-{
-    static std::function<qint64(const QString&)> s_provider;
-    return s_provider;
-}
-
 QString folderOf(const QString& path)
 {
     const QFileInfo info(path);
@@ -114,18 +108,7 @@ qint64 Utils::freeDiskSize(const QString& path, bool& ok)
 {
     const QString folder = folderOf(path);
     ensureExists(folder);
-    if (diskSizeProvider()) {
-        ok = true;
-        return std::max<qint64>(0, diskSizeProvider()(folder));
-    }
-    QStorageInfo storage(folder);
-    ok = storage.isValid();
-    return ok ? std::max<qint64>(0, storage.bytesAvailable()) : 0;
-}
-
-void Utils::setFreeDiskSizeProvider(std::function<qint64(const QString&)> provider)
-{
-    diskSizeProvider() = std::move(provider);
+    return std::max<qint64>(0, PlatformSeam::current()->freeDiskSize(folder, ok));
 }
 
 bool Utils::isSameStorage(const QString& a, const QString& b)

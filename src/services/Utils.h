@@ -8,7 +8,6 @@
 #include <QMap>
 #include <QRect>
 #include <QString>
-#include <functional>
 
 class QWidget;
 
@@ -35,11 +34,10 @@ public:
     // Creates the folder with its parents when missing; false when that fails.
     static bool ensureExists(const QString& folder);
 
-    // Free bytes of the volume that holds the folder of `path` (the folder is created first).
-    // `ok` is false when the volume cannot be asked; negative answers become 0.
+    // Free bytes of the volume that holds the folder of `path` (the folder is created first),
+    // as PlatformSeam answers. `ok` is false when the volume cannot be asked; negative
+    // answers become 0. Any thread.
     static qint64 freeDiskSize(const QString& path, bool& ok);
-    // Tests replace the answer of freeDiskSize; an empty function restores the real one.
-    static void setFreeDiskSizeProvider(std::function<qint64(const QString& folder)> provider);
     // True when both paths lie on the same volume; the folder `b` is created first.
     static bool isSameStorage(const QString& a, const QString& b);
     // "GB", "MB" or "KB" and the value in that unit.

@@ -1,5 +1,5 @@
 #pragma once
-// The keyboard input source.
+// The keyboard input source. GUI thread.
 
 class inputMethod {
 public:

@@ -1,18 +1,21 @@
 #pragma once
 // The task coordinator: connects to the task daemon and starts and stops scheduled
-// recordings. This build has no daemon client yet: it reports "not connected", never runs a
+// recordings. This build has no daemon client: it reports "not connected", never runs a
 // task and asks nothing to stop. GUI thread.
 
 #include <QObject>
-
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 class TaskManage : public QObject {
     Q_OBJECT
 public:
+    // What a task records (sigStartRecord).
+    enum RecordWhat { RecordVideo = 1, RecordAudio = 2, RecordWebcam = 4 };
+
     static TaskManage* instance();
 
-    // Connects to the task daemon; false (and logged) while no daemon client exists.
+    // Connects to the task daemon; false (and logged): this build has no daemon client.
     bool connectXPCServer();
     bool isConnected() const { return false; }
     // The task recording is waiting to start (the about and update hooks hold back).
@@ -30,10 +33,10 @@ public:
     bool m_bTasking = false;
 
 signals:
-    // A task asks for a recording: 1 video, 2 audio, 4 webcam.
+    // A task asks for a recording of `recWhat` (a RecordWhat).
     void sigStartRecord(int recWhat);
 
 private:
     TaskManage() = default;
-    QWidget* m_pMainWidBase = nullptr;
+    QPointer<QWidget> m_pMainWidBase; // null once that window is gone
 };

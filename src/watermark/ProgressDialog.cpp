@@ -44,13 +44,13 @@ void ProgressDialog::startAnimation()
 void ProgressDialog::setLoadType(int type)
 {
     switch (type) {
-    case 0:
+    case LoadPictures:
         setMessageText(tr("Loading pictures, please wait..."));
         break;
-    case 1:
+    case LoadManagement:
         setMessageText(tr("Loading watermark management, please wait..."));
         break;
-    case 2:
+    case SaveWatermark:
         setMessageText(tr("Creating and saving watermark, please wait..."));
         break;
     default:

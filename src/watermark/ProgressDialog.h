@@ -1,6 +1,7 @@
 #pragma once
 // A small window-modal "please wait" dialog without a close button, shown while a
 // watermark picture is rendered or written. It closes through accept() when the work ends.
+// GUI thread.
 
 #include "OvDialogBase.h"
 
@@ -20,8 +21,10 @@ public:
     explicit ProgressDialog(QWidget* parent = nullptr);
     ~ProgressDialog() override;
 
-    // 0 "Loading pictures...", 1 "Loading watermark management...", 2 "Creating and saving
-    // watermark..."; any other value leaves the message as it is.
+    // What the dialog waits for, and so what it says.
+    enum LoadType { LoadPictures = 0, LoadManagement = 1, SaveWatermark = 2 };
+    // "Loading pictures...", "Loading watermark management...", "Creating and saving
+    // watermark..."; a value that is no LoadType leaves the message as it is.
     void setLoadType(int type);
     QString messageText() const;
     void setMessageText(const QString& text);

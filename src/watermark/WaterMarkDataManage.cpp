@@ -23,6 +23,8 @@
 namespace {
 const QString kIndexKey = QStringLiteral("WatermarkIndex");
 const QString kListFile = QStringLiteral("WaterMark.json");
+// How often the hand-over renders a watermark that keeps changing before it gives up.
+const int kRenderAttempts = 3;
 
 QString watermarkFolder() { return Utils::getAppDataLocation() + QStringLiteral("/WaterMark/"); }
 } // namespace
@@ -229,7 +231,7 @@ QString WaterMarkDataManage::makeWaterMark(const QSize& frameSize, QRect& rect)
     // while this one waits (the selection may change meanwhile), so this is retried.
     WaterMarkData record = selectedRecord();
     for (int attempt = 0; !WaterMarkCache::isCurrent(record); ++attempt, record = selectedRecord()) {
-        if (attempt == 3) {
+        if (attempt == kRenderAttempts) {
             Log("makeWaterMark", 1, "watermark picture keeps changing, none used");
             return QString();
         }
@@ -381,7 +383,8 @@ void WaterMarkDataManage::onApplyImgEditParam(WaterMarkData* record)
         target = getTextMarkFilePath(QStringLiteral("textmarkfile"));
     } else {
         target = record->m_strWaterMarkPath;
-        target.replace(target.indexOf(QStringLiteral("textmarkfile")), 12, QStringLiteral("textmarkfile_temp"));
+        const QString name = QStringLiteral("textmarkfile");
+        target.replace(target.indexOf(name), name.size(), QStringLiteral("textmarkfile_temp"));
     }
     const QString temp = WaterMarkCache::writeBeside(image, target);
     if (!temp.isEmpty() && WaterMarkCache::replace(temp, target))
@@ -437,7 +440,7 @@ QImage WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, boo
         worker->onSetSaveImgEditedPath(WaterMarkCache::imagePath());
         ticket = m_cache.begin();
     }
-    runWorker(worker, parent, 0);
+    runWorker(worker, parent, ProgressDialog::LoadPictures);
     const QImage image = *worker->getImgEdited();
     if (save) {
         const bool ok = m_cache.commit(ticket, worker->getTempImgPath(), key) != WaterMarkCache::Failed;
@@ -462,7 +465,7 @@ QString WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, QS
     worker->onSetParam(record->m_strWaterMarkPath, &record->m_shadow, opacity, true);
     worker->onSetSaveImgEditedPath(target);
     const int ticket = toCache ? m_cache.begin() : 0;
-    runWorker(worker, nullptr, 0);
+    runWorker(worker, nullptr, ProgressDialog::LoadPictures);
     const QString temp = worker->getTempImgPath();
     worker->deleteLater();
     bool ok = false;
@@ -481,7 +484,7 @@ bool WaterMarkDataManage::onSaveImgEditedThread(QImage* image, QWidget* parent)
     worker->onSetSaveImgEdited(image);
     worker->onSetSaveImgEditedPath(WaterMarkCache::imagePath());
     const int ticket = m_cache.begin();
-    runWorker(worker, parent, 2);
+    runWorker(worker, parent, ProgressDialog::SaveWatermark);
     // Made from an image, not a record: no fingerprint, so the next recording renders the
     // selected record again rather than trusting this picture.
     const bool ok = m_cache.commit(ticket, worker->getTempImgPath(), QByteArray()) != WaterMarkCache::Failed;

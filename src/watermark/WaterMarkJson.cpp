@@ -6,6 +6,8 @@
 
 namespace {
 const QString kRoot = QStringLiteral("WaterMark");
+// A font this heavy or heavier is stored as bold (above QFont::Medium).
+const int kBoldWeight = 58;
 
 // Splits "a;b;c;" keeping empty parts; the first `count` parts as ints (unparsable
 // gives 0), or an empty list when there are fewer parts.
@@ -44,7 +46,7 @@ QJsonObject WaterMarkJson::toJson(const WaterMarkData& record)
     o.insert(QStringLiteral("font_Family"), record.m_font.family());
     o.insert(QStringLiteral("font_StrikeOut"), record.m_font.strikeOut());
     o.insert(QStringLiteral("font_Underline"), record.m_font.underline());
-    o.insert(QStringLiteral("font_Bold"), record.m_font.weight() >= 58);
+    o.insert(QStringLiteral("font_Bold"), record.m_font.weight() >= kBoldWeight);
     o.insert(QStringLiteral("font_Italic"), record.m_font.style() != QFont::StyleNormal);
     o.insert(QStringLiteral("font_PointSize"), record.m_font.pointSize());
     o.insert(QStringLiteral("m_clrTextWatermark"), colorText(record.m_clrTextWatermark));

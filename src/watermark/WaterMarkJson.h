@@ -2,6 +2,7 @@
 // The text form of the watermark list in "WaterMark.json": one object per record under
 // the root key "WaterMark". Reading is tolerant: every record starts from the defaults
 // and absent or ill-typed keys keep them (or read as empty, false or 0, as the format says).
+// Any thread.
 
 #include "watermark/WaterMarkData.h"
 

@@ -3,7 +3,7 @@
 // The combo box shows itself when a row is added and hides when the last row is removed;
 // it starts hidden since it starts empty. Skin colours of the pop-up rows: ColorHover /
 // ColorNormal (text of the hovered / other rows), ColorBacHover / ColorBacNormal (their
-// background).
+// background). GUI thread.
 
 #include "HoverColors.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // One row of a CustomCombox pop-up: the row's text and a delete button at its right end.
-// The row paints its own hover state with the colours its combo box hands it.
+// The row paints its own hover state with the colours its combo box hands it. GUI thread.
 
 #include "HoverColors.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Single-line edit that shows a hint while it holds no text.
+// Single-line edit that shows a hint while it holds no text. GUI thread.
 
 #include <QLineEdit>
 

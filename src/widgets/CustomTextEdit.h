@@ -1,5 +1,6 @@
 #pragma once
 // Multi-line plain-text edit that shows a (wrapped, possibly multi-line) hint while it is empty.
+// GUI thread.
 
 #include <QTextEdit>
 

@@ -1,7 +1,7 @@
 #pragma once
 // On/off switch: a rounded track with a knob that slides between the two ends.
 // Colours come from the skin: ColorBacNormal / ColorBacHover are the track when off / on,
-// ColorNormal / ColorHover the knob when off / on.
+// ColorNormal / ColorHover the knob when off / on. GUI thread.
 
 #include <QColor>
 #include <QWidget>

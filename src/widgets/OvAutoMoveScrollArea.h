@@ -1,7 +1,7 @@
 #pragma once
 // Scroll area that shows a child widget from its top: ensureWidgetVisible scrolls until the
 // widget's top edge (less the margin) is at the top of the view, as far as the content allows,
-// even when the widget was already visible lower down.
+// even when the widget was already visible lower down. GUI thread.
 
 #include <QScrollArea>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Item painter of combo-box pop-ups: the item under the cursor and the other items each get
 // their own text and background colour. A colour that was never set (or set invalid) falls
-// back to the pop-up's palette.
+// back to the pop-up's palette. GUI thread.
 
 #include "HoverColors.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Slider whose handle jumps to the point pressed on the groove (instead of stepping a page
-// towards it); the press then goes on as a drag of the handle.
+// towards it); the press then goes on as a drag of the handle. GUI thread.
 
 #include <QSlider>
 

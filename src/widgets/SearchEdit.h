@@ -1,5 +1,5 @@
 #pragma once
-// Line edit for search terms, with a magnifier icon at its leading edge.
+// Line edit for search terms, with a magnifier icon at its leading edge. GUI thread.
 
 #include <QLineEdit>
 

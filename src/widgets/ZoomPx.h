@@ -1,5 +1,5 @@
 #pragma once
-// Fixed pixel sizes of the common widgets, scaled by the interface zoom factor.
+// Fixed pixel sizes of the common widgets, scaled by the interface zoom factor. GUI thread.
 
 #include "OvResourceMgr.h"
 

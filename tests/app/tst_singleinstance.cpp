@@ -1,6 +1,6 @@
 // One running instance: the real program started twice as child processes, after a crash
-// that left the shared segment and the stored process id behind, and a stored process id
-// that now belongs to another program.
+// that left the shared segment and the stored process id behind, two starts at once after
+// such a crash, and a stored process id that now belongs to another program.
 
 #include "OvSettings.h"
 #include "TestEnv.h"
@@ -54,6 +54,7 @@ class SingleInstanceTest : public QObject {
 private slots:
     void secondStartReportsRunningAndLeaves();
     void startAfterCrashIsNotBlocked();
+    void simultaneousStartsAfterCrashBringUpOne();
     void storedIdOfAnotherProgramDoesNotBlock();
     void qtNoiseIsFiltered();
 };
@@ -108,6 +109,27 @@ void SingleInstanceTest::startAfterCrashIsNotBlocked()
     QCOMPARE(third.exitCode(), 0);
     QVERIFY(third.readAllStandardError().contains("Screen Recorder is running"));
     stop(next);
+}
+
+void SingleInstanceTest::simultaneousStartsAfterCrashBringUpOne()
+{
+    constexpr int kRounds = 100;
+    for (int round = 0; round < kRounds; ++round) {
+        QProcess a;
+        QProcess b;
+        startApp(a);
+        startApp(b);
+        QVERIFY(a.waitForStarted(10000) && b.waitForStarted(10000));
+        // One leaves at once, reporting the other; two that both stay would never get here.
+        QVERIFY2(SrTest::spinUntil([&] { return a.state() == QProcess::NotRunning || b.state() == QProcess::NotRunning; },
+                                   30000),
+                 qPrintable(QStringLiteral("round %1: both started").arg(round)));
+        QProcess& left = a.state() == QProcess::NotRunning ? a : b;
+        QProcess& running = &left == &a ? b : a;
+        QVERIFY2(left.readAllStandardError().contains("Screen Recorder is running"), qPrintable(QString::number(round)));
+        QVERIFY2(waitUntilRunning(running), qPrintable(QStringLiteral("round %1: none started").arg(round)));
+        stop(running); // SIGKILL: the segment, the lock file and "pid" stay behind for the next round
+    }
 }
 
 void SingleInstanceTest::storedIdOfAnotherProgramDoesNotBlock()

@@ -27,86 +27,78 @@ WindowListManger::WindowItem findProbe()
 
 class WindowListTest : public QObject {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void cleanup();
-    void windowOfAnotherProcessIsListedWithTitleAndArea();
-    void unmappedWindowIsNotVisibleAndGoneWindowHasNoArea();
-    void ownWindowsAreLeftOut();
-
-private:
-    void startProbe();
     QProcess m_probe;
-};
 
-void WindowListTest::initTestCase()
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("xmessage")).isEmpty())
-        QSKIP("xmessage (x11-utils) is not installed");
-}
+    void startProbe()
+    {
+        m_probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), kTitle, QStringLiteral("-geometry"),
+                                                   QStringLiteral("320x120+40+60"), QStringLiteral("probe")});
+        QVERIFY(m_probe.waitForStarted(5000));
+        QVERIFY2(SrTest::spinUntil([] { return findProbe().id != 0; }, 10000), "the probe window never appeared");
+    }
 
-void WindowListTest::cleanup()
-{
-    if (m_probe.state() != QProcess::NotRunning) {
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("xmessage")).isEmpty(),
+                 "xmessage (x11-utils, installed by scripts/install-deps.sh) is missing");
+    }
+
+    void cleanup()
+    {
+        if (m_probe.state() != QProcess::NotRunning) {
+            m_probe.kill();
+            m_probe.waitForFinished(5000);
+        }
+    }
+
+    void windowOfAnotherProcessIsListedWithTitleAndArea()
+    {
+        startProbe();
+        const WindowListManger::WindowItem w = findProbe();
+        QVERIFY(w.visible);
+        QCOMPARE(w.rect.size(), QSize(320, 120));
+        // The area is the window's inside: xmessage's window has a 1-pixel X border.
+        QCOMPARE(w.rect.topLeft(), QPoint(41, 61));
+        QVERIFY(WindowListManger::instance()->isWindowVisible(w.id));
+        QCOMPARE(WindowListManger::instance()->windowRect(w.id), w.rect);
+        QCOMPARE(WindowListManger::instance()->boundingRect({w.id}), w.rect);
+        QCOMPARE(WindowListManger::instance()->firstHiddenWindow({w.id}), quint64(0));
+    }
+
+    void unmappedWindowIsNotVisibleAndGoneWindowHasNoArea()
+    {
+        startProbe();
+        const quint64 id = findProbe().id;
+        QVERIFY(SrTest::run(QStringLiteral("xdotool"), {QStringLiteral("windowunmap"), QString::number(id)}, 10000));
+        QVERIFY(SrTest::spinUntil([id] { return !WindowListManger::instance()->isWindowVisible(id); }, 5000));
+        QCOMPARE(WindowListManger::instance()->firstHiddenWindow({id}), id);
+        QCOMPARE(findProbe().id, quint64(0)); // an unmapped window is not offered
+
         m_probe.kill();
         m_probe.waitForFinished(5000);
+        QVERIFY(SrTest::spinUntil([id] { return WindowListManger::instance()->windowRect(id).isEmpty(); }, 5000));
+        QVERIFY(WindowListManger::instance()->boundingRect({id}).isEmpty());
+        // Ids that cannot be X windows are answered without asking the server.
+        QVERIFY(!WindowListManger::instance()->isWindowVisible(0));
+        QVERIFY(!WindowListManger::instance()->isWindowVisible(Q_UINT64_C(0x100000000)));
     }
-}
 
-void WindowListTest::startProbe()
-{
-    m_probe.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), kTitle, QStringLiteral("-geometry"),
-                                               QStringLiteral("320x120+40+60"), QStringLiteral("probe")});
-    QVERIFY(m_probe.waitForStarted(5000));
-    QVERIFY2(SrTest::spinUntil([] { return findProbe().id != 0; }, 10000), "the probe window never appeared");
-}
-
-void WindowListTest::windowOfAnotherProcessIsListedWithTitleAndArea()
-{
-    startProbe();
-    const WindowListManger::WindowItem w = findProbe();
-    QVERIFY(w.visible);
-    QCOMPARE(w.rect.size(), QSize(320, 120));
-    // The area is the window's inside: xmessage's window has a 1-pixel X border.
-    QCOMPARE(w.rect.topLeft(), QPoint(41, 61));
-    QVERIFY(WindowListManger::instance()->isWindowVisible(w.id));
-    QCOMPARE(WindowListManger::instance()->windowRect(w.id), w.rect);
-    QCOMPARE(WindowListManger::instance()->boundingRect({w.id}), w.rect);
-    QCOMPARE(WindowListManger::instance()->firstHiddenWindow({w.id}), quint64(0));
-}
-
-void WindowListTest::unmappedWindowIsNotVisibleAndGoneWindowHasNoArea()
-{
-    startProbe();
-    const quint64 id = findProbe().id;
-    QVERIFY(SrTest::run(QStringLiteral("xdotool"), {QStringLiteral("windowunmap"), QString::number(id)}, 10000));
-    QVERIFY(SrTest::spinUntil([id] { return !WindowListManger::instance()->isWindowVisible(id); }, 5000));
-    QCOMPARE(WindowListManger::instance()->firstHiddenWindow({id}), id);
-    QCOMPARE(findProbe().id, quint64(0)); // an unmapped window is not offered
-
-    m_probe.kill();
-    m_probe.waitForFinished(5000);
-    QVERIFY(SrTest::spinUntil([id] { return WindowListManger::instance()->windowRect(id).isEmpty(); }, 5000));
-    QVERIFY(WindowListManger::instance()->boundingRect({id}).isEmpty());
-    // Ids that cannot be X windows are answered without asking the server.
-    QVERIFY(!WindowListManger::instance()->isWindowVisible(0));
-    QVERIFY(!WindowListManger::instance()->isWindowVisible(Q_UINT64_C(0x100000000)));
-}
-
-void WindowListTest::ownWindowsAreLeftOut()
-{
-    QWidget own;
-    own.setWindowTitle(QStringLiteral("SR own window"));
-    own.setGeometry(400, 300, 200, 100);
-    own.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&own));
-    startProbe();
-    const QList<WindowListManger::WindowItem> list = WindowListManger::instance()->refreshWindowList();
-    for (const WindowListManger::WindowItem& w : list)
-        QVERIFY2(w.title != own.windowTitle(), "the program's own window was offered");
-    // It is a real, visible window all the same.
-    QVERIFY(WindowListManger::instance()->isWindowVisible(own.winId()));
-}
+    void ownWindowsAreLeftOut()
+    {
+        QWidget own;
+        own.setWindowTitle(QStringLiteral("SR own window"));
+        own.setGeometry(400, 300, 200, 100);
+        own.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&own));
+        startProbe();
+        const QList<WindowListManger::WindowItem> list = WindowListManger::instance()->refreshWindowList();
+        for (const WindowListManger::WindowItem& w : list)
+            QVERIFY2(w.title != own.windowTitle(), "the program's own window was offered");
+        // It is a real, visible window all the same.
+        QVERIFY(WindowListManger::instance()->isWindowVisible(own.winId()));
+    }
+};
 
 SR_TEST_DISPLAY(WindowListTest)
 #include "tst_windowlist.moc"

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QThread>
 
-class TestLog : public QObject {
+class LogTest : public QObject {
     Q_OBJECT
 private slots:
     void linesFromManyThreadsStayWholeAndFiltered()
@@ -48,6 +48,6 @@ private slots:
         Log("Test", 2, "goes to stderr without a file");
     }
 };
-SR_TEST(TestLog)
+SR_TEST(LogTest)
 
 #include "tst_log.moc"

@@ -1,10 +1,11 @@
+#include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "OvProductInfo.h"
 #include "TestMain.h"
 #include "core/SignalsTransfer.h"
 #include "output/DlgRecordShare.h"
 #include "output/RecordHistoryDlg.h"
-#include "tst_historysupport.h"
+#include "HistorySupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -19,10 +20,10 @@ const QStringList kShareKeys{"YouTubeUrl",   "FacebookRUrl", "TwitterUrl", "Goog
                              "WeiYunUrl",    "WeiShiUrl",    "KuaiShouUrl", "DingTalkUrl",  "WorkWeChatUrl"};
 }
 
-class TestHistoryDialog : public QObject {
+class HistoryDialogTest : public QObject {
     Q_OBJECT
     QMap<QString, QString> m_savedParams;
-    QList<QUrl> m_opened;
+    FakeSeam m_seam; // records the opened addresses
     QString m_dir;
 
     QString file(const QString& name)
@@ -37,22 +38,17 @@ private slots:
     {
         for (const QString& key : kShareKeys)
             m_savedParams.insert(key, OvProductInfo::instance()->extendParam(key));
-        DlgRecordShare::setUrlOpener([this](const QUrl& url) {
-            m_opened << url;
-            return true;
-        });
         m_dir = SrTest::newFolder(QStringLiteral("history-dialog"));
     }
     void cleanupTestCase()
     {
-        DlgRecordShare::setUrlOpener({});
         for (auto it = m_savedParams.cbegin(); it != m_savedParams.cend(); ++it)
             OvProductInfo::instance()->setExtendParam(it.key(), it.value());
     }
     void init()
     {
         ModalAnswers::clear();
-        m_opened.clear();
+        m_seam.openedUrls.clear();
     }
     void cleanup() { QCOMPARE(ModalAnswers::unexpectedCount(), 0); }
 
@@ -135,9 +131,9 @@ private slots:
         QCOMPARE(ModalAnswers::asked().size(), 1);
         QCOMPARE(ModalAnswers::asked().first().className, QStringLiteral("DlgRecordShare"));
         QCOMPARE(shown, (QStringList{"btnYoutube", "btnWechat"}));
-        QCOMPARE(m_opened, QList<QUrl>{QUrl("http://127.0.0.1:9/upload")});
+        QCOMPARE(m_seam.openedUrls, QList<QUrl>{QUrl("http://127.0.0.1:9/upload")});
     }
 };
 
-SR_TEST(TestHistoryDialog)
+SR_TEST(HistoryDialogTest)
 #include "tst_historydialog.moc"

@@ -18,7 +18,7 @@ QStringList entry(const QString& path, const QString& type = "1", int length = 6
 }
 } // namespace
 
-class TestHistoryFileUtils : public QObject {
+class HistoryFileUtilsTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { OvSettings::instance()->removeApplicationParam(kKey); }
@@ -53,7 +53,10 @@ private slots:
         QCOMPARE(list[1].type, 0); // a type that is not a number reads as image
 
         HistoryFileUtils::addSavefileHistroy("/a/new.mov", 1, "1*1", "", "");
-        HistoryFileUtils::removeSavefileFromHistory("/a/three.mov");
+        // A three-string entry is renamed as it is, and removed by its new path.
+        HistoryFileUtils::updateSavefileHistory("/a/three.mov", "/a/four.mov");
+        QCOMPARE(stored()[1].toStringList(), (QStringList{"four.mov", "/a/four.mov", "1"}));
+        HistoryFileUtils::removeSavefileFromHistory("/a/four.mov");
         HistoryFileUtils::updateSavefileHistory("/a/six.mov", "/b/renamed.mov");
         HistoryFileUtils::removeSavefileFromHistory("/a/five.mov"); // not a valid entry: untouched
 
@@ -66,15 +69,6 @@ private slots:
         renamed[1] = "/b/renamed.mov";
         QCOMPARE(after[2].toStringList(), renamed);
         QCOMPARE(after[3].toStringList(), entry("/a/seven.mov", "1", 7));
-    }
-
-    void threeStringEntryCanBeRenamedAndRemoved()
-    {
-        OvSettings::instance()->setApplicationParam(kKey, QVariantList{entry("/a/three.mov", "1", 3)});
-        HistoryFileUtils::updateSavefileHistory("/a/three.mov", "/a/four.mov");
-        QCOMPARE(stored()[0].toStringList(), (QStringList{"four.mov", "/a/four.mov", "1"}));
-        HistoryFileUtils::removeSavefileFromHistory("/a/four.mov");
-        QVERIFY(stored().isEmpty());
     }
 
     void matchingIsExactAndHitsOnlyTheNewest()
@@ -106,6 +100,6 @@ private slots:
         QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).resolution, QStringLiteral("640*480"));
     }
 };
-SR_TEST(TestHistoryFileUtils)
+SR_TEST(HistoryFileUtilsTest)
 
 #include "tst_historyfileutils.moc"

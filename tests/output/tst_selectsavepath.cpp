@@ -1,3 +1,4 @@
+#include "FakeEngine.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -64,7 +65,7 @@ bool sameVolume(const QString& a, const QString& b)
 }
 } // namespace
 
-class TestSelectSavePath : public QObject {
+class SelectSavePathTest : public QObject {
     Q_OBJECT
 private:
     QString m_clip;
@@ -79,7 +80,6 @@ private slots:
     void init()
     {
         setKind(false, false);
-        Utils::setFreeDiskSizeProvider(nullptr);
         OvSettings::instance()->removeApplicationParam("audio/duration");
     }
 
@@ -152,22 +152,14 @@ private slots:
         QCOMPARE(o.args[2].toString(), QStringLiteral("64*48"));
     }
 
-    void sizeTextsAtTheUnitBoundaries()
-    {
-        QCOMPARE(Utils::sizeText(1048576), QStringLiteral("1024.00KB"));
-        QCOMPARE(Utils::sizeText(1048577), QStringLiteral("1.00MB"));
-        QCOMPARE(Utils::sizeText(1073741824), QStringLiteral("1024.00MB"));
-        QCOMPARE(Utils::sizeText(1073741825), QStringLiteral("1.00GB"));
-        QCOMPARE(Utils::sizeText(0), QStringLiteral("0.00KB"));
-    }
-
     void freeSpaceIsNeededOnlyForACopyToAnotherVolume()
     {
         // A recording that filled its disk is still moved within that disk.
         const QString out = SrTest::newFolder("space");
         const QString in = SrTest::root() + "/space.bin";
         QVERIFY(SrTest::writeFile(in, 10000));
-        Utils::setFreeDiskSizeProvider([](const QString&) { return qint64(0); });
+        FakeSeam seam;
+        seam.freeBytes = 0;
         Outcome o = save(*new SelectSavePath(this), in, out);
         QCOMPARE(o.completed, 1);
         QCOMPARE(QFileInfo(o.args[0].toString()).size(), qint64(10000));
@@ -178,12 +170,12 @@ private slots:
         const QString shmIn = QStringLiteral("/dev/shm/sr-space-%1.bin").arg(QCoreApplication::applicationPid());
         const auto removeInput = qScopeGuard([&] { QFile::remove(shmIn); });
         QVERIFY(SrTest::writeFile(shmIn, 10000));
-        Utils::setFreeDiskSizeProvider([](const QString&) { return qint64(10000 + 5120 - 1); });
+        seam.freeBytes = 10000 + 5120 - 1;
         o = save(*new SelectSavePath(this), shmIn, out);
         QCOMPARE(o.pathFailed, 1);
         QVERIFY(o.error.startsWith("No enough free space"));
         QVERIFY(QFile::exists(shmIn));
-        Utils::setFreeDiskSizeProvider([](const QString&) { return qint64(10000 + 5120); });
+        seam.freeBytes = 10000 + 5120;
         o = save(*new SelectSavePath(this), shmIn, out);
         QCOMPARE(o.completed, 1);
     }
@@ -326,6 +318,6 @@ private slots:
         QFile::remove(in);
     }
 };
-SR_TEST(TestSelectSavePath)
+SR_TEST(SelectSavePathTest)
 
 #include "tst_selectsavepath.moc"

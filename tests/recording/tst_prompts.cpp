@@ -2,6 +2,7 @@
 // the system-sound source page, the permission guide, the window-selection dialog, the
 // countdown and the status item.
 
+#include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "OvSettings.h"
 #include "TestMain.h"
@@ -91,8 +92,6 @@ void PromptsTest::init()
 
 void PromptsTest::cleanup()
 {
-    AudioDriverManager::setStatusProvider(nullptr);
-    DlgSetPermissions::setAvailabilityProvider(nullptr);
     QCOMPARE(ModalAnswers::unexpectedCount(), 0);
 }
 
@@ -197,14 +196,15 @@ void PromptsTest::audioSourceWithoutCurrentPactl()
 
 void PromptsTest::audioStatusPageShowsTheSource()
 {
-    AudioDriverManager::setStatusProvider([] { return AudioSourceStatus::parse(QStringLiteral("speakers"), QStringLiteral("3\tspeakers.monitor\tx\ty\tIDLE")); });
+    FakeSeam seam;
+    seam.audio = AudioSourceStatus::parse(QStringLiteral("speakers"), QStringLiteral("3\tspeakers.monitor\tx\ty\tIDLE"));
     AudioDriverManager page(nullptr, 1);
     QCOMPARE(child<QPushButton>(page, "btnOk")->text(), QStringLiteral("OK"));
     QVERIFY(child<QPushButton>(page, "btnCheck")->isHidden());
     QCOMPARE(child<QLabel>(page, "labelName")->text(), QStringLiteral("speakers.monitor"));
     QCOMPARE(child<QLabel>(page, "labelStatus")->text(), QStringLiteral("Ready"));
 
-    AudioDriverManager::setStatusProvider([] { return AudioSourceStatus(); });
+    seam.audio = AudioSourceStatus();
     AudioDriverManager down(nullptr, 1);
     QCOMPARE(child<QLabel>(down, "labelStatus")->text(), QStringLiteral("Not available"));
     QVERIFY(child<QLabel>(down, "labelHelp")->text().contains(QStringLiteral("PulseAudio")));
@@ -212,16 +212,14 @@ void PromptsTest::audioStatusPageShowsTheSource()
 
 void PromptsTest::audioCheckAgainClosesOnceTheSourceIsThere()
 {
-    bool there = false;
-    AudioDriverManager::setStatusProvider([&there] {
-        return AudioSourceStatus::parse(QStringLiteral("s"), there ? QStringLiteral("1\ts.monitor\tx\ty\tIDLE") : QString());
-    });
+    FakeSeam seam;
+    seam.audio = AudioSourceStatus::parse(QStringLiteral("s"), QString());
     bool stayedOpen = false;
-    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&there, &stayedOpen](const OvModalRequest& request) {
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&seam, &stayedOpen](const OvModalRequest& request) {
         auto* dlg = qobject_cast<AudioDriverManager*>(request.widget);
         child<QPushButton>(dlg, "btnCheck")->click(); // still missing: the dialog stays
         stayedOpen = dlg->result() != QDialog::Accepted;
-        there = true;
+        seam.audio = AudioSourceStatus::parse(QStringLiteral("s"), QStringLiteral("1\ts.monitor\tx\ty\tIDLE"));
         child<QPushButton>(dlg, "btnCheck")->click();
         return QVariant();
     });
@@ -252,8 +250,8 @@ void PromptsTest::realSoundServerHasTheMonitor()
 
 void PromptsTest::permissionGuideChecksAgain()
 {
-    bool screenOk = false;
-    DlgSetPermissions::setAvailabilityProvider([&screenOk](Privacy_Setting kind) { return kind == PS_SCREEN && screenOk; });
+    FakeSeam seam;
+    seam.unavailable = {PS_SCREEN, PS_MICROPHONE};
     DlgSetPermissions dlg;
     dlg.setshowGuide(PS_SCREEN, true);
     QVERIFY(child<QLabel>(dlg, "labelGuide")->text().contains(QStringLiteral("X11")));
@@ -261,7 +259,7 @@ void PromptsTest::permissionGuideChecksAgain()
     child<QPushButton>(dlg, "btnCheck")->click();
     QVERIFY(dlg.isVisible());
     QCOMPARE(child<QLabel>(dlg, "labelState")->text(), QStringLiteral("Still not available."));
-    screenOk = true;
+    seam.unavailable = {PS_MICROPHONE};
     child<QPushButton>(dlg, "btnCheck")->click();
     QVERIFY(!dlg.isVisible());
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
@@ -269,7 +267,6 @@ void PromptsTest::permissionGuideChecksAgain()
     dlg.setshowGuide(PS_MICROPHONE, true);
     QVERIFY(child<QLabel>(dlg, "labelGuide")->text().contains(QStringLiteral("sound server")));
     QVERIFY(child<QLabel>(dlg, "labelState")->text().isEmpty());
-    QVERIFY(!DlgSetPermissions::isAvailable(PS_MICROPHONE));
 }
 
 void PromptsTest::windowSelectionFollowsTheMode()

@@ -1,2 +1,10 @@
 # The engine's tests read media with FFmpeg directly.
 target_link_libraries(tst_${name} PRIVATE PkgConfig::FFMPEG)
+# The tests that kill a recording or take its screen away record in a bench_record child.
+add_dependencies(tst_${name} bench_record)
+# The longest tests: without timings of an earlier run, ctest starts them first so that they
+# do not run on alone at the end.
+set_tests_properties(${name} PROPERTIES COST 1000)
+if(TEST ${name}_display)
+  set_tests_properties(${name}_display PROPERTIES COST 2000)
+endif()

@@ -3,7 +3,7 @@
 
 #include "TestEnv.h"
 #include "TestMain.h"
-#include "tst_mediasupport.h"
+#include "MediaSupport.h"
 
 #include "Screencast.h"
 
@@ -14,7 +14,7 @@
 
 using namespace MediaTest;
 
-class TstAudioConvert : public QObject {
+class AudioConvertTest : public QObject {
     Q_OBJECT
 private:
     QString m_dir;
@@ -45,7 +45,7 @@ private:
             return -2;
         double last = 0;
         bool monotone = true;
-        waitFor([&] {
+        SrTest::spinUntil([&] {
             const double p = converter->GetProgress();
             monotone = monotone && p >= last && p <= 1.0;
             last = p;
@@ -203,7 +203,7 @@ private slots:
         const QString target = m_dir + QStringLiteral("/released.flac");
         auto converter = scAudioConvert(reports.get(), QFile::encodeName(target).constData(), OAFT_FLAC, CQ_Lossless);
         QVERIFY(converter);
-        QVERIFY(waitFor([&] { return converter->GetProgress() > 0.01; }));
+        QVERIFY(SrTest::spinUntil([&] { return converter->GetProgress() > 0.01; }));
         converter.reset();
         QCOMPARE(reports->completions.load(), 0);
         reports.reset();
@@ -212,5 +212,5 @@ private slots:
     }
 };
 
-SR_TEST(TstAudioConvert)
+SR_TEST(AudioConvertTest)
 #include "tst_audioconvert.moc"

@@ -2,7 +2,7 @@
 
 #include "TestEnv.h"
 #include "TestMain.h"
-#include "tst_mediasupport.h"
+#include "MediaSupport.h"
 
 #include "Screencast.h"
 
@@ -14,7 +14,7 @@
 
 using namespace MediaTest;
 
-class TstMediaExport : public QObject {
+class MediaExportTest : public QObject {
     Q_OBJECT
 private:
     QString m_dir;
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(player->Export(QFile::encodeName(target).constData(), OutputVideoFileType(type), &reports), 0);
         double last = 0;
         bool monotone = true;
-        waitFor([&] {
+        SrTest::spinUntil([&] {
             const double p = player->GetExportProgress();
             monotone = monotone && p >= last && p <= 1.0;
             last = p;
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(player->SetTrimBegin(0.5), 0);
         const QString target = m_dir + QStringLiteral("/family.") + suffix;
         QCOMPARE(player->Export(QFile::encodeName(target).constData(), OutputVideoFileType(type), &reports), 0);
-        QVERIFY(waitFor([&] { return reports.completions > 0; }, 60000));
+        QVERIFY(SrTest::spinUntil([&] { return reports.completions > 0; }, 60000));
         QCOMPARE(reports.lastOk.load(), 1);
         const Probe p = probe(target);
         QCOMPARE(p.codecs.value(0), codec);
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(player->SetTrimEnd(1.0), 0);
         const QString target = m_dir + QStringLiteral("/odd.mp4");
         QCOMPARE(player->Export(QFile::encodeName(target).constData(), OVFT_MP4, &reports), 0);
-        QVERIFY(waitFor([&] { return reports.completions > 0; }));
+        QVERIFY(SrTest::spinUntil([&] { return reports.completions > 0; }));
         QCOMPARE(reports.lastOk.load(), 1);
         const Probe p = probe(target);
         QCOMPARE(p.codecs, QStringList{QStringLiteral("h264")});
@@ -165,7 +165,7 @@ private slots:
         const QString target = m_dir + QStringLiteral("/cancelled.mp4");
         QCOMPARE(player->Export(QFile::encodeName(target).constData(), OVFT_MP4, &reports), 0);
         QVERIFY(player->Export(QFile::encodeName(target).constData(), OVFT_MP4, &reports) != 0);
-        QVERIFY(waitFor([&] { return player->GetExportProgress() > 0.02; }));
+        QVERIFY(SrTest::spinUntil([&] { return player->GetExportProgress() > 0.02; }));
         QVERIFY(reports.completions == 0);
         QCOMPARE(player->CancelExport(), 0);
         QTest::qWait(300);
@@ -186,7 +186,7 @@ private slots:
         player->Resume();
         const QString target = m_dir + QStringLiteral("/released.mov");
         QCOMPARE(player->Export(QFile::encodeName(target).constData(), OVFT_MOV, reports.get()), 0);
-        QVERIFY(waitFor([&] { return player->GetExportProgress() > 0.01; }));
+        QVERIFY(SrTest::spinUntil([&] { return player->GetExportProgress() > 0.01; }));
         player.reset();
         QCOMPARE(reports->completions.load(), 0);
         reports.reset();
@@ -201,7 +201,7 @@ private slots:
         auto player = openPlayer(reports, m_clip);
         QVERIFY(player);
         QCOMPARE(player->Export("/proc/no-such-folder/out.mp4", OVFT_MP4, &reports), 0);
-        QVERIFY(waitFor([&] { return reports.completions > 0; }));
+        QVERIFY(SrTest::spinUntil([&] { return reports.completions > 0; }));
         QTest::qWait(100);
         QCOMPARE(reports.completions.load(), 1);
         QCOMPARE(reports.lastOk.load(), 0);
@@ -233,14 +233,8 @@ private slots:
     // A truncated file (its tail cut off) still plays what is there and exports the range.
     void truncatedSourceExports()
     {
-        QFile source(m_long);
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QByteArray head = source.read(source.size() / 2);
         const QString path = m_dir + QStringLiteral("/truncated.mp4");
-        QFile cut(path);
-        QVERIFY(cut.open(QIODevice::WriteOnly));
-        cut.write(head);
-        cut.close();
+        QVERIFY(QFile::copy(m_long, path) && QFile::resize(path, QFileInfo(m_long).size() / 2));
         Reports reports;
         auto player = CreateAVPlayer(&reports, QFile::encodeName(path).constData(), nullptr);
         QVERIFY(player);
@@ -250,11 +244,11 @@ private slots:
             return;
         const QString target = m_dir + QStringLiteral("/from-truncated.mp4");
         QCOMPARE(player->Export(QFile::encodeName(target).constData(), OVFT_MP4, &reports), 0);
-        QVERIFY(waitFor([&] { return reports.completions > 0; }, 60000));
+        QVERIFY(SrTest::spinUntil([&] { return reports.completions > 0; }, 60000));
         QTest::qWait(100);
         QCOMPARE(reports.completions.load(), 1);
     }
 };
 
-SR_TEST(TstMediaExport)
+SR_TEST(MediaExportTest)
 #include "tst_mediaexport.moc"

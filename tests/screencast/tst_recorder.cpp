@@ -3,8 +3,8 @@
 
 #include "TestEnv.h"
 #include "TestMain.h"
-#include "tst_mediasupport.h"
-#include "tst_recordersupport.h"
+#include "MediaSupport.h"
+#include "RecorderSupport.h"
 
 #include "Screencast.h"
 
@@ -19,6 +19,8 @@
 #include <csignal>
 
 using namespace RecorderTest;
+using SrTest::frameAt;
+using SrTest::nearColour;
 
 namespace {
 // A plain coloured top-level window at a place of the screen.
@@ -45,6 +47,9 @@ void playTone(QProcess& player, double seconds)
                                             "pulse", "default"});
     player.waitForStarted();
 }
+
+// The recording child the kill and lost-screen cases use, built with this program.
+QString benchRecord() { return QCoreApplication::applicationDirPath() + QStringLiteral("/bench_record"); }
 } // namespace
 
 class RecorderEngineTest : public QObject {
@@ -123,8 +128,8 @@ private slots:
         QCOMPARE(int(rects.back().left), 700);
         QCOMPARE(int(rects.back().top), 500);
         // Before and after the move the picture is the window.
-        QVERIFY(near(frameAt(path("window.mp4"), 0.5).pixel(180, 120), Qt::green));
-        QVERIFY(near(frameAt(path("window.mp4"), 2.2).pixel(180, 120), Qt::green));
+        QVERIFY(nearColour(frameAt(path("window.mp4"), 0.5).pixel(180, 120), Qt::green));
+        QVERIFY(nearColour(frameAt(path("window.mp4"), 2.2).pixel(180, 120), Qt::green));
         QVERIFY(!scGetRecordWindowRect(0x7ffffff, &reported));
     }
 
@@ -142,9 +147,9 @@ private slots:
         QVERIFY(record(reports, video, path("multi.mp4"), 1.0).stopped);
         QCOMPARE(videoSize(path("multi.mp4")), QSize(600, 450));
         const QImage frame = frameAt(path("multi.mp4"), 0.5);
-        QVERIFY(near(frame.pixel(100, 75), Qt::red));
-        QVERIFY(near(frame.pixel(500, 375), Qt::blue));
-        QVERIFY2(near(frame.pixel(300, 225), Qt::black), "the white backdrop between the windows is blacked out");
+        QVERIFY(nearColour(frame.pixel(100, 75), Qt::red));
+        QVERIFY(nearColour(frame.pixel(500, 375), Qt::blue));
+        QVERIFY2(nearColour(frame.pixel(300, 225), Qt::black), "the white backdrop between the windows is blacked out");
     }
 
     void excludedWindowsAreBlackedOutWhereverTheyGo()
@@ -167,11 +172,11 @@ private slots:
                        })
                     .stopped);
         const QImage before = frameAt(path("exclude.mp4"), 0.3);
-        QVERIFY(near(before.pixel(110, 100), Qt::black));
-        QVERIFY(near(before.pixel(300, 200), Qt::white));
+        QVERIFY(nearColour(before.pixel(110, 100), Qt::black));
+        QVERIFY(nearColour(before.pixel(300, 200), Qt::white));
         const QImage after = frameAt(path("exclude.mp4"), 1.8);
-        QVERIFY(near(after.pixel(460, 350), Qt::black));
-        QVERIFY(near(after.pixel(110, 100), Qt::white));
+        QVERIFY(nearColour(after.pixel(460, 350), Qt::black));
+        QVERIFY(nearColour(after.pixel(110, 100), Qt::white));
     }
 
     void areaAroundTheMouseFollowsIt()
@@ -198,9 +203,9 @@ private slots:
                     .stopped);
         QCOMPARE(videoSize(path("mouse.mp4")), QSize(240, 160));
         const QImage first = frameAt(path("mouse.mp4"), 0.4);
-        QVERIFY(near(first.pixel(20, 20), Qt::blue));
+        QVERIFY(nearColour(first.pixel(20, 20), Qt::blue));
         QVERIFY2(qGreen(first.pixel(120, 80)) > 60 && qBlue(first.pixel(120, 80)) < 230, "the halo sits at the centre");
-        QVERIFY(near(frameAt(path("mouse.mp4"), 1.7).pixel(20, 20), Qt::yellow));
+        QVERIFY(nearColour(frameAt(path("mouse.mp4"), 1.7).pixel(20, 20), Qt::yellow));
     }
 
     void clickIsHighlightedWhileTheButtonIsDown()
@@ -299,7 +304,7 @@ private slots:
         const MediaTest::Probe probe = MediaTest::probe(path("anim.gif"));
         QCOMPARE(probe.format, QStringLiteral("gif"));
         QVERIFY2(probe.videoFrames >= 15, qPrintable(QString::number(probe.videoFrames)));
-        QVERIFY(near(frameAt(path("anim.gif"), 1.0).pixel(160, 120), Qt::yellow));
+        QVERIFY(nearColour(frameAt(path("anim.gif"), 1.0).pixel(160, 120), Qt::yellow));
         QVERIFY(!QFile::exists(path("anim.gif.recording.mp4")));
     }
 
@@ -429,28 +434,25 @@ private slots:
         Reports reports;
         QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("mark.mp4"), 1.0).stopped);
         QImage frame = frameAt(path("mark.mp4"), 0.5);
-        QVERIFY(near(frame.pixel(40 + 30, 30 + 48), Qt::red));
-        QVERIFY2(near(frame.pixel(40 + 100, 30 + 48), Qt::white), "transparent part shows the screen");
-        QVERIFY(near(frame.pixel(20, 20), Qt::white));
-        QVERIFY(near(frame.pixel(40 + 30, 30 + 110), Qt::white));
+        QVERIFY(nearColour(frame.pixel(40 + 30, 30 + 48), Qt::red));
+        QVERIFY2(nearColour(frame.pixel(40 + 100, 30 + 48), Qt::white), "transparent part shows the screen");
+        QVERIFY(nearColour(frame.pixel(20, 20), Qt::white));
+        QVERIFY(nearColour(frame.pixel(40 + 30, 30 + 110), Qt::white));
 
         SetWatermark(nullptr, 0, 0, 0, 0);
         QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("nomark.mp4"), 1.0).stopped);
         frame = frameAt(path("nomark.mp4"), 0.5);
-        QVERIFY(near(frame.pixel(40 + 30, 30 + 48), Qt::white));
+        QVERIFY(nearColour(frame.pixel(40 + 30, 30 + 48), Qt::white));
     }
 
     void killedRecordingLeavesAPlayableFile()
     {
-        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_record");
-        if (!QFile::exists(program))
-            QSKIP("bench_record is not built");
         const QString out = path("killed.mp4");
         QProcess child;
-        child.start(program, {"--record", out, "30"});
+        child.start(benchRecord(), {"--record", out, "30"});
         QVERIFY(child.waitForStarted());
         // Two seconds after the recording began.
-        QVERIFY(MediaTest::waitFor([&] { return child.canReadLine(); }, 20000));
+        QVERIFY(SrTest::spinUntil([&] { return child.canReadLine(); }, 20000));
         spin(2000);
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(10000));
@@ -464,9 +466,6 @@ private slots:
 
     void lostScreenKeepsWhatWasRecorded()
     {
-        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench_record");
-        if (!QFile::exists(program))
-            QSKIP("bench_record is not built");
         // A display of its own, which the test takes away while the child records it.
         int number = 150;
         while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) && number < 250)
@@ -474,15 +473,16 @@ private slots:
         QProcess xvfb;
         xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(number), "-screen", "0", "640x480x24", "-nolisten", "tcp"});
         QVERIFY(xvfb.waitForStarted());
-        QVERIFY(MediaTest::waitFor([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }, 10000));
+        QVERIFY(SrTest::spinUntil([&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }, 10000));
 
         const QString out = path("lost.mp4");
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(number));
         child.setProcessEnvironment(environment);
-        child.start(program, {"--record", out, "4"});
-        QVERIFY(MediaTest::waitFor([&] { return child.canReadLine(); }, 20000));
+        child.start(benchRecord(), {"--record", out, "4"});
+        QVERIFY(child.waitForStarted());
+        QVERIFY(SrTest::spinUntil([&] { return child.canReadLine(); }, 20000));
         spin(1500);
         xvfb.kill();
         xvfb.waitForFinished();

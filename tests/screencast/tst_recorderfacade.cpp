@@ -2,14 +2,14 @@
 
 #include "TestEnv.h"
 #include "TestMain.h"
-#include "tst_mediasupport.h"
-#include "tst_recordersupport.h"
+#include "MediaSupport.h"
+#include "RecorderSupport.h"
 
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "core/SignalsTransfer.h"
 #include "services/Utils.h"
-#include "watermark/WaterMarkHandOver.h"
+#include "services/PlatformSeam.h"
 
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -21,7 +21,11 @@ class RecorderFacadeTest : public QObject {
     Q_OBJECT
 
 private:
-    int m_handOvers = 0;
+    // Counts the watermark hand-overs to the engine; the recorders stay real.
+    struct HandOverCounter : PlatformSeam {
+        int count = 0;
+        void setWatermark(const char*, int, int, int, int) override { ++count; }
+    } m_handOvers;
 
     static void resetSettings()
     {
@@ -42,16 +46,16 @@ private slots:
     void initTestCase()
     {
         scInitialize();
-        WaterMarkHandOver::setFunction([this](const char*, int, int, int, int) { ++m_handOvers; });
+        PlatformSeam::install(&m_handOvers);
     }
     void init()
     {
         resetSettings();
-        m_handOvers = 0;
+        m_handOvers.count = 0;
     }
     void cleanupTestCase()
     {
-        WaterMarkHandOver::setFunction(nullptr);
+        PlatformSeam::install(nullptr);
         ScreenRecorder::release();
     }
 
@@ -59,7 +63,7 @@ private slots:
     {
         ScreenRecorder* recorder = ScreenRecorder::instance();
         QVERIFY(recorder->recordVideo());
-        QCOMPARE(m_handOvers, 1); // the watermark goes over once, before the recorder starts
+        QCOMPARE(m_handOvers.count, 1); // the watermark goes over once, before the recorder starts
         QVERIFY(recorder->start());
         QVERIFY(recorder->isRecording());
         spin(1500);
@@ -100,7 +104,7 @@ private slots:
         ScreenRecorder* recorder = ScreenRecorder::instance();
         QVERIFY(!recorder->recordVideo());
         QVERIFY(!recorder->start());
-        QCOMPARE(m_handOvers, 1); // handed over even so: no watermark of an earlier recording lingers
+        QCOMPARE(m_handOvers.count, 1); // handed over even so: no watermark of an earlier recording lingers
     }
 
     void engineErrorsReachTheSignalHub()
@@ -128,7 +132,7 @@ private slots:
         QVERIFY(recorder->stop());
         QVERIFY(recorder->outputPath().startsWith(Utils::getRecorderTmpRoot()));
         QVERIFY(qAbs(scGetLastAudioDuration() - 1.5) <= 0.3);
-        QCOMPARE(m_handOvers, 0); // no watermark for sound
+        QCOMPARE(m_handOvers.count, 0); // no watermark for sound
         p->setSystemAudioEnable(false);
         QVERIFY(!recorder->recordAudio());
     }

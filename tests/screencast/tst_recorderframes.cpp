@@ -8,6 +8,8 @@
 #include <QTest>
 #include <vector>
 
+using namespace recorder;
+
 namespace {
 struct Canvas {
     int width;

@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+using namespace recorder;
+
 class RecorderTimelineTest : public QObject {
     Q_OBJECT
 private slots:

@@ -1,3 +1,4 @@
+#include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -10,7 +11,7 @@
 #include <QMessageBox>
 #include <QTest>
 
-class TestUtils : public QObject {
+class UtilsTest : public QObject {
     Q_OBJECT
 private slots:
     void foldersLiveUnderThePrivateDataLocation()
@@ -27,16 +28,13 @@ private slots:
         QVERIFY(QFileInfo(Utils::getVideoOutputPath()).isDir());
     }
 
-    void unitsSwitchAboveTheirThresholds()
+    void sizeUnitsSwitchAboveTheirThresholds()
     {
-        double v = 0;
-        QCOMPARE(Utils::getUtilOfSize(1024, v), QStringLiteral("KB"));
-        QCOMPARE(v, 1.0);
-        QCOMPARE(Utils::getUtilOfSize(1048576, v), QStringLiteral("KB"));
-        QCOMPARE(Utils::getUtilOfSize(1048577, v), QStringLiteral("MB"));
-        QCOMPARE(Utils::getUtilOfSize(1073741824, v), QStringLiteral("MB"));
-        QCOMPARE(Utils::getUtilOfSize(3LL * 1073741824, v), QStringLiteral("GB"));
-        QCOMPARE(v, 3.0);
+        QCOMPARE(Utils::sizeText(0), QStringLiteral("0.00KB"));
+        QCOMPARE(Utils::sizeText(1048576), QStringLiteral("1024.00KB"));
+        QCOMPARE(Utils::sizeText(1048577), QStringLiteral("1.00MB"));
+        QCOMPARE(Utils::sizeText(1073741824), QStringLiteral("1024.00MB"));
+        QCOMPARE(Utils::sizeText(1073741825), QStringLiteral("1.00GB"));
     }
 
     void mediaInformationOfRealFiles()
@@ -108,9 +106,9 @@ private slots:
         QCOMPARE(asked.title, QStringLiteral("Screen Recorder"));
     }
 };
-SR_TEST(TestUtils)
+SR_TEST(UtilsTest)
 
-class TestSystemServices : public QObject {
+class SystemServicesTest : public QObject {
     Q_OBJECT
 private slots:
     void moveNeverReplacesAndTakesShellTextLiterally()
@@ -133,17 +131,9 @@ private slots:
 
     void openingAFileStartsTheDesktopOpenerDetached()
     {
-        QString program;
-        QStringList arguments;
-        OSServiceUtils::setDetachedStarter([&](const QString& p, const QStringList& a) {
-            program = p;
-            arguments = a;
-            return true;
-        });
+        FakeSeam seam;
         QVERIFY(OSServiceUtils::executeFile("/tmp/a b;$(x).mov"));
-        OSServiceUtils::setDetachedStarter(nullptr);
-        QCOMPARE(program, QStringLiteral("xdg-open"));
-        QCOMPARE(arguments, QStringList{"/tmp/a b;$(x).mov"});
+        QCOMPARE(seam.started, (QList<QStringList>{{"xdg-open", "/tmp/a b;$(x).mov"}}));
     }
 
     void freeNamesCountUpWhenTaken()
@@ -167,6 +157,6 @@ private slots:
         QVERIFY(ok);
     }
 };
-SR_TEST(TestSystemServices)
+SR_TEST(SystemServicesTest)
 
 #include "tst_services.moc"

@@ -27,8 +27,15 @@ int SrTest::registerTest(const Registration& registration)
 int main(int argc, char** argv)
 {
     SrTest::prepareEnvironment();
-    bool needsDisplay = false;
+    // SR_TEST_KIND=offscreen runs only the classes that need no display, =display only the
+    // others: a folder with both kinds is run as two tests, the first without any display.
+    const QByteArray kind = qgetenv("SR_TEST_KIND");
+    std::vector<SrTest::Registration> selected;
     for (const auto& r : registry())
+        if (kind.isEmpty() || r.needsDisplay == (kind == "display"))
+            selected.push_back(r);
+    bool needsDisplay = false;
+    for (const auto& r : selected)
         needsDisplay = needsDisplay || r.needsDisplay;
     if (needsDisplay) {
         if (qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -63,7 +70,7 @@ int main(int argc, char** argv)
 
     int failedClasses = 0;
     int passedClasses = 0;
-    for (const auto& r : registry()) {
+    for (const auto& r : selected) {
         std::unique_ptr<QObject> test(r.create());
         QStringList args{all.value(0)};
         args << options;

@@ -1,7 +1,8 @@
 #pragma once
 // Registration of test classes. Each test program is one folder's tests: every .cpp
 // registers its classes with SR_TEST (runs under the offscreen platform) or
-// SR_TEST_DISPLAY (needs the real X display named by DISPLAY).
+// SR_TEST_DISPLAY (needs the real X display named by DISPLAY). A program runs under X when
+// one of its classes needs it; SR_TEST_KIND=offscreen or =display runs one kind only.
 
 #include <QObject>
 #include <functional>

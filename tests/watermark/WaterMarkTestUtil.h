@@ -3,20 +3,17 @@
 // recorder of the hand-over calls to the engine.
 
 #include "watermark/WaterMarkDataManage.h"
+#include "services/PlatformSeam.h"
 #include "watermark/WaterMarkHandOver.h"
 
 #include "OvSettings.h"
 
-#include <QFileInfo>
-
-#include <QByteArray>
 #include <QColor>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QList>
 #include <QRect>
-#include <QString>
 
 namespace WmTest {
 
@@ -59,16 +56,18 @@ struct HandOverCall {
 };
 
 // Records every hand-over to the engine while it lives.
-class HandOverRecorder {
+class HandOverRecorder : public PlatformSeam {
 public:
-    HandOverRecorder()
+    HandOverRecorder() : m_previous(PlatformSeam::install(this)) {}
+    ~HandOverRecorder() override { PlatformSeam::install(m_previous); }
+    void setWatermark(const char* path, int x, int y, int w, int h) override
     {
-        WaterMarkHandOver::setFunction([this](const char* path, int x, int y, int w, int h) {
-            calls.append({path == nullptr, path ? QFile::decodeName(path) : QString(), QRect(x, y, w, h)});
-        });
+        calls.append({path == nullptr, path ? QFile::decodeName(path) : QString(), QRect(x, y, w, h)});
     }
-    ~HandOverRecorder() { WaterMarkHandOver::setFunction(nullptr); }
     QList<HandOverCall> calls;
+
+private:
+    PlatformSeam* m_previous;
 };
 
 } // namespace WmTest

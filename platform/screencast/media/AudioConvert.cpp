@@ -11,11 +11,16 @@ extern "C" {
 
 namespace media {
 
+namespace {
+// The rate the tracks were recorded at: kept when the encoder takes it.
+const int kRecordedRate = 48000;
+} // namespace
+
 AudioEncoding audioEncodingFor(OutputAudioFileType type, CodecQuality quality)
 {
     static const long rates[] = {64000, 96000, 128000, 192000, 256000, 320000};
-    const int q = std::clamp(int(quality), 1, 6);
-    const long rate = rates[q - 1];
+    const int q = std::clamp(int(quality), int(CQ_Lowest), int(CQ_Lossless));
+    const long rate = rates[q - CQ_Lowest];
     switch (type) {
     case OAFT_M4A: return {"aac", "ipod", rate, -1};
     case OAFT_CAF: return {"alac", "caf", 0, -1};
@@ -98,10 +103,10 @@ bool runAudioConvert(const AudioConvertRequest& request, WorkerJob& job, std::st
         return false;
     }
     const AVSampleFormat format = pickSampleFormat(codec, AV_SAMPLE_FMT_FLTP);
-    const int rate = pickSampleRate(codec, 48000);
+    const int rate = pickSampleRate(codec, kRecordedRate);
     if (!pipeline.buildGraph(audioMixGraph(recording, av_get_sample_fmt_name(format), rate, false), {"aout"}, error))
         return false;
-    if (begin > 0 && !pipeline.seek(begin, -1e300, error))
+    if (begin > 0 && !pipeline.seek(begin, -MediaPipeline::kEndless, error))
         return false;
     if (recording.trimEnd > 0)
         pipeline.setStopAt(recording.trimEnd);

@@ -1,5 +1,5 @@
 #pragma once
-// Mixes the tracks of an audio recording and writes the trimmed mix as an audio file.
+// Mixes the tracks of an audio recording and writes the trimmed mix as an audio file. Any thread.
 
 #include "AudioRecordingState.h"
 #include "ScreencastTypes.h"

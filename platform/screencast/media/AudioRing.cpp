@@ -13,7 +13,7 @@ void AudioRing::append(const char* data, qint64 size)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     // Keep at most two seconds; older sound is late anyway.
-    const int limit = 48000 * 4 * 2;
+    const int limit = kPlaybackRate * kPlaybackFrameBytes * 2;
     m_buffer.append(data, int(size));
     if (m_buffer.size() > limit)
         m_buffer.remove(0, m_buffer.size() - limit);
@@ -39,7 +39,7 @@ qint64 AudioRing::bytesAvailable() const
 qint64 AudioRing::readData(char* data, qint64 maxSize)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    maxSize &= ~qint64(3);
+    maxSize -= maxSize % kPlaybackFrameBytes; // whole frames only
     const qint64 taken = qMin<qint64>(maxSize, m_buffer.size());
     memcpy(data, m_buffer.constData(), size_t(taken));
     m_buffer.remove(0, int(taken));

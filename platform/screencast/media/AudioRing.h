@@ -10,6 +10,10 @@
 
 namespace media {
 
+// The sound players play: signed 16-bit stereo at 48 kHz.
+constexpr int kPlaybackRate = 48000;
+constexpr int kPlaybackFrameBytes = 4; // one sample of each channel
+
 class AudioRing : public QIODevice {
     Q_OBJECT
 public:

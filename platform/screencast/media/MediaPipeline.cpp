@@ -363,12 +363,12 @@ MediaPipeline::File* MediaPipeline::nextFileToRead()
 
 void MediaPipeline::updateReadPosition()
 {
-    double least = 1e300;
+    double least = kEndless;
     for (auto& file : m_files) {
         if (!file->done())
             least = std::min(least, file->lastRead);
     }
-    if (least < 1e299)
+    if (least < kEndless)
         m_readPosition = least;
 }
 

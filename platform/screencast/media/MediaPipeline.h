@@ -47,12 +47,16 @@ public:
     AVRational videoFrameRate(int file) const;
 
     // Builds the graph; `outputs` names its open outputs in order (e.g. {"vout", "aout"}).
-    // Sinks of audio outputs named in `audioFrameSizes` deliver that many samples a frame.
+    // Frame sizes given with setAudioFrameSize() stay with their outputs when it rebuilds.
     bool buildGraph(const std::string& description, const std::vector<std::string>& outputs, std::string& error);
     // Gives the sink of output `index` a fixed audio frame size (encoders without variable
     // frame sizes).
     void setAudioFrameSize(int index, int samples);
     AVFilterContext* sink(int index) const;
+
+    // A time later than any media's: setStopAt(kEndless) stops nothing, and
+    // seek(t, -kEndless) drops nothing.
+    static constexpr double kEndless = 1e300;
 
     // Positions every file at `seconds` (the key frame before it) and rebuilds the graph.
     // Decoded frames before `dropBefore` (seconds) do not enter the graph.
@@ -96,8 +100,8 @@ private:
     std::vector<std::string> m_outputs;
     AVPacket* m_packet = nullptr;
     AVFrame* m_decoded = nullptr;
-    double m_stopAt = 1e300;
-    double m_dropBefore = -1e300;
+    double m_stopAt = kEndless;
+    double m_dropBefore = -kEndless;
     int m_nextSink = 0;
     std::atomic<bool> m_aborted{false};
     const std::atomic<bool>* m_abortFlag = nullptr;

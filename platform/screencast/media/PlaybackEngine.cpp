@@ -253,7 +253,8 @@ void PlaybackEngine::run()
                     m_showNext = false;
             }
             if (!drop && waitUntil(seconds - kSoundLead) && m_sound)
-                m_sound->append(reinterpret_cast<const char*>(frame->data[0]), qint64(frame->nb_samples) * 4);
+                m_sound->append(reinterpret_cast<const char*>(frame->data[0]),
+                                qint64(frame->nb_samples) * kPlaybackFrameBytes);
         }
         av_frame_unref(frame);
     }

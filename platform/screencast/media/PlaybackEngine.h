@@ -2,8 +2,8 @@
 // Plays media on its own thread: decodes through a MediaPipeline, paces pictures by a
 // clock, hands pictures to the view and sound to an AudioRing.
 //
-// Threads: the owner (GUI thread) calls start, stop, pause, resume, seek, setVolume;
-// position(), duration(), frame() may be called from any thread. The listener is called
+// Threads: the owner (GUI thread) calls start, stop, pause, resume, seek, sendCommand;
+// the getters may be called from any thread. The listener is called
 // on the playback thread and never after stop() has returned.
 
 #include "MediaPipeline.h"

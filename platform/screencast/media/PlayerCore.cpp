@@ -53,7 +53,7 @@ void PlayerCore::startSound(NSView*)
     if (device.isNull())
         return;
     QAudioFormat format;
-    format.setSampleRate(48000);
+    format.setSampleRate(kPlaybackRate);
     format.setChannelCount(2);
     format.setSampleSize(16);
     format.setCodec(QStringLiteral("audio/pcm"));
@@ -65,7 +65,7 @@ void PlayerCore::startSound(NSView*)
     }
     m_sound = std::make_unique<AudioRing>();
     m_output = new QAudioOutput(device, format);
-    m_output->setBufferSize(48000 * 4 / 5); // 200 ms
+    m_output->setBufferSize(kPlaybackRate * kPlaybackFrameBytes / 5); // 200 ms
     m_output->start(m_sound.get());
 }
 

@@ -19,6 +19,9 @@
 namespace media {
 
 namespace {
+// The position slider counts milliseconds.
+const int kSliderStepsPerSecond = 1000;
+
 QString timeText(double seconds)
 {
     const int total = int(std::floor(std::max(0.0, seconds)));
@@ -193,8 +196,8 @@ void PlayerView::onTick()
     }
     m_btnPlay->setToolTip(paused ? tr("Play") : tr("Pause"));
     if (!m_slider->isSliderDown()) {
-        m_slider->setRange(0, int(length * 1000));
-        m_slider->setValue(int(position * 1000));
+        m_slider->setRange(0, int(length * kSliderStepsPerSecond));
+        m_slider->setValue(int(position * kSliderStepsPerSecond));
     }
     m_lblTime->setText(timeText(position) + QStringLiteral(" / ") + timeText(length));
 }
@@ -210,7 +213,7 @@ void PlayerView::onPlayPause()
 
 void PlayerView::onSliderMoved(int value)
 {
-    m_core->seek(value / 1000.0);
+    m_core->seek(double(value) / kSliderStepsPerSecond);
 }
 
 void PlayerView::showTrimBar(double begin, double end, double length)

@@ -9,6 +9,7 @@ namespace media {
 
 namespace {
 const int kHandle = 8;
+const double kMinRangeSeconds = 0.1; // the handles never come closer than this
 }
 
 TrimRange TrimRange::moved(bool beginHandle, double value, double length, double minimum) const
@@ -75,23 +76,23 @@ void TrimRangeSelector::paintEvent(QPaintEvent*)
 void TrimRangeSelector::mousePressEvent(QMouseEvent* event)
 {
     const int x = event->pos().x();
-    m_dragging = std::abs(x - xOf(m_range.begin)) <= std::abs(x - xOf(m_range.end)) ? 0 : 1;
+    m_dragging = std::abs(x - xOf(m_range.begin)) <= std::abs(x - xOf(m_range.end)) ? DragBegin : DragEnd;
     mouseMoveEvent(event);
 }
 
 void TrimRangeSelector::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragging < 0)
+    if (m_dragging == DragNone)
         return;
-    const bool beginHandle = m_dragging == 0;
-    m_range = m_range.moved(beginHandle, valueAt(event->pos().x()), m_length, 0.1);
+    const bool beginHandle = m_dragging == DragBegin;
+    m_range = m_range.moved(beginHandle, valueAt(event->pos().x()), m_length, kMinRangeSeconds);
     update();
     emit sigRangeChanged(m_range.begin, m_range.end, beginHandle);
 }
 
 void TrimRangeSelector::mouseReleaseEvent(QMouseEvent*)
 {
-    m_dragging = -1;
+    m_dragging = DragNone;
 }
 
 } // namespace media

@@ -38,9 +38,11 @@ private:
     double valueAt(int x) const;
     int xOf(double seconds) const;
 
+    enum Drag { DragNone, DragBegin, DragEnd };
+
     TrimRange m_range;
     double m_length = 0;
-    int m_dragging = -1; // 0 begin, 1 end
+    Drag m_dragging = DragNone;
 };
 
 } // namespace media

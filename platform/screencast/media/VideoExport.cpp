@@ -13,7 +13,7 @@ extern "C" {
 namespace media {
 
 namespace {
-const double kNoEnd = 1e300;
+const double kNoEnd = MediaPipeline::kEndless;
 
 std::string number(double value)
 {
@@ -85,7 +85,7 @@ bool openAt(MediaPipeline& pipeline, const Range& range, WorkerJob& job, const s
     pipeline.setAbortFlag(&job.cancelFlag());
     if (!pipeline.buildGraph(graph, outputs, error))
         return false;
-    if (range.begin > 0 && !pipeline.seek(range.begin, -1e300, error))
+    if (range.begin > 0 && !pipeline.seek(range.begin, -kNoEnd, error))
         return false;
     if (range.end < kNoEnd)
         pipeline.setStopAt(range.end);

@@ -4,10 +4,14 @@
 // falls more than a second behind the others is filled with silence, so a stalled source
 // neither holds back the track nor lets the others pile up.
 
+#include "AudioSource.h"
+
 #include <cstdint>
 #include <deque>
 #include <mutex>
 #include <vector>
+
+namespace recorder {
 
 class AudioMixer {
 public:
@@ -20,12 +24,12 @@ public:
     // Fills `left` and `right` with `count` mixed samples (-1..1) when every source has
     // them. Encoding thread.
     bool pull(int count, float* left, float* right);
-    // Forgets everything queued (used when the recording resumes). Any thread.
-    void clear();
 
 private:
-    static const int kMaxLag = 48000; // samples
+    static const int kMaxLag = AudioSource::kSampleRate; // one second, in samples
 
     std::mutex m_mutex;
     std::vector<std::deque<int16_t>> m_queues; // interleaved stereo
 };
+
+} // namespace recorder

@@ -13,6 +13,8 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
+namespace recorder {
+
 std::string AudioRecorder::trackPath(const std::string& folder, int track)
 {
     return folder + "/AudioTrack" + std::to_string(track) + ".mka";
@@ -93,11 +95,12 @@ void AudioRecorder::write(Track& track, const int16_t* samples, int count)
     if (!track.file)
         return;
     AVPacket* packet = av_packet_alloc();
-    if (av_new_packet(packet, count * 4) >= 0) {
-        memcpy(packet->data, samples, size_t(count) * 4);
+    if (av_new_packet(packet, count * AudioSource::kBytesPerFrame) >= 0) {
+        memcpy(packet->data, samples, size_t(count) * AudioSource::kBytesPerFrame);
         AVStream* stream = track.file->streams[0];
-        packet->pts = packet->dts = av_rescale_q(track.samples, AVRational{1, 48000}, stream->time_base);
-        packet->duration = av_rescale_q(count, AVRational{1, 48000}, stream->time_base);
+        const AVRational sampleTime{1, AudioSource::kSampleRate};
+        packet->pts = packet->dts = av_rescale_q(track.samples, sampleTime, stream->time_base);
+        packet->duration = av_rescale_q(count, sampleTime, stream->time_base);
         packet->stream_index = 0;
         if (av_write_frame(track.file, packet) < 0) {
             if (!m_reportedWrite.exchange(true))
@@ -135,19 +138,13 @@ bool AudioRecorder::Start()
         if (!track)
             continue;
         Track* t = track.get();
-        t->source->start(
-            [this, t, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
-                if (m_clock.paused)
-                    return;
-                // The timeline starts later by the time spent paused.
-                const AudioAlign::Placement p
-                    = align.place(m_startMicros + m_clock.pausedMicros, m_stopMicros, wallMicros, count);
-                if (p.silence > 0) {
-                    const std::vector<int16_t> zeros(size_t(p.silence) * 2, 0);
-                    write(*t, zeros.data(), int(p.silence));
-                }
-                write(*t, samples + p.skip * 2, p.keep);
-            },
+        t->source->start(AudioAlign::timelineSink(
+                             m_clock, m_startMicros, m_stopMicros,
+                             [this, t](int count) {
+                                 const std::vector<int16_t> zeros(size_t(count) * AudioSource::kChannels, 0);
+                                 write(*t, zeros.data(), count);
+                             },
+                             [this, t](const int16_t* samples, int count) { write(*t, samples, count); }),
                          [this] { report(SRE_AudioDevice); });
     }
     return true;
@@ -171,7 +168,7 @@ double AudioRecorder::GetDuration()
     for (auto& track : m_tracks)
         if (track)
             samples = std::max(samples, track->samples);
-    return samples / 48000.0;
+    return double(samples) / AudioSource::kSampleRate;
 }
 
 int64_t AudioRecorder::GetFileSize()
@@ -203,7 +200,7 @@ bool AudioRecorder::Stop()
     for (auto& track : m_tracks) {
         if (!track)
             continue;
-        track->source->stop(m_stopMicros, 3000);
+        track->source->stop(m_stopMicros, AudioSource::kDrainMs);
         closeTrack(*track);
     }
     m_finished = true;
@@ -213,3 +210,5 @@ bool AudioRecorder::Stop()
     scSetLastAudioRecording(m_tracks[0] ? m_tracks[0]->path.c_str() : "", m_tracks[1] ? m_tracks[1]->path.c_str() : "");
     return true;
 }
+
+} // namespace recorder

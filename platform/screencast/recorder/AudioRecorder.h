@@ -15,6 +15,8 @@
 
 struct AVFormatContext;
 
+namespace recorder {
+
 class AudioRecorder : public CScreenRecorderObject {
 public:
     AudioRecorder(CRecoderCallback* callback, const ScAudioOptions& audio, const std::string& folder);
@@ -63,3 +65,5 @@ private:
     std::atomic<int64_t> m_startMicros{0};
     std::atomic<int64_t> m_stopMicros{0}; // sound captured from then on is not recorded
 };
+
+} // namespace recorder

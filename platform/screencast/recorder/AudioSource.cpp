@@ -10,6 +10,13 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
+namespace recorder {
+
+namespace {
+// The server hands sound over in pieces of 20 ms.
+const int kFragmentsPerSecond = 50;
+} // namespace
+
 AudioSource::AudioSource(std::string device) : m_device(std::move(device)) {}
 
 AudioSource::~AudioSource()
@@ -24,9 +31,9 @@ bool AudioSource::open()
     if (!pulse)
         return false;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "sample_rate", "48000", 0);
-    av_dict_set(&options, "channels", "2", 0);
-    av_dict_set(&options, "fragment_size", "3840", 0); // 20 ms
+    av_dict_set_int(&options, "sample_rate", kSampleRate, 0);
+    av_dict_set_int(&options, "channels", kChannels, 0);
+    av_dict_set_int(&options, "fragment_size", kSampleRate / kFragmentsPerSecond * kBytesPerFrame, 0);
     av_dict_set(&options, "stream_name", "Screen Recorder", 0);
     const char* name = m_device.empty() ? "default" : m_device.c_str();
     const int opened = avformat_open_input(&m_format, name, pulse, &options);
@@ -78,9 +85,9 @@ void AudioSource::run(Sink sink, std::function<void()> onLost)
         }
         // The capture time of the first sample: the arrival less the packet's length. (The
         // demuxer's smoothed time stamps lag by seconds when an idle sink wakes up.)
-        const int64_t length = int64_t(packet->size / 4) * 1000000 / 48000;
+        const int64_t length = int64_t(packet->size / kBytesPerFrame) * 1000000 / kSampleRate;
         const int64_t captured = av_gettime() - length;
-        sink(reinterpret_cast<const int16_t*>(packet->data), packet->size / 4, captured);
+        sink(reinterpret_cast<const int16_t*>(packet->data), packet->size / kBytesPerFrame, captured);
         const int64_t until = m_until;
         const bool reached = until > 0 && captured + length >= until;
         av_packet_unref(packet);
@@ -90,3 +97,5 @@ void AudioSource::run(Sink sink, std::function<void()> onLost)
     m_finished = true;
     av_packet_free(&packet);
 }
+
+} // namespace recorder

@@ -12,6 +12,8 @@
 struct AVFormatContext;
 struct AVCodecParameters;
 
+namespace recorder {
+
 class AudioSource {
 public:
     // Receives interleaved stereo samples (`count` sample frames) captured at `wallMicros`
@@ -23,6 +25,13 @@ public:
     explicit AudioSource(std::string device);
     ~AudioSource();
     static const char* systemSoundDevice() { return "@DEFAULT_MONITOR@"; }
+
+    // What every source delivers, and what the recordings are written in.
+    static constexpr int kSampleRate = 48000;
+    static constexpr int kChannels = 2;
+    static constexpr int kBytesPerFrame = 4; // one sample of each channel
+    // How long a stop waits for the sound captured before it (the server's latency).
+    static constexpr int kDrainMs = 3000;
 
     // Opens the source. Returns false when it cannot be opened. Controlling thread.
     bool open();
@@ -45,3 +54,5 @@ private:
     std::atomic<bool> m_finished{false};
     std::atomic<int64_t> m_until{0};
 };
+
+} // namespace recorder

@@ -8,6 +8,8 @@
 #include <deque>
 #include <mutex>
 
+namespace recorder {
+
 template <class T>
 class BoundedQueue {
 public:
@@ -64,3 +66,5 @@ private:
     std::deque<T> m_items;
     bool m_closed = false;
 };
+
+} // namespace recorder

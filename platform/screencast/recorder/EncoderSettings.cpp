@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+namespace recorder {
+
 namespace {
-int clampQuality(CodecQuality quality) { return std::clamp(int(quality), 1, 6); }
+// The quality kept within the scale; tables below hold one entry per quality, lowest first.
+int clampQuality(CodecQuality quality) { return std::clamp(int(quality), int(CQ_Lowest), int(CQ_Lossless)); }
 } // namespace
 
 namespace EncoderSettingsFor {
@@ -15,9 +18,11 @@ EncoderSettings video(VideoCodec codec, CodecQuality quality)
     case VC_HEVC: {
         static const char* crf[] = {"34", "30", "27", "24", "20", "0"};
         s.encoder = "libx265";
-        s.options = {{"preset", "ultrafast"}, {"tune", "zerolatency"}, {"x265-params", q == 6 ? "log-level=error:lossless=1" : "log-level=error"}};
-        if (q != 6)
-            s.options.emplace_back("crf", crf[q - 1]);
+        s.options = {{"preset", "ultrafast"},
+                     {"tune", "zerolatency"},
+                     {"x265-params", q == CQ_Lossless ? "log-level=error:lossless=1" : "log-level=error"}};
+        if (q != CQ_Lossless)
+            s.options.emplace_back("crf", crf[q - CQ_Lowest]);
         break;
     }
     case VC_ProRes422:
@@ -26,7 +31,7 @@ EncoderSettings video(VideoCodec codec, CodecQuality quality)
         static const char* profile422[] = {"0", "1", "2", "3", "3", "3"};
         s.encoder = "prores_ks";
         s.pixelFormat = codec == VC_ProRes4444 ? AV_PIX_FMT_YUV444P10LE : AV_PIX_FMT_YUV422P10LE;
-        s.options = {{"profile", codec == VC_ProRes4444 ? (q >= 5 ? "5" : "4") : profile422[q - 1]},
+        s.options = {{"profile", codec == VC_ProRes4444 ? (q >= CQ_Highest ? "5" : "4") : profile422[q - CQ_Lowest]},
                      {"vendor", "apl0"}};
         break;
     }
@@ -39,7 +44,9 @@ EncoderSettings video(VideoCodec codec, CodecQuality quality)
     default: {
         static const char* crf[] = {"32", "28", "23", "20", "17", "0"};
         s.encoder = "libx264";
-        s.options = {{"preset", q == 6 ? "ultrafast" : "veryfast"}, {"tune", "zerolatency"}, {"crf", crf[q - 1]}};
+        s.options = {{"preset", q == CQ_Lossless ? "ultrafast" : "veryfast"},
+                     {"tune", "zerolatency"},
+                     {"crf", crf[q - CQ_Lowest]}};
         break;
     }
     }
@@ -69,6 +76,8 @@ const char* finalBrand(OutputVideoFileType container) { return container == OVFT
 int gifColours(CodecQuality quality)
 {
     static const int colours[] = {32, 64, 128, 256, 256, 256};
-    return colours[clampQuality(quality) - 1];
+    return colours[clampQuality(quality) - CQ_Lowest];
 }
 } // namespace EncoderSettingsFor
+
+} // namespace recorder

@@ -1,6 +1,7 @@
 #pragma once
 // How each codec and quality is encoded, and which container carries a recording while it
-// runs. Shared by the recorder and the benchmark so that both encode alike.
+// runs and at its end. Shared by the recorder, its finishing and the recovery of a recording
+// left behind, so that all of them write alike. Any thread.
 
 #include "ScreencastTypes.h"
 
@@ -10,6 +11,8 @@
 extern "C" {
 #include <libavutil/pixfmt.h>
 }
+
+namespace recorder {
 
 struct EncoderSettings {
     std::string encoder;                                  // FFmpeg encoder name
@@ -31,3 +34,5 @@ const char* finalBrand(OutputVideoFileType container);
 // The colours of the GIF palette for a quality.
 int gifColours(CodecQuality quality);
 } // namespace EncoderSettingsFor
+
+} // namespace recorder

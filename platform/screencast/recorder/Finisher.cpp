@@ -18,6 +18,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+namespace recorder {
+
 namespace {
 using Progress = std::function<void(double)>;
 
@@ -31,17 +33,25 @@ void tellProgress(AVFormatContext* in, const Progress& progress)
         progress(std::min(1.0, double(avio_tell(in->pb)) / double(size)));
 }
 
-// Closes the file of `out`; returns the first error met writing it (0 when none).
-int closeOutput(AVFormatContext* out)
-{
-    if (!out->pb)
-        return 0;
-    const int earlier = out->pb->error;
-    const int closed = avio_closep(&out->pb);
-    return earlier < 0 ? earlier : std::min(closed, 0);
-}
-
 bool isNoSpace(int error) { return error == AVERROR(ENOSPC) || error == AVERROR(EDQUOT); }
+
+// Closes and frees `out` (may be null). False when writing its file met an error; a full
+// volume is told in `report`.
+bool closeOutput(AVFormatContext* out, Finisher::Report* report)
+{
+    if (!out)
+        return true;
+    int written = 0;
+    if (out->pb) {
+        const int earlier = out->pb->error;
+        const int closed = avio_closep(&out->pb);
+        written = earlier < 0 ? earlier : std::min(closed, 0);
+    }
+    if (report)
+        report->noSpace = isNoSpace(written);
+    avformat_free_context(out);
+    return written >= 0;
+}
 
 // Decodes every video frame of a file and hands it to `sink`; false when the file
 // cannot be decoded or `sink` fails. `progress` follows the reading.
@@ -170,13 +180,7 @@ bool remux(const std::string& from, const std::string& to, const char* muxer, co
     }
     ok = ok && av_write_trailer(out) >= 0;
     av_packet_free(&packet);
-    if (out) {
-        const int written = closeOutput(out);
-        ok = written >= 0 && ok;
-        if (report)
-            report->noSpace = isNoSpace(written);
-        avformat_free_context(out);
-    }
+    ok = closeOutput(out, report) && ok;
     avformat_close_input(&in);
     if (!ok) {
         Log("Screencast", 2, "remux %s -> %s failed", from.c_str(), to.c_str());
@@ -285,13 +289,7 @@ bool toGif(const std::string& from, const std::string& to, int colours, Report* 
     ok = ok && av_buffersrc_add_frame(source, nullptr) >= 0 && pull() && encoder;
     ok = ok && avcodec_send_frame(encoder, nullptr) >= 0 && writePackets() && av_write_trailer(out) >= 0;
 
-    if (out) {
-        const int written = closeOutput(out);
-        ok = written >= 0 && ok;
-        if (report)
-            report->noSpace = isNoSpace(written);
-        avformat_free_context(out);
-    }
+    ok = closeOutput(out, report) && ok;
     graph.reset();
     avcodec_free_context(&encoder);
     avcodec_free_context(&info);
@@ -305,3 +303,5 @@ bool toGif(const std::string& from, const std::string& to, int colours, Report* 
     return ok;
 }
 } // namespace Finisher
+
+} // namespace recorder

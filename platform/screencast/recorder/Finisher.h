@@ -1,11 +1,14 @@
 #pragma once
 // Turns the file in progress of a screen recording into the final file: a plain remux into
-// the chosen container, or for GIF a two-pass conversion with a generated palette.
+// the chosen container, or for GIF a two-pass conversion with a generated palette. Runs on
+// the calling thread; `from` is never changed.
 
 #include "ScreencastTypes.h"
 
 #include <functional>
 #include <string>
+
+namespace recorder {
 
 namespace Finisher {
 // What a finishing tells on its way and at its end.
@@ -25,3 +28,5 @@ bool remux(const std::string& from, const std::string& to, const char* muxer, co
 // Returns false on any failure; a partial `to` is removed.
 bool toGif(const std::string& from, const std::string& to, int colours, Report* report = nullptr);
 } // namespace Finisher
+
+} // namespace recorder

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace recorder {
+
 namespace {
 const int kHaloRadius = 22;
 const int kClickRadius = 18;
@@ -10,6 +12,9 @@ const int kHaloAlpha = 90;
 const int kClickAlpha = 150;
 const int kBlinkMs = 600;   // a click blinks three times within this time
 const int kBlinkPhaseMs = 100;
+// The largest frame the application places a watermark in; larger frames scale it up.
+const int kPlacedWidthCap = 3840;
+const int kPlacedHeightCap = 2160;
 
 inline uint8_t blendChannel(uint8_t dst, uint32_t src, int alpha)
 {
@@ -88,11 +93,11 @@ void fillCircle(BgraFrame& frame, int cx, int cy, int radius, uint32_t color, in
 
 double watermarkScale(int frameWidth, int frameHeight)
 {
-    if (int64_t(frameWidth) * frameHeight < 8294401)
+    if (int64_t(frameWidth) * frameHeight <= int64_t(kPlacedWidthCap) * kPlacedHeightCap)
         return 1.0;
-    const double s1 = 3840.0 / frameWidth;
-    const double s2 = 2160.0 / frameHeight;
-    const int placedWidth = s2 > s1 ? 3840 : int(int64_t(frameWidth) * 2160 / frameHeight);
+    const double s1 = double(kPlacedWidthCap) / frameWidth;
+    const double s2 = double(kPlacedHeightCap) / frameHeight;
+    const int placedWidth = s2 > s1 ? kPlacedWidthCap : int(int64_t(frameWidth) * kPlacedHeightCap / frameHeight);
     return double(frameWidth) / placedWidth;
 }
 
@@ -123,11 +128,13 @@ void MouseEffects::draw(BgraFrame& frame, int x, int y, bool buttonDown, int64_t
 
     if (m_look.indicate)
         FrameDecorator::fillCircle(frame, x, y, kHaloRadius, m_look.normalColor, kHaloAlpha);
-    if (m_look.clickMode == 1 && buttonDown) {
+    if (m_look.clickMode == SCM_Highlight && buttonDown) {
         FrameDecorator::fillCircle(frame, x, y, kClickRadius, m_look.clickColor, kClickAlpha);
-    } else if (m_look.clickMode == 2) {
+    } else if (m_look.clickMode == SCM_Blink) {
         const int64_t since = timeMs - m_lastClickMs;
         if (since >= 0 && since < kBlinkMs && (since / kBlinkPhaseMs) % 2 == 0)
             FrameDecorator::fillCircle(frame, x, y, kClickRadius, m_look.clickColor, kClickAlpha);
     }
 }
+
+} // namespace recorder

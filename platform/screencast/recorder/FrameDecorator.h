@@ -1,13 +1,17 @@
 #pragma once
 // Drawing into a captured frame (32-bit BGRA, as the X server delivers it): blacking out
 // areas, the mouse halo and click effects, and the watermark. Pure pixel work, no X calls:
-// the caller passes what it learnt from the display.
+// the caller passes what it learnt from the display. Any thread; a MouseEffects is used by
+// one thread.
 
+#include "ScRecorder.h"
 #include "WatermarkStore.h"
 #include "XDisplayProbe.h"
 
 #include <cstdint>
 #include <vector>
+
+namespace recorder {
 
 struct BgraFrame {
     uint8_t* data = nullptr;
@@ -17,7 +21,7 @@ struct BgraFrame {
 };
 
 struct MouseLook {
-    int clickMode = 0;          // 0 none, 1 highlight while down, 2 blink after a click
+    int clickMode = SCM_None;   // an ScClickMode
     uint32_t clickColor = 0;    // 0xAARRGGBB
     uint32_t normalColor = 0;
     bool indicate = false;
@@ -50,3 +54,5 @@ private:
     bool m_wasDown = false;
     int64_t m_lastClickMs = -1000000;
 };
+
+} // namespace recorder

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
+namespace recorder {
+
 struct PauseClock {
     std::atomic<bool> paused{false};
     std::atomic<int64_t> pausedMicros{0}; // total paused time before the current pause
@@ -25,3 +27,5 @@ struct PauseClock {
         paused = false;
     }
 };
+
+} // namespace recorder

@@ -1,5 +1,6 @@
 #include "ProgressWriter.h"
 
+#include "AudioSource.h"
 #include "Log.h"
 #include "ScRecorder.h"
 
@@ -9,6 +10,13 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 }
+
+namespace recorder {
+
+namespace {
+// A fragment is flushed every quarter second: what a killed recording keeps.
+const int64_t kFragmentMicros = 250000;
+} // namespace
 
 ProgressWriter::~ProgressWriter() { close(); }
 
@@ -69,11 +77,11 @@ int ProgressWriter::open(const std::string& path, VideoCodec codec, CodecQuality
         m_audio = aac ? avcodec_alloc_context3(aac) : nullptr;
         if (!m_audio)
             return SRE_Encoder;
-        m_audio->sample_rate = 48000;
+        m_audio->sample_rate = AudioSource::kSampleRate;
         m_audio->sample_fmt = AV_SAMPLE_FMT_FLTP;
-        av_channel_layout_default(&m_audio->ch_layout, 2);
+        av_channel_layout_default(&m_audio->ch_layout, AudioSource::kChannels);
         m_audio->bit_rate = quality >= CQ_High ? 192000 : 128000;
-        m_audio->time_base = AVRational{1, 48000};
+        m_audio->time_base = AVRational{1, AudioSource::kSampleRate};
         if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
             m_audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         if (avcodec_open2(m_audio, aac, nullptr) < 0)
@@ -89,7 +97,7 @@ int ProgressWriter::open(const std::string& path, VideoCodec codec, CodecQuality
     }
     AVDictionary* muxOptions = nullptr;
     av_dict_set(&muxOptions, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
-    av_dict_set(&muxOptions, "frag_duration", "250000", 0);
+    av_dict_set_int(&muxOptions, "frag_duration", kFragmentMicros, 0);
     m_format->flags |= AVFMT_FLAG_FLUSH_PACKETS;
     const int header = avformat_write_header(m_format, &muxOptions);
     av_dict_free(&muxOptions);
@@ -144,3 +152,5 @@ int ProgressWriter::finish()
     avio_closep(&m_format->pb);
     return result;
 }
+
+} // namespace recorder

@@ -15,6 +15,8 @@ struct AVFrame;
 struct AVPacket;
 struct AVStream;
 
+namespace recorder {
+
 class ProgressWriter {
 public:
     ProgressWriter() = default;
@@ -54,3 +56,5 @@ private:
     std::atomic<int64_t> m_bytes{0};
     std::atomic<int64_t> m_frames{0};
 };
+
+} // namespace recorder

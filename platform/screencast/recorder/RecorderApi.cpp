@@ -24,7 +24,8 @@ CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const 
         return {};
     // Never write over a file that is already there, finished or in progress.
     const VideoCodec progressCodec = video.container == OVFT_GIF ? VC_GIF : video.codec;
-    if (access(outputPath, F_OK) == 0 || access(VideoRecorder::progressPath(outputPath, progressCodec).c_str(), F_OK) == 0)
+    const std::string progressPath = recorder::VideoRecorder::progressPath(outputPath, progressCodec);
+    if (access(outputPath, F_OK) == 0 || access(progressPath.c_str(), F_OK) == 0)
         return {};
     if ((video.windowMode == SWM_Single || video.windowMode == SWM_Multiple) && video.windowCount <= 0)
         return {};
@@ -35,20 +36,21 @@ CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const 
     const int count = std::min(scGetSupportCodecs(video.container, codecs, 8), 8);
     if (std::find(codecs, codecs + count, int(video.codec)) == codecs + count)
         return {};
-    return CBasePtr<CScreenRecorderObject>(new VideoRecorder(callback, video, mouse, audio, outputPath));
+    return CBasePtr<CScreenRecorderObject>(new recorder::VideoRecorder(callback, video, mouse, audio, outputPath));
 }
 
 CBasePtr<CScreenRecorderObject> scAudioRecord(CRecoderCallback* callback, const ScAudioOptions& audio, const char* folder)
 {
     if (!folder || !*folder || (!audio.systemSound && !audio.microphone))
         return {};
-    return CBasePtr<CScreenRecorderObject>(new AudioRecorder(callback, audio, folder));
+    return CBasePtr<CScreenRecorderObject>(new recorder::AudioRecorder(callback, audio, folder));
 }
 
 int64_t scEstimateAudioFileSize(OutputAudioFileType type, CodecQuality quality, double seconds)
 {
-    // What the sound server delivers: 48 kHz, two channels of 16 bits.
-    const double kUncompressedBytesPerSecond = 48000.0 * 2 * 2;
+    // What the sound server delivers.
+    const double kUncompressedBytesPerSecond
+        = double(recorder::AudioSource::kSampleRate) * recorder::AudioSource::kBytesPerFrame;
     if (!(seconds > 0))
         return 0;
     const media::AudioEncoding encoding = media::audioEncodingFor(type, quality);
@@ -58,8 +60,8 @@ int64_t scEstimateAudioFileSize(OutputAudioFileType type, CodecQuality quality, 
 
 bool scGetRecordWindowRect(uint64_t window, CRect* rect)
 {
-    XDisplayProbe probe;
-    XRectI area;
+    recorder::XDisplayProbe probe;
+    recorder::XRectI area;
     if (!probe.windowRect(window, &area))
         return false;
     if (rect)
@@ -80,8 +82,8 @@ bool scRecoverRecording(const char* leftover, const char* outputPath)
         muxer = "matroska";
     } else if (suffix == "mov" || suffix == "mp4" || suffix == "m4v") {
         const OutputVideoFileType container = suffix == "mov" ? OVFT_MOV : suffix == "m4v" ? OVFT_M4V : OVFT_MP4;
-        muxer = EncoderSettingsFor::finalMuxer(container);
-        brand = EncoderSettingsFor::finalBrand(container);
+        muxer = recorder::EncoderSettingsFor::finalMuxer(container);
+        brand = recorder::EncoderSettingsFor::finalBrand(container);
     } else if (suffix != "gif") {
         return false;
     }
@@ -91,8 +93,9 @@ bool scRecoverRecording(const char* leftover, const char* outputPath)
         return false;
     close(reserved);
     // The quality a GIF was recorded at is not known any more: the full palette.
-    const bool written = muxer ? Finisher::remux(leftover, out, muxer, brand)
-                               : Finisher::toGif(leftover, out, EncoderSettingsFor::gifColours(CQ_Highest));
+    const int colours = recorder::EncoderSettingsFor::gifColours(CQ_Highest);
+    const bool written = muxer ? recorder::Finisher::remux(leftover, out, muxer, brand)
+                               : recorder::Finisher::toGif(leftover, out, colours);
     double seconds = 0;
     if (written && scGetMediaInfo(outputPath, &seconds, nullptr, nullptr) && seconds > 0) {
         Log("Screencast", 1, "recovered %.2f s of %s into %s", seconds, leftover, outputPath);

@@ -12,6 +12,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+namespace recorder {
+
 ScreenCapture::~ScreenCapture() { avformat_close_input(&m_format); }
 
 bool ScreenCapture::open(const Settings& settings)
@@ -64,3 +66,5 @@ void ScreenCapture::moveTo(int x, int y, int screenWidth, int screenHeight)
     av_opt_set_int(m_format->priv_data, "grab_x", x, 0);
     av_opt_set_int(m_format->priv_data, "grab_y", y, 0);
 }
+
+} // namespace recorder

@@ -9,6 +9,8 @@
 struct AVFormatContext;
 struct AVPacket;
 
+namespace recorder {
+
 class ScreenCapture {
 public:
     struct Settings {
@@ -34,3 +36,5 @@ private:
     AVFormatContext* m_format = nullptr;
     Settings m_settings;
 };
+
+} // namespace recorder

@@ -17,9 +17,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+namespace recorder {
+
 namespace {
-// How long a stop waits for the sound captured before it to arrive from the server.
-const int kSoundDrainMs = 3000;
+// Captured frames are BGRA, as the X server delivers them.
+const int kBytesPerPixel = 4;
 
 XRectI unite(const XRectI& a, const XRectI& b)
 {
@@ -154,17 +156,9 @@ bool VideoRecorder::Start()
     for (size_t i = 0; i < m_sources.size(); ++i) {
         const int index = int(i);
         m_sources[i]->start(
-            [this, index, align = AudioAlign()](const int16_t* samples, int count, int64_t wallMicros) mutable {
-                if (m_clock.paused)
-                    return;
-                // The timeline starts later by the time spent paused.
-                const AudioAlign::Placement p
-                    = align.place(m_startMicros + m_clock.pausedMicros, m_stopMicros, wallMicros, count);
-                if (p.silence > 0)
-                    m_mixer->pushSilence(index, int(p.silence));
-                if (p.keep > 0)
-                    m_mixer->push(index, samples + p.skip * 2, p.keep);
-            },
+            AudioAlign::timelineSink(
+                m_clock, m_startMicros, m_stopMicros, [this, index](int count) { m_mixer->pushSilence(index, count); },
+                [this, index](const int16_t* samples, int count) { m_mixer->push(index, samples, count); }),
             [this] { report(SRE_AudioDevice); });
     }
     m_encodeThread = std::thread(&VideoRecorder::encodeLoop, this);
@@ -261,7 +255,7 @@ void VideoRecorder::captureLoop()
 
 void VideoRecorder::decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects)
 {
-    BgraFrame frame{raw.packet->data, m_area.w * 4, m_area.w, m_area.h};
+    BgraFrame frame{raw.packet->data, m_area.w * kBytesPerPixel, m_area.w, m_area.h};
     if (m_video.windowMode == SWM_Multiple || m_video.windowMode == SWM_Exclude) {
         std::vector<XRectI> rects = probe.windowRects(m_windows);
         for (XRectI& r : rects) {
@@ -294,7 +288,7 @@ void VideoRecorder::convertLoop()
     if (sws) // full-range RGB into limited-range BT.709, as the stream is tagged
         sws_setColorspaceDetails(sws, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
                                  1 << 16, 1 << 16);
-    const int frameBytes = m_area.w * m_area.h * 4;
+    const int frameBytes = m_area.w * m_area.h * kBytesPerPixel;
     RawFrame raw;
     for (;;) {
         if (!m_rawQueue.pop(raw, std::chrono::milliseconds(50))) {
@@ -311,7 +305,7 @@ void VideoRecorder::convertLoop()
             frame->height = m_area.h;
             if (av_frame_get_buffer(frame, 0) >= 0) {
                 const uint8_t* source[1] = {raw.packet->data};
-                const int stride[1] = {m_area.w * 4};
+                const int stride[1] = {m_area.w * kBytesPerPixel};
                 sws_scale(sws, source, stride, 0, m_area.h, frame->data, frame->linesize);
                 frame->pts = raw.index;
             } else {
@@ -361,8 +355,8 @@ void VideoRecorder::encodeLoop()
     if (!m_sources.empty()) {
         audio = av_frame_alloc();
         audio->format = AV_SAMPLE_FMT_FLTP;
-        audio->sample_rate = 48000;
-        av_channel_layout_default(&audio->ch_layout, 2);
+        audio->sample_rate = AudioSource::kSampleRate;
+        av_channel_layout_default(&audio->ch_layout, AudioSource::kChannels);
         audio->nb_samples = m_writer.audioFrameSize();
         if (av_frame_get_buffer(audio, 0) < 0)
             av_frame_free(&audio);
@@ -396,7 +390,7 @@ void VideoRecorder::stopThreads()
         m_captureThread.join();
     m_rawQueue.close();
     for (auto& source : m_sources)
-        source->stop(m_stopMicros, kSoundDrainMs);
+        source->stop(m_stopMicros, AudioSource::kDrainMs);
     if (m_convertThread.joinable())
         m_convertThread.join();
     m_frameQueue.close();
@@ -458,3 +452,5 @@ bool VideoRecorder::handOverProgressFile()
     Log("Screencast", 2, "no space for the final file: the file in progress is the result: %s", target.c_str());
     return true;
 }
+
+} // namespace recorder

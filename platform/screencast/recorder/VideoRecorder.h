@@ -25,6 +25,8 @@
 struct AVFrame;
 struct AVPacket;
 
+namespace recorder {
+
 class VideoRecorder : public CScreenRecorderObject {
 public:
     VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& video, const ScMouseOptions& mouse,
@@ -109,3 +111,5 @@ private:
     int64_t m_audioSamples = 0;
     std::mutex m_reportMutex;
 };
+
+} // namespace recorder

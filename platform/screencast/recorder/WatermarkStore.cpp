@@ -6,6 +6,8 @@
 #include <QImage>
 #include <mutex>
 
+namespace recorder {
+
 namespace {
 std::mutex g_mutex;
 std::shared_ptr<const WatermarkPicture> g_picture;
@@ -57,8 +59,10 @@ std::shared_ptr<const WatermarkPicture> current()
 }
 } // namespace WatermarkStore
 
+} // namespace recorder
+
 void SetWatermark(const char* path, int x, int y, int width, int height)
 {
-    WatermarkStore::set(path, x, y, width, height);
+    recorder::WatermarkStore::set(path, x, y, width, height);
     Log("Screencast", 1, "SetWatermark %s (%d,%d %dx%d)", path ? path : "(none)", x, y, width, height);
 }

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+namespace recorder {
+
 struct WatermarkPicture {
     // Straight-alpha pixels, 0xAARRGGBB, `w` x `h`, already scaled to the rectangle.
     std::vector<uint32_t> pixels;
@@ -21,3 +23,5 @@ bool set(const char* path, int x, int y, int width, int height);
 // The current picture, or null. Any thread; the picture never changes once handed out.
 std::shared_ptr<const WatermarkPicture> current();
 } // namespace WatermarkStore
+
+} // namespace recorder

@@ -4,9 +4,12 @@
 // one thread at a time.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-struct xcb_connection_t;
+class XcbConnection;
+
+namespace recorder {
 
 struct XRectI {
     int x = 0;
@@ -35,8 +38,9 @@ public:
     std::vector<XRectI> windowRects(const std::vector<uint64_t>& windows);
 
 private:
-    xcb_connection_t* m_conn = nullptr;
-    uint32_t m_root = 0;
+    std::unique_ptr<XcbConnection> m_conn; // null when the display could not be opened
     int m_screenW = 0;
     int m_screenH = 0;
 };
+
+} // namespace recorder

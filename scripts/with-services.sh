@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs one program with a private X display (Xvfb) and, with --sound, a private PulseAudio
+# server with a null sink; stops both when the program ends and exits with its status.
+# Usage: with-services.sh [--sound] program [arguments...]
+# Each call has its own display number (chosen by Xvfb itself) and its own sound socket,
+# so any number of calls can run side by side.
+set -uo pipefail
+
+SOUND=0
+if [ "${1:-}" = "--sound" ]; then
+  SOUND=1
+  shift
+fi
+if [ $# -eq 0 ]; then
+  echo "usage: $0 [--sound] program [arguments...]" >&2
+  exit 2
+fi
+
+SCREEN_SIZE=1920x1080x24
+START_TIMEOUT_TENTHS=100   # 10 s for a server to come up
+
+DIR=$(mktemp -d /tmp/sr-services-XXXXXX) || exit 1
+XVFB_PID=""
+PULSE_PID=""
+PROGRAM_PID=""
+
+stop_services() {
+  [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null
+  [ -n "$PULSE_PID" ] && kill "$PULSE_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  [ -n "$PULSE_PID" ] && wait "$PULSE_PID" 2>/dev/null
+  [ -n "$XVFB_PID" ] && wait "$XVFB_PID" 2>/dev/null
+  rm -rf "$DIR"
+}
+trap stop_services EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
+
+fail() {
+  echo "with-services: $1" >&2
+  [ -f "$2" ] && tail -5 "$2" >&2
+  exit 1
+}
+
+# Xvfb takes the first free display number and writes it to the descriptor once it accepts
+# connections: no guessing, no race with other servers starting at the same time.
+Xvfb -displayfd 3 -screen 0 "$SCREEN_SIZE" -nolisten tcp 3>"$DIR/display" >"$DIR/xvfb.log" 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
+  grep -q '^[0-9]' "$DIR/display" 2>/dev/null && break
+  kill -0 "$XVFB_PID" 2>/dev/null || break
+  sleep 0.1
+done
+grep -q '^[0-9]' "$DIR/display" 2>/dev/null || fail "could not start Xvfb" "$DIR/xvfb.log"
+export DISPLAY=":$(head -n1 "$DIR/display")"
+
+if [ "$SOUND" = 1 ]; then
+  mkdir -p "$DIR/pulse"
+  socket="$DIR/pulse/native"
+  HOME="$DIR" XDG_RUNTIME_DIR="$DIR/pulse" \
+    pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=false \
+      --load="module-null-sink sink_name=nullsink" \
+      --load="module-native-protocol-unix socket=$socket auth-anonymous=1" \
+      --log-target=file:"$DIR/pulse.log" >/dev/null 2>&1 &
+  PULSE_PID=$!
+  export PULSE_SERVER="unix:$socket"
+  ready=0
+  for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
+    pactl info >/dev/null 2>&1 && { ready=1; break; }
+    kill -0 "$PULSE_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ "$ready" = 1 ] || fail "could not start PulseAudio" "$DIR/pulse.log"
+  pactl set-default-sink nullsink >/dev/null 2>&1
+  pactl set-default-source nullsink.monitor >/dev/null 2>&1
+else
+  unset PULSE_SERVER
+fi
+
+# The program runs in the background so that a TERM from ctest's timeout reaches the trap
+# at once and the servers go with it.
+"$@" &
+PROGRAM_PID=$!
+wait "$PROGRAM_PID"
+status=$?
+PROGRAM_PID=""
+exit "$status"

@@ -1,0 +1,35 @@
+#pragma once
+// Names, formats and history entries of screenshot files. A screenshot is named
+// "Snapshot_" and the time it was taken ("yy-MM-dd_hh-mm-ss"); a second one taken in the
+// same second gets "(1)", "(2)", ... so that no file is ever replaced. Any thread.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+class QImage;
+
+class SnapshotFile {
+public:
+    struct Format {
+        QString suffix;         // ".png"
+        QString filter;         // the file dialog's filter of the format
+        int engineCode;         // ImageCaptureFormat
+        QByteArray writerName;  // QImageWriter's name of the format; empty when it has none
+    };
+    // The format of the settings' image format (RP_Format); PNG for a value that names no
+    // image format.
+    static Format formatFor(int imageFormat);
+    // "Snapshot_" and the time stamp of `time`.
+    static QString baseName(const QDateTime& time);
+    // A path in `folder` for a screenshot taken at `time` that no file takes yet.
+    static QString freePath(const QString& folder, const QDateTime& time, const QString& suffix);
+    // The base name `path` had before a "(n)" kept it apart from another file.
+    static QString plainBaseName(const QString& path);
+    // Writes `image` to `path` with the writer `writerName`, never over an existing file; a
+    // failed write leaves no file. JPEG and BMP get the picture without transparency.
+    static bool write(const QImage& image, const QString& path, const QByteArray& writerName);
+    // Adds the saved screenshot at `path` to the history (an image, with its picture size
+    // and file size), through the signal hub. GUI thread.
+    static void addToHistory(const QString& path);
+};

@@ -1,0 +1,214 @@
+// Screenshots and drawing on the real X display, driven by xdotool as a user would: a
+// screenshot taken with the main window's button, dragged and saved, lands in the
+// screenshot folder and in the history; a rectangle drawn on the screen while recording is
+// in the saved video, where it was drawn.
+
+#include "ModalAnswers.h"
+#include "ScEngine.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "app/MainEntry.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowBase.h"
+#include "capture_tools/DlgSnapshot.h"
+#include "capture_tools/FfColor.h"
+#include "core/RecordParameter.h"
+#include "output/DlgVideoClip.h"
+#include "output/HistoryFileUtils.h"
+#include "recording/VideoRecCtlWdg.h"
+#include "services/Utils.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+using SrTest::spinUntil;
+
+namespace {
+// Runs xdotool with `commands` while this process goes on serving its windows.
+bool xdotool(const QStringList& commands)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), commands);
+    if (!process.waitForStarted(5000))
+        return false;
+    spinUntil([&process] { return process.state() == QProcess::NotRunning; }, 20000);
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool clickAt(QWidget* widget)
+{
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"});
+}
+
+// Presses at `from`, moves to `to` in steps and lets go (desktop pixels).
+bool dragOnScreen(const QPoint& from, const QPoint& to)
+{
+    const QPoint middle = (from + to) / 2;
+    return xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1", "mousedown", "1",
+                    "sleep", "0.1", "mousemove", QString::number(middle.x()), QString::number(middle.y()), "sleep",
+                    "0.1", "mousemove", QString::number(to.x()), QString::number(to.y()), "sleep", "0.1", "mouseup",
+                    "1"});
+}
+
+template <typename T = QAbstractButton> T* child(QWidget* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+// Answers the preview dialog with Save and waits for its end.
+void answerPreviewWithSave()
+{
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [](const OvModalRequest& request) {
+        auto* dlg = qobject_cast<DlgVideoClip*>(request.widget);
+        if (!dlg)
+            return QVariant(0);
+        spinUntil([dlg] { return dlg->isPlayerReady(); }, 20000);
+        bool ended = false;
+        QObject::connect(dlg, &QDialog::finished, [&ended] { ended = true; });
+        dlg->findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
+        spinUntil([&ended] { return ended; });
+        return QVariant();
+    });
+}
+} // namespace
+
+class SnapshotFlowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    // First: the main window of the other test, once destroyed, is still known to the task
+    // coordinator, which the end of a recording asks for its main window.
+    void rectangleDrawnWhileRecordingIsInTheVideo();
+    void screenshotFromTheMainWindowIsSavedAndListed();
+};
+
+void SnapshotFlowTest::init() { ModalAnswers::clear(); }
+
+void SnapshotFlowTest::screenshotFromTheMainWindowIsSavedAndListed()
+{
+    const QString folder = SrTest::newFolder(QStringLiteral("screenshots"));
+    Utils::setSnapshotPath(folder);
+    RecordParameter::instance()->setUsedImgFmt(RP_FMT_PNG);
+    RecordParameter::instance()->setHideMainWhenScreenshot(true);
+    // The save dialog is answered with the name it proposes.
+    ModalAnswers::pushHandler(OvModalRequest::SaveFile, [](const OvModalRequest& request) { return request.text; });
+
+    MainWindowBase* base = MainEntry::createMainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(base));
+    MainWindow* main = base->mainWindow();
+    QVERIFY(clickAt(child(base, "btnSnapshot")));
+    QVERIFY(spinUntil([main] { return main->snapshotDialog() && main->snapshotDialog()->hasCapture(); }, 10000));
+    QVERIFY(!base->isVisible());
+    QTest::qWait(300);
+    QVERIFY(dragOnScreen(QPoint(300, 200), QPoint(700, 500)));
+    DlgSnapshot* dlg = main->snapshotDialog();
+    QVERIFY(spinUntil([dlg] { return dlg->isVisible(); }, 10000));
+    const QSize selected = dlg->selection().size();
+    QVERIFY(clickAt(child(dlg, "btnSaveToDisc")));
+    QVERIFY(spinUntil([folder] { return !SrTest::filesIn(folder).isEmpty(); }, 10000));
+
+    const QStringList files = SrTest::filesIn(folder);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^Snapshot_\\d\\d-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.png$"))
+                 .match(files[0])
+                 .hasMatch(),
+             qPrintable(files[0]));
+    const QString saved = folder + QLatin1Char('/') + files[0];
+    QImageReader reader(saved);
+    QCOMPARE(reader.format(), QByteArray("png"));
+    QCOMPARE(reader.size(), selected);
+    const QList<HistoryFileUtils::HistoryFile> history = HistoryFileUtils::savefileHistroy();
+    QVERIFY(!history.isEmpty());
+    QCOMPARE(history[0].path, saved);
+    QCOMPARE(history[0].type, int(HFT_IMAGE));
+    QVERIFY(spinUntil([base] { return base->isVisible(); }, 5000));
+    QVERIFY(!main->snapshotDialog());
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    MainEntry::destroyMainWindow(base);
+}
+
+void SnapshotFlowTest::rectangleDrawnWhileRecordingIsInTheVideo()
+{
+    const QRect area(200, 150, 640, 480);
+    RecordParameter* p = RecordParameter::instance();
+    p->setOnlyRecordAudio(false);
+    p->setOnlyRecordCamera(false);
+    p->setWindowRecord(false);
+    p->setAroundMouse(false);
+    p->setFollowMouse(false);
+    p->setUsedVideoFmt(RP_FMT_MOV);
+    p->setVideoOpt(30, RP_CODEC_H264, RP_QUALITY_HIGH);
+    p->setSystemAudioEnable(false);
+    p->setMicrophoneEnable(false);
+    p->setRecordLength(false, 0);
+    p->setTimerEnable(false);
+    p->setAutoSave(false);
+    p->m_bHideCtrlBar = false;
+    p->setVideoRect(area);
+    const QString out = SrTest::newFolder(QStringLiteral("recordings"));
+    Utils::setVideoOutputPath(out);
+    QCOMPARE(scInitialize(), 0);
+
+    // A plain grey scene, so that the drawing stands out.
+    QWidget scene;
+    scene.setWindowFlags(Qt::FramelessWindowHint);
+    scene.setStyleSheet(QStringLiteral("background-color: #808080;"));
+    scene.setGeometry(area);
+    scene.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&scene));
+
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QVERIFY(bar.isRecording());
+    QTest::qWait(500);
+    QVERIFY(clickAt(child(&bar, "btnEdit")));
+    QVERIFY(spinUntil([&bar] { return bar.drawingBar()->isVisible(); }, 5000));
+    QVERIFY(clickAt(child(bar.drawingBar(), "btnRect")));
+    QVERIFY(spinUntil([&bar] { return bar.isDrawing(); }, 5000));
+    QVERIFY(clickAt(child(bar.drawingBar(), "btnLarge")));
+    const QRect drawn(area.topLeft() + QPoint(100, 100), QSize(200, 150));
+    QVERIFY(dragOnScreen(drawn.topLeft(), drawn.bottomRight()));
+    QTest::qWait(1500);
+
+    answerPreviewWithSave();
+    child(&bar, "btnStop")->click();
+    QVERIFY(spinUntil([&finished] { return !finished.isEmpty(); }, 60000));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    const QStringList files = SrTest::filesIn(out);
+    QCOMPARE(files.size(), 1);
+    const QString video = out + QLatin1Char('/') + files[0];
+
+    const QImage frame = SrTest::frameAt(video, Utils::getMediaDuration(video) - 0.5);
+    QCOMPARE(frame.size(), area.size());
+    // The large pen (8 pixels) draws inside the dragged box: the sides are checked at their middle.
+    const int halfPen = getLineSize(CS_Rectangle, LS_LARGE) / 2;
+    const QPoint topLeft = drawn.topLeft() - area.topLeft() + QPoint(halfPen, halfPen);
+    const QPoint bottomRight = drawn.bottomRight() - area.topLeft() - QPoint(halfPen, halfPen);
+    const int midY = (topLeft.y() + bottomRight.y()) / 2;
+    const int midX = (topLeft.x() + bottomRight.x()) / 2;
+    // The four sides are red; inside and outside the scene shows through.
+    for (const QPoint& side : {QPoint(topLeft.x(), midY), QPoint(bottomRight.x(), midY), QPoint(midX, topLeft.y()),
+                               QPoint(midX, bottomRight.y())})
+        QVERIFY2(SrTest::nearColour(frame.pixel(side), Qt::red, 60),
+                 qPrintable(QStringLiteral("%1,%2: %3").arg(side.x()).arg(side.y()).arg(QColor(frame.pixel(side)).name())));
+    for (const QPoint& away : {QPoint(midX, midY), topLeft - QPoint(30, 30)})
+        QVERIFY2(SrTest::nearColour(frame.pixel(away), QColor(0x80, 0x80, 0x80), 30),
+                 qPrintable(QColor(frame.pixel(away)).name()));
+}
+
+SR_TEST_DISPLAY(SnapshotFlowTest)
+#include "tst_snapshotflow.moc"

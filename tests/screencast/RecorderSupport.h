@@ -1,0 +1,122 @@
+#pragma once
+// Shared by the recorder tests: a callback that keeps every report, recording for a while
+// with the event loop running, and reading pictures and sizes back from a recording.
+
+#include "ScRecorder.h"
+#include "ScEngine.h"
+#include "TestEnv.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QThread>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+namespace RecorderTest {
+
+class Reports : public CRecoderCallback {
+public:
+    void OnRecordError(int code) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        errors.push_back(code);
+    }
+    void OnRecordRectChanged(const CRect& rect) override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        rects.push_back(rect);
+    }
+    std::vector<int> errorList()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return errors;
+    }
+    std::vector<CRect> rectList()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return rects;
+    }
+
+private:
+    std::mutex mutex;
+    std::vector<int> errors;
+    std::vector<CRect> rects;
+};
+
+// Runs the event loop for `ms` milliseconds.
+inline void spin(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+}
+
+struct Result {
+    bool created = false;
+    bool started = false;
+    bool stopped = false;
+    double duration = 0; // as the recorder reported it
+    int64_t dropped = 0;
+};
+
+// Records for `seconds` while the event loop runs; `during(elapsedMs)` is called on the way.
+inline Result record(Reports& reports, const ScVideoOptions& video, const QString& path, double seconds,
+                     const ScAudioOptions& audio = ScAudioOptions(), const ScMouseOptions& mouse = ScMouseOptions(),
+                     const std::function<void(CScreenRecorderObject*, qint64)>& during = {})
+{
+    Result result;
+    CBasePtr<CScreenRecorderObject> recorder
+        = scVideoRecord(&reports, video, mouse, audio, QFile::encodeName(path).constData());
+    result.created = bool(recorder);
+    if (!recorder)
+        return result;
+    result.started = recorder->Start();
+    if (!result.started)
+        return result;
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < seconds * 1000) {
+        if (during)
+            during(recorder.get(), timer.elapsed());
+        spin(20);
+    }
+    result.stopped = recorder->Stop();
+    result.duration = recorder->GetDuration();
+    result.dropped = recorder->GetDroppedFrames();
+    return result;
+}
+
+inline QSize videoSize(const QString& path)
+{
+    int width = 0;
+    int height = 0;
+    scGetMediaInfo(QFile::encodeName(path).constData(), nullptr, &width, &height);
+    return QSize(width, height);
+}
+
+inline double durationOf(const QString& path)
+{
+    double seconds = 0;
+    scGetMediaInfo(QFile::encodeName(path).constData(), &seconds, nullptr, nullptr);
+    return seconds;
+}
+
+// Length of the first sound stream, as ffprobe reads it.
+inline double soundDuration(const QString& path)
+{
+    QByteArray output;
+    SrTest::run(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0", "-show_entries", "stream=duration",
+                                            "-of", "csv=p=0", path},
+                30000, &output);
+    return output.trimmed().toDouble();
+}
+
+inline CRect rectOf(int x, int y, int w, int h) { return CRect(x, y, x + w, y + h); }
+
+} // namespace RecorderTest

@@ -9,6 +9,7 @@
 //   bench_finish [MP4_SECONDS GIF_SECONDS]   run the benchmark (default 60 and 20)
 //   bench_finish --animate                   show moving content full-screen until killed
 
+#include "bench_animation.h"
 #include "ScEngine.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
@@ -31,44 +32,6 @@
 namespace {
 const int kTickMs = 10;
 const double kGoalMs = 100;
-
-// Full-screen content that changes every frame: moving bars and a moving box.
-class Animation : public QWidget {
-public:
-    Animation()
-    {
-        setWindowFlags(Qt::FramelessWindowHint);
-        m_timer.setInterval(1000 / 60);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            ++m_tick;
-            update();
-        });
-        m_timer.start();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        for (int x = 0; x < width(); x += 40)
-            painter.fillRect(x, 0, 40, height(), QColor::fromHsv((x / 40 * 15 + m_tick * 3) % 360, 200, 220));
-        painter.fillRect((m_tick * 7) % width(), (m_tick * 3) % height(), 300, 200, Qt::white);
-        painter.drawText(20, 40, QString::number(m_tick));
-    }
-
-private:
-    QTimer m_timer;
-    int m_tick = 0;
-};
-
-int animate(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    Animation animation;
-    animation.setGeometry(app.primaryScreen()->geometry());
-    animation.show();
-    return app.exec();
-}
 
 void runEvents(int ms)
 {

@@ -8,6 +8,7 @@
 //                                       benchmark and by the tests that kill a recording)
 //   bench_record --animate              show moving content full-screen until killed
 
+#include "bench_animation.h"
 #include "ScEngine.h"
 #include "ScRecorder.h"
 
@@ -33,44 +34,6 @@ const int kFrameRate = 30;
 double cpuSeconds(const rusage& usage)
 {
     return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-}
-
-// Full-screen content that changes every frame: moving bars and a moving box.
-class Animation : public QWidget {
-public:
-    Animation()
-    {
-        setWindowFlags(Qt::FramelessWindowHint);
-        m_timer.setInterval(1000 / 60);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            ++m_tick;
-            update();
-        });
-        m_timer.start();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        for (int x = 0; x < width(); x += 40)
-            painter.fillRect(x, 0, 40, height(), QColor::fromHsv((x / 40 * 15 + m_tick * 3) % 360, 200, 220));
-        painter.fillRect((m_tick * 7) % width(), (m_tick * 3) % height(), 300, 200, Qt::white);
-        painter.drawText(20, 40, QString::number(m_tick));
-    }
-
-private:
-    QTimer m_timer;
-    int m_tick = 0;
-};
-
-int animate(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    Animation animation;
-    animation.setGeometry(app.primaryScreen()->geometry());
-    animation.show();
-    return app.exec();
 }
 
 // Records the whole screen; prints "cpu <s> written <n> dropped <n> maxrss_kb <n> duration <s>".

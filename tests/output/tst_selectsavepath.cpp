@@ -1,5 +1,6 @@
 #include "FakeEngine.h"
 #include "OvSettings.h"
+#include "SmallDisk.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "core/RecordParameter.h"
@@ -154,15 +155,25 @@ private slots:
 
     void freeSpaceIsNeededOnlyForACopyToAnotherVolume()
     {
-        // A recording that filled its disk is still moved within that disk.
-        const QString out = SrTest::newFolder("space");
-        const QString in = SrTest::root() + "/space.bin";
-        QVERIFY(SrTest::writeFile(in, 10000));
-        FakeSeam seam;
-        seam.freeBytes = 0;
+        // A recording that filled its disk is still moved within that disk: a real disk of
+        // 2 MB with less free space left than the recording's size.
+        const QString volume = SrTest::newFolder("smalldisk");
+        const SrTest::SmallDisk disk(volume, 2);
+        if (!disk.isMounted())
+            QSKIP("a small filesystem cannot be mounted here");
+        QString out = volume + "/out";
+        QVERIFY(QDir().mkpath(out));
+        const QString in = volume + "/space.bin";
+        const qint64 recorded = 1200 * 1024;
+        QVERIFY(SrTest::writeFile(in, recorded));
+        bool known = false;
+        QVERIFY(Utils::freeDiskSize(in, known) < recorded && known);
         Outcome o = save(*new SelectSavePath(this), in, out);
         QCOMPARE(o.completed, 1);
-        QCOMPARE(QFileInfo(o.args[0].toString()).size(), qint64(10000));
+        QCOMPARE(QFileInfo(o.args[0].toString()).size(), recorded);
+
+        FakeSeam seam;
+        out = SrTest::newFolder("space");
 
         // A copy to another volume needs the file's size plus 5120 bytes.
         if (!QFileInfo("/dev/shm").isDir() || sameVolume("/dev/shm", out))

@@ -6,6 +6,7 @@
 #include "ModalAnswers.h"
 #include "OvMainWindowBase.h"
 #include "ScEngine.h"
+#include "SmallDisk.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
@@ -34,7 +35,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <optional>
-#include <sys/mount.h>
 #include <thread>
 
 using SrTest::spinUntil;
@@ -502,13 +502,9 @@ void ControlBarRecordingTest::gifFinishingShowsTheShareDone()
 void ControlBarRecordingTest::fullDiskKeepsTheRecordingAndPreviewsIt()
 {
     // The recording's volume: a filesystem of 3 MB.
-    const QByteArray scratch = QFile::encodeName(Utils::getRecorderTmpRoot());
-    if (::mount("tmpfs", scratch.constData(), "tmpfs", 0, "size=3m") != 0)
+    const SrTest::SmallDisk disk(Utils::getRecorderTmpRoot(), 3);
+    if (!disk.isMounted())
         QSKIP("a small filesystem cannot be mounted here");
-    struct Unmount {
-        QByteArray path;
-        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
-    } unmount{scratch};
 
     RecordParameter::instance()->setUsedVideoFmt(RP_FMT_MP4);
     RecordParameter::instance()->setVideoOpt(30, RP_CODEC_H264, RP_QUALITY_HIGHEST);

@@ -7,13 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QLockFile>
 #include <QStandardPaths>
 #include <QTextCodec>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -104,6 +105,35 @@ bool isWhole(const QString& path, int keys)
 
 // The name under which a write keeps the file before it: one per process, so that a write
 // never removes what another process keeps.
+// An exclusive kernel lock on a file that is never removed, held while it lives; it is let
+// go by the kernel when its process ends, however it ends.
+class WriteGuard {
+public:
+    explicit WriteGuard(const QByteArray& path)
+        : m_fd(::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (m_fd < 0)
+            return;
+        int result;
+        do
+            result = ::flock(m_fd, LOCK_EX);
+        while (result != 0 && errno == EINTR);
+        m_held = result == 0;
+    }
+    ~WriteGuard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    WriteGuard(const WriteGuard&) = delete;
+    WriteGuard& operator=(const WriteGuard&) = delete;
+    bool isHeld() const { return m_held; }
+
+private:
+    int m_fd;
+    bool m_held = false;
+};
+
 QString beforeWriteName(const QString& path, qint64 pid) { return path + QStringLiteral(".before-%1").arg(pid); }
 
 // Removes the files kept by writes of processes that ended in the middle of them.
@@ -233,10 +263,14 @@ bool OvSettings::writeThrough()
     // file; but Qt 5.15 renames it even when writing it failed part-way (a full disk), and
     // reports no error. So the file before the write stays linked under a second name until
     // the new one is known to be whole, and comes back when it is not. Other processes
-    // doing the same wait for the guard.
-    QLockFile guard(m_path + QStringLiteral(".write-lock"));
-    guard.tryLock(kWriteGuardWaitMs);
+    // doing the same wait for the guard, a kernel lock that a writer which died drops.
     const QByteArray file = QFile::encodeName(m_path);
+    const WriteGuard guard(file + ".write-lock");
+    if (guard.isHeld()) {
+        // No other writer is inside sync(): a lock file of QSettings' own is left by one that
+        // died there, and would hold this write up for half a minute.
+        ::unlink((file + ".lock").constData());
+    }
     const QByteArray before = QFile::encodeName(beforeWriteName(m_path, ::getpid()));
     ::unlink(before.constData());
     const bool existed = QFileInfo::exists(m_path);

@@ -27,8 +27,6 @@ public:
     // Beyond this the file is not read: no real store comes near it (a history entry takes
     // well under 1 KiB), while reading it would stall the start-up.
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-    // How long a write waits for another process's write to the same file.
-    static constexpr int kWriteGuardWaitMs = 5000;
 
     static OvSettings* instance();
 

@@ -5,13 +5,15 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QFile>
 #include <QSharedMemory>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -25,7 +27,11 @@ SingleInstance::SingleInstance(const QString& key)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (m_nLockFd >= 0)
+        ::close(m_nLockFd);
+}
 
 bool SingleInstance::isOtherInstanceAlive(qint64 pid)
 {
@@ -48,24 +54,33 @@ SingleInstance::LockState SingleInstance::takeLock()
         Log("MAIN", 2, "single instance: no runtime folder for the lock file");
         return NoLock;
     }
-    m_lock.reset(new QLockFile(folder + QLatin1Char('/') + m_key + QStringLiteral(".lock")));
-    // Held for the whole run: stale only when its holder is gone (the kernel lock on the file
-    // backs the process id up), however old the file is.
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
-        return LockTaken;
-    if (m_lock->error() == QLockFile::LockFailedError) {
-        qint64 pid = 0;
-        QString host;
-        QString app;
-        if (m_lock->getLockInfo(&pid, &host, &app))
-            m_runningPid = pid;
-        return LockHeldElsewhere;
+    // A lock on a file that is never removed: the kernel gives it to one process and takes it
+    // back when that process ends, however it ends. A lock file that is removed when stale
+    // lets two racing starts each remove the other's fresh file and both win.
+    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + m_key + QStringLiteral(".lock"));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        Log("MAIN", 2, "single instance: cannot open the lock file %s: %s", path.constData(), strerror(errno));
+        return NoLock;
     }
-    Log("MAIN", 2, "single instance: cannot make the lock file in %s (error %d)", qUtf8Printable(folder),
-        int(m_lock->error()));
-    m_lock.reset();
-    return NoLock;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_nLockFd = fd;
+        const QByteArray pid = QByteArray::number(qint64(::getpid()));
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.constData(), size_t(pid.size()), 0) != pid.size())
+            Log("MAIN", 1, "single instance: the lock file does not name its holder");
+        return LockTaken;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    if (held) {
+        // The holder names itself in the file once it has the lock (empty a moment before).
+        char text[32] = {};
+        if (::pread(fd, text, sizeof(text) - 1, 0) > 0)
+            m_runningPid = QByteArray(text).trimmed().toLongLong();
+    } else {
+        Log("MAIN", 2, "single instance: cannot lock %s: %s", path.constData(), strerror(errno));
+    }
+    ::close(fd);
+    return held ? LockHeldElsewhere : NoLock;
 }
 
 SingleInstance::Result SingleInstance::acquire()
@@ -90,17 +105,16 @@ SingleInstance::Result SingleInstance::acquire()
             return lock == LockTaken ? Acquired : Failed;
         }
     }
-    if (attached) {
-        // The owner's id is in the setting "pid" and, written the moment the segment is
-        // taken, in the segment itself (which covers an owner still starting up).
+    if (attached && lock == NoLock) {
+        // Without the lock, the segment decides. The owner's id is in the setting "pid" and,
+        // written the moment the segment is taken, in the segment itself (which covers an
+        // owner still starting up).
         const qint64 pid = settings->applicationParam(QString::fromLatin1(kPidKey), 0).toLongLong();
         const qint64 segmentPid = readSegmentPid();
         for (qint64 owner : {pid, segmentPid}) {
             if (isOtherInstanceAlive(owner)) {
                 m_runningPid = owner;
                 m_memory->detach();
-                if (m_lock)
-                    m_lock->unlock();
                 return AlreadyRunning;
             }
         }

@@ -2,8 +2,9 @@
 // The main window: chooses what to record (full screen, region, window, around the mouse,
 // audio only) and with which sound and cursor, and starts the recording: it checks that the
 // recording can run, hides itself and the region box, has the control bar prepare the
-// recorder, counts down and lets the control bar start. A hidden QMainWindow of its own;
-// its central widget is shown inside the framework main window. GUI thread.
+// recorder, counts down and lets the control bar start. It also runs screenshots (one at a
+// time; it owns the running one) and pins them on the screen. A hidden QMainWindow of its
+// own; its central widget is shown inside the framework main window. GUI thread.
 
 #include "RecordTarget.h"
 

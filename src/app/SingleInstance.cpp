@@ -2,16 +2,15 @@
 
 #include "Log.h"
 #include "OvSettings.h"
+#include "services/OSServiceUtils.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QFile>
 #include <QSharedMemory>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -31,20 +30,6 @@ SingleInstance::~SingleInstance()
 {
     if (m_nLockFd >= 0)
         ::close(m_nLockFd);
-}
-
-bool SingleInstance::isOtherInstanceAlive(qint64 pid)
-{
-    if (pid <= 0 || pid == qint64(::getpid()))
-        return false;
-    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
-        return false;
-    // A process id is reused once its process is gone: only the same program counts.
-    const QString other = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-    if (other.isEmpty() || self.isEmpty())
-        return true; // cannot tell: assume it is ours
-    return other == self;
 }
 
 SingleInstance::LockState SingleInstance::takeLock()
@@ -112,7 +97,7 @@ SingleInstance::Result SingleInstance::acquire()
         const qint64 pid = settings->applicationParam(QString::fromLatin1(kPidKey), 0).toLongLong();
         const qint64 segmentPid = readSegmentPid();
         for (qint64 owner : {pid, segmentPid}) {
-            if (isOtherInstanceAlive(owner)) {
+            if (OSServiceUtils::isOtherInstanceAlive(owner)) {
                 m_runningPid = owner;
                 m_memory->detach();
                 return AlreadyRunning;

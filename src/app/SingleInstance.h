@@ -27,9 +27,6 @@ public:
     // The process id of the running instance after AlreadyRunning (0 when it cannot be told).
     qint64 runningPid() const { return m_runningPid; }
 
-    // True when process `pid` is alive, is not this process, and runs the same executable
-    // as this one (a reused process id of another program does not count).
-    static bool isOtherInstanceAlive(qint64 pid);
 
 private:
     enum LockState { LockTaken, LockHeldElsewhere, NoLock };

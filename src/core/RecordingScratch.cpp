@@ -1,7 +1,7 @@
 #include "RecordingScratch.h"
 
 #include "Log.h"
-#include "app/SingleInstance.h"
+#include "services/OSServiceUtils.h"
 #include "services/Utils.h"
 
 #include <QCoreApplication>
@@ -105,7 +105,7 @@ QStringList RecordingScratch::orphans()
             if (ownFolders().contains(folder))
                 continue;
         }
-        if (SingleInstance::isOtherInstanceAlive(ownerOf(folder)))
+        if (OSServiceUtils::isOtherInstanceAlive(ownerOf(folder)))
             continue;
         result << folder;
     }

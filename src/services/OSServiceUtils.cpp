@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+
 bool OSServiceUtils::executeFile(const QString& path)
 {
     const bool started = PlatformSeam::current()->startDetached(QStringLiteral("xdg-open"), {path});
@@ -66,4 +70,18 @@ int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDr
         status = process.exitCode();
     Log("OSServiceUtils", 1, "install:%d, osascript status code: %d", install, status);
     return status;
+}
+
+bool OSServiceUtils::isOtherInstanceAlive(qint64 pid)
+{
+    if (pid <= 0 || pid == qint64(::getpid()))
+        return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return false;
+    // A process id is reused once its process is gone: only the same program counts.
+    const QString other = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    if (other.isEmpty() || self.isEmpty())
+        return true; // cannot tell: assume it is ours
+    return other == self;
 }

@@ -17,4 +17,7 @@ public:
     // uninstall script from the resources, runs it and returns its exit status (-1 when it
     // could not be run).
     static int UserExecute(const QString& folder, int install, bool audioDriver);
+    // True when process `pid` is alive, is not this process, and runs the same executable
+    // as this one (a reused process id of another program does not count).
+    static bool isOtherInstanceAlive(qint64 pid);
 };

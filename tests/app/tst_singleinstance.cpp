@@ -8,6 +8,7 @@
 #include "WaitFor.h"
 #include "app/MainEntry.h"
 #include "app/SingleInstance.h"
+#include "services/OSServiceUtils.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -142,8 +143,8 @@ void SingleInstanceTest::storedIdOfAnotherProgramDoesNotBlock()
     QSharedMemory leftOver(key); // a segment that exists
     QVERIFY(leftOver.create(1024));
     OvSettings::instance()->setApplicationParam(QStringLiteral("pid"), other.processId());
-    QVERIFY(!SingleInstance::isOtherInstanceAlive(other.processId()));
-    QVERIFY(!SingleInstance::isOtherInstanceAlive(QCoreApplication::applicationPid()));
+    QVERIFY(!OSServiceUtils::isOtherInstanceAlive(other.processId()));
+    QVERIFY(!OSServiceUtils::isOtherInstanceAlive(QCoreApplication::applicationPid()));
 
     SingleInstance instance(key);
     QCOMPARE(instance.acquire(), SingleInstance::Acquired);

@@ -28,7 +28,6 @@ DlgSnapshot::DlgSnapshot(QWidget* parent, bool custom)
     , m_bCustom(custom)
 {
     ui->setupUi(this);
-    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
 
     FfColor* bar = ui->frmEdit;
     connect(bar, &FfColor::redo, this, &DlgSnapshot::onRedo);

@@ -182,6 +182,14 @@ void SnapshotFlowTest::rectangleDrawnWhileRecordingIsInTheVideo()
     QVERIFY(clickAt(child(bar.drawingBar(), "btnLarge")));
     const QRect drawn(area.topLeft() + QPoint(100, 100), QSize(200, 150));
     QVERIFY(dragOnScreen(drawn.topLeft(), drawn.bottomRight()));
+    // A picture taken meanwhile holds the drawing too, and lands in the screenshot folder.
+    const QString pictures = SrTest::newFolder(QStringLiteral("pictures"));
+    Utils::setSnapshotPath(pictures);
+    child(&bar, "btnSnapshot")->click();
+    QVERIFY(spinUntil([pictures] { return !HistoryFileUtils::savefileHistroy().isEmpty()
+                                          && HistoryFileUtils::savefileHistroy()[0].path.startsWith(pictures); }, 10000));
+    const QImage picture(HistoryFileUtils::savefileHistroy()[0].path);
+    QCOMPARE(picture.size(), area.size());
     QTest::qWait(1500);
 
     answerPreviewWithSave();
@@ -202,9 +210,11 @@ void SnapshotFlowTest::rectangleDrawnWhileRecordingIsInTheVideo()
     const int midX = (topLeft.x() + bottomRight.x()) / 2;
     // The four sides are red; inside and outside the scene shows through.
     for (const QPoint& side : {QPoint(topLeft.x(), midY), QPoint(bottomRight.x(), midY), QPoint(midX, topLeft.y()),
-                               QPoint(midX, bottomRight.y())})
+                               QPoint(midX, bottomRight.y())}) {
         QVERIFY2(SrTest::nearColour(frame.pixel(side), Qt::red, 60),
                  qPrintable(QStringLiteral("%1,%2: %3").arg(side.x()).arg(side.y()).arg(QColor(frame.pixel(side)).name())));
+        QVERIFY(SrTest::nearColour(picture.pixel(side), Qt::red, 10));
+    }
     for (const QPoint& away : {QPoint(midX, midY), topLeft - QPoint(30, 30)})
         QVERIFY2(SrTest::nearColour(frame.pixel(away), QColor(0x80, 0x80, 0x80), 30),
                  qPrintable(QColor(frame.pixel(away)).name()));

@@ -35,7 +35,9 @@ ImageCapture::~ImageCapture() = default;
 void ImageCapture::Release()
 {
     if (m_overlay) {
-        m_overlay->disconnect();
+        // Only our own connections (made with the overlay as context): a plain disconnect()
+        // would also cut Qt's own, e.g. the style sheet's clean-up when the overlay goes.
+        QObject::disconnect(m_overlay, nullptr, m_overlay, nullptr);
         m_overlay->canvas()->setEvent(nullptr);
         m_overlay->hide();
         // Later: the release may come from inside one of the overlay's own events.

@@ -39,8 +39,10 @@ void RecordCanvas::Release()
 {
     if (m_window) {
         // The window goes later; nothing it or the input window reports may reach this object.
-        m_canvas->disconnect();
-        m_input->disconnect();
+        // Only our own connections (all made with the canvas as context): a plain
+        // disconnect() would also cut Qt's own, e.g. the style sheet's clean-up.
+        QObject::disconnect(m_canvas, nullptr, m_canvas, nullptr);
+        QObject::disconnect(m_input, nullptr, m_canvas, nullptr);
         m_canvas->setEvent(nullptr);
         m_input->setActive(false);
         m_window->hide();

@@ -7,6 +7,7 @@
 #include "ScEngine.h"
 #include "TestEnv.h"
 #include "TestMain.h"
+#include "DesktopInput.h"
 #include "WaitFor.h"
 #include "app/MainEntry.h"
 #include "app/MainWindow.h"
@@ -29,36 +30,12 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using SrTest::clickAt;
+using SrTest::dragOnScreen;
 using SrTest::spinUntil;
+using SrTest::xdotool;
 
 namespace {
-// Runs xdotool with `commands` while this process goes on serving its windows.
-bool xdotool(const QStringList& commands)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), commands);
-    if (!process.waitForStarted(5000))
-        return false;
-    spinUntil([&process] { return process.state() == QProcess::NotRunning; }, 20000);
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-bool clickAt(QWidget* widget)
-{
-    const QPoint at = widget->mapToGlobal(widget->rect().center());
-    return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"});
-}
-
-// Presses at `from`, moves to `to` in steps and lets go (desktop pixels).
-bool dragOnScreen(const QPoint& from, const QPoint& to)
-{
-    const QPoint middle = (from + to) / 2;
-    return xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1", "mousedown", "1",
-                    "sleep", "0.1", "mousemove", QString::number(middle.x()), QString::number(middle.y()), "sleep",
-                    "0.1", "mousemove", QString::number(to.x()), QString::number(to.y()), "sleep", "0.1", "mouseup",
-                    "1"});
-}
-
 template <typename T = QAbstractButton> T* child(QWidget* parent, const char* name)
 {
     T* found = parent->findChild<T*>(QString::fromLatin1(name));

@@ -2,6 +2,7 @@
 // finishing, the status item), and on the real engine and X display what needs pixels or a
 // real disk: the bar blacked out of a recording, a full disk, the progress of a GIF.
 
+#include "DesktopInput.h"
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "OvMainWindowBase.h"
@@ -82,27 +83,12 @@ protected:
     }
 };
 
-void resetSettings()
-{
-    RecordParameter* p = RecordParameter::instance();
-    p->setOnlyRecordAudio(false);
-    p->setOnlyRecordCamera(false);
-    p->setWindowRecord(false);
-    p->setUsedVideoFmt(RP_FMT_MOV);
-    p->setVideoOpt(30, RP_CODEC_H264, RP_QUALITY_MEDIUM);
-    p->setSystemAudioEnable(true);
-    p->setMicrophoneEnable(false);
-    p->setRecordLength(false, 0);
-    p->setTimerEnable(false);
-    p->setAutoSave(false);
-    p->m_bHideCtrlBar = false;
-}
 
 // Every test starts from the same settings, with an empty output folder of its own.
 QString prepareTest()
 {
     ModalAnswers::clear();
-    resetSettings();
+    SrTest::usePlainScreenRecording();
     RecordParameter::instance()->setVideoRect(QRect(100, 120, 640, 360));
     const QString out = SrTest::newFolder(QStringLiteral("out_%1").arg(QTest::currentTestFunction()));
     Utils::setVideoOutputPath(out);

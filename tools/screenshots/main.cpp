@@ -6,6 +6,7 @@
 // A picture is written completely or not at all: a failure leaves the old file in place,
 // is reported on stderr, and makes the exit status 1.
 
+#include "DesktopInput.h"
 #include "OvModalHook.h"
 #include "OvResourceMgr.h"
 #include "OvSettings.h"
@@ -85,19 +86,7 @@ void fail(const QString& what)
     ++g_failures;
 }
 
-// Runs the event loop until `done` or `ms`; returns done().
-bool spinUntil(const std::function<bool()>& done, int ms = kWaitMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using SrTest::spinUntil;
 
 void settle(int ms = kSettleMs)
 {
@@ -305,18 +294,8 @@ void drawingStrip(VideoRecCtlWdg& bar);
 
 void controlBarAndPreview()
 {
+    SrTest::usePlainScreenRecording();
     RecordParameter* p = RecordParameter::instance();
-    p->setOnlyRecordAudio(false);
-    p->setOnlyRecordCamera(false);
-    p->setWindowRecord(false);
-    p->setUsedVideoFmt(RP_FMT_MOV);
-    p->setVideoOpt(30, RP_CODEC_H264, RP_QUALITY_MEDIUM);
-    p->setSystemAudioEnable(true);
-    p->setMicrophoneEnable(false);
-    p->setRecordLength(false, 0);
-    p->setTimerEnable(false);
-    p->setAutoSave(false);
-    p->m_bHideCtrlBar = false;
     p->setVideoRect(kRecordedRegion);
     const QString out = g_work + QStringLiteral("/recordings");
     QDir().mkpath(out);
@@ -509,34 +488,6 @@ void mainWindow()
 
 // ---- screenshots and drawing on the screen ---------------------------------------------
 
-// Runs xdotool (the mouse as a user moves it) while this process serves its windows.
-bool xdotool(const QStringList& commands)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), commands);
-    if (!process.waitForStarted(kWaitMs))
-        return false;
-    spinUntil([&process] { return process.state() == QProcess::NotRunning; });
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-bool clickOn(QWidget* widget)
-{
-    if (!widget)
-        return false;
-    const QPoint at = widget->mapToGlobal(widget->rect().center());
-    return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"});
-}
-
-bool dragOnScreen(const QPoint& from, const QPoint& to)
-{
-    const QPoint middle = (from + to) / 2;
-    return xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1", "mousedown", "1",
-                    "sleep", "0.1", "mousemove", QString::number(middle.x()), QString::number(middle.y()), "sleep",
-                    "0.1", "mousemove", QString::number(to.x()), QString::number(to.y()), "sleep", "0.1", "mouseup",
-                    "1"});
-}
-
 // The screen as the user sees it, cut to `area`.
 QImage screenArea(const QRect& area)
 {
@@ -569,18 +520,18 @@ void screenshotOverlay()
         return fail(QStringLiteral("the screenshot overlay did not start"));
     settle();
     const QRect selection(260, 200, 560, 330);
-    if (!dragOnScreen(selection.topLeft(), selection.bottomRight()) || !spinUntil([&dlg] { return dlg.isVisible(); }))
+    if (!SrTest::dragOnScreen(selection.topLeft(), selection.bottomRight()) || !spinUntil([&dlg] { return dlg.isVisible(); }))
         return fail(QStringLiteral("the screenshot area was not selected"));
     FfColor* bar = dlg.toolBar();
     const QPoint origin = selection.topLeft();
-    clickOn(child(bar, "btnRect"));
-    clickOn(child(bar, "btnThick"));
-    dragOnScreen(origin + QPoint(30, 60), origin + QPoint(250, 150));
-    clickOn(child(bar, "btnArrow"));
-    dragOnScreen(origin + QPoint(420, 260), origin + QPoint(265, 160));
-    clickOn(child(bar, "btnNumber"));
-    xdotool({"mousemove", QString::number(origin.x() + 290), QString::number(origin.y() + 80), "click", "1"});
-    xdotool({"mousemove", QString::number(origin.x() + 290), QString::number(origin.y() + 125), "click", "1"});
+    SrTest::clickAt(child(bar, "btnRect"));
+    SrTest::clickAt(child(bar, "btnThick"));
+    SrTest::dragOnScreen(origin + QPoint(30, 60), origin + QPoint(250, 150));
+    SrTest::clickAt(child(bar, "btnArrow"));
+    SrTest::dragOnScreen(origin + QPoint(420, 260), origin + QPoint(265, 160));
+    SrTest::clickAt(child(bar, "btnNumber"));
+    SrTest::xdotool({"mousemove", QString::number(origin.x() + 290), QString::number(origin.y() + 80), "click", "1"});
+    SrTest::xdotool({"mousemove", QString::number(origin.x() + 290), QString::number(origin.y() + 125), "click", "1"});
     settle();
     const QRect shown = selection.united(dlg.frameGeometry()).adjusted(-60, -60, 60, 60);
     save(screenArea(shown), QStringLiteral("screenshot-overlay.png"));
@@ -592,15 +543,15 @@ void screenshotOverlay()
 // drawn on the recorded area.
 void drawingStrip(VideoRecCtlWdg& bar)
 {
-    if (!clickOn(child(&bar, "btnEdit")) || !spinUntil([&bar] { return bar.drawingBar()->isVisible(); }))
+    if (!SrTest::clickAt(child(&bar, "btnEdit")) || !spinUntil([&bar] { return bar.drawingBar()->isVisible(); }))
         return fail(QStringLiteral("the drawing tool bar did not open"));
-    clickOn(child(bar.drawingBar(), "btnRect"));
-    clickOn(child(bar.drawingBar(), "btnThick"));
-    dragOnScreen(kRecordedRegion.topLeft() + QPoint(40, 90), kRecordedRegion.topLeft() + QPoint(330, 250));
+    SrTest::clickAt(child(bar.drawingBar(), "btnRect"));
+    SrTest::clickAt(child(bar.drawingBar(), "btnThick"));
+    SrTest::dragOnScreen(kRecordedRegion.topLeft() + QPoint(40, 90), kRecordedRegion.topLeft() + QPoint(330, 250));
     settle();
     save(screenArea(kRecordedRegion.united(bar.frameGeometry()).adjusted(-20, -20, 20, 20)),
          QStringLiteral("control-bar-drawing.png"));
-    clickOn(child(bar.drawingBar(), "btnQuitEdit"));
+    SrTest::clickAt(child(bar.drawingBar(), "btnQuitEdit"));
 }
 
 // A screenshot pinned on the screen, with its close button under the mouse.
@@ -617,10 +568,10 @@ void pinnedImage()
     if (!QTest::qWaitForWindowExposed(&pin))
         return fail(QStringLiteral("the pinned image was not shown"));
     const QPoint inside = pin.frameGeometry().center();
-    xdotool({"mousemove", QString::number(inside.x()), QString::number(inside.y())});
+    SrTest::xdotool({"mousemove", QString::number(inside.x()), QString::number(inside.y())});
     settle();
     save(screenArea(pin.frameGeometry().united(documentArea).adjusted(-20, -20, 20, 20)), QStringLiteral("pinned-image.png"));
-    xdotool({"mousemove", "0", "0"});
+    SrTest::xdotool({"mousemove", "0", "0"});
 }
 } // namespace
 

@@ -1,0 +1,63 @@
+#pragma once
+// The mouse and keyboard as a user moves them, through xdotool on the X display named by
+// DISPLAY, while this process goes on serving its windows; and the settings of a plain
+// screen recording. Shared by the display tests and the program that makes the pictures.
+// GUI thread.
+
+#include "WaitFor.h"
+#include "core/RecordParameter.h"
+
+#include <QPoint>
+#include <QProcess>
+#include <QStringList>
+#include <QWidget>
+
+namespace SrTest {
+// Runs "xdotool <commands>" and serves events until it ends; true when it succeeded.
+inline bool xdotool(const QStringList& commands)
+{
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), commands);
+    if (!process.waitForStarted(5000))
+        return false;
+    spinUntil([&process] { return process.state() == QProcess::NotRunning; }, 20000);
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// Clicks the middle of `widget`.
+inline bool clickAt(QWidget* widget)
+{
+    if (!widget)
+        return false;
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"});
+}
+
+// Presses at `from`, moves to `to` in steps and lets go (desktop pixels).
+inline bool dragOnScreen(const QPoint& from, const QPoint& to)
+{
+    const QPoint middle = (from + to) / 2;
+    return xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1", "mousedown", "1",
+                    "sleep", "0.1", "mousemove", QString::number(middle.x()), QString::number(middle.y()), "sleep",
+                    "0.1", "mousemove", QString::number(to.x()), QString::number(to.y()), "sleep", "0.1", "mouseup",
+                    "1"});
+}
+
+// A screen recording of the chosen area in MOV/H.264 with system sound, nothing stopping it
+// by itself, the preview shown and the control bar visible.
+inline void usePlainScreenRecording()
+{
+    RecordParameter* p = RecordParameter::instance();
+    p->setOnlyRecordAudio(false);
+    p->setOnlyRecordCamera(false);
+    p->setWindowRecord(false);
+    p->setUsedVideoFmt(RP_FMT_MOV);
+    p->setVideoOpt(30, RP_CODEC_H264, RP_QUALITY_MEDIUM);
+    p->setSystemAudioEnable(true);
+    p->setMicrophoneEnable(false);
+    p->setRecordLength(false, 0);
+    p->setTimerEnable(false);
+    p->setAutoSave(false);
+    p->m_bHideCtrlBar = false;
+}
+} // namespace SrTest

@@ -11,7 +11,7 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libavfilter-dev libavdevice-dev libavutil-dev
   libswscale-dev libswresample-dev
   libx11-dev libxcb1-dev libxcb-shm0-dev libxcb-xfixes0-dev libxcb-randr0-dev
-  libxcb-keysyms1-dev libxcb-xtest0-dev libpulse-dev
+  libxcb-keysyms1-dev libxcb-xtest0-dev libxkbcommon-dev libxkbcommon-x11-dev libpulse-dev
   # run
   libqt5svg5 qt5-image-formats-plugins libqt5multimedia5-plugins
   ffmpeg p7zip-full xdg-utils fonts-dejavu-core openssl ca-certificates

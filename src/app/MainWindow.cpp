@@ -9,21 +9,25 @@
 #include "OvSettings.h"
 #include "RecordHistoryTool.h"
 #include "ScEngine.h"
+#include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgPaintToScreen.h"
 #include "capture_tools/DlgSnapshot.h"
 #include "capture_tools/SnapshotFile.h"
+#include "core/CameraManager.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "core/ScreenRegion.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
+#include "hotkeys/DlgHotKeyMessage.h"
 #include "output/RecordingRecovery.h"
 #include "recording/AudioDriverManager.h"
 #include "recording/CountdownWidget.h"
 #include "recording/DlgQuitPrompt.h"
 #include "recording/DlgSelectWindow.h"
 #include "recording/DlgSetPermissions.h"
+#include "recording/FfFloatWindow.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/FileSystemUtils.h"
@@ -87,6 +91,7 @@ MainWindow::MainWindow(MainWindowBase* base)
                                                                                       : RecordTarget::FullScreen);
     SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
     SystemStatusBar::instance()->showIcon();
+    createHotKeyMessage();
     // Once the window is up: recordings a crash left behind are saved, off the GUI thread.
     QTimer::singleShot(0, this, [this] { RecordingRecovery::start(this, m_pBase); });
 }
@@ -94,16 +99,21 @@ MainWindow::MainWindow(MainWindowBase* base)
 MainWindow::~MainWindow()
 {
     Log("MainWindow", 2, "shutting down");
+    // The hotkey rows let go of the hot keys while the hub their presses go to still exists.
+    delete m_pHotKeyMsg;
+    delete m_pFloat;
     if (m_pCountdown)
         delete m_pCountdown;
     delete m_pCtlWdg;
     // A screenshot still running gives its capture back before the engine stops.
     delete m_pSnapshot;
+    delete m_pCamera;
+    // The camera reports to the hub from its own threads: it goes first.
+    CameraManager::release();
     DeviceManager::release();
     RecordParameter::release();
     WindowListManger::release();
     SignalsTransfer::release();
-    // There is no camera facade to release: this build has no webcam window.
     ScreenRegion::release();
     ScreenRecorder::release();
     scUninitialize();
@@ -478,13 +488,40 @@ bool MainWindow::checkBeforeRecord()
 
 void MainWindow::onBtnRecClicked()
 {
+    if (m_bRecordAsking) {
+        // A click (or hotkey, or the status item) that comes while the questions of the
+        // last click are open must not start a recording of its own.
+        Log("MainWindow", 1, "record click ignored: the last one is still asking");
+        return;
+    }
     Log("MainWindow", 2, "record clicked, mode %d", int(m_mode));
     refreshRecordParameter();
-    if (!checkBeforeRecord()) {
+    m_bRecordAsking = true;
+    const bool go = checkBeforeRecord();
+    if (go)
+        remindHotKeys();
+    m_bRecordAsking = false;
+    if (!go) {
         abandonTask();
         return;
     }
     startRoad();
+}
+
+void MainWindow::remindHotKeys()
+{
+    if (TaskManage::instance()->m_bTasking || DlgHotKeyMessage::isRemindOff())
+        return;
+    // A new reminder, so that at most one set of hotkey rows exists.
+    delete m_pHotKeyMsg;
+    createHotKeyMessage();
+    m_pHotKeyMsg->setWindowTitle(OvProductInfo::instance()->productName());
+    m_pHotKeyMsg->exec();
+}
+
+void MainWindow::createHotKeyMessage()
+{
+    m_pHotKeyMsg = new DlgHotKeyMessage(m_pBase ? static_cast<QWidget*>(m_pBase) : this);
 }
 
 void MainWindow::abandonTask()
@@ -540,7 +577,7 @@ void MainWindow::startRecordNow()
         endRoad();
         return;
     }
-    SystemStatusBar::instance()->setSysBarState(SBS_RECORDING);
+    setBarState(SBS_RECORDING);
     SystemStatusBar::instance()->setActionEnable(true);
     bar->startRecord();
 }
@@ -549,7 +586,7 @@ void MainWindow::onRecordStarted() { Log("MainWindow", 2, "recording started"); 
 
 void MainWindow::onRecordPaused(bool paused)
 {
-    SystemStatusBar::instance()->setSysBarState(paused ? SBS_PAUSED : SBS_RECORDING);
+    setBarState(paused ? SBS_PAUSED : SBS_RECORDING);
 }
 
 void MainWindow::onRecordFinished(bool saved)
@@ -573,7 +610,7 @@ void MainWindow::endRoad()
 {
     m_bRecordBusy = false;
     m_bHotKeyEnable = true;
-    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
+    setBarState(SBS_NORMAL);
     SystemStatusBar::instance()->setActionEnable(true);
     if (m_mode == RecordTarget::Region)
         ScreenRegion::instance()->restoreRegion();
@@ -624,6 +661,12 @@ void MainWindow::onHotKeyPressed(int hotkey)
         Log("MainWindow", 1, "hotkey %d ignored", hotkey);
         return;
     }
+    // A question of ours is open (a record click's checks, the reminder, any modal dialog).
+    const bool asking = m_bRecordAsking || QApplication::activeModalWidget() != nullptr;
+    if (asking && (hotkey == RP_HK_SNAPSHOT || hotkey == RP_HK_WEBCAM || (hotkey == RP_HK_START && !m_bRecordBusy))) {
+        Log("MainWindow", 1, "hotkey %d ignored while a question is open", hotkey);
+        return;
+    }
     switch (hotkey) {
     case RP_HK_PAUSE: onPauseResume(); break;
     case RP_HK_START:
@@ -634,8 +677,32 @@ void MainWindow::onHotKeyPressed(int hotkey)
         break;
     case RP_HK_SNAPSHOT: onBtnSnapshot(); break;
     case RP_HK_WEBCAM: openCamera(); break;
-    default: Log("MainWindow", 1, "hotkey %d: the float panel is not available", hotkey); break;
+    case RP_HK_FLOAT: toggleFloatWindow(); break;
+    default: Log("MainWindow", 1, "unknown hotkey %d", hotkey); break;
     }
+}
+
+DlgHotKeyMessage* MainWindow::hotKeyMessage() const { return m_pHotKeyMsg; }
+
+FfFloatWindow* MainWindow::floatWindow() const { return m_pFloat; }
+
+void MainWindow::toggleFloatWindow()
+{
+    if (!m_pFloat) {
+        m_pFloat = new FfFloatWindow();
+        connect(m_pFloat, &FfFloatWindow::sigRecord, this, &MainWindow::onBtnRecClicked);
+        connect(m_pFloat, &FfFloatWindow::sigPauseResume, this, &MainWindow::onPauseResume);
+        connect(m_pFloat, &FfFloatWindow::sigStop, this, &MainWindow::onStopRecord);
+        m_pFloat->setRecordState(SystemStatusBar::instance()->sysBarState());
+    }
+    m_pFloat->toggle();
+}
+
+void MainWindow::setBarState(SysBarState state)
+{
+    SystemStatusBar::instance()->setSysBarState(state);
+    if (m_pFloat)
+        m_pFloat->setRecordState(state);
 }
 
 void MainWindow::onHotKeyEnable(bool enable) { m_bHotKeyEnable = enable; }
@@ -649,8 +716,26 @@ void MainWindow::onTaskStartRec(int recWhat)
             bool(parameter->m_bRecording), bool(parameter->m_bPreview));
         return;
     }
+    if (recWhat == TaskManage::RecordWebcam) {
+        if (m_pCamera && !m_pCamera->isOnlyCamera())
+            closeCamera();
+        if (!m_pCamera) {
+            parameter->setOnlyRecordCamera(true);
+            openCamera();
+        }
+        if (tasks->isOutOfDate()) {
+            Log("TaskManage", 2, "Task start out of date");
+            return;
+        }
+        if (!m_pCamera || !m_pCamera->isOnlyCamera() || !CameraManager::instance()->isCameraRunning()) {
+            Log("TaskManage", 2, "camera task start failed: camera state failed");
+            return;
+        }
+        tasks->m_bTasking = true;
+        QTimer::singleShot(kStartDelayMs, m_pCamera, &CameraDlg::on_btnRec_clicked);
+        return;
+    }
     if (recWhat != TaskManage::RecordVideo && recWhat != TaskManage::RecordAudio) {
-        // This build has no webcam window: webcam tasks are refused.
         Log("TaskManage", 2, "Task start failed: invalid record type");
         return;
     }
@@ -798,11 +883,85 @@ void MainWindow::releaseSnapshot()
     m_pSnapshot = nullptr;
 }
 
+// ---- the webcam window -----------------------------------------------------------------------------
+
+CameraDlg* MainWindow::cameraDialog() const { return m_pCamera; }
+
+void MainWindow::openCamera()
+{
+    if (m_pCamera) {
+        m_pCamera->showNormal();
+        m_pCamera->raise();
+        return;
+    }
+    if (DeviceManager::instance()->isPermissionCamera() != DeviceManager::kPermissionGranted)
+        return;
+    const bool onlyCamera = RecordParameter::instance()->isOnlyRecordCamera();
+    auto* dlg = new CameraDlg(onlyCamera, m_pBase);
+    dlg->setMainWindowBase(m_pBase);
+    m_pCamera = dlg;
+    connect(dlg, &CameraDlg::closes, this, &MainWindow::closeCamera, Qt::QueuedConnection);
+    if (onlyCamera)
+        dlg->resize(CameraDlg::kDefaultWidth, CameraDlg::kDefaultHeight);
+    else
+        dlg->resizeView();
+    placeCamera(dlg);
+    dlg->show();
+    // The webcam recorder takes the main window's place.
+    if (onlyCamera && m_pBase)
+        m_pBase->hide();
+}
+
+void MainWindow::placeCamera(CameraDlg* dlg)
+{
+    const QVariant stored = setting(CameraDlg::kWindowPosKey, QVariant());
+    const QPoint corner = stored.toPoint();
+    if (stored.canConvert<QPoint>() && stored.type() == QVariant::Point && QGuiApplication::screenAt(corner)) {
+        dlg->move(corner);
+        return;
+    }
+    if (dlg->isOnlyCamera()) {
+        dlg->centreOn(m_pBase);
+        return;
+    }
+    // The overlay goes where the webcam picture is to be placed on the recorded display.
+    const QRect display = selectedDisplayRect();
+    const QSize size = dlg->frameGeometry().size();
+    QPoint at = display.center() - QPoint(size.width() / 2, size.height() / 2);
+    switch (RecordParameter::instance()->getCameraDefaultPos()) {
+    case RP_POS_TOPLEFT: at = display.topLeft(); break;
+    case RP_POS_TOPRIGHT: at = QPoint(display.right() - size.width() + 1, display.top()); break;
+    case RP_POS_BOTTOMLEFT: at = QPoint(display.left(), display.bottom() - size.height() + 1); break;
+    case RP_POS_BOTTOMRIGHT: at = display.bottomRight() - QPoint(size.width() - 1, size.height() - 1); break;
+    default: break;
+    }
+    dlg->move(at);
+}
+
+void MainWindow::closeCamera()
+{
+    if (!m_pCamera)
+        return;
+    if (m_pCamera->isBusy()) {
+        // Its recording is never dropped: the window asks, saves it and then closes.
+        m_pCamera->close();
+        return;
+    }
+    if (RecordParameter::instance()->m_bPreview || historyTool()->isHistoryShowing()) {
+        QTimer::singleShot(1000, this, &MainWindow::closeCamera);
+        return;
+    }
+    if (m_pCamera->isOnlyCamera()) {
+        RecordParameter::instance()->m_bRecording = false;
+        RecordParameter::instance()->m_bPreview = false;
+        if (m_pBase)
+            m_pBase->showNormal();
+    }
+    m_pCamera->disconnect(this);
+    delete m_pCamera;
+}
+
 // ---- windows this build does not have ------------------------------------------------------------
-
-void MainWindow::openCamera() { Log("MainWindow", 1, "webcam requested: not available in this build"); }
-
-void MainWindow::closeCamera() { Log("MainWindow", 1, "close webcam: no webcam window"); }
 
 void MainWindow::onShowOption()
 {
@@ -816,6 +975,16 @@ void MainWindow::onOptionDlgShow(int page)
     Log("MainWindow", 1, "preferences page %d requested: not available in this build", page);
 }
 
-void MainWindow::onOptionDlgHide() { m_bHotKeyEnable = true; }
+void MainWindow::onOptionDlgHide()
+{
+    m_bHotKeyEnable = true;
+    if (!m_pHotKeyMsg)
+        createHotKeyMessage();
+}
 
-void MainWindow::hidePopupDialog() { Log("MainWindow", 1, "hide pop-up dialogs"); }
+void MainWindow::hidePopupDialog()
+{
+    Log("MainWindow", 1, "hide pop-up dialogs");
+    if (m_pHotKeyMsg && m_pHotKeyMsg->isVisible())
+        m_pHotKeyMsg->reject();
+}

@@ -3,8 +3,10 @@
 // audio only) and with which sound and cursor, and starts the recording: it checks that the
 // recording can run, hides itself and the region box, has the control bar prepare the
 // recorder, counts down and lets the control bar start. It also runs screenshots (one at a
-// time; it owns the running one) and pins them on the screen. A hidden QMainWindow of its
-// own; its central widget is shown inside the framework main window. GUI thread.
+// time; it owns the running one) and pins them on the screen. It serves the global
+// hotkeys and keeps the hotkey reminder (whose rows hold the hot keys) and the float panel.
+// A hidden QMainWindow of its own; its central widget is shown inside the framework main
+// window. GUI thread.
 
 #include "RecordTarget.h"
 
@@ -14,7 +16,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class CameraDlg;
+class DlgHotKeyMessage;
 class DlgSnapshot;
+class FfFloatWindow;
 class MainWindowBase;
 class QAbstractButton;
 class QImage;
@@ -52,10 +57,19 @@ public:
     bool isRecordBusy() const { return m_bRecordBusy; }
     // The screenshot that runs, null when none.
     DlgSnapshot* snapshotDialog() const;
+    // The webcam window, null when none.
+    CameraDlg* cameraDialog() const;
     bool isHotKeyEnabled() const { return m_bHotKeyEnable; }
+    // The hotkey reminder, kept hidden while no reminder shows: its rows keep the global hot
+    // keys installed. Null only while the Preferences dialog has its own rows.
+    DlgHotKeyMessage* hotKeyMessage() const;
+    // The float panel, null until its hotkey first shows it.
+    FfFloatWindow* floatWindow() const;
 
 public slots:
     void onBtnRecClicked();
+    // A hotkey's action. While a question of ours is open nothing new starts (no recording,
+    // screenshot or webcam); a running recording is still paused, resumed or stopped.
     void onHotKeyPressed(int hotkey);
     void onHotKeyEnable(bool enable);
     void onTaskStartRec(int recWhat);
@@ -83,12 +97,19 @@ public slots:
     // The screenshot ended: the main window and the region box come back.
     void releaseSnapshot();
 
-    // Windows this build does not have: each slot logs the request and shows nothing.
+    // Opens the webcam window (none while one is open): the webcam recorder when the
+    // settings model records the camera alone, else the overlay shown over the screen.
     void openCamera();
+    // Closes the webcam window once no preview runs; a window whose recording runs or is
+    // being finished is asked to close, which it does once the recording is saved.
     void closeCamera();
+    // The Preferences dialog, which this build does not have: a request is logged and shows
+    // nothing. When it has gone, hotkeys are served again and the reminder (holding the hot
+    // keys) is made anew if none exists.
     void onShowOption();
     void onOptionDlgShow(int page);
     void onOptionDlgHide();
+    // Closes the hotkey reminder when it shows.
     void hidePopupDialog();
 
     // Region box reports (queued).
@@ -114,8 +135,17 @@ private:
 
     // The checks of a record click, in order; false (after telling the user) stops the road.
     bool checkBeforeRecord();
+    // Shows the hotkey reminder (a new one) unless the user turned it off or a task records.
+    void remindHotKeys();
+    void createHotKeyMessage();
+    void toggleFloatWindow();
+    // The recording state, for the status item and the float panel.
+    void setBarState(SysBarState state);
     // Shows the guide for a source that cannot be recorded; true when it is usable afterwards.
     bool guideToAccess(Privacy_Setting kind, QWidget* parent);
+    // Where the webcam window opens: its stored corner when that is on a screen, else by
+    // its mode.
+    void placeCamera(CameraDlg* dlg);
     void startRoad();
     // Ends the task recording mark when its recording could not start.
     void abandonTask();
@@ -130,6 +160,11 @@ private:
     int m_nCountdownStepMs = 1000;
     bool m_bRecordBusy = false;
     bool m_bHotKeyEnable = true;
+    // A record click is asking its questions (checks, reminder): another one waits its turn.
+    bool m_bRecordAsking = false;
+    QPointer<DlgHotKeyMessage> m_pHotKeyMsg;
+    QPointer<FfFloatWindow> m_pFloat;
     QPointer<DlgSnapshot> m_pSnapshot;
+    QPointer<CameraDlg> m_pCamera;
     bool m_bSnapshotHidMain = false; // the screenshot hid the framework main window
 };

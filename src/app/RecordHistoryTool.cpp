@@ -6,10 +6,13 @@
 #include "core/SignalsTransfer.h"
 #include "output/RecordHistoryDlg.h"
 #include "ui_RecordHistoryTool.h"
+#include "watermark/DlgWatermarkManage.h"
 #include "watermark/WaterMarkDataManage.h"
+#include "watermark/WhaterMarkMenuDlg.h"
 
 #include <QFontMetrics>
 #include <QIcon>
+#include <QTimer>
 
 namespace {
 // The watermark's name on its button is cut to this many pixels.
@@ -78,6 +81,14 @@ void RecordHistoryTool::onShowTaskDlg()
 
 void RecordHistoryTool::onInitWaterMark()
 {
+    if (!m_pWaterMarkMenuDlg) {
+        m_pWaterMarkMenuDlg = new WhaterMarkMenuDlg(this);
+        m_pWaterMarkMenuDlg->setObjectName(QStringLiteral("WhaterMarkMenuDlg"));
+        connect(m_pWaterMarkMenuDlg, &WhaterMarkMenuDlg::sigBtnAMWaterMarkClicked, this,
+                &RecordHistoryTool::onAMWaterMarkClicked);
+        connect(m_pWaterMarkMenuDlg, &WhaterMarkMenuDlg::sigPopViewListItemClicked, this,
+                &RecordHistoryTool::onPopViewListItemClicked);
+    }
     WaterMarkDataManage* store = WaterMarkDataManage::instance();
     const int index = store->m_nCurIndex;
     setWatermarkText(index, index >= 0 ? store->getWatermarkName(index) : QString());
@@ -85,8 +96,11 @@ void RecordHistoryTool::onInitWaterMark()
 
 void RecordHistoryTool::onShowWhaterMarkMenuDlg()
 {
-    // This build has no drop-down list of watermarks.
-    Log("RecordHistoryTool", 1, "watermark menu requested: not available in this build");
+    m_pWaterMarkMenuDlg->onLoadData(WaterMarkDataManage::instance()->m_nCurIndex);
+    QToolButton* button = m_pUi->btnWatermark;
+    WaterMarkDataManage::instance()->setPosShowDlg(m_pWaterMarkMenuDlg, button, button->rect());
+    m_pWaterMarkMenuDlg->show();
+    m_pWaterMarkMenuDlg->activateWindow();
 }
 
 void RecordHistoryTool::onPopViewListItemClicked(int index, const QString& name, int oldIndex)
@@ -94,8 +108,44 @@ void RecordHistoryTool::onPopViewListItemClicked(int index, const QString& name,
     WaterMarkDataManage* store = WaterMarkDataManage::instance();
     store->m_nCurIndex = index;
     setWatermarkText(index, name);
+    m_pWaterMarkMenuDlg->close();
     OvSettings::instance()->setApplicationParam(QStringLiteral("WatermarkIndex"), index);
     Log("RecordHistoryTool", 1, "watermark %d -> %d", oldIndex, index);
+    if (sender() == m_pWaterMarkMenuDlg) {
+        // Rendered once the pop-up has closed, so that the next recording starts from it.
+        QTimer::singleShot(1, this, [index] { WaterMarkDataManage::instance()->saveCurWaterMarkEditImg(index); });
+    }
+}
+
+void RecordHistoryTool::onAMWaterMarkClicked()
+{
+    emit sigShowChildeDlg(false);
+    m_pWaterMarkMenuDlg->close();
+    m_pWatermarkManage = new DlgWatermarkManage(window());
+    m_pWatermarkManage->setObjectName(QStringLiteral("DlgWatermarkManage"));
+    m_pWatermarkManage->onInitUI();
+    connect(m_pWatermarkManage, &QDialog::finished, this, &RecordHistoryTool::onWatermarkManageFinished);
+    m_pWatermarkManage->exec();
+}
+
+void RecordHistoryTool::onWatermarkManageFinished()
+{
+    DlgWatermarkManage* dialog = m_pWatermarkManage;
+    if (!dialog)
+        return;
+    m_pWatermarkManage = nullptr;
+    if (dialog->result() == QDialog::Accepted || dialog->m_bSaved) {
+        WaterMarkDataManage* store = WaterMarkDataManage::instance();
+        const int index = dialog->m_bApplySelection ? dialog->m_nAppliedIndex : store->m_nCurIndex;
+        m_pWaterMarkMenuDlg->onLoadData(index);
+        if (dialog->m_bApplySelection)
+            onPopViewListItemClicked(index, store->getWatermarkName(index), store->m_nCurIndex);
+        else
+            onInitWaterMark(); // the selected record may have been renamed
+        store->saveWaterMarkDataFile();
+    }
+    dialog->deleteLater();
+    emit sigShowChildeDlg(true);
 }
 
 void RecordHistoryTool::onShowSettings()
@@ -107,6 +157,7 @@ void RecordHistoryTool::setWatermarkText(int index, const QString& name)
 {
     if (index < 0) {
         m_pUi->btnWatermark->setText(tr("Record Watermark (OFF)"));
+        m_pUi->btnWatermark->setToolTip(QString());
         return;
     }
     const QFontMetrics fm(m_pUi->btnWatermark->font());

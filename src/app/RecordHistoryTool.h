@@ -1,14 +1,17 @@
 #pragma once
 // The main window's bottom tool strip: the history of saved recordings, the watermark
-// choice, the task scheduler and the Preferences. It creates the history dialog once and
-// keeps it. GUI thread.
+// choice, the task scheduler and the Preferences. It creates the history dialog and the
+// watermark drop-down once and keeps them; the watermark manager lives while it is open.
+// GUI thread.
 
 #include "output/HistoryFileUtils.h"
 
 #include <QFrame>
 #include <QPointer>
 
+class DlgWatermarkManage;
 class RecordHistoryDlg;
+class WhaterMarkMenuDlg;
 
 namespace Ui {
 class RecordHistoryTool;
@@ -24,6 +27,7 @@ public:
     RecordHistoryDlg* historyDlg();
     bool isHistoryShowing() const;
     Ui::RecordHistoryTool* ui() const { return m_pUi; }
+    WhaterMarkMenuDlg* waterMarkMenuDlg() const { return m_pWaterMarkMenuDlg; }
 
 public slots:
     void onShowHistory();
@@ -31,7 +35,11 @@ public slots:
     void onShowTaskDlg();
     void onInitWaterMark();
     void onShowWhaterMarkMenuDlg();
+    // A watermark was picked (-1: none): it is recorded from now on and remembered.
     void onPopViewListItemClicked(int index, const QString& name, int oldIndex);
+    // Opens the watermark manager modally.
+    void onAMWaterMarkClicked();
+    void onWatermarkManageFinished();
     void onShowSettings();
 
 signals:
@@ -45,4 +53,6 @@ private:
 
     Ui::RecordHistoryTool* m_pUi = nullptr;
     QPointer<RecordHistoryDlg> m_pHistoryDlg;
+    WhaterMarkMenuDlg* m_pWaterMarkMenuDlg = nullptr;
+    QPointer<DlgWatermarkManage> m_pWatermarkManage;
 };

@@ -65,6 +65,9 @@ public:
     {
         if (request.kind == OvModalRequest::Dialog && request.className == QLatin1String("DlgVideoClip"))
             return savePreview(qobject_cast<DlgVideoClip*>(request.widget));
+        // The hotkey reminder before the first recording: read and closed.
+        if (request.kind == OvModalRequest::Dialog && request.className == QLatin1String("DlgHotKeyMessage"))
+            return QVariant(int(QDialog::Accepted));
         m_questions.append(QStringLiteral("%1 %2 %3").arg(int(request.kind)).arg(request.className, request.text));
         return request.kind == OvModalRequest::MessageBox ? QVariant(int(0x400000)) : QVariant();
     }

@@ -86,6 +86,8 @@ void MainWindowFixture::openFresh()
     RecordParameter::instance()->setCountDown(false);
     RecordParameter::instance()->setCloseWhenClose(false);
     OvSettings::instance()->setApplicationParam(QStringLiteral("VideoLast/RecordMode"), 0);
+    // The hotkey reminder at a record click is tested with the hotkeys.
+    OvSettings::instance()->setApplicationParam(QStringLiteral("HotkeyRemind"), true);
     open();
 }
 

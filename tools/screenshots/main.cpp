@@ -14,18 +14,31 @@
 #include "ScPlayer.h"
 #include "app/MainEntry.h"
 #include "app/MainWindowBase.h"
+#include "ScCamera.h"
+#include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgPaintToScreen.h"
+#include "capture_tools/DlgWebcamOptions.h"
 #include "capture_tools/DlgSnapshot.h"
 #include "capture_tools/FfColor.h"
 #include "core/RecordParameter.h"
 #include "feedback/FeedBackDialog.h"
+#include "hotkeys/DlgHotKeyMessage.h"
+#include "hotkeys/FrameMASShotcut.h"
+#include "hotkeys/MASShortcutView.h"
 #include "output/DlgVideoClip.h"
 #include "output/HistoryFileListWidget.h"
 #include "output/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
+#include "recording/FfFloatWindow.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
+#include "watermark/PickClrDlg.h"
 #include "watermark/ProgressDialog.h"
+#include "watermark/ShadowParam.h"
+#include "watermark/ShadowSetDlg.h"
+#include "watermark/DlgWatermarkManage.h"
+#include "watermark/WaterMarkDataManage.h"
+#include "watermark/WhaterMarkMenuDlg.h"
 #include "widgets/CustomCombox.h"
 #include "widgets/CustomFeedbackLineEdit.h"
 #include "widgets/CustomTextEdit.h"
@@ -464,6 +477,67 @@ void watermarkProgress()
     dialog.accept();
 }
 
+// ---- the watermark drop-down, colour picker and shadow pop-ups --------------------------
+
+void grabShown(QWidget& window, const QString& name)
+{
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return fail(QStringLiteral("%1 was not shown").arg(name));
+    settle();
+    save(window.grab().toImage(), name);
+    window.hide();
+}
+
+void watermarkPopups()
+{
+    WaterMarkDataManage* store = WaterMarkDataManage::instance();
+    WaterMarkData logo;
+    logo.m_strWaterMarkName = QStringLiteral("Company logo, bottom right corner");
+    store->m_lstWaterMarkData.append(logo);
+    WhaterMarkMenuDlg menu;
+    menu.onLoadData(store->m_lstWaterMarkData.size() - 1);
+    grabShown(menu, QStringLiteral("watermark-dropdown.png"));
+    store->reload();
+
+    PickClrDlg colours;
+    colours.setClr(QColor(QStringLiteral("#4a86e8")));
+    grabShown(colours, QStringLiteral("watermark-colour-picker.png"));
+
+    ShadowSetDlg shadowDlg;
+    QImage picture(200, 100, QImage::Format_ARGB32);
+    ShadowParam shadow;
+    shadow.m_bShadow = true;
+    shadow.m_OffsetX = 4;
+    shadow.m_OffsetY = 3;
+    shadow.m_Blur = 6;
+    shadow.m_clrShadow = QColor(QStringLiteral("#434343"));
+    shadowDlg.setShadowParam(&shadow, &picture);
+    grabShown(shadowDlg, QStringLiteral("watermark-shadow.png"));
+}
+
+// ---- the watermark manager, picture and text pages --------------------------------------
+
+void watermarkManager()
+{
+    WaterMarkDataManage* store = WaterMarkDataManage::instance();
+    store->m_nCurIndex = 0;
+    {
+        DlgWatermarkManage dialog;
+        dialog.onInitUI();
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return fail(QStringLiteral("the watermark manager was not shown"));
+        settle();
+        save(dialog.grab().toImage(), QStringLiteral("watermark-manager-picture.png"));
+        dialog.findChild<QAbstractButton*>(QStringLiteral("btnUseText"))->click();
+        settle();
+        save(dialog.grab().toImage(), QStringLiteral("watermark-manager-text.png"));
+        dialog.hide();
+    }
+    store->reload();
+}
+
 // ---- the main window as a first start shows it (it ends the engine when closed) ------
 
 void mainWindow()
@@ -573,7 +647,109 @@ void pinnedImage()
     save(screenArea(pin.frameGeometry().united(documentArea).adjusted(-20, -20, 20, 20)), QStringLiteral("pinned-image.png"));
     SrTest::xdotool({"mousemove", "0", "0"});
 }
+
+// ---- the hotkeys: the rows (one of them recording), the reminder and the float panel -------
+
+void hotkeys()
+{
+    {
+        QWidget window;
+        window.setStyleSheet(QStringLiteral("background:%1;").arg(kBackground.name()));
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(24, 20, 24, 20);
+        auto* rows = new FrameMASShotcut(&window);
+        layout->addWidget(rows);
+        window.resize(460, 230);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            return fail(QStringLiteral("the hotkey rows were not shown"));
+        rows->view(RP_HK_SNAPSHOT)->setRecording(true);
+        rows->view(RP_HK_SNAPSHOT)->setShortcutPlaceholder(QStringLiteral("\u2303\u21E7"));
+        settle();
+        save(window.grab().toImage(), QStringLiteral("hotkey-rows.png"));
+        rows->setCellDisenabled();
+    }
+    {
+        DlgHotKeyMessage reminder;
+        reminder.setWindowTitle(QStringLiteral("Screen Recorder"));
+        reminder.show();
+        if (!QTest::qWaitForWindowExposed(&reminder))
+            return fail(QStringLiteral("the hotkey reminder was not shown"));
+        settle();
+        save(reminder.grab().toImage(), QStringLiteral("hotkey-reminder.png"));
+        reminder.hide();
+    }
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QLabel document;
+        showDocument(document, QRect(screen.right() - 520, screen.center().y() - 200, 520, 400));
+        FfFloatWindow panel;
+        panel.setRecordState(SBS_RECORDING);
+        panel.toggle();
+        if (!QTest::qWaitForWindowExposed(&panel))
+            return fail(QStringLiteral("the float panel was not shown"));
+        const QPoint grip(panel.x() + FfFloatWindow::kGripWidth / 2, panel.frameGeometry().center().y());
+        SrTest::xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y())});
+        settle();
+        const QRect area(screen.right() - 200, panel.y() - 60, 201, panel.height() + 120);
+        save(screenArea(area), QStringLiteral("float-panel.png"));
+        SrTest::xdotool({"mousemove", "0", "0"});
+        spinUntil([&panel] { return !panel.isSlidIn(); }, kWaitMs);
+        settle();
+        save(screenArea(area), QStringLiteral("float-panel-slid-out.png"));
+    }
+}
 } // namespace
+
+// ---- the webcam: the recorder, the overlay over the screen and the options ----------------
+
+void webcam()
+{
+    scSetSyntheticCamera("1");
+    {
+        RecordParameter::instance()->setOnlyRecordCamera(true);
+        CameraDlg recorder(true);
+        recorder.resize(CameraDlg::kDefaultWidth * 2 / 3, CameraDlg::kDefaultHeight * 2 / 3);
+        recorder.move(40, 40);
+        recorder.show();
+        if (!QTest::qWaitForWindowExposed(&recorder))
+            return fail(QStringLiteral("the webcam recorder was not shown"));
+        settle(1000);
+        save(recorder.grab().toImage(), QStringLiteral("webcam-recorder.png"));
+        recorder.on_btnRec_clicked();
+        settle(4600);
+        save(recorder.grab().toImage(), QStringLiteral("webcam-recording.png"));
+        // Closing asks, stops and offers the recording, which is not kept here.
+        withAnswers(
+            [](const OvModalRequest& request) {
+                return request.kind == OvModalRequest::MessageBox ? QVariant(0x4000) /* Yes */ : QVariant(0);
+            },
+            [&recorder] {
+                recorder.close();
+                spinUntil([&recorder] { return !recorder.isBusy(); }, kWaitMs);
+            });
+    }
+    {
+        QLabel document;
+        showDocument(document, QRect(60, 60, 700, 460));
+        CameraDlg overlay(false);
+        overlay.setGeometry(520, 340, 320, 200);
+        overlay.show();
+        if (!QTest::qWaitForWindowExposed(&overlay))
+            return fail(QStringLiteral("the webcam overlay was not shown"));
+        settle(1000);
+        save(screenArea(QRect(40, 40, 840, 540)), QStringLiteral("webcam-overlay.png"));
+    }
+    {
+        DlgWebcamOptions options;
+        options.show();
+        if (!QTest::qWaitForWindowExposed(&options))
+            return fail(QStringLiteral("the webcam options were not shown"));
+        settle(1000);
+        save(options.grab().toImage(), QStringLiteral("webcam-options.png"));
+    }
+    scSetSyntheticCamera(nullptr);
+}
 
 int main(int argc, char** argv)
 {
@@ -606,11 +782,15 @@ int main(int argc, char** argv)
     widgets();
     feedbackDialog();
     watermarkProgress();
+    watermarkPopups();
+    watermarkManager();
     historyDialog();
     players();
     controlBarAndPreview();
     screenshotOverlay();
     pinnedImage();
+    webcam();
+    hotkeys();
     mainWindow();
 
     scUninitialize();

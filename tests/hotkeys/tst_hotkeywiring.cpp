@@ -1,0 +1,197 @@
+// The global hotkeys as a user presses them (xdotool on the test's own X display), through
+// the main window built as main_entry builds it, on the fake engine: the start/stop chord
+// records a file, a chord typed into a row is stored and fires, the float panel comes and
+// goes, and a chord pressed while a question is open starts nothing.
+
+#include "DesktopInput.h"
+#include "FakeEngine.h"
+#include "ModalAnswers.h"
+#include "OvSettings.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "app/MainEntry.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowBase.h"
+#include "core/SignalsTransfer.h"
+#include "hotkeys/DlgHotKeyMessage.h"
+#include "hotkeys/FrameMASShotcut.h"
+#include "hotkeys/MASShortcutView.h"
+#include "recording/FfFloatWindow.h"
+#include "recording/VideoRecCtlWdg.h"
+#include "services/Utils.h"
+
+#include "OvUserDefaults.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <optional>
+
+namespace {
+const char kStartStopChord[] = "ctrl+super+s";
+const char kFloatChord[] = "ctrl+super+k";
+
+// Serves events for `ms` milliseconds.
+void serve(int ms)
+{
+    SrTest::spinUntil([] { return false; }, ms);
+}
+
+// The preview after a stop is left to save by itself (the file is saved directly).
+void answerPreviewWhenItEnds()
+{
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [](const OvModalRequest& request) {
+        bool ended = false;
+        auto* dlg = qobject_cast<QDialog*>(request.widget);
+        QObject::connect(dlg, &QDialog::finished, [&ended] { ended = true; });
+        SrTest::spinUntil([&ended] { return ended; }, 20000);
+        return QVariant();
+    });
+}
+
+int controlBarCount()
+{
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        count += qobject_cast<VideoRecCtlWdg*>(w) ? 1 : 0;
+    return count;
+}
+} // namespace
+
+class HotkeyWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startStopChordRecordsAFile();
+    void chordTypedIntoARowIsStoredAndFires();
+    void floatChordShowsAndHidesThePanelThatSlides();
+    void chordDuringAQuestionStartsNothing();
+
+private:
+    void openMainWindow(bool remind);
+    bool isRecording() const { return m_pMain->controlBar() && m_pMain->controlBar()->isRecording(); }
+
+    std::optional<FakeSeam> m_seam;
+    MainWindowBase* m_pBase = nullptr;
+    MainWindow* m_pMain = nullptr;
+    QString m_strOut;
+};
+
+void HotkeyWiringTest::init()
+{
+    ModalAnswers::clear();
+    m_seam.emplace();
+    const QString folder = SrTest::newFolder(QTest::currentTestFunction());
+    OvUserDefaults::instance()->setFileName(folder + "/UserDefaults.ini");
+    m_strOut = SrTest::newFolder(QStringLiteral("out_%1").arg(QTest::currentTestFunction()));
+    Utils::setVideoOutputPath(m_strOut);
+    SrTest::usePlainScreenRecording();
+    RecordParameter::instance()->setCountDown(false);
+    RecordParameter::instance()->setAutoSave(true);
+    OvSettings::instance()->setApplicationParam(QStringLiteral("VideoLast/RecordMode"), 0);
+}
+
+void HotkeyWiringTest::openMainWindow(bool remind)
+{
+    OvSettings::instance()->setApplicationParam(QString::fromLatin1(DlgHotKeyMessage::kRemindKey), !remind);
+    m_pBase = MainEntry::createMainWindow();
+    m_pMain = m_pBase->mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pBase));
+}
+
+void HotkeyWiringTest::cleanup()
+{
+    if (m_pMain && m_pMain->isRecordBusy()) {
+        answerPreviewWhenItEnds();
+        m_pMain->onStopRecord();
+        QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 20000));
+    }
+    MainEntry::destroyMainWindow(m_pBase);
+    m_pBase = nullptr;
+    m_pMain = nullptr;
+    m_seam.reset();
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void HotkeyWiringTest::startStopChordRecordsAFile()
+{
+    openMainWindow(false);
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    QVERIFY(SrTest::spinUntil([this] { return isRecording(); }, 10000));
+    answerPreviewWhenItEnds();
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 20000));
+    QCOMPARE(SrTest::filesIn(m_strOut).size(), 1);
+}
+
+void HotkeyWiringTest::chordTypedIntoARowIsStoredAndFires()
+{
+    openMainWindow(false);
+    m_pMain->onHotKeyEnable(false); // the presses are watched at the hub
+    QSignalSpy pressed(SignalsTransfer::instance(), &SignalsTransfer::hotKeyPressed);
+    DlgHotKeyMessage* dlg = m_pMain->hotKeyMessage();
+    dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dlg));
+    MASShortcutView* view = dlg->hotkeyFrame()->view(RP_HK_START);
+    QVERIFY(SrTest::clickAt(view));
+    QVERIFY(SrTest::spinUntil([view] { return view->isRecording(); }, 5000));
+    QVERIFY(SrTest::xdotool({"key", "ctrl+super+j"}));
+    QVERIFY(SrTest::spinUntil([view] { return !view->isRecording(); }, 5000));
+    const MASShortcut typed = MASShortcut::shortcutWithData(OvUserDefaults::instance()->value("keysStop"));
+    QCOMPARE(typed.description(), QString("\u2303\u2318J"));
+    dlg->hide();
+
+    QVERIFY(SrTest::xdotool({"key", "ctrl+super+j"}));
+    QVERIFY(SrTest::spinUntil([&pressed] { return pressed.count() == 1; }, 5000));
+    QCOMPARE(pressed.at(0).at(0).toInt(), int(RP_HK_START));
+    // The chord it had before is free again.
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    serve(300);
+    QCOMPARE(pressed.count(), 1);
+}
+
+void HotkeyWiringTest::floatChordShowsAndHidesThePanelThatSlides()
+{
+    openMainWindow(false);
+    QVERIFY(SrTest::xdotool({"mousemove", "0", "0"}));
+    QVERIFY(SrTest::xdotool({"key", kFloatChord}));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->floatWindow() && m_pMain->floatWindow()->isVisible(); }, 5000));
+    FfFloatWindow* panel = m_pMain->floatWindow();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+
+    // Away from the cursor only its grip stays on the screen; under the cursor it comes in.
+    QVERIFY(SrTest::spinUntil([&] { return panel->x() == screen.right() + 1 - FfFloatWindow::kGripWidth; }, 3000));
+    const QPoint grip(screen.right() - FfFloatWindow::kGripWidth / 2, panel->geometry().center().y());
+    QVERIFY(SrTest::xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y())}));
+    QVERIFY(SrTest::spinUntil([panel] { return panel->isSlidIn(); }, 3000));
+
+    QVERIFY(SrTest::xdotool({"key", kFloatChord}));
+    QVERIFY(SrTest::spinUntil([panel] { return !panel->isVisible(); }, 5000));
+}
+
+void HotkeyWiringTest::chordDuringAQuestionStartsNothing()
+{
+    openMainWindow(true);
+    QSignalSpy pressed(SignalsTransfer::instance(), &SignalsTransfer::hotKeyPressed);
+    int reminders = 0;
+    // The record click's reminder is open when the chord is pressed again.
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest& request) {
+        reminders += request.className == QLatin1String("DlgHotKeyMessage");
+        SrTest::xdotool({"key", kStartStopChord});
+        SrTest::spinUntil([&pressed] { return pressed.count() == 2; }, 5000);
+        serve(300);
+        return QVariant(int(QDialog::Accepted));
+    });
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    QVERIFY(SrTest::spinUntil([this] { return isRecording(); }, 10000));
+    serve(300);
+    QCOMPARE(reminders, 1);
+    QCOMPARE(pressed.count(), 2);
+    QCOMPARE(controlBarCount(), 1);
+}
+
+SR_TEST_DISPLAY(HotkeyWiringTest)
+#include "tst_hotkeywiring.moc"

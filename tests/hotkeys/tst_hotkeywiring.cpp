@@ -13,6 +13,7 @@
 #include "app/MainEntry.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowBase.h"
+#include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
 #include "hotkeys/DlgHotKeyMessage.h"
 #include "hotkeys/FrameMASShotcut.h"
@@ -24,6 +25,7 @@
 #include "OvUserDefaults.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -31,6 +33,7 @@
 
 namespace {
 const char kStartStopChord[] = "ctrl+super+s";
+const char kPauseChord[] = "ctrl+super+r";
 const char kFloatChord[] = "ctrl+super+k";
 
 // Serves events for `ms` milliseconds.
@@ -66,6 +69,7 @@ private slots:
     void init();
     void cleanup();
     void startStopChordRecordsAFile();
+    void pauseChordLeavesThePauseOutOfTheFile();
     void chordTypedIntoARowIsStoredAndFires();
     void floatChordShowsAndHidesThePanelThatSlides();
     void chordDuringAQuestionStartsNothing();
@@ -125,6 +129,33 @@ void HotkeyWiringTest::startStopChordRecordsAFile()
     QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
     QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 20000));
     QCOMPARE(SrTest::filesIn(m_strOut).size(), 1);
+}
+
+void HotkeyWiringTest::pauseChordLeavesThePauseOutOfTheFile()
+{
+    m_seam.reset(); // the real engine: the file's length is what counts
+    openMainWindow(false);
+    QElapsedTimer wall;
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    QVERIFY(SrTest::spinUntil([this] { return isRecording(); }, 10000));
+    wall.start();
+    serve(1000);
+    QVERIFY(SrTest::xdotool({"key", kPauseChord}));
+    QVERIFY(SrTest::spinUntil([] { return RecordParameter::instance()->m_bPause.load(); }, 5000));
+    serve(2000);
+    QVERIFY(SrTest::xdotool({"key", kPauseChord}));
+    QVERIFY(SrTest::spinUntil([] { return !RecordParameter::instance()->m_bPause; }, 5000));
+    serve(1000);
+    answerPreviewWhenItEnds();
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    const double wallSeconds = wall.elapsed() / 1000.0;
+    QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 30000));
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const double recorded = Utils::getMediaDuration(m_strOut + QLatin1Char('/') + files.first());
+    // About two seconds of the wall time were paused.
+    QVERIFY2(recorded > 1.0 && recorded < wallSeconds - 1.5,
+             qPrintable(QStringLiteral("recorded %1 s of %2 s").arg(recorded).arg(wallSeconds)));
 }
 
 void HotkeyWiringTest::chordTypedIntoARowIsStoredAndFires()

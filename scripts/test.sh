@@ -10,16 +10,20 @@ bash scripts/build.sh
 BUILD_DIR=${SR_BUILD_DIR:-build}
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # The engine's release-while-busy cases once more under AddressSanitizer: releasing a
-# player or converter in the middle of its work must leave nothing running behind it.
+# player or converter in the middle of its work must leave nothing running behind it; and
+# the Preferences closed while their own questions are open must touch nothing gone.
 # (SR_SKIP_ASAN=1 skips this step, e.g. while iterating on one folder.)
 if [ -z "${SR_SKIP_ASAN:-}" ] && [ $# -eq 0 ]; then
   ASAN_DIR=${SR_ASAN_BUILD_DIR:-build-asan}
   [ -f "$ASAN_DIR/build.ninja" ] || cmake -S . -B "$ASAN_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSR_ASAN=ON >/dev/null
-  cmake --build "$ASAN_DIR" -j "${SR_JOBS:-$(nproc)}" --target tst_screencast
+  cmake --build "$ASAN_DIR" -j "${SR_JOBS:-$(nproc)}" --target tst_screencast tst_preferences
   echo "AddressSanitizer: engine release cases"
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 bash scripts/with-services.sh --sound "$ASAN_DIR/bin/tst_screencast" \
     MediaExportTest::releaseDuringExport MediaExportTest::cancelLeavesNothing \
     AudioConvertTest::releaseStopsConversion
+  echo "AddressSanitizer: Preferences closed around their questions"
+  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 SR_TEST_KIND=offscreen "$ASAN_DIR/bin/tst_preferences" \
+    OptionLifetimeTest::closedAroundItsQuestions
 fi
 
 (cd "$BUILD_DIR" && ctest --output-on-failure -j "${SR_TEST_JOBS:-$(nproc)}" "$@")

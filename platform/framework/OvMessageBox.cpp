@@ -3,6 +3,8 @@
 #include "Framework.h"
 #include "OvModalHook.h"
 
+#include <QPointer>
+
 OvMessageBox::OvMessageBox(QWidget* parent, bool windowModal)
     : QMessageBox(parent)
 {
@@ -52,7 +54,11 @@ int OvMessageBox::exec()
         const QVariant answer = OvModalHook::answer(request);
         return answer.isValid() ? answer.toInt() : int(QMessageBox::Cancel);
     }
+    // The box may go with its parent while it runs: then it was cancelled.
+    const QPointer<OvMessageBox> self(this);
     QMessageBox::exec();
+    if (!self)
+        return int(QMessageBox::Cancel);
     QAbstractButton* pressed = clickedButton();
     return pressed ? int(standardButton(pressed)) : int(QMessageBox::Cancel);
 }

@@ -12,6 +12,7 @@
 #include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgPaintToScreen.h"
 #include "capture_tools/DlgSnapshot.h"
+#include "capture_tools/DlgWebcamOptions.h"
 #include "capture_tools/SnapshotFile.h"
 #include "core/CameraManager.h"
 #include "core/DeviceManager.h"
@@ -22,6 +23,7 @@
 #include "core/WindowListManger.h"
 #include "hotkeys/DlgHotKeyMessage.h"
 #include "output/RecordingRecovery.h"
+#include "preferences/ShortcutTool.h"
 #include "recording/AudioDriverManager.h"
 #include "recording/CountdownWidget.h"
 #include "recording/DlgQuitPrompt.h"
@@ -57,6 +59,8 @@ const int kCountdownFrom = 3;
 // How long the main window, hidden for a screenshot, gets to leave the screen before the
 // screen is captured.
 const int kHideSettleMs = 50;
+// How soon a webcam switch change is tried again while the webcam window takes a photo.
+const int kPhotoRetryMs = 100;
 
 const char kModeKey[] = "VideoLast/RecordMode";
 const char kRegionKey[] = "VideoLast/VideoRect";
@@ -87,8 +91,8 @@ MainWindow::MainWindow(MainWindowBase* base)
     initSwitches();
     initConnections();
     const int mode = setting(kModeKey, int(RecordTarget::FullScreen)).toInt();
-    setRecordMode(mode >= RecordTarget::FullScreen && mode <= RecordTarget::AudioOnly ? RecordTarget::Mode(mode)
-                                                                                      : RecordTarget::FullScreen);
+    setRecordMode(mode >= RecordTarget::FullScreen && mode <= RecordTarget::Webcam ? RecordTarget::Mode(mode)
+                                                                                   : RecordTarget::FullScreen);
     SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
     SystemStatusBar::instance()->showIcon();
     createHotKeyMessage();
@@ -147,12 +151,17 @@ void MainWindow::initModeButtons()
     group->setExclusive(true);
     const QList<QPair<QAbstractButton*, const char*>> buttons = {
         {m_pUi->btnFullScreen, "mode_fullscreen"}, {m_pUi->btnRegion, "mode_region"}, {m_pUi->btnWindow, "mode_window"},
-        {m_pUi->btnAroundMouse, "mode_mouse"},     {m_pUi->btnAudioOnly, "mode_audio"}};
+        {m_pUi->btnAroundMouse, "mode_mouse"},     {m_pUi->btnAudioOnly, "mode_audio"},   {m_pUi->btnWebcam, "mode_webcam"}};
     for (int i = 0; i < buttons.size(); ++i) {
         buttons[i].first->setIcon(QIcon(QStringLiteral(":/sr/icons/%1.svg").arg(QLatin1String(buttons[i].second))));
         group->addButton(buttons[i].first, i);
     }
-    connect(group, &QButtonGroup::idClicked, this, [this](int id) { setRecordMode(RecordTarget::Mode(id)); });
+    connect(group, &QButtonGroup::idClicked, this, [this](int id) {
+        setRecordMode(RecordTarget::Mode(id));
+        // The webcam is recorded in a window of its own, which opens at once.
+        if (id == RecordTarget::Webcam)
+            openWebcamRecorder();
+    });
 }
 
 void MainWindow::initOptions()
@@ -219,6 +228,7 @@ void MainWindow::initSwitches()
     m_pUi->iconSystemSound->setPixmap(QIcon(QStringLiteral(":/sr/icons/sound_system.svg")).pixmap(22, 22));
     m_pUi->iconMicrophone->setPixmap(QIcon(QStringLiteral(":/sr/icons/sound_mic.svg")).pixmap(22, 22));
     m_pUi->iconCursor->setPixmap(QIcon(QStringLiteral(":/sr/icons/cursor.svg")).pixmap(22, 22));
+    m_pUi->iconWebcam->setPixmap(QIcon(QStringLiteral(":/sr/icons/mode_webcam.svg")).pixmap(22, 22));
     // Set without the slide so that the window opens in its stored state.
     for (auto [button, on] : {std::pair<FfSwitchButton*, bool>{m_pUi->swSystemSound, parameter->isSystemAudioEnable()},
                               {m_pUi->swMicrophone, parameter->isMicrophoneEnable()},
@@ -236,6 +246,12 @@ void MainWindow::initSwitches()
             [](bool on) { RecordParameter::instance()->setMicrophoneEnable(on); });
     connect(m_pUi->swCursor, &FfSwitchButton::clicked, this,
             [](bool on) { RecordParameter::instance()->setMouseRecorder(on); });
+    // The webcam switch shows whether the webcam window is over the screen.
+    if (auto* slide = m_pUi->swWebcam->findChild<QPropertyAnimation*>())
+        slide->stop();
+    m_pUi->swWebcam->setKnobPos(0.0);
+    connect(m_pUi->swWebcam, &FfSwitchButton::clicked, this, &MainWindow::onWebcamSwitch);
+    connect(m_pUi->btnWebcamOptions, &QToolButton::clicked, this, &MainWindow::onWebcamOptions);
 }
 
 void MainWindow::initConnections()
@@ -263,11 +279,14 @@ void MainWindow::initConnections()
     connect(tray, &SystemStatusBar::sigStopRecord, this, &MainWindow::onStopRecord);
     connect(tray, &SystemStatusBar::sigPauseResume, this, &MainWindow::onPauseResume);
     connect(tray, &SystemStatusBar::sigShowMainWindow, this, &MainWindow::showMainWindow);
-    connect(tray, &SystemStatusBar::sigShowCamera, this, &MainWindow::openCamera);
+    connect(tray, &SystemStatusBar::sigShowCamera, this, &MainWindow::openWebcamForMode);
     connect(tray, &SystemStatusBar::sigShowOption, this, &MainWindow::onShowOption);
     connect(tray, &SystemStatusBar::sigQuit, this, &MainWindow::onQuit);
 
     connect(m_pUi->historyTool, &RecordHistoryTool::sigShowOption, this, &MainWindow::onShowOption);
+    ShortcutTool* shortcuts = m_pUi->historyTool->shortcutTool();
+    connect(shortcuts, &ShortcutTool::sigShowOptionDlg, this, &MainWindow::onOptionDlgShow);
+    connect(shortcuts, &ShortcutTool::sigHideOptionDlg, this, &MainWindow::onOptionDlgHide);
     connect(m_pUi->historyTool, &RecordHistoryTool::sigShowChildeDlg, this, &MainWindow::onHotKeyEnable);
 }
 
@@ -278,30 +297,49 @@ void MainWindow::setRecordMode(RecordTarget::Mode mode)
     m_mode = mode;
     setSetting(kModeKey, int(mode));
     QAbstractButton* buttons[] = {m_pUi->btnFullScreen, m_pUi->btnRegion, m_pUi->btnWindow, m_pUi->btnAroundMouse,
-                                  m_pUi->btnAudioOnly};
+                                  m_pUi->btnAudioOnly,  m_pUi->btnWebcam};
     buttons[mode]->setChecked(true);
+    // A webcam window of the other kind goes: the webcam recorder belongs to the Webcam
+    // card, the window over the screen to the screen modes.
+    if (m_pCamera && (m_pCamera->isOnlyCamera() ? mode != RecordTarget::Webcam : !recordsScreen()))
+        closeCamera();
     updateModeView();
 }
 
 void MainWindow::updateModeView()
 {
     QWidget* pages[] = {m_pUi->pageFullScreen, m_pUi->pageRegion, m_pUi->pageWindow, m_pUi->pageAroundMouse,
-                        m_pUi->pageAudio};
+                        m_pUi->pageAudio,      m_pUi->pageWebcam};
     m_pUi->stackOptions->setCurrentWidget(pages[m_mode]);
     const QString hints[] = {tr("Records the whole display."),
                              tr("Records an area of the screen: drag its frame to move it, its handles to resize it."),
                              tr("Records chosen windows, or the screen without them."),
                              tr("Records an area that follows the mouse pointer."),
-                             tr("Records sound only, without picture.")};
+                             tr("Records sound only, without picture."),
+                             tr("Records the webcam alone, in the Webcam Recorder.")};
     m_pUi->labelModeHint->setText(hints[m_mode]);
-    const bool video = m_mode != RecordTarget::AudioOnly;
-    m_pUi->swCursor->setEnabled(video);
-    m_pUi->labelCursor->setEnabled(video);
-    m_pUi->labelRecHint->setText(video ? tr("Start Recording") : tr("Start Audio Recording"));
+    const bool webcam = m_mode == RecordTarget::Webcam;
+    const bool screen = recordsScreen();
+    // The webcam recorder has its own microphone switch: the screen's sound switches stay
+    // out of its way.
+    for (QWidget* w : {static_cast<QWidget*>(m_pUi->swSystemSound), static_cast<QWidget*>(m_pUi->labelSystemSound),
+                       static_cast<QWidget*>(m_pUi->swMicrophone), static_cast<QWidget*>(m_pUi->labelMicrophone)})
+        w->setEnabled(!webcam);
+    for (QWidget* w : {static_cast<QWidget*>(m_pUi->swCursor), static_cast<QWidget*>(m_pUi->labelCursor),
+                       static_cast<QWidget*>(m_pUi->swWebcam), static_cast<QWidget*>(m_pUi->labelWebcam)})
+        w->setEnabled(screen);
+    m_pUi->labelRecHint->setText(webcam  ? tr("Open Webcam Recorder")
+                                 : screen ? tr("Start Recording")
+                                          : tr("Start Audio Recording"));
     if (m_mode == RecordTarget::Region)
         showRegionBox();
     else
         ScreenRegion::instance()->closeRegion();
+}
+
+bool MainWindow::recordsScreen() const
+{
+    return m_mode != RecordTarget::AudioOnly && m_mode != RecordTarget::Webcam;
 }
 
 QRect MainWindow::selectedDisplayRect() const { return DeviceManager::instance()->getSelectedDisplayRect(); }
@@ -488,6 +526,14 @@ bool MainWindow::checkBeforeRecord()
 
 void MainWindow::onBtnRecClicked()
 {
+    if (CameraDlg* recorder = webcamRecorder()) {
+        recorder->on_btnRec_clicked();
+        return;
+    }
+    if (m_mode == RecordTarget::Webcam) {
+        openWebcamRecorder();
+        return;
+    }
     if (m_bRecordAsking) {
         // A click (or hotkey, or the status item) that comes while the questions of the
         // last click are open must not start a recording of its own.
@@ -619,6 +665,10 @@ void MainWindow::endRoad()
 
 void MainWindow::onStopRecord()
 {
+    if (CameraDlg* recorder = webcamRecorder()) {
+        recorder->on_btnStop_clicked();
+        return;
+    }
     if (m_pCountdown && m_pCountdown->isRunning()) {
         // Stopped during the countdown: nothing was recorded yet.
         m_pCountdown->cancel();
@@ -633,6 +683,10 @@ void MainWindow::onStopRecord()
 
 void MainWindow::onPauseResume()
 {
+    if (CameraDlg* recorder = webcamRecorder()) {
+        recorder->pauseOrResume();
+        return;
+    }
     VideoRecCtlWdg* bar = controlBar();
     if (!bar || !RecordParameter::instance()->m_bRecording)
         return;
@@ -646,6 +700,12 @@ void MainWindow::showMainWindow()
 {
     if (!m_pBase || m_bRecordBusy)
         return;
+    if (CameraDlg* recorder = webcamRecorder()) {
+        // The webcam recorder stands in for the main window while it is open.
+        recorder->showNormal();
+        recorder->raise();
+        return;
+    }
     if (m_mode == RecordTarget::Region && !ScreenRegion::instance()->isSelecting())
         ScreenRegion::instance()->restoreRegion();
     m_pBase->showNormal();
@@ -667,6 +727,15 @@ void MainWindow::onHotKeyPressed(int hotkey)
         Log("MainWindow", 1, "hotkey %d ignored while a question is open", hotkey);
         return;
     }
+    if (CameraDlg* recorder = webcamRecorder()) {
+        // The webcam recorder is what records now.
+        switch (hotkey) {
+        case RP_HK_START: recorder->startOrStop(); return;
+        case RP_HK_PAUSE: recorder->pauseOrResume(); return;
+        case RP_HK_SNAPSHOT: recorder->snapshot(); return;
+        default: break;
+        }
+    }
     switch (hotkey) {
     case RP_HK_PAUSE: onPauseResume(); break;
     case RP_HK_START:
@@ -676,7 +745,7 @@ void MainWindow::onHotKeyPressed(int hotkey)
             onBtnRecClicked();
         break;
     case RP_HK_SNAPSHOT: onBtnSnapshot(); break;
-    case RP_HK_WEBCAM: openCamera(); break;
+    case RP_HK_WEBCAM: openWebcamForMode(); break;
     case RP_HK_FLOAT: toggleFloatWindow(); break;
     default: Log("MainWindow", 1, "unknown hotkey %d", hotkey); break;
     }
@@ -739,7 +808,7 @@ void MainWindow::onTaskStartRec(int recWhat)
         Log("TaskManage", 2, "Task start failed: invalid record type");
         return;
     }
-    if (recWhat == TaskManage::RecordVideo && m_mode == RecordTarget::AudioOnly)
+    if (recWhat == TaskManage::RecordVideo && !recordsScreen())
         setRecordMode(RecordTarget::FullScreen);
     else if (recWhat == TaskManage::RecordAudio && m_mode != RecordTarget::AudioOnly)
         setRecordMode(RecordTarget::AudioOnly);
@@ -900,7 +969,7 @@ void MainWindow::openCamera()
     auto* dlg = new CameraDlg(onlyCamera, m_pBase);
     dlg->setMainWindowBase(m_pBase);
     m_pCamera = dlg;
-    connect(dlg, &CameraDlg::closes, this, &MainWindow::closeCamera, Qt::QueuedConnection);
+    connect(dlg, &CameraDlg::closes, this, &MainWindow::onCameraCloses, Qt::QueuedConnection);
     if (onlyCamera)
         dlg->resize(CameraDlg::kDefaultWidth, CameraDlg::kDefaultHeight);
     else
@@ -910,6 +979,81 @@ void MainWindow::openCamera()
     // The webcam recorder takes the main window's place.
     if (onlyCamera && m_pBase)
         m_pBase->hide();
+    setWebcamSwitch(!onlyCamera);
+}
+
+CameraDlg* MainWindow::webcamRecorder() const
+{
+    return m_pCamera && m_pCamera->isOnlyCamera() ? m_pCamera.data() : nullptr;
+}
+
+void MainWindow::openWebcamRecorder()
+{
+    if (m_pCamera && !m_pCamera->isOnlyCamera())
+        closeCamera();
+    if (m_pCamera) {
+        openCamera();
+        return;
+    }
+    RecordParameter::instance()->setOnlyRecordCamera(true);
+    openCamera();
+    if (!m_pCamera)
+        RecordParameter::instance()->setOnlyRecordCamera(false);
+}
+
+void MainWindow::openWebcamForMode()
+{
+    if (m_mode == RecordTarget::Webcam)
+        openWebcamRecorder();
+    else
+        openCamera();
+}
+
+void MainWindow::setWebcamSwitch(bool on)
+{
+    if (m_pUi->swWebcam->isChecked() == on)
+        return;
+    const QSignalBlocker blocker(m_pUi->swWebcam);
+    m_pUi->swWebcam->setBtnChecked(on);
+}
+
+void MainWindow::onWebcamSwitch(bool on)
+{
+    if (m_pCamera && m_pCamera->isSanping()) {
+        // A photo is being taken: the window stays until it is done.
+        QTimer::singleShot(kPhotoRetryMs, this, [this, on] { onWebcamSwitch(on); });
+        return;
+    }
+    if (!on) {
+        closeCamera();
+        return;
+    }
+    if (!m_pCamera)
+        openCamera();
+    // No window (the camera may not be used): the switch goes back.
+    setWebcamSwitch(m_pCamera != nullptr);
+}
+
+void MainWindow::onCameraCloses(bool open)
+{
+    setWebcamSwitch(open);
+    if (!open)
+        closeCamera();
+}
+
+void MainWindow::onWebcamOptions()
+{
+    // The options dialog shows the camera itself: the window over the screen steps aside
+    // meanwhile and comes back with the new choices.
+    const bool overlay = m_pCamera && !m_pCamera->isOnlyCamera();
+    if (overlay)
+        closeCamera();
+    {
+        DlgWebcamOptions dlg(m_pBase);
+        dlg.exec();
+    }
+    if (overlay && !m_pCamera)
+        openCamera();
 }
 
 void MainWindow::placeCamera(CameraDlg* dlg)
@@ -959,9 +1103,10 @@ void MainWindow::closeCamera()
     }
     m_pCamera->disconnect(this);
     delete m_pCamera;
+    setWebcamSwitch(false);
 }
 
-// ---- windows this build does not have ------------------------------------------------------------
+// ---- the Preferences ---------------------------------------------------------------------------
 
 void MainWindow::onShowOption()
 {
@@ -972,7 +1117,14 @@ void MainWindow::onShowOption()
 
 void MainWindow::onOptionDlgShow(int page)
 {
-    Log("MainWindow", 1, "preferences page %d requested: not available in this build", page);
+    ShortcutTool* tool = historyTool()->shortcutTool();
+    if (tool->optionDialog())
+        return;
+    // The Preferences' Hotkeys page holds its own hotkey rows: the reminder's go meanwhile,
+    // and the hot keys are not served while they may change.
+    delete m_pHotKeyMsg;
+    m_bHotKeyEnable = false;
+    tool->showOptionDlg(SETTINGPAGE(page));
 }
 
 void MainWindow::onOptionDlgHide()
@@ -987,4 +1139,5 @@ void MainWindow::hidePopupDialog()
     Log("MainWindow", 1, "hide pop-up dialogs");
     if (m_pHotKeyMsg && m_pHotKeyMsg->isVisible())
         m_pHotKeyMsg->reject();
+    historyTool()->shortcutTool()->hideOptionDlg();
 }

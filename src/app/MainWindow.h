@@ -1,10 +1,14 @@
 #pragma once
 // The main window: chooses what to record (full screen, region, window, around the mouse,
-// audio only) and with which sound and cursor, and starts the recording: it checks that the
-// recording can run, hides itself and the region box, has the control bar prepare the
-// recorder, counts down and lets the control bar start. It also runs screenshots (one at a
-// time; it owns the running one) and pins them on the screen. It serves the global
-// hotkeys and keeps the hotkey reminder (whose rows hold the hot keys) and the float panel.
+// audio only, the webcam alone) and with which sound and cursor, and starts the recording:
+// it checks that the recording can run, hides itself and the region box, has the control
+// bar prepare the recorder, counts down and lets the control bar start. The webcam alone is
+// recorded in the webcam recorder, which stands in for the main window while open and then
+// takes the record, stop, pause and snapshot requests (hotkeys, status item, float panel).
+// It owns the webcam window; its webcam switch follows the window shown over the screen.
+// It also runs screenshots (one at a time; it owns the running one) and pins them on the
+// screen. It serves the global hotkeys and keeps the hotkey reminder (whose rows hold the
+// hot keys) and the float panel.
 // A hidden QMainWindow of its own; its central widget is shown inside the framework main
 // window. GUI thread.
 
@@ -103,13 +107,20 @@ public slots:
     // Closes the webcam window once no preview runs; a window whose recording runs or is
     // being finished is asked to close, which it does once the recording is saved.
     void closeCamera();
-    // The Preferences dialog, which this build does not have: a request is logged and shows
-    // nothing. When it has gone, hotkeys are served again and the reminder (holding the hot
-    // keys) is made anew if none exists.
+    // The webcam switch: on shows the webcam window over the screen, off closes it.
+    void onWebcamSwitch(bool on);
+    // The webcam window has closed (or opened): the switch follows.
+    void onCameraCloses(bool open);
+    // The webcam options, modal; the window over the screen reopens with the new choices.
+    void onWebcamOptions();
+    // The Preferences, modal, on the Recording page (nothing in camera-only mode), or on
+    // `page`; none while they are open. Meanwhile the hotkey reminder is gone and hotkeys are
+    // not served; once the dialog has gone, hotkeys are served again and the reminder
+    // (holding the hot keys) is made anew if none exists.
     void onShowOption();
     void onOptionDlgShow(int page);
     void onOptionDlgHide();
-    // Closes the hotkey reminder when it shows.
+    // Closes the hotkey reminder when it shows, and the Preferences without saving.
     void hidePopupDialog();
 
     // Region box reports (queued).
@@ -132,6 +143,16 @@ private:
     void onSelectRegion();
     void onSelectWindow();
     QRect selectedDisplayRect() const;
+    // The mode records the screen (not sound alone, not the webcam alone).
+    bool recordsScreen() const;
+    // The webcam window in camera-only mode, null when none.
+    CameraDlg* webcamRecorder() const;
+    // Opens the webcam recorder, closing a webcam window over the screen first.
+    void openWebcamRecorder();
+    // The webcam hotkey and the status item's webcam action: the recorder in Webcam mode,
+    // else the window over the screen.
+    void openWebcamForMode();
+    void setWebcamSwitch(bool on);
 
     // The checks of a record click, in order; false (after telling the user) stops the road.
     bool checkBeforeRecord();

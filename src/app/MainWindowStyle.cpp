@@ -27,7 +27,9 @@ QToolButton[modeButton="true"]:checked {
 }
 #frameOptions QLabel { background: transparent; }
 #lineOptions { color: #e6e8ec; background-color: #e6e8ec; border: none; max-height: 1px; }
-#labelAudioOnly, #labelWindows { color: #5b6270; }
+#labelAudioOnly, #labelWindows, #labelWebcamOnly { color: #5b6270; }
+#btnWebcamOptions { border: none; border-radius: 4px; padding: 2px; background: transparent; }
+#btnWebcamOptions:hover { background-color: #eef2f8; }
 #labelModeHint { color: #5b6270; font-size: 12px; }
 #btnRec {
     border-radius: 56px;

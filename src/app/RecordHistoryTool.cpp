@@ -55,6 +55,8 @@ RecordHistoryDlg* RecordHistoryTool::historyDlg()
     return m_pHistoryDlg;
 }
 
+ShortcutTool* RecordHistoryTool::shortcutTool() const { return m_pUi->shortcutTool; }
+
 bool RecordHistoryTool::isHistoryShowing() const { return m_pHistoryDlg && m_pHistoryDlg->isVisible(); }
 
 void RecordHistoryTool::onShowHistory()

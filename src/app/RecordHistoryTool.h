@@ -1,7 +1,9 @@
 #pragma once
 // The main window's bottom tool strip: the history of saved recordings, the watermark
-// choice, the task scheduler and the Preferences. It creates the history dialog and the
-// watermark drop-down once and keeps them; the watermark manager lives while it is open.
+// choice, the task scheduler and the Preferences (the Preferences button and the strip that
+// opens them on one page, which owns the Preferences dialog). It creates the history dialog
+// and the watermark drop-down once and keeps them; the watermark manager lives while it is
+// open.
 // GUI thread.
 
 #include "output/HistoryFileUtils.h"
@@ -10,6 +12,7 @@
 #include <QPointer>
 
 class DlgWatermarkManage;
+class ShortcutTool;
 class RecordHistoryDlg;
 class WhaterMarkMenuDlg;
 
@@ -28,6 +31,7 @@ public:
     bool isHistoryShowing() const;
     Ui::RecordHistoryTool* ui() const { return m_pUi; }
     WhaterMarkMenuDlg* waterMarkMenuDlg() const { return m_pWaterMarkMenuDlg; }
+    ShortcutTool* shortcutTool() const;
 
 public slots:
     void onShowHistory();
@@ -45,7 +49,7 @@ public slots:
 signals:
     // A child dialog opens (false) or closed (true): the main window holds back its hotkeys.
     void sigShowChildeDlg(bool enable);
-    // The Preferences are asked for.
+    // The Preferences are asked for (on the Recording page).
     void sigShowOption();
 
 private:

@@ -9,8 +9,9 @@
 
 namespace RecordTarget {
 // The capture modes of the main window, in the order of its mode buttons; the value is
-// stored under "VideoLast/RecordMode".
-enum Mode { FullScreen = 0, Region = 1, Window = 2, AroundMouse = 3, AudioOnly = 4 };
+// stored under "VideoLast/RecordMode". Webcam records the camera alone, in the webcam
+// recorder window.
+enum Mode { FullScreen = 0, Region = 1, Window = 2, AroundMouse = 3, AudioOnly = 4, Webcam = 5 };
 
 // Preset sizes offered for a region and for the area around the mouse.
 QList<QSize> presetSizes();

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QStandardPaths>
 #include <sys/stat.h>
@@ -186,7 +187,10 @@ QMap<int, QString> Utils::getSupportCodecs(RP_Format fmt)
 
 int Utils::showMacWindowMessage(MsgType type, QWidget* parent, const QString& text, MsgButton buttons)
 {
-    OvMessageBox box(parent, true);
+    // On the heap and watched: the parent may be deleted while the box runs (a window
+    // closed under it), and deletes the box with it.
+    QPointer<OvMessageBox> guard = new OvMessageBox(parent, true);
+    OvMessageBox& box = *guard;
     box.setMsgTitle(OvProductInfo::instance()->productName());
     box.setLabelInfo(text);
     switch (int(type)) {
@@ -206,7 +210,11 @@ int Utils::showMacWindowMessage(MsgType type, QWidget* parent, const QString& te
         break;
     default: box.setButtons(OvMessageBox::Ok); break;
     }
-    return box.exec();
+    const int answer = box.exec();
+    if (!guard)
+        return OvMessageBox::Cancel;
+    delete guard.data();
+    return answer;
 }
 
 QRect Utils::screenGeometry()

@@ -1,11 +1,13 @@
 // The main window in this process, as main_entry builds it. On the fake engine: the
 // switches, the checks of a record click in their order, a recorder that cannot be prepared
 // or started, the countdown before the control bar starts, hotkeys, tasks, quitting and the
-// history. On the X display: what each capture mode records, the region box and the
+// history; with the synthetic camera, the webcam recorder and the webcam window over the
+// screen reached from the window. On the X display: what each capture mode records, the region box and the
 // selection overlay, picking a real window, and the size of the window's picture.
 
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
+#include "ScCamera.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
@@ -15,6 +17,7 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowBase.h"
 #include "app/RecordHistoryTool.h"
+#include "capture_tools/CameraDlg.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRegion.h"
@@ -126,6 +129,7 @@ private slots:
     {
         close();
         m_seam.reset();
+        scSetSyntheticCamera(nullptr);
     }
     void switchesWriteTheSettings();
     void recordClickChecksInOrder();
@@ -135,6 +139,8 @@ private slots:
     void taskStartPicksTheRecordingKind();
     void quittingAsksAndRefusesDuringARecording();
     void historyOpensOnceAndShowsNewFilesFirst();
+    void webcamCardRecordsTheCameraInPlaceOfTheWindow();
+    void webcamSwitchFollowsTheWindowOverTheScreen();
 
 private:
     std::optional<FakeSeam> m_seam;
@@ -527,6 +533,69 @@ void MainWindowTest::historyOpensOnceAndShowsNewFilesFirst()
     QCOMPARE(dlg->historyList()->count() > 0, true);
     QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).path, saved);
     dlg->hide();
+}
+
+void MainWindowTest::webcamCardRecordsTheCameraInPlaceOfTheWindow()
+{
+    scSetSyntheticCamera("1");
+    child(m_pBase, "btnWebcam")->click();
+    CameraDlg* recorder = m_pMain->cameraDialog();
+    QVERIFY(recorder && recorder->isOnlyCamera() && recorder->isVisible());
+    QVERIFY(!m_pBase->isVisible());
+
+    // The start and pause hotkeys drive the webcam recording, not a screen recording.
+    emit SignalsTransfer::instance()->hotKeyPressed(RP_HK_START);
+    QVERIFY(SrTest::spinUntil([recorder] { return recorder->isBusy(); }, 5000));
+    QVERIFY(!m_pMain->isRecordBusy() && m_pMain->controlBar() == nullptr);
+    emit SignalsTransfer::instance()->hotKeyPressed(RP_HK_PAUSE);
+    QVERIFY(SrTest::spinUntil([] { return SystemStatusBar::instance()->sysBarState() == SBS_PAUSED2; }, 5000));
+
+    // Closed: the recording is finished through the preview, then the main window is back.
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Yes));
+    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
+    recorder->close();
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() == nullptr; }, 30000));
+    QVERIFY(m_pBase->isVisible());
+    QVERIFY(!RecordParameter::instance()->isOnlyRecordCamera());
+    QCOMPARE(ModalAnswers::asked().last().className, QStringLiteral("DlgVideoClip"));
+
+    // REC on the Webcam card opens it again; another card closes it.
+    child(m_pBase, "btnRec")->click();
+    QVERIFY(m_pMain->cameraDialog() && m_pMain->cameraDialog()->isOnlyCamera());
+    m_pMain->setRecordMode(RecordTarget::FullScreen);
+    QVERIFY(m_pMain->cameraDialog() == nullptr && m_pBase->isVisible());
+}
+
+void MainWindowTest::webcamSwitchFollowsTheWindowOverTheScreen()
+{
+    scSetSyntheticCamera("1");
+    auto* webcam = child<FfSwitchButton>(m_pBase, "swWebcam");
+    QTest::mouseClick(webcam, Qt::LeftButton);
+    QPointer<CameraDlg> overlay = m_pMain->cameraDialog();
+    QVERIFY(overlay && !overlay->isOnlyCamera() && overlay->isVisible());
+    QVERIFY(m_pBase->isVisible());
+    QTest::mouseClick(webcam, Qt::LeftButton);
+    QVERIFY(overlay.isNull() && !webcam->isChecked());
+
+    // Closed by itself: the switch goes off.
+    QTest::mouseClick(webcam, Qt::LeftButton);
+    overlay = m_pMain->cameraDialog();
+    QVERIFY(webcam->isChecked());
+    overlay->close();
+    QVERIFY(SrTest::spinUntil([&] { return overlay.isNull(); }, 5000));
+    QVERIFY(!webcam->isChecked());
+
+    // The options dialog, while the window over the screen steps aside.
+    QTest::mouseClick(webcam, Qt::LeftButton);
+    bool overlayAside = false;
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest&) {
+        overlayAside = m_pMain->cameraDialog() == nullptr;
+        return QVariant(int(QDialog::Rejected));
+    });
+    child(m_pBase, "btnWebcamOptions")->click();
+    QCOMPARE(ModalAnswers::asked().last().className, QStringLiteral("DlgWebcamOptions"));
+    QVERIFY(overlayAside);
+    QVERIFY(m_pMain->cameraDialog() && webcam->isChecked());
 }
 
 void MainWindowScreenTest::screenshotOfTheMainWindow()

@@ -29,6 +29,7 @@
 #include "output/HistoryFileListWidget.h"
 #include "output/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
+#include "preferences/OptionDialog.h"
 #include "recording/FfFloatWindow.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
@@ -699,6 +700,35 @@ void hotkeys()
         save(screenArea(area), QStringLiteral("float-panel-slid-out.png"));
     }
 }
+
+// ---- the Preferences, on each page ------------------------------------------------------
+
+void preferences()
+{
+    const struct {
+        const char* page; // the page's button in the dialog's navigation
+        const char* name;
+    } pages[] = {{"btnRecording", "preferences-recording.png"},
+                 {"btnMouse", "preferences-mouse.png"},
+                 {"btnHotkeys", "preferences-hotkeys.png"},
+                 {"btnOutput", "preferences-output.png"},
+                 {"btnSystem", "preferences-others.png"}};
+    for (const auto& shot : pages) {
+        OptionDialog dialog;
+        dialog.init();
+        dialog.adjustSize();
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog))
+            return fail(QStringLiteral("the Preferences were not shown"));
+        auto* page = child<QAbstractButton>(&dialog, shot.page);
+        if (!page)
+            return fail(QStringLiteral("the Preferences have no page %1").arg(QString::fromLatin1(shot.page)));
+        page->click();
+        settle();
+        save(dialog.grab().toImage(), QString::fromLatin1(shot.name));
+        dialog.hide();
+    }
+}
 } // namespace
 
 // ---- the webcam: the recorder, the overlay over the screen and the options ----------------
@@ -791,6 +821,7 @@ int main(int argc, char** argv)
     pinnedImage();
     webcam();
     hotkeys();
+    preferences();
     mainWindow();
 
     scUninitialize();

@@ -1,0 +1,850 @@
+#include "OptionDialog.h"
+
+#include "Log.h"
+#include "OvColorDialog.h"
+#include "OvFileDialog.h"
+#include "OvFileUtils.h"
+#include "OvSettings.h"
+#include "core/DeviceManager.h"
+#include "core/RecordParameter.h"
+#include "recording/AudioDriverManager.h"
+#include "services/PlatformSeam.h"
+#include "services/Utils.h"
+#include "ui_OptionDialog.h"
+#include "widgets/OvComboboxViewItemDelegate.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QToolTip>
+#include <QUrl>
+
+namespace {
+struct ListEntry {
+    const char* text;
+    int value;
+};
+const ListEntry kVideoFormats[] = {{"MOV", RP_FMT_MOV}, {"MP4", RP_FMT_MP4}, {"M4V", RP_FMT_M4V}, {"Gif", RP_FMT_GIF}};
+const ListEntry kAudioFormats[] = {{"MP3", RP_FMT_MP3}, {"M4A", RP_FMT_M4A},   {"WMA", RP_FMT_WMA}, {"CAF", RP_FMT_CAF},
+                                   {"FLAC", RP_FMT_FLAC}, {"OGG", RP_FMT_OGG}, {"OPUS", RP_FMT_OPUS}};
+const ListEntry kImageFormats[] = {
+    {"PNG", RP_FMT_PNG}, {"JPG/JPEG", RP_FMT_JPEG}, {"BMP", RP_FMT_BMP}, {"GIF", RP_FMT_GIF}, {"TIFF", RP_FMT_TIFF}};
+const int kGifRates[] = {3, 4, 5, 6, 7, 8};
+const int kGifDefaultRateIndex = 1; // 4 fps
+const int kVideoRates[] = {20, 24, 25, 30, 60};
+const int kVideoDefaultRateIndex = 3; // 30 fps
+const int kHighFrameRate = 60;
+const RP_CodecQuality kRestoreVideoQuality = RP_QUALITY_MEDIUM;
+const RP_CodecQuality kRestoreAudioQuality = RP_QUALITY_HIGH;
+
+const char* const kSwatchColors[] = {"#d9252b", "#ffb517", "#3788e4"};
+const char* const kDefaultAreaColor = "#d9252b";
+const char* const kDefaultClickColor = "#ffb517";
+
+// Framework update modes: install on exit, or ask.
+const int kUpdateOnExit = 3;
+const int kUpdateAsk = 1;
+
+const int kButtonYes = 0x4000;
+const int kButtonNo = 0x10000;
+const int kButtonCancel = 0x400000;
+
+enum SystemPanel { PanelMouse, PanelSound, PanelDisplay };
+
+struct SettingsProgram {
+    const char* program;
+    const char* argument; // null: none
+};
+// Desktop settings tools tried in order for each panel.
+const SettingsProgram kMousePrograms[] = {
+    {"gnome-control-center", "mouse"}, {"systemsettings5", "kcm_mouse"}, {"xfce4-mouse-settings", nullptr}};
+const SettingsProgram kSoundPrograms[] = {
+    {"gnome-control-center", "sound"}, {"systemsettings5", "kcm_pulseaudio"}, {"pavucontrol", nullptr}};
+const SettingsProgram kDisplayPrograms[] = {
+    {"gnome-control-center", "display"}, {"systemsettings5", "kcm_kscreen"}, {"xfce4-display-settings", nullptr}};
+
+template <size_t N>
+void fillList(QComboBox* combo, const ListEntry (&entries)[N])
+{
+    combo->clear();
+    for (const ListEntry& entry : entries)
+        combo->addItem(QIcon(), QString::fromLatin1(entry.text), entry.value);
+}
+
+// The value to store for a list whose loaded value may have no entry: the loaded value while
+// the user has not picked another entry, so that nothing stored is replaced by a guess.
+int listValue(const QComboBox* combo, int initialIndex, int stored)
+{
+    const int index = combo->currentIndex();
+    if (index < 0 || index == initialIndex)
+        return stored;
+    return combo->itemData(index).toInt();
+}
+
+QString pathOf(const QLineEdit* field) { return field->text().replace(QLatin1Char('\\'), QLatin1Char('/')); }
+} // namespace
+
+OptionDialog::OptionDialog(QWidget* parent)
+    : OvDialogBase(parent, Qt::WindowFlags(), false)
+    , m_pUi(new Ui::OptionDialog)
+{
+    m_pUi->setupUi(this);
+    ensurePolished();
+    setWindowFlags(windowFlags() & (Qt::WindowType_Mask | Qt::WindowCloseButtonHint | Qt::WindowTitleHint));
+
+    m_pClickColorGroup = new QButtonGroup(this);
+    for (QAbstractButton* button : {m_pUi->btnClick1, m_pUi->btnClick2, m_pUi->btnClick3, m_pUi->btnClickChoose})
+        m_pClickColorGroup->addButton(button);
+    m_pAreaColorGroup = new QButtonGroup(this);
+    for (QAbstractButton* button : {m_pUi->btnArea1, m_pUi->btnArea2, m_pUi->btnArea3, m_pUi->btnAreaChoose})
+        m_pAreaColorGroup->addButton(button);
+    m_pNavigationGroup = new QButtonGroup(this);
+    for (QAbstractButton* button :
+         {m_pUi->btnRecording, m_pUi->btnMouse, m_pUi->btnHotkeys, m_pUi->btnOutput, m_pUi->btnSystem}) {
+        m_pNavigationGroup->addButton(button);
+        connect(button, &QAbstractButton::clicked, this, &OptionDialog::showWidget);
+    }
+
+    for (QWidget* watched : {static_cast<QWidget*>(m_pUi->lblSysDisplay), static_cast<QWidget*>(m_pUi->lblSysSound),
+                             m_pUi->scrollAreaWidgetContents, static_cast<QWidget*>(m_pUi->lblAboutAudioDriver)})
+        watched->installEventFilter(this);
+
+    connect(m_pUi->btnOutputFolderBrowse, &QToolButton::clicked, this, &OptionDialog::onOutputFolderBrowseClicked);
+    connect(m_pUi->btnRestor, &QPushButton::clicked, this, &OptionDialog::onRestor);
+    connect(m_pUi->btnCancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_pUi->btnOK, &QPushButton::clicked, this, &OptionDialog::accept);
+    for (QToolButton* button : {m_pUi->btnMouseNone, m_pUi->btnMouseClick, m_pUi->btnMouseFlash})
+        connect(button, &QToolButton::clicked, this, &OptionDialog::onMouseClickHandle);
+    connect(m_pUi->cbType, qOverload<int>(&QComboBox::currentIndexChanged), this, &OptionDialog::onCheckIsSupport);
+    connect(m_pUi->cbVideoFrameRate, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &OptionDialog::onCheckFrameRate);
+    connect(m_pUi->cbVideoCodec, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &OptionDialog::onCheckVideoCodes);
+    connect(m_pUi->btnRetinaHelp, &QToolButton::clicked, this, &OptionDialog::onRetinaHelp);
+    connect(m_pUi->cbAudioFormat, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &OptionDialog::onCheckAudioFormat);
+    connect(m_pUi->chbCursor, &QCheckBox::clicked, this,
+            [this](bool checked) { m_pUi->frmMouseContent->setEnabled(checked); });
+    connect(m_pClickColorGroup, qOverload<QAbstractButton*>(&QButtonGroup::buttonClicked), this,
+            &OptionDialog::onSelectColor);
+    connect(m_pAreaColorGroup, qOverload<QAbstractButton*>(&QButtonGroup::buttonClicked), this,
+            &OptionDialog::onSelectColor);
+    connect(m_pUi->btnCursor, &QToolButton::clicked, this, &OptionDialog::showSystemCursorDlg);
+    connect(m_pUi->chbMoveRegion, &QCheckBox::clicked, this, [this] {
+        QToolTip::showText(m_pUi->chbMoveRegion->mapToGlobal(QPoint(0, 0)),
+                           tr("Long press Ctrl to move the recording area with mouse when recording"),
+                           m_pUi->chbMoveRegion);
+    });
+    connect(m_pUi->scrollArea->verticalScrollBar(), &QScrollBar::valueChanged, this, &OptionDialog::checkWhichGroup);
+
+    m_pUi->btnRecording->setChecked(true);
+    for (QComboBox* combo : {m_pUi->cbVideoQuality, m_pUi->cbAudioQuality})
+        for (int i = 0; i < combo->count(); ++i)
+            combo->setItemData(i, RP_QUALITY_LOWEST + i);
+
+    m_pUi->chbOnlyMini->hide();
+    m_pUi->chbExcludeFloatBar->setChecked(false);
+    connect(m_pUi->chbExcludeFloatBar, &QCheckBox::clicked, this, [this](bool checked) {
+        if (checked)
+            Utils::showMacWindowMessage(MT_INFO, this,
+                                        tr("If your computer is poorly configured, using this feature will result in "
+                                           "a decline in recording performance. Do you want to use it?"),
+                                        MB_OK);
+    });
+    m_pUi->edtSaveFile->setEnabled(false);
+    m_pUi->edtSnapshotFile->setEnabled(false);
+    connect(m_pUi->btnSnapshotFileOpen, &QToolButton::clicked, this, &OptionDialog::onOpenSnapshotPath);
+    connect(m_pUi->btnSaveFileOpen, &QToolButton::clicked, this, &OptionDialog::onOpenVideoPath);
+    connect(m_pUi->btnSnapshotBrowse, &QToolButton::clicked, this, &OptionDialog::onSnapBrowseClicked);
+
+    m_pUi->chbUpdateOnExit->setChecked(OvSettings::instance()->updateMode() == kUpdateOnExit);
+    connect(m_pUi->chbAutoUpdates, &QCheckBox::stateChanged, this, &OptionDialog::onAutoUpdateChanged);
+
+    initCmbDelegate();
+    for (QWidget* hidden : {static_cast<QWidget*>(m_pUi->frmRetina), static_cast<QWidget*>(m_pUi->chbHidePannel),
+                            static_cast<QWidget*>(m_pUi->chbHideIcon), static_cast<QWidget*>(m_pUi->rdbExit),
+                            static_cast<QWidget*>(m_pUi->rdbMinimize), static_cast<QWidget*>(m_pUi->label_8),
+                            static_cast<QWidget*>(m_pUi->cmbRetina)})
+        hidden->hide();
+    postCreateDerivedDialog(true, false, nullptr);
+}
+
+OptionDialog::~OptionDialog() { delete m_pUi; }
+
+void OptionDialog::showSettingPage(int page) { m_nPage = page; }
+
+bool OptionDialog::isFormatSupported(RP_Format fmt) const { return Utils::suportVidoeType(fmt); }
+
+QMap<int, QString> OptionDialog::supportedCodecs(RP_Format fmt) const { return Utils::getSupportCodecs(fmt); }
+
+bool OptionDialog::isX86_64() const { return DeviceManager::instance()->isX86_64(); }
+
+bool OptionDialog::init()
+{
+    RecordParameter* param = RecordParameter::instance();
+    m_bLoading = true;
+    m_areaColor = param->getMouseNormalColor();
+    m_clickColor = param->getMouseClickColor();
+    setMouseChecked(param->getMouseclick());
+
+    m_pUi->chbCursor->setChecked(param->isMouseEnable());
+    m_pUi->frmMouseContent->setEnabled(param->isMouseEnable());
+    m_pUi->chbIndicate->setChecked(param->isMouseAlwaysShow());
+    initSelectColorBtn();
+    m_pUi->chbBeep->setChecked(param->isBeep());
+    m_pUi->chbCountdown->setChecked(param->isCountDown());
+
+    m_pUi->chbFollowTheme->hide();
+    m_pUi->chbFollowTheme->setChecked(param->isFollowTheme());
+    m_pUi->chbShowBoundary->setChecked(param->isShowBoundary());
+    m_pUi->chbHideFloatBar->setChecked(param->isHideFloat());
+    m_pUi->chbMoveRegion->setChecked(param->getMoveRegion());
+    m_pUi->chbHideIcon->setChecked(param->isHideDesktop());
+    m_pUi->chbAutoHide->setChecked(param->isHideTaskbar());
+    m_pUi->chbHidePannel->setChecked(param->isHideMainWhenScreenshot());
+    m_pUi->chbAutoPerview->setChecked(!param->isAutoSave());
+    m_pUi->chbOnlyMini->setChecked(param->isMini());
+    m_pUi->chbExcludeFloatBar->setChecked(param->isExcludeFloatBar());
+    if (param->isCloseWhenClose())
+        m_pUi->rdbExit->setChecked(true);
+    else
+        m_pUi->rdbMinimize->setChecked(true);
+
+    {
+        const QSignalBlocker blocker(m_pUi->cbType);
+        fillList(m_pUi->cbType, kVideoFormats);
+        m_pUi->cbType->setCurrentIndex(qMax(0, m_pUi->cbType->findData(param->usedVideoFmt())));
+    }
+    QPointer<OptionDialog> alive(this);
+    onCheckIsSupport(m_pUi->cbType->currentIndex());
+    if (!alive)
+        return false;
+
+    {
+        const QSignalBlocker blocker(m_pUi->cbAudioFormat);
+        fillList(m_pUi->cbAudioFormat, kAudioFormats);
+        m_pUi->cbAudioFormat->setCurrentIndex(m_pUi->cbAudioFormat->findData(param->usedAudioFmt()));
+        m_nLastAudioFmt = param->usedAudioFmt();
+    }
+    fillList(m_pUi->cmbImgFormat, kImageFormats);
+    // The second JPEG value has no entry of its own.
+    const int imgFmt = param->usedImgFmt() == RP_FMT_JPG ? RP_FMT_JPEG : param->usedImgFmt();
+    m_pUi->cmbImgFormat->setCurrentIndex(m_pUi->cmbImgFormat->findData(imgFmt));
+
+    m_pUi->edtSaveFile->setText(Utils::getVideoOutputPath());
+    m_pUi->edtSnapshotFile->setText(Utils::getSnapshotPath());
+
+    m_pUi->cbVideoQuality->setCurrentIndex(qMax(0, m_pUi->cbVideoQuality->findData(param->getVideoQuality())));
+    m_pUi->cbAudioQuality->setCurrentIndex(qMax(0, m_pUi->cbAudioQuality->findData(param->getAudioQuality())));
+    {
+        const QSignalBlocker blocker(m_pUi->cbVideoFrameRate);
+        if (m_pUi->cbVideoFrameRate->count() > 0)
+            m_pUi->cbVideoFrameRate->setCurrentIndex(
+                qMax(0, m_pUi->cbVideoFrameRate->findData(param->getVideoFrameRate())));
+    }
+
+    m_pUi->chbAutoUpdates->setChecked(OvSettings::instance()->appAutoUpdateEnabled());
+    m_pUi->chbUpdateOnExit->setEnabled(m_pUi->chbAutoUpdates->isChecked());
+
+    m_nInitAudioFmtIndex = m_pUi->cbAudioFormat->currentIndex();
+    m_nInitVideoQualityIndex = m_pUi->cbVideoQuality->currentIndex();
+    m_nInitFrameRateIndex = m_pUi->cbVideoFrameRate->currentIndex();
+    m_nInitImgFmtIndex = m_pUi->cmbImgFormat->currentIndex();
+    m_nInitVideoFmtIndex = m_pUi->cbType->currentIndex();
+    return true;
+}
+
+void OptionDialog::onSave()
+{
+    RecordParameter* param = RecordParameter::instance();
+    OvSettings* settings = OvSettings::instance();
+    Utils::setVideoOutputPath(m_pUi->edtSaveFile->text());
+    Utils::setSnapshotPath(m_pUi->edtSnapshotFile->text());
+    settings->setAppAutoUpdateEnabled(m_pUi->chbAutoUpdates->isChecked());
+    // Format, codec and rate are stored only together, and only when the lists hold a
+    // supported format with its codec and rate.
+    const bool videoComplete = m_pUi->cbType->currentIndex() >= 0 && m_pUi->cbVideoCodec->currentIndex() >= 0
+                               && m_pUi->cbVideoFrameRate->currentIndex() >= 0;
+    if (videoComplete) {
+        param->setVideoOpt(m_pUi->cbVideoFrameRate->currentData().toInt(),
+                           RP_CodecType(m_pUi->cbVideoCodec->currentData().toInt()),
+                           RP_CodecQuality(m_pUi->cbVideoQuality->currentData().toInt()));
+        param->setUsedVideoFmt(RP_Format(m_pUi->cbType->currentData().toInt()));
+    } else {
+        param->setVideoOpt(param->getVideoFrameRate(), param->getVideoCodecType(),
+                           RP_CodecQuality(m_pUi->cbVideoQuality->currentData().toInt()));
+    }
+    param->setUsedAudioFmt(RP_Format(listValue(m_pUi->cbAudioFormat, m_nInitAudioFmtIndex, param->usedAudioFmt())));
+    param->setAudioQuality(RP_CodecQuality(m_pUi->cbAudioQuality->currentData().toInt()));
+    param->setMouseRecorder(m_pUi->chbCursor->isChecked());
+    param->setMouseShow(m_pUi->chbIndicate->isChecked());
+    param->setMouseColor(m_clickColor, m_areaColor);
+    param->setMouseClick(RP_MouseClick(getMouseChecked()));
+    param->setMoveRegion(m_pUi->chbMoveRegion->isChecked());
+    param->setAutoSave(!m_pUi->chbAutoPerview->isChecked());
+    param->setMini(m_pUi->chbOnlyMini->isChecked());
+    param->setExcludeFloatBar(m_pUi->chbExcludeFloatBar->isChecked());
+    param->setBeep(m_pUi->chbBeep->isChecked());
+    param->setHideFloat(m_pUi->chbHideFloatBar->isChecked());
+    param->setHideDesktop(m_pUi->chbHideIcon->isChecked());
+    param->setHideTaskbar(m_pUi->chbAutoHide->isChecked());
+    param->setHideMainWhenScreenshot(m_pUi->chbHidePannel->isChecked());
+    param->setCountDown(m_pUi->chbCountdown->isChecked());
+    param->setShowBoundary(m_pUi->chbShowBoundary->isChecked());
+    param->setCloseWhenClose(m_pUi->rdbExit->isChecked());
+    param->setUsedImgFmt(RP_Format(listValue(m_pUi->cmbImgFormat, m_nInitImgFmtIndex, param->usedImgFmt())));
+    param->setRetinaMode(m_pUi->cmbRetina->currentIndex());
+    param->setFollowTheme(m_pUi->chbFollowTheme->isChecked());
+    settings->setUpdateMode(m_pUi->chbUpdateOnExit->isChecked() ? kUpdateOnExit : kUpdateAsk);
+}
+
+void OptionDialog::accept()
+{
+    onSave();
+    OvDialogBase::accept();
+}
+
+int OptionDialog::querySavingModification()
+{
+    RecordParameter* param = RecordParameter::instance();
+    const bool changed
+        = Utils::getVideoOutputPath() != m_pUi->edtSaveFile->text()
+          || Utils::getSnapshotPath() != m_pUi->edtSnapshotFile->text()
+          || m_nInitAudioFmtIndex != m_pUi->cbAudioFormat->currentIndex()
+          || (m_pUi->cbVideoCodec->currentIndex() >= 0
+              && param->getVideoCodecType() != m_pUi->cbVideoCodec->currentData().toInt())
+          || m_nInitVideoQualityIndex != m_pUi->cbVideoQuality->currentIndex()
+          || m_nInitFrameRateIndex != m_pUi->cbVideoFrameRate->currentIndex()
+          || m_nInitImgFmtIndex != m_pUi->cmbImgFormat->currentIndex()
+          || m_nInitVideoFmtIndex != m_pUi->cbType->currentIndex() || param->isBeep() != m_pUi->chbBeep->isChecked()
+          || param->isAutoSave() == m_pUi->chbAutoPerview->isChecked()
+          || param->isCountDown() != m_pUi->chbCountdown->isChecked()
+          || param->isFollowTheme() != m_pUi->chbFollowTheme->isChecked()
+          || param->isShowBoundary() != m_pUi->chbShowBoundary->isChecked()
+          || param->isHideFloat() != m_pUi->chbHideFloatBar->isChecked()
+          || param->getMoveRegion() != m_pUi->chbMoveRegion->isChecked()
+          || param->isHideDesktop() != m_pUi->chbHideIcon->isChecked()
+          || param->isHideTaskbar() != m_pUi->chbAutoHide->isChecked()
+          || param->getMouseclick() != getMouseChecked()
+          || param->isExcludeFloatBar() != m_pUi->chbExcludeFloatBar->isChecked()
+          || param->isHideMainWhenScreenshot() != m_pUi->chbHidePannel->isChecked()
+          || param->isMouseEnable() != m_pUi->chbCursor->isChecked()
+          || (OvSettings::instance()->updateMode() == kUpdateOnExit) != m_pUi->chbUpdateOnExit->isChecked()
+          || param->isMini() != m_pUi->chbOnlyMini->isChecked()
+          || param->isCloseWhenClose() != m_pUi->rdbExit->isChecked();
+    if (!changed)
+        return kButtonNo;
+    Log("OptionDialog", 1, "%d,%d", int(param->isExcludeFloatBar()), int(m_pUi->chbExcludeFloatBar->isChecked()));
+    return Utils::showMacWindowMessage(
+        MT_ERROR, this, tr("You have changed some settings. Do you want to save the changes before exiting?"),
+        MB_YESNOCANCEL);
+}
+
+void OptionDialog::closeEvent(QCloseEvent* event)
+{
+    QPointer<OptionDialog> alive(this);
+    const int answer = querySavingModification();
+    if (!alive)
+        return;
+    if (answer == kButtonNo) {
+        reject();
+        event->accept();
+    } else if (answer == kButtonYes) {
+        onSave();
+        OvDialogBase::accept();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void OptionDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Escape asks like the close button instead of dropping the edits.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    OvDialogBase::keyPressEvent(event);
+}
+
+void OptionDialog::showEvent(QShowEvent* event)
+{
+    OvDialogBase::showEvent(event);
+    initCmbDelegate();
+    // The page is scrolled to once the contents are laid out at their final size: scrolled
+    // before, the section would land too far down.
+    QTimer::singleShot(0, this, [this] {
+        m_pUi->scrollAreaWidgetContents->layout()->activate();
+        switch (m_nPage) {
+        case SP_MOUSE: m_pUi->btnMouse->click(); break;
+        case SP_OUTPUT: m_pUi->btnOutput->click(); break;
+        case SP_HOTKEYS: m_pUi->btnHotkeys->click(); break;
+        case SP_RECORDING: m_pUi->btnRecording->click(); break;
+        default: break;
+        }
+    });
+}
+
+void OptionDialog::changeEvent(QEvent* event)
+{
+    OvDialogBase::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        // The form's lists keep their entries and values; only their texts change.
+        m_pUi->retranslateUi(this);
+        retranslateFrameRates();
+    }
+}
+
+void OptionDialog::retranslateFrameRates()
+{
+    QComboBox* rates = m_pUi->cbVideoFrameRate;
+    for (int i = 0; i < rates->count(); ++i)
+        rates->setItemText(i, tr("%1 fps").arg(rates->itemData(i).toInt()));
+}
+
+bool OptionDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == m_pUi->lblSysSound) {
+            openSystemSettings(PanelSound);
+            return true;
+        }
+        if (watched == m_pUi->lblSysDisplay) {
+            openSystemSettings(PanelDisplay);
+            return true;
+        }
+        if (watched == m_pUi->lblAboutAudioDriver) {
+            // The dialog may be closed and deleted while the plug-in dialog runs; the
+            // plug-in dialog is its child and goes with it.
+            QPointer<AudioDriverManager> driver = new AudioDriverManager(this, 1);
+            driver->setWindowModality(Qt::WindowModal);
+            driver->exec();
+            delete driver.data();
+            return true;
+        }
+        if (watched == m_pUi->scrollAreaWidgetContents)
+            m_pUi->frmMASShortcut->setCellDisenabled();
+    } else if (event->type() == QEvent::Wheel) {
+        checkWhichGroup();
+    } else if (event->type() == QEvent::Resize && watched == m_pUi->scrollAreaWidgetContents) {
+        if (m_nPage == SP_OUTPUT)
+            m_pUi->btnOutput->click();
+        return false;
+    }
+    return OvDialogBase::eventFilter(watched, event);
+}
+
+void OptionDialog::showWidget()
+{
+    auto* button = qobject_cast<QAbstractButton*>(sender());
+    QGroupBox* box = nullptr;
+    if (button == m_pUi->btnRecording)
+        box = m_pUi->gbRecording;
+    else if (button == m_pUi->btnMouse)
+        box = m_pUi->gbMouse;
+    else if (button == m_pUi->btnHotkeys)
+        box = m_pUi->gbHotkeys;
+    else if (button == m_pUi->btnOutput)
+        box = m_pUi->gbOutput;
+    else if (button == m_pUi->btnSystem)
+        box = m_pUi->gbSystem;
+    if (!box)
+        return;
+    m_pUi->scrollArea->ensureWidgetVisible(box, 0, 0);
+    // Scrolling checked the box now at the top; the clicked one wins.
+    button->setChecked(true);
+}
+
+void OptionDialog::checkWhichGroup()
+{
+    const QPoint probe(m_pUi->scrollArea->width() / 2, m_pUi->scrollArea->verticalScrollBar()->value());
+    QWidget* hit = m_pUi->scrollAreaWidgetContents->childAt(probe);
+    if (!hit)
+        return;
+    const std::pair<QGroupBox*, QAbstractButton*> pages[] = {{m_pUi->gbRecording, m_pUi->btnRecording},
+                                                             {m_pUi->gbMouse, m_pUi->btnMouse},
+                                                             {m_pUi->gbHotkeys, m_pUi->btnHotkeys},
+                                                             {m_pUi->gbOutput, m_pUi->btnOutput},
+                                                             {m_pUi->gbSystem, m_pUi->btnSystem}};
+    for (const auto& page : pages) {
+        if (page.first == hit || page.first->isAncestorOf(hit)) {
+            page.second->setChecked(true);
+            return;
+        }
+    }
+}
+
+void OptionDialog::initCmbDelegate()
+{
+    // A list box deletes the delegate it replaces; the new one is its child.
+    for (QComboBox* combo : {m_pUi->cbType, m_pUi->cbAudioFormat, m_pUi->cbVideoCodec, m_pUi->cbAudioQuality,
+                             m_pUi->cbVideoFrameRate, m_pUi->cbVideoQuality, m_pUi->cmbImgFormat}) {
+        auto* delegate = new OvComboboxViewItemDelegate(combo);
+        delegate->setTextColorH(m_colorHover);
+        delegate->setTextColorN(m_colorNormal);
+        delegate->setBacColorH(m_colorBacHover);
+        delegate->setBacColorN(m_colorBacNormal);
+        combo->setItemDelegate(delegate);
+    }
+}
+
+void OptionDialog::onRestor()
+{
+    QPointer<OptionDialog> alive(this);
+    m_pUi->btnClick2->setChecked(true);
+    m_pUi->btnClickChoose->setStyleSheet(QStringLiteral("background-color:%1").arg(QColor(Qt::white).name()));
+    m_pUi->btnArea1->setChecked(true);
+    m_pUi->btnAreaChoose->setStyleSheet(QStringLiteral("background-color:%1").arg(QColor(Qt::white).name()));
+    m_areaColor = QColor(QLatin1String(kDefaultAreaColor));
+    m_clickColor = QColor(QLatin1String(kDefaultClickColor));
+
+    m_pUi->chbCursor->setChecked(true);
+    m_pUi->frmMouseContent->setEnabled(true);
+    m_pUi->chbIndicate->setChecked(false);
+    setMouseChecked(RP_CLICK_NONE);
+
+    // Live signals: the rules run for every list whose selection changes, and a question may
+    // outlive the dialog.
+    m_pUi->cbType->setCurrentIndex(0);
+    if (!alive)
+        return;
+    m_pUi->cbVideoCodec->setCurrentIndex(0);
+    if (!alive)
+        return;
+    if (m_pUi->cbVideoFrameRate->count() > kVideoDefaultRateIndex)
+        m_pUi->cbVideoFrameRate->setCurrentIndex(kVideoDefaultRateIndex);
+    if (!alive)
+        return;
+    m_pUi->cbVideoQuality->setCurrentIndex(qMax(0, m_pUi->cbVideoQuality->findData(kRestoreVideoQuality)));
+    m_pUi->cbAudioQuality->setCurrentIndex(qMax(0, m_pUi->cbAudioQuality->findData(kRestoreAudioQuality)));
+    m_pUi->cbAudioFormat->setCurrentIndex(m_pUi->cbAudioFormat->findData(RP_FMT_MP3));
+    if (!alive)
+        return;
+
+    m_pUi->edtSaveFile->setText(Utils::getOriginalVideoOutputPath());
+    m_pUi->edtSnapshotFile->setText(Utils::getOriginalSnapshotPath());
+
+    m_pUi->chbBeep->setChecked(false);
+    m_pUi->chbCountdown->setChecked(true);
+    m_pUi->chbShowBoundary->setChecked(true);
+    m_pUi->chbHideFloatBar->setChecked(false);
+    m_pUi->chbMoveRegion->setChecked(false);
+    m_pUi->chbHideIcon->setChecked(false);
+    m_pUi->chbAutoHide->setChecked(false);
+    m_pUi->chbHidePannel->setChecked(true);
+    m_pUi->chbAutoPerview->setChecked(true);
+    m_pUi->chbAutoUpdates->setChecked(true);
+    m_pUi->cmbImgFormat->setCurrentIndex(0);
+    m_pUi->chbOnlyMini->setChecked(true);
+    m_pUi->chbExcludeFloatBar->setChecked(false);
+    m_pUi->rdbMinimize->setChecked(true);
+
+    m_pUi->frmMASShortcut->setDefaulKeyCode(true);
+    m_pUi->frmMASShortcut->setCellDisenabled();
+
+    m_pUi->chbUpdateOnExit->setChecked(false);
+    m_pUi->chbFollowTheme->setChecked(false);
+}
+
+int OptionDialog::firstSupportedFormatIndex() const
+{
+    for (int i = 0; i < m_pUi->cbType->count(); ++i)
+        if (isFormatSupported(RP_Format(m_pUi->cbType->itemData(i).toInt())))
+            return i;
+    return -1;
+}
+
+void OptionDialog::onCheckIsSupport(int nIndxe)
+{
+    QComboBox* formats = m_pUi->cbType;
+    const int index = nIndxe < 0 ? formats->currentIndex() : nIndxe;
+    if (index < 0)
+        return;
+    if (isFormatSupported(RP_Format(formats->itemData(index).toInt()))) {
+        applyVideoFormat(index);
+        return;
+    }
+    QPointer<OptionDialog> alive(this);
+    Utils::showMacWindowMessage(MT_WARNING, this,
+                                tr("We detected your computer system parameters don't support '%1' recording. You "
+                                   "can restart the program or use other format to retry.")
+                                    .arg(formats->itemText(index)),
+                                MB_OK);
+    if (!alive)
+        return;
+    if (m_bLoading) {
+        // The stored format cannot be recorded: offer the first one that can, with its lists.
+        const int supported = firstSupportedFormatIndex();
+        {
+            const QSignalBlocker blocker(formats);
+            formats->setCurrentIndex(supported);
+        }
+        if (supported >= 0) {
+            applyVideoFormat(supported);
+        } else {
+            const QSignalBlocker rateBlocker(m_pUi->cbVideoFrameRate);
+            const QSignalBlocker codecBlocker(m_pUi->cbVideoCodec);
+            m_pUi->cbVideoFrameRate->clear();
+            m_pUi->cbVideoCodec->clear();
+        }
+        return;
+    }
+    // Back to the format whose lists are shown.
+    const QSignalBlocker blocker(formats);
+    formats->setCurrentIndex(formats->findData(m_nLastVideoFmt));
+}
+
+void OptionDialog::applyVideoFormat(int index)
+{
+    const RP_Format fmt = RP_Format(m_pUi->cbType->itemData(index).toInt());
+    QComboBox* rates = m_pUi->cbVideoFrameRate;
+    {
+        const QSignalBlocker blocker(rates);
+        rates->clear();
+        if (fmt == RP_FMT_GIF) {
+            if (!m_bLoading) {
+                QPointer<OptionDialog> alive(this);
+                Utils::showMacWindowMessage(
+                    MT_WARNING, this, tr("The recorded file size is limited to 400 MB if you choose GIF format."),
+                    MB_OK);
+                if (!alive)
+                    return;
+            }
+            for (int rate : kGifRates)
+                rates->addItem(QIcon(), tr("%1 fps").arg(rate), rate);
+            rates->setCurrentIndex(kGifDefaultRateIndex);
+        } else {
+            for (int rate : kVideoRates)
+                rates->addItem(QIcon(), tr("%1 fps").arg(rate), rate);
+            rates->setCurrentIndex(kVideoDefaultRateIndex);
+        }
+    }
+    {
+        QComboBox* codecs = m_pUi->cbVideoCodec;
+        const QSignalBlocker blocker(codecs);
+        codecs->clear();
+        const QMap<int, QString> supported = supportedCodecs(fmt);
+        for (auto it = supported.cbegin(); it != supported.cend(); ++it)
+            codecs->addItem(QIcon(), it.value(), it.key());
+        codecs->setCurrentIndex(qMax(0, codecs->findData(RecordParameter::instance()->getVideoCodecType())));
+        m_nLastCodec = codecs->currentData().toInt();
+    }
+    m_nLastVideoFmt = fmt;
+    m_bLoading = false;
+}
+
+void OptionDialog::onCheckFrameRate(int nIndex)
+{
+    if (m_pUi->cbVideoFrameRate->itemData(nIndex).toInt() != kHighFrameRate)
+        return;
+    Utils::showMacWindowMessage(
+        MT_WARNING, this,
+        tr("Recording 60 frames of video requires a very high computer configuration. If the computer "
+           "configuration is not high enough, the recorded video frame rate will be less than 60 frames, and the "
+           "smoothness of the video may be affected."),
+        MB_OK);
+}
+
+void OptionDialog::onCheckVideoCodes(int nIndex)
+{
+    QComboBox* codecs = m_pUi->cbVideoCodec;
+    const int codec = codecs->itemData(nIndex).toInt();
+    QString question;
+    if (codec == RP_CODEC_HEVC)
+        question = tr("Higher computer configurations are required to use the HEVC code. If not, there may be some "
+                      "delays. Click \"OK\" to apply this code.");
+    else if (codec == RP_CODEC_PRORES422 || codec == RP_CODEC_PRORES4444)
+        question = tr("Apple ProRes is a lossless video code provided by Apple.\nUsing this video code can help you "
+                      "achieve the optimal image quality for the output video. It provides great materials for "
+                      "later video editing. But meanwhile, the video file will be extremely large, which is not "
+                      "easy to transfer and share.\nClick \"OK\" to apply the Apple ProRes code.");
+    if (!question.isEmpty()) {
+        QPointer<OptionDialog> alive(this);
+        const int answer = Utils::showMacWindowMessage(MT_WARNING, this, question, MB_OKCANCEL);
+        if (!alive)
+            return;
+        if (answer == kButtonCancel) {
+            const QSignalBlocker blocker(codecs);
+            codecs->setCurrentIndex(codecs->findData(m_nLastCodec));
+        }
+    }
+    m_nLastCodec = codecs->currentData().toInt();
+}
+
+void OptionDialog::onCheckAudioFormat(int index)
+{
+    QComboBox* formats = m_pUi->cbAudioFormat;
+    const int fmt = formats->itemData(index).toInt();
+    if ((fmt == RP_FMT_OGG || fmt == RP_FMT_OPUS) && !isX86_64()) {
+        QPointer<OptionDialog> alive(this);
+        Utils::showMacWindowMessage(
+            MT_WARNING, this, tr("This audio format is about to be compatible with the new ARM processor, so stay tuned."),
+            MB_OK);
+        if (!alive)
+            return;
+        const QSignalBlocker blocker(formats);
+        formats->setCurrentIndex(formats->findData(m_nLastAudioFmt));
+    }
+    if (formats->currentIndex() >= 0)
+        m_nLastAudioFmt = formats->currentData().toInt();
+}
+
+void OptionDialog::onMouseClickHandle()
+{
+    auto* clicked = qobject_cast<QToolButton*>(sender());
+    for (QToolButton* button : {m_pUi->btnMouseNone, m_pUi->btnMouseClick, m_pUi->btnMouseFlash})
+        if (button != clicked)
+            button->setChecked(false);
+    m_pUi->frmClickColor->setVisible(clicked == m_pUi->btnMouseFlash && clicked->isChecked());
+}
+
+void OptionDialog::setMouseChecked(int click)
+{
+    m_pUi->btnMouseClick->setChecked(click == RP_CLICK_SHOW);
+    m_pUi->btnMouseFlash->setChecked(click == RP_CLICK_BLINK);
+    m_pUi->btnMouseNone->setChecked(click != RP_CLICK_SHOW && click != RP_CLICK_BLINK);
+    m_pUi->frmClickColor->setVisible(click == RP_CLICK_BLINK);
+}
+
+int OptionDialog::getMouseChecked() const
+{
+    if (m_pUi->btnMouseClick->isChecked())
+        return RP_CLICK_SHOW;
+    if (m_pUi->btnMouseFlash->isChecked())
+        return RP_CLICK_BLINK;
+    return RP_CLICK_NONE;
+}
+
+void OptionDialog::initSelectColorBtn()
+{
+    const std::pair<QColor, QButtonGroup*> kinds[] = {{m_areaColor, m_pAreaColorGroup}, {m_clickColor, m_pClickColorGroup}};
+    for (const auto& kind : kinds) {
+        const QList<QAbstractButton*> buttons = kind.second->buttons(); // swatches 1-3, then "Choose"
+        bool swatch = false;
+        for (int i = 0; i < 3; ++i) {
+            if (kind.first == QColor(QLatin1String(kSwatchColors[i]))) {
+                buttons.at(i)->setChecked(true);
+                swatch = true;
+            }
+        }
+        if (!swatch) {
+            buttons.at(3)->setChecked(true);
+            buttons.at(3)->setStyleSheet(QStringLiteral("background-color:%1").arg(kind.first.name()));
+        }
+    }
+}
+
+void OptionDialog::onSelectColor(QAbstractButton* btn)
+{
+    const bool click = btn->objectName().startsWith(QLatin1String("btnClick"));
+    QColor& color = click ? m_clickColor : m_areaColor;
+    const QString name = btn->objectName();
+    if (name.endsWith(QLatin1String("Choose"))) {
+        QPointer<OptionDialog> alive(this);
+        QPointer<OvColorDialog> picker = new OvColorDialog(color, this);
+        picker->setWindowModality(Qt::WindowModal);
+        const int result = picker->exec();
+        if (!alive)
+            return; // the picker went with the dialog
+        const QColor chosen = picker ? picker->selectedColor() : QColor();
+        delete picker.data();
+        if (result == QDialog::Accepted && chosen.isValid()) {
+            btn->setStyleSheet(QStringLiteral("background-color:%1").arg(chosen.name()));
+            color = chosen;
+        } else {
+            initSelectColorBtn();
+        }
+        return;
+    }
+    for (int i = 0; i < 3; ++i)
+        if (name.endsWith(QString::number(i + 1)))
+            color = QColor(QLatin1String(kSwatchColors[i]));
+}
+
+void OptionDialog::browseFolder(QLineEdit* field)
+{
+    QPointer<OptionDialog> alive(this);
+    const QString answer = OvFileDialog::getExistingDirectory(this, tr("Select output folder"), pathOf(field));
+    if (!alive || answer.isEmpty())
+        return;
+    const QString path = OvFileUtils::makeOSLikePath(answer);
+    if (!OvFileUtils::isFolderPathWritable(path)) {
+        Utils::showMacWindowMessage(MT_INFO, this,
+                                    tr("\"%1\" is not writable, please select another one.").arg(path), MB_OK);
+        return;
+    }
+    field->setText(path);
+}
+
+void OptionDialog::onOutputFolderBrowseClicked() { browseFolder(m_pUi->edtSaveFile); }
+
+void OptionDialog::onSnapBrowseClicked() { browseFolder(m_pUi->edtSnapshotFile); }
+
+void OptionDialog::onOpenVideoPath()
+{
+    if (!PlatformSeam::current()->openUrl(QUrl::fromLocalFile(pathOf(m_pUi->edtSaveFile))))
+        reportOpenFailure(pathOf(m_pUi->edtSaveFile));
+}
+
+void OptionDialog::onOpenSnapshotPath()
+{
+    if (!PlatformSeam::current()->openUrl(QUrl::fromLocalFile(pathOf(m_pUi->edtSnapshotFile))))
+        reportOpenFailure(pathOf(m_pUi->edtSnapshotFile));
+}
+
+void OptionDialog::showSystemCursorDlg() { openSystemSettings(PanelMouse); }
+
+void OptionDialog::openSystemSettings(int panel)
+{
+    const SettingsProgram* programs = kMousePrograms;
+    size_t count = std::size(kMousePrograms);
+    QString what = tr("the mouse settings");
+    if (panel == PanelSound) {
+        programs = kSoundPrograms;
+        count = std::size(kSoundPrograms);
+        what = tr("the sound settings");
+    } else if (panel == PanelDisplay) {
+        programs = kDisplayPrograms;
+        count = std::size(kDisplayPrograms);
+        what = tr("the display settings");
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(programs[i].program));
+        if (program.isEmpty())
+            continue;
+        QStringList arguments;
+        if (programs[i].argument)
+            arguments << QString::fromLatin1(programs[i].argument);
+        if (PlatformSeam::current()->startDetached(program, arguments))
+            return;
+        Log("OptionDialog", 2, "could not start %s", qPrintable(program));
+        break;
+    }
+    reportOpenFailure(what);
+}
+
+void OptionDialog::reportOpenFailure(const QString& what)
+{
+    Log("OptionDialog", 2, "could not open %s", qPrintable(what));
+    Utils::showMacWindowMessage(MT_ERROR, this, tr("Could not open %1.").arg(what), MB_OK);
+}
+
+void OptionDialog::onRetinaHelp()
+{
+    Utils::showMacWindowMessage(MT_INFO, this, tr("Retina screen mode prompt message"), MB_OK);
+}
+
+void OptionDialog::onAutoUpdateChanged(int nState) { m_pUi->chbUpdateOnExit->setEnabled(nState == Qt::Checked); }
+
+void OptionDialog::initLogFile()
+{
+    SetLogfile(QDir::toNativeSeparators(Utils::getAppLogPath()).toLocal8Bit().constData());
+    SetLogLevel(0);
+}

@@ -5,6 +5,7 @@
 #include "OvSettings.h"
 #include "core/SignalsTransfer.h"
 #include "output/RecordHistoryDlg.h"
+#include "services/Utils.h"
 #include "ui_RecordHistoryTool.h"
 #include "watermark/DlgWatermarkManage.h"
 #include "watermark/WaterMarkDataManage.h"
@@ -77,8 +78,10 @@ void RecordHistoryTool::onAddHistoryFile(const HistoryFileUtils::HistoryFile& fi
 
 void RecordHistoryTool::onShowTaskDlg()
 {
-    // This build has no task scheduler dialog.
+    // This build has no task scheduler: say so rather than do nothing.
     Log("RecordHistoryTool", 1, "task scheduler requested: not available in this build");
+    Utils::showMacWindowMessage(MT_INFO, window(), tr("Scheduled recordings are not available in this version."),
+                                MB_OK);
 }
 
 void RecordHistoryTool::onInitWaterMark()

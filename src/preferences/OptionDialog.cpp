@@ -46,6 +46,33 @@ const RP_CodecQuality kRestoreAudioQuality = RP_QUALITY_HIGH;
 const char* const kSwatchColors[] = {"#d9252b", "#ffb517", "#3788e4"};
 const char* const kDefaultAreaColor = "#d9252b";
 const char* const kDefaultClickColor = "#ffb517";
+// The "Choose" swatch while no colour of its own is stored.
+const QColor kChooseSwatchBlank(Qt::white);
+
+// The page in view is marked like the main window's selected mode; swatch looks are set
+// per button since each shows its own colour.
+const char* const kDialogStyle = R"(
+#btnRecording, #btnMouse, #btnHotkeys, #btnOutput, #btnSystem {
+    border: 1px solid #dcdfe4;
+    border-radius: 6px;
+    padding: 6px 10px;
+    min-width: 84px; /* room for the bold text of the checked one */
+}
+#btnRecording:checked, #btnMouse:checked, #btnHotkeys:checked, #btnOutput:checked, #btnSystem:checked {
+    border: 2px solid #4f7cff;
+    background-color: #eaf0ff;
+    color: #2b56d9;
+    font-weight: bold;
+}
+)";
+const char* const kSwatchStyle = "QToolButton { background-color: %1; border: 1px solid #c9ced6; border-radius: 3px; "
+                                 "min-width: 18px; min-height: 18px; }"
+                                 "QToolButton:checked { border: 2px solid #4f7cff; }";
+
+void paintSwatch(QAbstractButton* button, const QColor& color)
+{
+    button->setStyleSheet(QString::fromLatin1(kSwatchStyle).arg(color.name()));
+}
 
 // Framework update modes: install on exit, or ask.
 const int kUpdateOnExit = 3;
@@ -95,6 +122,7 @@ OptionDialog::OptionDialog(QWidget* parent)
     , m_pUi(new Ui::OptionDialog)
 {
     m_pUi->setupUi(this);
+    setStyleSheet(QString::fromLatin1(kDialogStyle));
     ensurePolished();
     setWindowFlags(windowFlags() & (Qt::WindowType_Mask | Qt::WindowCloseButtonHint | Qt::WindowTitleHint));
 
@@ -104,7 +132,12 @@ OptionDialog::OptionDialog(QWidget* parent)
     m_pAreaColorGroup = new QButtonGroup(this);
     for (QAbstractButton* button : {m_pUi->btnArea1, m_pUi->btnArea2, m_pUi->btnArea3, m_pUi->btnAreaChoose})
         m_pAreaColorGroup->addButton(button);
-    m_pNavigationGroup = new QButtonGroup(this);
+    paintSwatch(m_pUi->btnClickChoose, kChooseSwatchBlank);
+    paintSwatch(m_pUi->btnAreaChoose, kChooseSwatchBlank);
+    for (QButtonGroup* group : {m_pClickColorGroup, m_pAreaColorGroup})
+        for (int i = 0; i < 3; ++i)
+            paintSwatch(group->buttons().at(i), QColor(QLatin1String(kSwatchColors[i])));
+    m_pNavigationGroup = new QButtonGroup(this); // exclusive: the page in view is checked
     for (QAbstractButton* button :
          {m_pUi->btnRecording, m_pUi->btnMouse, m_pUi->btnHotkeys, m_pUi->btnOutput, m_pUi->btnSystem}) {
         m_pNavigationGroup->addButton(button);
@@ -173,6 +206,7 @@ OptionDialog::OptionDialog(QWidget* parent)
                             static_cast<QWidget*>(m_pUi->cmbRetina)})
         hidden->hide();
     postCreateDerivedDialog(true, false, nullptr);
+    fitContentsWidth();
 }
 
 OptionDialog::~OptionDialog() { delete m_pUi; }
@@ -433,6 +467,8 @@ bool OptionDialog::eventFilter(QObject* watched, QEvent* event)
             m_pUi->frmMASShortcut->setCellDisenabled();
     } else if (event->type() == QEvent::Wheel) {
         checkWhichGroup();
+    } else if (event->type() == QEvent::LayoutRequest && watched == m_pUi->scrollAreaWidgetContents) {
+        fitContentsWidth();
     } else if (event->type() == QEvent::Resize && watched == m_pUi->scrollAreaWidgetContents) {
         if (m_nPage == SP_OUTPUT)
             m_pUi->btnOutput->click();
@@ -460,6 +496,15 @@ void OptionDialog::showWidget()
     m_pUi->scrollArea->ensureWidgetVisible(box, 0, 0);
     // Scrolling checked the box now at the top; the clicked one wins.
     button->setChecked(true);
+}
+
+void OptionDialog::fitContentsWidth()
+{
+    QScrollArea* area = m_pUi->scrollArea;
+    const int width = m_pUi->scrollAreaWidgetContents->minimumSizeHint().width() + 2 * area->frameWidth()
+                      + area->verticalScrollBar()->sizeHint().width();
+    if (width != area->minimumWidth())
+        area->setMinimumWidth(width);
 }
 
 void OptionDialog::checkWhichGroup()
@@ -499,9 +544,9 @@ void OptionDialog::onRestor()
 {
     QPointer<OptionDialog> alive(this);
     m_pUi->btnClick2->setChecked(true);
-    m_pUi->btnClickChoose->setStyleSheet(QStringLiteral("background-color:%1").arg(QColor(Qt::white).name()));
+    paintSwatch(m_pUi->btnClickChoose, kChooseSwatchBlank);
     m_pUi->btnArea1->setChecked(true);
-    m_pUi->btnAreaChoose->setStyleSheet(QStringLiteral("background-color:%1").arg(QColor(Qt::white).name()));
+    paintSwatch(m_pUi->btnAreaChoose, kChooseSwatchBlank);
     m_areaColor = QColor(QLatin1String(kDefaultAreaColor));
     m_clickColor = QColor(QLatin1String(kDefaultClickColor));
 
@@ -736,7 +781,7 @@ void OptionDialog::initSelectColorBtn()
         }
         if (!swatch) {
             buttons.at(3)->setChecked(true);
-            buttons.at(3)->setStyleSheet(QStringLiteral("background-color:%1").arg(kind.first.name()));
+            paintSwatch(buttons.at(3), kind.first);
         }
     }
 }
@@ -756,7 +801,7 @@ void OptionDialog::onSelectColor(QAbstractButton* btn)
         const QColor chosen = picker ? picker->selectedColor() : QColor();
         delete picker.data();
         if (result == QDialog::Accepted && chosen.isValid()) {
-            btn->setStyleSheet(QStringLiteral("background-color:%1").arg(chosen.name()));
+            paintSwatch(btn, chosen);
             color = chosen;
         } else {
             initSelectColorBtn();

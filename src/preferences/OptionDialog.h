@@ -88,6 +88,8 @@ private:
     void setMouseChecked(int click);
     int getMouseChecked() const;
     void initSelectColorBtn();
+    // Widens the page area to its contents, so that nothing needs scrolling sideways.
+    void fitContentsWidth();
     void retranslateFrameRates();
     // Builds the frame-rate and codec lists of the format at `index` of the format list.
     void applyVideoFormat(int index);

@@ -5,6 +5,7 @@
 #include "OvSettings.h"
 #include "TestEnv.h"
 #include "TestMain.h"
+#include "core/RecordParameter.h"
 #include "preferences/OptionDialog.h"
 #include "services/Utils.h"
 #include "ui_OptionDialog.h"
@@ -132,6 +133,7 @@ private slots:
     void editRulesWarnAndRevert();
     void unwritableFolderIsRefused();
     void closeAsksBeforeDroppingEdits();
+    void swatchesShowTheirColours();
 };
 
 void OptionDialogTest::controlLoadsSavesAndRestoresItsKey_data()
@@ -362,6 +364,22 @@ void OptionDialogTest::closeAsksBeforeDroppingEdits()
     QVERIFY(!dialog.isVisible());
     QCOMPARE(stored("beep").toBool(), false);
     QCOMPARE(ModalAnswers::messages().size(), 2);
+}
+
+void OptionDialogTest::swatchesShowTheirColours()
+{
+    const auto shown = [](QWidget* swatch) {
+        const QImage image = swatch->grab().toImage();
+        return QColor(image.pixel(image.rect().center()));
+    };
+    RecordParameter::instance()->setMouseColor(QColor(kSwatch[2]), QColor(0x12, 0x34, 0x56));
+    OptionDialog dialog;
+    dialog.init();
+    QCOMPARE(shown(dialog.ui()->btnArea2), QColor(kSwatch[1]));
+    QCOMPARE(shown(dialog.ui()->btnAreaChoose), QColor(0x12, 0x34, 0x56));
+    ModalAnswers::push(OvModalRequest::ColorDialog, QColor(0x65, 0x43, 0x21));
+    dialog.ui()->btnClickChoose->click();
+    QCOMPARE(shown(dialog.ui()->btnClickChoose), QColor(0x65, 0x43, 0x21));
 }
 
 SR_TEST(OptionDialogTest)

@@ -8,6 +8,7 @@
 //   bench_camera --record PATH SECONDS  record the synthetic camera into PATH (the engine's run)
 
 #include "ScCamera.h"
+#include "bench_media_support.h"
 #include "ScEngine.h"
 
 #include <QCoreApplication>
@@ -28,11 +29,6 @@ const int kFrameRate = 30;
 // The synthetic camera's standard picture, and how it reaches the decoder.
 const char* const kSource = "testsrc2=size=1280x720:rate=30";
 const char* const kAsACamera = ",format=yuyv422,realtime";
-
-double cpuSeconds(const rusage& usage)
-{
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-}
 
 class Ends : public CCameraCallback {
 public:
@@ -64,15 +60,6 @@ int record(const char* path, double seconds)
     return ends.result == 0 && ends.error == 0 ? 0 : 1;
 }
 
-int framesIn(const QString& path)
-{
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
-                                            "stream=nb_read_packets", "-of", "csv=p=0", path});
-    probe.waitForFinished(60000);
-    return probe.readAllStandardOutput().trimmed().toInt();
-}
-
 int benchmark(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -80,24 +67,13 @@ int benchmark(int argc, char** argv)
 
     // The ffmpeg command first: its figures come from the children's usage once it is reaped.
     const QString ffmpegOut = folder.path() + "/ffmpeg.mp4";
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    rusage before{};
-    getrusage(RUSAGE_CHILDREN, &before);
-    ffmpeg.start(QStringLiteral("ffmpeg"),
+    const FfmpegCost ffmpegCost = measureFfmpeg(
                  {"-y", "-hide_banner", "-f", "lavfi", "-i", QString::fromLatin1(kSource) + QLatin1String(kAsACamera), "-t",
                   QString::number(kSeconds), "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-crf", "23",
                   "-g", QString::number(kFrameRate), "-pix_fmt", "yuv420p", "-movflags",
-                  "+frag_keyframe+empty_moov+default_base_moof", "-frag_duration", "250000", ffmpegOut});
-    ffmpeg.waitForFinished(kSeconds * 4000);
-    rusage after{};
-    getrusage(RUSAGE_CHILDREN, &after);
-    const QString ffmpegLog = QString::fromLocal8Bit(ffmpeg.readAll());
-    // ffmpeg shows "drop=" in its progress line only once it has dropped a frame.
-    const QRegularExpressionMatch drops
-        = QRegularExpression(QStringLiteral(".*drop=\\s*(\\d+)"), QRegularExpression::DotMatchesEverythingOption).match(ffmpegLog);
-    const int ffmpegDropped = drops.hasMatch() ? drops.captured(1).toInt() : 0;
-    const double ffmpegCpu = cpuSeconds(after) - cpuSeconds(before);
+                  "+frag_keyframe+empty_moov+default_base_moof", "-frag_duration", "250000", ffmpegOut}, kSeconds * 4000);
+    const int ffmpegDropped = ffmpegCost.dropped;
+    const double ffmpegCpu = ffmpegCost.cpu;
 
     // Our engine, in a child of its own.
     const QString ourOut = folder.path() + "/engine.mov";
@@ -117,7 +93,7 @@ int benchmark(int argc, char** argv)
            kFrameRate, kSeconds);
     printf("%-8s %14s %8s %8s %12s\n", "", "cpu s / rec s", "written", "dropped", "peak MB");
     printf("%-8s %14.3f %8d %8d %12.1f\n", "ffmpeg", ffmpegCpu / kSeconds, framesIn(ffmpegOut), ffmpegDropped,
-           after.ru_maxrss / 1024.0);
+           ffmpegCost.maxRssKb / 1024.0);
     printf("%-8s %14.3f %8d %8lld %12.1f\n", "engine", ourCpu / ourSeconds, framesIn(ourOut), f[3].toLongLong(),
            f[5].toLong() / 1024.0);
     printf("engine / ffmpeg cpu ratio: %.2f (goal <= 1.10)\n", (ourCpu / ourSeconds) / (ffmpegCpu / kSeconds));

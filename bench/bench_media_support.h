@@ -1,10 +1,13 @@
 #pragma once
-// Shared by the media benchmarks: runs the ffmpeg command with an argument list.
+// Shared by the media benchmarks: runs the ffmpeg command with an argument list, measures
+// what a child ffmpeg costs, and counts a file's frames.
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <sys/resource.h>
 
 // Runs "ffmpeg -y -v error <args>" and waits; true on exit code 0.
 inline bool runFfmpeg(const QStringList& args)
@@ -20,4 +23,48 @@ inline QString benchFolder(int argc, char** argv, const QTemporaryDir& temp)
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temp.path();
     QDir().mkpath(dir);
     return dir;
+}
+
+// User plus system CPU seconds of a usage record.
+inline double cpuSeconds(const rusage& usage)
+{
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+}
+
+// Video frames in the file, as ffprobe counts its packets.
+inline int framesIn(const QString& path)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
+                                            "stream=nb_read_packets", "-of", "csv=p=0", path});
+    probe.waitForFinished(60000);
+    return probe.readAllStandardOutput().trimmed().toInt();
+}
+
+// What one run of "ffmpeg <args>" cost: its CPU seconds and peak memory (from the children's
+// usage once it is reaped; run it before any other child) and the frames it dropped.
+struct FfmpegCost {
+    double cpu = 0;
+    int dropped = 0;
+    long maxRssKb = 0;
+};
+inline FfmpegCost measureFfmpeg(const QStringList& args, int timeoutMs)
+{
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+    rusage before{};
+    getrusage(RUSAGE_CHILDREN, &before);
+    ffmpeg.start(QStringLiteral("ffmpeg"), args);
+    ffmpeg.waitForFinished(timeoutMs);
+    rusage after{};
+    getrusage(RUSAGE_CHILDREN, &after);
+    const QString log = QString::fromLocal8Bit(ffmpeg.readAll());
+    // ffmpeg shows "drop=" in its progress line only once it has dropped a frame.
+    const QRegularExpressionMatch drops
+        = QRegularExpression(QStringLiteral(".*drop=\\s*(\\d+)"), QRegularExpression::DotMatchesEverythingOption).match(log);
+    FfmpegCost cost;
+    cost.cpu = cpuSeconds(after) - cpuSeconds(before);
+    cost.dropped = drops.hasMatch() ? drops.captured(1).toInt() : 0;
+    cost.maxRssKb = after.ru_maxrss;
+    return cost;
 }

@@ -9,6 +9,7 @@
 //   bench_record --animate              show moving content full-screen until killed
 
 #include "bench_animation.h"
+#include "bench_media_support.h"
 #include "ScEngine.h"
 #include "ScRecorder.h"
 
@@ -30,11 +31,6 @@
 namespace {
 const int kSeconds = 10;
 const int kFrameRate = 30;
-
-double cpuSeconds(const rusage& usage)
-{
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-}
 
 // Records the whole screen; prints "cpu <s> written <n> dropped <n> maxrss_kb <n> duration <s>".
 int record(const char* path, double seconds)
@@ -67,15 +63,6 @@ int record(const char* path, double seconds)
     return ok ? 0 : 1;
 }
 
-int framesIn(const QString& path)
-{
-    QProcess probe;
-    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries",
-                                            "stream=nb_read_packets", "-of", "csv=p=0", path});
-    probe.waitForFinished(60000);
-    return probe.readAllStandardOutput().trimmed().toInt();
-}
-
 int benchmark(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -88,27 +75,16 @@ int benchmark(int argc, char** argv)
 
     // The ffmpeg command first: its figures come from the children's usage once it is reaped.
     const QString ffmpegOut = folder.path() + "/ffmpeg.mp4";
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    rusage before{};
-    getrusage(RUSAGE_CHILDREN, &before);
-    ffmpeg.start(QStringLiteral("ffmpeg"),
+    const FfmpegCost ffmpegCost = measureFfmpeg(
                  {"-y", "-hide_banner", "-f", "x11grab", "-framerate", QString::number(kFrameRate), "-video_size",
                   "1920x1080", "-draw_mouse", "1", "-i", QString::fromLocal8Bit(qgetenv("DISPLAY")), "-t",
                   QString::number(kSeconds), "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-crf", "23", "-g",
                   QString::number(kFrameRate), "-pix_fmt", "yuv420p", "-movflags",
-                  "+frag_keyframe+empty_moov+default_base_moof", "-frag_duration", "250000", ffmpegOut});
-    ffmpeg.waitForFinished(120000);
-    rusage after{};
-    getrusage(RUSAGE_CHILDREN, &after);
-    const QString ffmpegLog = QString::fromLocal8Bit(ffmpeg.readAll());
-    // ffmpeg shows "drop=" in its progress line only once it has dropped a frame.
-    const QRegularExpressionMatch drops
-        = QRegularExpression(QStringLiteral(".*drop=\\s*(\\d+)"), QRegularExpression::DotMatchesEverythingOption).match(ffmpegLog);
-    const int ffmpegDropped = drops.hasMatch() ? drops.captured(1).toInt() : 0;
-    const double ffmpegCpu = cpuSeconds(after) - cpuSeconds(before);
+                  "+frag_keyframe+empty_moov+default_base_moof", "-frag_duration", "250000", ffmpegOut}, 120000);
+    const int ffmpegDropped = ffmpegCost.dropped;
+    const double ffmpegCpu = ffmpegCost.cpu;
     const int ffmpegFrames = framesIn(ffmpegOut);
-    const long ffmpegRss = after.ru_maxrss;
+    const long ffmpegRss = ffmpegCost.maxRssKb;
 
     // Our engine, in a child of its own.
     const QString ourOut = folder.path() + "/engine.mp4";

@@ -7,6 +7,9 @@
 #include "watermark/WaterMarkHandOver.h"
 
 #include "OvSettings.h"
+#include "TestEnv.h"
+#include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
 
 #include <QColor>
 #include <QDir>
@@ -14,6 +17,7 @@
 #include <QImage>
 #include <QList>
 #include <QRect>
+#include <QTest>
 
 namespace WmTest {
 
@@ -70,4 +74,23 @@ private:
     PlatformSeam* m_previous;
 };
 
+// Records two seconds of the screen's top-left `frame` (MP4, no sound, no cursor) through
+// the recorder facade, with whatever watermark the store has picked; returns the frame at
+// one second, or a null image when the recording failed.
+inline QImage recordedFrame(const QSize& frame)
+{
+    RecordParameter* p = RecordParameter::instance();
+    p->setVideoRect(QRect(QPoint(0, 0), frame));
+    p->setSystemAudioEnable(false);
+    p->setMouseRecorder(false);
+    p->setUsedVideoFmt(RP_FMT_MP4);
+    p->setVideoOpt(15, RP_CODEC_H264, RP_QUALITY_MEDIUM);
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    if (!recorder->recordVideo() || !recorder->start())
+        return QImage();
+    QTest::qWait(2000);
+    if (!recorder->stop())
+        return QImage();
+    return SrTest::frameAt(recorder->outputPath(), 1.0);
+}
 } // namespace WmTest

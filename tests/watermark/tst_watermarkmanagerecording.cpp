@@ -7,7 +7,6 @@
 #include "WaterMarkTestUtil.h"
 
 #include "ScEngine.h"
-#include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "watermark/DlgWatermarkManage.h"
 #include "watermark/PicClrFrm.h"
@@ -68,19 +67,7 @@ private slots:
         const QRect placed = WaterMarkRenderer::placement(QRect(QPoint(0, 0), frame), QImage(applied.m_strWaterMarkPath).size(), applied);
         QVERIFY(placed.right() > frame.width() / 2 && placed.bottom() > frame.height() / 2);
 
-        RecordParameter* p = RecordParameter::instance();
-        p->setVideoRect(QRect(QPoint(0, 0), frame));
-        p->setSystemAudioEnable(false);
-        p->setMouseRecorder(false);
-        p->setUsedVideoFmt(RP_FMT_MP4);
-        p->setVideoOpt(15, RP_CODEC_H264, RP_QUALITY_MEDIUM);
-        ScreenRecorder* recorder = ScreenRecorder::instance();
-        QVERIFY(recorder->recordVideo());
-        QVERIFY(recorder->start());
-        QTest::qWait(2000);
-        QVERIFY(recorder->stop());
-
-        const QImage image = SrTest::frameAt(recorder->outputPath(), 1.0);
+        const QImage image = WmTest::recordedFrame(frame);
         QCOMPARE(image.size(), frame);
         const int inside = countNear(image, placed, magenta);
         QVERIFY2(inside > placed.width() * placed.height() / 4, qPrintable(QString::number(inside)));

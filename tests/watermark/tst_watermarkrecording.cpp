@@ -7,7 +7,6 @@
 #include "WaterMarkTestUtil.h"
 
 #include "ScEngine.h"
-#include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 
 #include <QTest>
@@ -33,20 +32,7 @@ private slots:
         const QSize frame(640, 480);
         const QRect placed(30, 40, 96, 48);
 
-        RecordParameter* p = RecordParameter::instance();
-        p->setVideoRect(QRect(QPoint(0, 0), frame));
-        p->setSystemAudioEnable(false);
-        p->setMouseRecorder(false);
-        p->setUsedVideoFmt(RP_FMT_MP4);
-        p->setVideoOpt(15, RP_CODEC_H264, RP_QUALITY_MEDIUM);
-
-        ScreenRecorder* recorder = ScreenRecorder::instance();
-        QVERIFY(recorder->recordVideo());
-        QVERIFY(recorder->start());
-        QTest::qWait(2000);
-        QVERIFY(recorder->stop());
-
-        const QImage image = SrTest::frameAt(recorder->outputPath(), 1.0);
+        const QImage image = WmTest::recordedFrame(frame);
         QCOMPARE(image.size(), frame);
         // Inside the placed rectangle (away from its edges, where colour subsampling blends):
         // the watermark; just outside it: not.

@@ -1,6 +1,7 @@
 #include "OvSettings.h"
 
 #include "Log.h"
+#include "OvFileLock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,8 +14,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -105,35 +104,6 @@ bool isWhole(const QString& path, int keys)
 
 // The name under which a write keeps the file before it: one per process, so that a write
 // never removes what another process keeps.
-// An exclusive kernel lock on a file that is never removed, held while it lives; it is let
-// go by the kernel when its process ends, however it ends.
-class WriteGuard {
-public:
-    explicit WriteGuard(const QByteArray& path)
-        : m_fd(::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (m_fd < 0)
-            return;
-        int result;
-        do
-            result = ::flock(m_fd, LOCK_EX);
-        while (result != 0 && errno == EINTR);
-        m_held = result == 0;
-    }
-    ~WriteGuard()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    WriteGuard(const WriteGuard&) = delete;
-    WriteGuard& operator=(const WriteGuard&) = delete;
-    bool isHeld() const { return m_held; }
-
-private:
-    int m_fd;
-    bool m_held = false;
-};
-
 QString beforeWriteName(const QString& path, qint64 pid) { return path + QStringLiteral(".before-%1").arg(pid); }
 
 // Removes the files kept by writes of processes that ended in the middle of them.
@@ -265,8 +235,8 @@ bool OvSettings::writeThrough()
     // the new one is known to be whole, and comes back when it is not. Other processes
     // doing the same wait for the guard, a kernel lock that a writer which died drops.
     const QByteArray file = QFile::encodeName(m_path);
-    const WriteGuard guard(file + ".write-lock");
-    if (guard.isHeld()) {
+    OvFileLock guard(m_path + QStringLiteral(".write-lock"));
+    if (guard.lock()) {
         // No other writer is inside sync(): a lock file of QSettings' own is left by one that
         // died there, and would hold this write up for half a minute.
         ::unlink((file + ".lock").constData());

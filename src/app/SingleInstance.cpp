@@ -1,18 +1,14 @@
 #include "SingleInstance.h"
 
 #include "Log.h"
+#include "OvFileLock.h"
 #include "OvSettings.h"
 #include "services/OSServiceUtils.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QSharedMemory>
 #include <QStandardPaths>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -26,11 +22,7 @@ SingleInstance::SingleInstance(const QString& key)
 {
 }
 
-SingleInstance::~SingleInstance()
-{
-    if (m_nLockFd >= 0)
-        ::close(m_nLockFd);
-}
+SingleInstance::~SingleInstance() = default;
 
 SingleInstance::LockState SingleInstance::takeLock()
 {
@@ -42,29 +34,18 @@ SingleInstance::LockState SingleInstance::takeLock()
     // A lock on a file that is never removed: the kernel gives it to one process and takes it
     // back when that process ends, however it ends. A lock file that is removed when stale
     // lets two racing starts each remove the other's fresh file and both win.
-    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + m_key + QStringLiteral(".lock"));
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        Log("MAIN", 2, "single instance: cannot open the lock file %s: %s", path.constData(), strerror(errno));
-        return NoLock;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        m_nLockFd = fd;
-        const QByteArray pid = QByteArray::number(qint64(::getpid()));
-        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.constData(), size_t(pid.size()), 0) != pid.size())
+    m_lock.reset(new OvFileLock(folder + QLatin1Char('/') + m_key + QStringLiteral(".lock")));
+    if (m_lock->tryLock()) {
+        if (!m_lock->writeText(QByteArray::number(qint64(::getpid()))))
             Log("MAIN", 1, "single instance: the lock file does not name its holder");
         return LockTaken;
     }
-    const bool held = errno == EWOULDBLOCK;
-    if (held) {
-        // The holder names itself in the file once it has the lock (empty a moment before).
-        char text[32] = {};
-        if (::pread(fd, text, sizeof(text) - 1, 0) > 0)
-            m_runningPid = QByteArray(text).trimmed().toLongLong();
-    } else {
-        Log("MAIN", 2, "single instance: cannot lock %s: %s", path.constData(), strerror(errno));
-    }
-    ::close(fd);
+    const bool held = m_lock->heldElsewhere();
+    if (held) // the holder names itself in the file once it has the lock (empty a moment before)
+        m_runningPid = m_lock->readText().toLongLong();
+    else
+        Log("MAIN", 2, "single instance: cannot lock in %s: %s", qUtf8Printable(folder), qUtf8Printable(m_lock->error()));
+    m_lock.reset();
     return held ? LockHeldElsewhere : NoLock;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 
+class OvFileLock;
 class QSharedMemory;
 
 class SingleInstance {
@@ -36,7 +37,7 @@ private:
     void writeSegmentPid(qint64 pid);
 
     QString m_key;
-    int m_nLockFd = -1; // the locked file while this instance holds it
+    std::unique_ptr<OvFileLock> m_lock; // held while this instance runs
     std::unique_ptr<QSharedMemory> m_memory;
     qint64 m_runningPid = 0;
 };

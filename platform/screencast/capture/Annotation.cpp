@@ -14,7 +14,6 @@
 namespace capture {
 
 namespace {
-const int kMaxBlurLevel = 20;
 // Room a text may take before it is cut (it is laid out from its top-left corner).
 const double kTextRoom = 1e5;
 // An arrow's head: its length is kHeadPerWidth pen widths plus kHeadBase, its half-width
@@ -227,7 +226,7 @@ QImage blurredPicture(const QImage& picture, int level)
 {
     if (picture.isNull())
         return QImage();
-    const int factor = qBound(1, level, kMaxBlurLevel) + 1;
+    const int factor = qBound(kMinBlurLevel, level, kMaxBlurLevel) + 1;
     const QSize small(qMax(1, picture.width() / factor), qMax(1, picture.height() / factor));
     QImage result = picture.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                         .scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

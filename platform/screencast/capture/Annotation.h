@@ -14,6 +14,11 @@ class QPainterPath;
 
 namespace capture {
 
+// The blur strengths a blur tool takes, and the one it starts with.
+constexpr int kMinBlurLevel = 1;
+constexpr int kMaxBlurLevel = 20;
+constexpr int kDefaultBlurLevel = 10;
+
 struct Annotation {
     int shape = 0;         // CanvasShapes
     QColor color1;         // pen; for a callout the marker's fill
@@ -23,7 +28,7 @@ struct Annotation {
     QString text;          // the text tool's text
     QString fontFamily;
     int number = 0;        // the number a callout shows
-    int blurLevel = 0;     // 1 to 20, for the blur tools
+    int blurLevel = 0;     // kMinBlurLevel to kMaxBlurLevel, for the blur tools
 
     // The dragged rectangle of a two-point drawing.
     QRectF dragRect() const;

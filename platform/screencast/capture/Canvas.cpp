@@ -13,9 +13,6 @@
 namespace capture {
 
 namespace {
-const int kDefaultBlurLevel = 10;
-const int kMinBlurLevel = 1;
-const int kMaxBlurLevel = 20;
 // An air brush sprays at least this many dots per mouse move.
 const int kMinAirDots = 4;
 // The text editor's dashed frame, outside the text.

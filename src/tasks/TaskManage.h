@@ -1,33 +1,72 @@
 #pragma once
-// The task coordinator: connects to the task daemon and starts and stops scheduled
-// recordings. This build has no daemon client: it reports "not connected", never runs a
-// task and asks nothing to stop. GUI thread.
+// The task coordinator: owns the client of the task daemon, keeps a copy of the daemon's
+// task list, forwards every add, change and delete, turns a due task into a start request
+// for the main window, tells the recording windows when a task recording must stop and runs
+// the finishing action after its countdown. GUI thread. Every call that waits on the daemon
+// waits a bounded time with the interface painting; a daemon that does not answer counts as
+// not connected.
 
+#include "TaskInfo.h"
+
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+
+class TaskClientCall;
 
 class TaskManage : public QObject {
     Q_OBJECT
 public:
     // What a task records (sigStartRecord).
     enum RecordWhat { RecordVideo = 1, RecordAudio = 2, RecordWebcam = 4 };
+    // The last list operation, replayed after a reconnect.
+    enum LastOperate { OperateNone = 0, OperateAdd = 1, OperateDelete = 2, OperateChange = 3 };
 
     static TaskManage* instance();
+    static void release();
 
-    // Connects to the task daemon; false (and logged): this build has no daemon client.
-    bool connectXPCServer();
-    bool isConnected() const { return false; }
-    // The task recording is waiting to start (the about and update hooks hold back).
-    bool isWaitTaskStart() const { return false; }
-    // The task about to start lies in the past.
-    bool isOutOfDate() const { return false; }
-    // True when the running task recording must stop after `seconds`.
-    bool needStopRecord(qint64 seconds) const { return false; }
-    // A task or timed recording was saved: runs its finishing action (none here).
+    // Connects to the daemon (starting it when none answers) and lists its tasks.
+    void connectXPCServer();
+    // Drops the client and connects again.
+    void reConnectXPCServer();
+    void initTaskInfoList();
+    // The client is connected and the daemon answers the expected version (a round trip).
+    bool isConnected();
+    // Connected, and at least one task is switched on.
+    bool isOpenTask();
+
+    QList<TaskInfo> getLstTaskInfo() const { return m_lstTaskInfo; }
+    // The first task of that name, else a default task.
+    TaskInfo getTaskInfo(const QString& name) const;
+    void addTaskInfo(const TaskInfo& task);
+    void deleteTaskInfo(const QString& name);
+    void changeTaskInfo(const TaskInfo& task, const QString& oldName);
+    // Repeats the last operation once (an add only when the task is not listed already).
+    void reReportInfo();
+
+    // The daemon says a task is due (its recinfo text). Dropped while recording, previewing
+    // or running a task; otherwise emits sigStartRecord.
+    void sendPerformTaskRecInfo(const QString& recInfo);
+    // More than 4 s since the last accepted start request (true before any).
+    bool isOutOfDate() const;
+    // A task start is due or imminent (asks the daemon).
+    bool isWaitTaskStart();
+    // The running task recording must stop after `duration` seconds.
+    bool needStopRecord(qint64 duration) const;
+    // A task or timed recording was saved: runs the finishing action (the task's own while
+    // a task runs, else `event`) after the 30-second countdown.
     void taskCompleted(QWidget* parent, int event);
-    void setMainWidBase(QWidget* mainWindowBase) { m_pMainWidBase = mainWindowBase; }
-    QWidget* mainWidBase() const { return m_pMainWidBase; }
+
+    void setMainWidBase(QWidget* mainWindowBase) { m_pMainWid = mainWindowBase; }
+    QWidget* mainWidBase() const { return m_pMainWid; }
+
+    bool existRepeatName(const QString& name) const;
+    // `base`, else "base(n)" for the first n that no task has.
+    QString getNoRepeatName(const QString& base, int n) const;
+    // The recinfo JSON text and back (defaults for a text that is no JSON object).
+    static QString convertRecInfo(const RecordInfo& info);
+    static RecordInfo parseRecInfo(const QString& text);
 
     // A task recording runs.
     bool m_bTasking = false;
@@ -37,6 +76,16 @@ signals:
     void sigStartRecord(int recWhat);
 
 private:
-    TaskManage() = default;
-    QPointer<QWidget> m_pMainWidBase; // null once that window is gone
+    TaskManage();
+    ~TaskManage() override;
+
+    static TaskManage* m_pInstance;
+    QList<TaskInfo> m_lstTaskInfo;
+    QPointer<QWidget> m_pMainWid; // null once that window is gone
+    int m_nLastOperate = OperateNone;
+    TaskInfo m_lastTaskInfo;
+    QString m_strLastOldName;
+    RecordInfo m_curRecInfo;
+    QDateTime m_performTime;
+    TaskClientCall* m_pClient = nullptr;
 };

@@ -1,0 +1,81 @@
+#pragma once
+// The wire between the application and its task daemon: one compact JSON object per line
+// over a local socket, and the text forms both ends share. Pure functions and a line
+// reader; callable from any thread, no state of its own.
+//
+// Requests carry "op" and, when they expect an answer, a numeric "id" that the reply
+// echoes: {"id":n,"ok":true,"result":...} or {"id":n,"ok":false,"error":"text"}. A line
+// the daemon cannot read is answered with "ok" false and an "id" of null. Requests
+// without an id are not answered. Callbacks from the daemon carry "cb" instead of an id.
+//
+//   op                args                                           result
+//   getVersion        -                                              "6.0"
+//   connect           bundleId, appPath                              bool accepted
+//   getbundleid       -                                              text
+//   getTaskArrayCount -                                              count
+//   getTaskInfo       index                                          {name,enable,repeat,week,date,recinfo}
+//   removeTask        name                                           - (no id)
+//   addTask           name,enable,repeat,week,date,recinfo           - (no id)
+//   changeTask        oldName,name,enable,repeat,week,date,recinfo   - (no id)
+//   getWaitTaskStart  -                                              bool
+//   systemShutdown    -                                              true once handed to the power backend
+//   systemSleep       -                                              true once handed to the power backend
+//
+//   cb sendPerformTaskRecInfo  recinfo    a task is due; recinfo is the task's text
+//   cb checkActive             -          liveness ping
+//
+// "week" is the week text (seven "0"/"1" fields, Sunday first); "date" is the start in
+// the form "MM-dd-yyyy hh:mm:ss", local time; "recinfo" is an opaque text kept verbatim.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+
+namespace taskwire {
+
+// The version text the application requires.
+constexpr const char kVersion[] = "6.0";
+// A line longer than this is refused and its connection closed.
+constexpr int kMaxMessageBytes = 1 << 20;
+// The date-time form of a task's start and of the texts shown to the user.
+constexpr const char kDateFormat[] = "MM-dd-yyyy hh:mm:ss";
+
+// The socket: $SR_TASKD_SOCKET, else "screenrecorder-taskd.sock" in the user's runtime
+// folder ($XDG_RUNTIME_DIR, else the temporary folder).
+QString defaultSocketPath();
+
+// One message as a line (compact JSON and "\n").
+QByteArray frame(const QJsonObject& message);
+
+// Week mask <-> week text. Bit 0 is Sunday ... bit 6 Saturday; the text lists the seven
+// bits in that order. A text with fewer than seven fields means every day (127); only a
+// field that is exactly "1" is set; fields after the seventh are ignored.
+QString weekToText(short week);
+short weekFromText(const QString& text);
+
+// Date-time <-> "MM-dd-yyyy hh:mm:ss" in local time, with the C locale's digits whatever
+// the user's locale. An unreadable text gives an invalid date-time.
+QString dateText(const QDateTime& time);
+QDateTime parseDateText(const QString& text);
+
+// Collects bytes and hands out whole lines as JSON objects.
+class LineReader {
+public:
+    enum Result {
+        NeedMore, // no whole line yet
+        Message,  // *message holds the next object
+        Bad,      // a whole line that is not a JSON object; *error says why; reading goes on
+        Overflow, // a line longer than kMaxMessageBytes: the stream cannot be trusted further
+    };
+    void append(const QByteArray& bytes);
+    Result next(QJsonObject* message, QString* error);
+    // Bytes of a line not yet complete.
+    int pending() const { return m_buffer.size(); }
+    void clear() { m_buffer.clear(); }
+
+private:
+    QByteArray m_buffer;
+};
+
+} // namespace taskwire

@@ -1,0 +1,181 @@
+#include "TaskServer.h"
+
+#include "Log.h"
+#include "PowerBackend.h"
+#include "TaskSession.h"
+#include "TaskStore.h"
+#include "TaskWire.h"
+
+#include <QLocalSocket>
+
+namespace {
+StoredTask taskFrom(const QJsonObject& request)
+{
+    StoredTask task;
+    task.name = request.value("name").toString();
+    task.enable = request.value("enable").toBool();
+    task.repeat = request.value("repeat").toBool();
+    task.week = request.value("week").toString();
+    task.date = request.value("date").toString();
+    task.recinfo = request.value("recinfo").toString();
+    return task;
+}
+} // namespace
+
+TaskServer::TaskServer(TaskStore* store, PowerBackend* power, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_power(power)
+{
+    // Only this user may connect: a client can shut the machine down.
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&m_server, &QLocalServer::newConnection, this, &TaskServer::onNewConnection);
+}
+
+bool TaskServer::listen(const QString& path)
+{
+    return m_server.listen(path);
+}
+
+bool TaskServer::sendCallback(const QJsonObject& message)
+{
+    if (!m_target)
+        return false;
+    m_target->send(message);
+    return true;
+}
+
+void TaskServer::onNewConnection()
+{
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        auto* session = new TaskSession(socket, this);
+        connect(session, &TaskSession::message, this, &TaskServer::onMessage);
+        connect(session, &TaskSession::drained, this, [this] { m_store->flush(); });
+        connect(session, &TaskSession::closed, this, [](TaskSession* closed) { closed->deleteLater(); });
+    }
+}
+
+void TaskServer::onMessage(TaskSession* session, const QJsonObject& request)
+{
+    const QString op = request.value("op").toString();
+    Log("TaskDaemon", 1, "request %s", qUtf8Printable(op));
+    Answer result;
+    if (op == QLatin1String("getVersion")) {
+        result.result = QLatin1String(taskwire::kVersion);
+    } else if (op == QLatin1String("connect")) {
+        const QString id = request.value("bundleId").toString();
+        const bool accepted = id == QLatin1String(kBundleId);
+        Log("TaskDaemon", 1, "connect from \"%s\" at %s: %s", qUtf8Printable(id),
+            qUtf8Printable(request.value("appPath").toString()), accepted ? "accepted" : "refused");
+        result.result = accepted;
+        if (accepted) {
+            session->setBundleId(id);
+            m_target = session;
+        }
+        answer(session, request, result);
+        if (accepted)
+            emit clientAccepted();
+        return;
+    } else if (op == QLatin1String("getbundleid")) {
+        result.result = session->bundleId();
+    } else if (op == QLatin1String("getTaskArrayCount")) {
+        result.result = m_store->tasks().size();
+    } else if (op == QLatin1String("getTaskInfo")) {
+        result = taskInfo(request.value("index"));
+    } else if (op == QLatin1String("addTask")) {
+        result = addTask(request);
+    } else if (op == QLatin1String("changeTask")) {
+        result = changeTask(request);
+    } else if (op == QLatin1String("removeTask")) {
+        result = removeTask(request);
+    } else if (op == QLatin1String("getWaitTaskStart")) {
+        result.result = m_waiting && m_waiting();
+    } else if (op == QLatin1String("systemShutdown") || op == QLatin1String("systemSleep")) {
+        powerRequest(session, request, op == QLatin1String("systemShutdown") ? PowerBackend::Shutdown
+                                                                              : PowerBackend::Sleep);
+        return;
+    } else {
+        result = {false, {}, QStringLiteral("unknown request \"%1\"").arg(op)};
+    }
+    answer(session, request, result);
+}
+
+void TaskServer::answer(TaskSession* session, const QJsonObject& request, const Answer& answer)
+{
+    const QJsonValue id = request.value("id");
+    if (id.isUndefined() || id.isNull()) {
+        if (!answer.ok)
+            Log("TaskDaemon", 2, "%s refused: %s", qUtf8Printable(request.value("op").toString()),
+                qUtf8Printable(answer.error));
+        return;
+    }
+    m_store->flush();
+    QJsonObject reply{{"id", id}, {"ok", answer.ok}};
+    if (answer.ok)
+        reply.insert("result", answer.result);
+    else
+        reply.insert("error", answer.error);
+    session->send(reply);
+}
+
+TaskServer::Answer TaskServer::taskInfo(const QJsonValue& index) const
+{
+    const double at = index.toDouble(-1);
+    if (at < 0 || at >= m_store->tasks().size() || at != qint64(at))
+        return {false, {}, QStringLiteral("no task at index %1").arg(index.toVariant().toString())};
+    const StoredTask& task = m_store->tasks().at(int(at));
+    return {true,
+            QJsonObject{{"name", task.name},
+                        {"enable", task.enable},
+                        {"repeat", task.repeat},
+                        {"week", task.week},
+                        {"date", task.date},
+                        {"recinfo", task.recinfo}},
+            {}};
+}
+
+TaskServer::Answer TaskServer::addTask(const QJsonObject& request)
+{
+    const StoredTask task = taskFrom(request);
+    if (task.name.isEmpty())
+        return {false, {}, QStringLiteral("a task needs a name")};
+    m_store->put(task);
+    return {};
+}
+
+TaskServer::Answer TaskServer::changeTask(const QJsonObject& request)
+{
+    const StoredTask task = taskFrom(request);
+    if (task.name.isEmpty())
+        return {false, {}, QStringLiteral("a task needs a name")};
+    const int index = m_store->indexOf(request.value("oldName").toString());
+    if (index < 0) {
+        m_store->put(task);
+        return {};
+    }
+    const int holder = m_store->indexOf(task.name);
+    if (holder >= 0 && holder != index)
+        return {false, {}, QStringLiteral("another task is named \"%1\"").arg(task.name)};
+    m_store->replace(index, task);
+    return {};
+}
+
+TaskServer::Answer TaskServer::removeTask(const QJsonObject& request)
+{
+    const QString name = request.value("name").toString();
+    if (!m_store->remove(name))
+        return {false, {}, QStringLiteral("no task named \"%1\"").arg(name)};
+    return {};
+}
+
+void TaskServer::powerRequest(TaskSession* session, const QJsonObject& request, int action)
+{
+    QPointer<TaskSession> guard(session);
+    m_power->perform(PowerBackend::Action(action), this, [this, guard, request](const QString& error) {
+        if (!error.isEmpty())
+            Log("TaskDaemon", 2, "%s failed: %s", qUtf8Printable(request.value("op").toString()),
+                qUtf8Printable(error));
+        if (guard)
+            answer(guard, request, error.isEmpty() ? Answer{true, true, {}} : Answer{false, {}, error});
+    });
+}

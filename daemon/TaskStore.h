@@ -1,0 +1,41 @@
+#pragma once
+// The ordered task list and its file. Used on the daemon's thread only. Changes mark the
+// list dirty; flush() writes the whole file atomically (QSaveFile), so a crash leaves the
+// previous or the new file, never a mix. A file that cannot be read is renamed aside
+// ("<file>.damaged-<yyyyMMdd-hhmmss>") and the list starts empty; nothing is deleted.
+
+#include "StoredTask.h"
+
+#include <QString>
+#include <QVector>
+
+class TaskStore {
+public:
+    explicit TaskStore(const QString& path);
+
+    // Reads the file; false when it was damaged (and set aside). A missing file is an
+    // empty list.
+    bool load();
+    // Writes the file when the list changed since the last write; false (and logged) when
+    // it could not be written; the list stays as it is then and the next flush retries.
+    bool flush();
+
+    const QVector<StoredTask>& tasks() const { return m_tasks; }
+    int indexOf(const QString& name) const;
+
+    // Replaces the task of that name in place, or appends it.
+    void put(const StoredTask& task);
+    // Replaces the task at `index`.
+    void replace(int index, const StoredTask& task);
+    // Removes the task of that name; false when there is none.
+    bool remove(const QString& name);
+    void markFired(int index, const QDateTime& start);
+
+private:
+    // The replacement keeps the fired mark only while the start stays the same.
+    StoredTask merged(const StoredTask& old, const StoredTask& task) const;
+
+    QString m_path;
+    QVector<StoredTask> m_tasks;
+    bool m_dirty = false;
+};

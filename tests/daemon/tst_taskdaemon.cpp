@@ -1,0 +1,203 @@
+#include "DaemonHarness.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QTest>
+#include <csignal>
+
+namespace {
+const QString kMonday = "0,1,0,0,0,0,0";
+const QDateTime kFake(QDate(2031, 3, 10), QTime(10, 0)); // a Monday
+
+QString recinfo(int recwhat, const QString& stop = "2031-03-10T11:00:00")
+{
+    return QString("{\n    \"completedtask\": 0,\n    \"date\": \"%1\",\n    \"length\": 180,\n    \"loop\": false,\n"
+                   "    \"nloop\": 1,\n    \"recwhat\": %2,\n    \"stop\": 1\n}\n")
+        .arg(stop)
+        .arg(recwhat);
+}
+
+QJsonObject task(const QString& name, const QDateTime& start, const QString& info, bool repeat = false,
+                 const QString& week = kMonday, bool enable = true)
+{
+    return {{"name", name}, {"enable", enable},           {"repeat", repeat},
+            {"week", week}, {"date", taskwire::dateText(start)}, {"recinfo", info}};
+}
+
+QStringList names(WireClient& client, int most = 100)
+{
+    QStringList list;
+    for (int i = 0; i < qMin(most, client.result("getTaskArrayCount").toInt()); ++i)
+        list << client.result("getTaskInfo", {{"index", i}}).toObject().value("name").toString();
+    return list;
+}
+
+QString fakeTime(const QDateTime& time) { return QLocale::c().toString(time, "yyyy-MM-ddThh:mm:ss"); }
+} // namespace
+
+class TaskDaemonTest : public QObject {
+    Q_OBJECT
+private slots:
+    void changesSurviveRestartInOrder()
+    {
+        DaemonRun daemon(SrTest::newFolder("restart"));
+        QVERIFY(daemon.start());
+        {
+            WireClient client(daemon.socket());
+            client.send("addTask", task("A", kFake, recinfo(1)));
+            client.send("addTask", task("B", kFake, recinfo(2), true, "1,0,0,0,0,0,1"));
+            client.send("addTask", task("C", kFake, recinfo(4)));
+            QJsonObject renamed = task("B2", kFake.addDays(1), recinfo(2), true, kMonday);
+            renamed.insert("oldName", "B");
+            client.send("changeTask", renamed);
+            client.send("removeTask", {{"name", "A"}});
+            client.send("addTask", task("C", kFake, recinfo(1))); // a replay replaces in place
+            QJsonObject clash = task("C", kFake, recinfo(1));
+            clash.insert("oldName", "B2");
+            QCOMPARE(client.call("changeTask", clash).value("ok"), QJsonValue(false));
+            QCOMPARE(client.call("getTaskInfo", {{"index", 2}}).value("ok"), QJsonValue(false));
+        }
+        daemon.stop();
+        QVERIFY(daemon.start());
+        WireClient client(daemon.socket());
+        QCOMPARE(names(client), QStringList({"B2", "C"}));
+        const QJsonObject first = client.result("getTaskInfo", {{"index", 0}}).toObject();
+        QCOMPARE(first.value("week").toString(), kMonday);
+        QCOMPARE(first.value("date").toString(), taskwire::dateText(kFake.addDays(1)));
+        QCOMPARE(first.value("recinfo").toString(), recinfo(2));
+        QCOMPARE(client.result("getTaskInfo", {{"index", 1}}).toObject().value("recinfo").toString(), recinfo(1));
+
+        QCOMPARE(QProcess::execute(daemon.process.program(), daemon.process.arguments()), 0);
+        QCOMPARE(client.result("getTaskArrayCount").toInt(), 2);
+    }
+
+    void damagedStoreIsSetAside()
+    {
+        DaemonRun daemon(SrTest::newFolder("damaged"));
+        QVERIFY(SrTest::writeFile(daemon.store(), 100));
+        QVERIFY(daemon.start());
+        WireClient client(daemon.socket());
+        QCOMPARE(client.result("getTaskArrayCount").toInt(), 0);
+        const QStringList aside = QDir(daemon.dir).entryList({"tasks.json.damaged-*"});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(QFileInfo(daemon.dir + "/" + aside.first()).size(), 100);
+    }
+
+    void oneOffFiresOnceAndDisabledNever()
+    {
+        DaemonRun daemon(SrTest::newFolder("oneoff"));
+        QVERIFY(daemon.start({"--fake-time", fakeTime(kFake)}));
+        {
+            WireClient client(daemon.socket());
+            QVERIFY(client.accept());
+            client.send("addTask", task("off", kFake.addSecs(2), recinfo(2), false, kMonday, false));
+            client.send("addTask", task("once", kFake.addSecs(2), recinfo(1)));
+            QVERIFY(SrTest::spinUntil([&] { return !client.callbacks.isEmpty(); }, 4000));
+            QTest::qWait(1500);
+            QCOMPARE(client.callbacks.size(), 1);
+            QCOMPARE(client.callbacks.first().value("recinfo").toString(), recinfo(1));
+        }
+        daemon.stop();
+        QVERIFY(daemon.start({"--fake-time", fakeTime(kFake.addSecs(4))}));
+        WireClient client(daemon.socket());
+        QVERIFY(client.accept());
+        QTest::qWait(1500);
+        QVERIFY(client.callbacks.isEmpty());
+    }
+
+    void repeatingFiresOnItsDaysWithTheStopMovedThere()
+    {
+        DaemonRun daemon(SrTest::newFolder("repeat"));
+        QVERIFY(daemon.start({"--fake-time", fakeTime(kFake.addSecs(-2))}));
+        WireClient client(daemon.socket());
+        QVERIFY(client.accept());
+        const QDateTime firstDay = kFake.addDays(-14);
+        client.send("addTask", task("mon", firstDay, recinfo(1, "2031-02-01T12:30:00"), true, kMonday));
+        client.send("addTask", task("tue", firstDay, recinfo(2), true, "0,0,1,0,0,0,0"));
+        QVERIFY(client.result("getWaitTaskStart").toBool());
+        QTest::qWait(3500);
+        QCOMPARE(client.callbacks.size(), 1);
+        QCOMPARE(client.callbacks.first().value("recinfo").toString(), recinfo(1, "2031-03-10T12:30:00"));
+    }
+
+    void heldStartIsDeliveredWithinGraceElseDropped()
+    {
+        DaemonRun daemon(SrTest::newFolder("held"));
+        QVERIFY(daemon.start({"--fake-time", fakeTime(kFake), "--grace", "2"}));
+        WireClient(daemon.socket()).send("addTask", task("held", kFake.addSecs(1), recinfo(1)));
+        QVERIFY(SrTest::spinUntil([&] { return daemon.logText().contains("held for"); }, 3000));
+        {
+            WireClient client(daemon.socket());
+            QVERIFY(client.result("getWaitTaskStart").toBool());
+            QVERIFY(client.accept());
+            QVERIFY(SrTest::spinUntil([&] { return client.callbacks.size() == 1; }, 1000));
+        }
+        WireClient(daemon.socket()).send("addTask", task("late", kFake.addSecs(4), recinfo(2)));
+        QVERIFY(SrTest::spinUntil([&] { return daemon.logText().contains("dropped"); }, 8000));
+        WireClient client(daemon.socket());
+        QVERIFY(client.accept());
+        QTest::qWait(1200);
+        QVERIFY(client.callbacks.isEmpty());
+    }
+
+    void powerRequestsReachTheBackend()
+    {
+        DaemonRun daemon(SrTest::newFolder("power"));
+        QVERIFY(daemon.start());
+        WireClient client(daemon.socket());
+        QVERIFY(client.result("systemShutdown").toBool());
+        QVERIFY(client.result("systemSleep").toBool());
+        QFile file(daemon.power());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("shutdown\nsleep\n"));
+    }
+
+    void badInputGetsAnErrorAndOthersAreServed()
+    {
+        DaemonRun daemon(SrTest::newFolder("bad"));
+        QVERIFY(daemon.start());
+        WireClient garbage(daemon.socket()), oversized(daemon.socket()), truncated(daemon.socket());
+        garbage.socket.write("not json\n");
+        oversized.socket.write(QByteArray(taskwire::kMaxMessageBytes + 10, 'a'));
+        truncated.socket.write("{\"op\":\"getVer");
+        for (WireClient* client : {&garbage, &oversized, &truncated})
+            QVERIFY(SrTest::spinUntil([&] { return !client->replies.isEmpty(); }, 4000));
+        QCOMPARE(truncated.replies.first().value("error").toString(), QString("truncated message"));
+        for (WireClient* client : {&oversized, &truncated}) {
+            QVERIFY(client->replies.first().value("id").isNull());
+            QVERIFY(SrTest::spinUntil([&] { return client->socket.state() == QLocalSocket::UnconnectedState; }));
+        }
+        QCOMPARE(garbage.result("getVersion").toString(), QString("6.0"));
+        QCOMPARE(WireClient(daemon.socket()).result("getVersion").toString(), QString("6.0"));
+    }
+
+    void killedWhileWritingKeepsAcknowledgedTasks()
+    {
+        DaemonRun daemon(SrTest::newFolder("kill"));
+        QVERIFY(daemon.start());
+        const QString big = recinfo(1) + QString(20000, ' ');
+        WireClient client(daemon.socket());
+        for (int i = 0; i < 5; ++i)
+            client.send("addTask", task(QString("kept%1").arg(i), kFake, big));
+        QCOMPARE(client.result("getTaskArrayCount").toInt(), 5);
+        for (int round = 0; round < 3; ++round) {
+            const qint64 before = QFileInfo(daemon.store()).size();
+            WireClient burst(daemon.socket());
+            for (int i = 0; i < 300; ++i)
+                burst.send("addTask", task(QString("burst%1").arg(i), kFake, big));
+            // Killed as soon as the daemon starts to change its file.
+            QVERIFY(SrTest::spinUntil([&] { return QFileInfo(daemon.store()).size() != before; }, 5000));
+            ::kill(pid_t(daemon.process.processId()), SIGKILL);
+            QVERIFY(daemon.process.waitForFinished(5000));
+            QVERIFY(daemon.start());
+            WireClient after(daemon.socket());
+            QCOMPARE(names(after, 5), QStringList({"kept0", "kept1", "kept2", "kept3", "kept4"}));
+            QVERIFY(QDir(daemon.dir).entryList({"*.damaged-*"}).isEmpty());
+        }
+    }
+};
+SR_TEST(TaskDaemonTest)
+
+#include "tst_taskdaemon.moc"

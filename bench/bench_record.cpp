@@ -1,12 +1,22 @@
-// Recording benchmark: 10 s of a 1920x1080 screen with moving content at 30 fps in H.264,
-// recorded by our engine and by the ffmpeg command (x11grab, same encoder settings), one
-// after the other in the same run. Prints CPU seconds per recorded second, frames written,
-// frames dropped and peak memory of each.
+// Recording benchmark: our engine, the ffmpeg command (x11grab) and a GStreamer pipeline
+// (ximagesrc ! videoconvert ! x264enc) record moving content with the same x264 settings
+// (veryfast, zerolatency, CRF 23, a key frame every second) at 1920x1080 30 fps, 1920x1080
+// 60 fps and 3840x2160 30 fps, each on an Xvfb screen of that size started here. Runs are
+// interleaved (engine, ffmpeg, GStreamer, again), the median of the rounds is printed: CPU
+// seconds per recorded second, dropped frames and peak memory, with the ratios the engine
+// aims at.
 //
-//   bench_record                        run the benchmark on the display named by DISPLAY
-//   bench_record --record PATH SECONDS  record the whole screen into PATH (used by the
-//                                       benchmark and by the tests that kill a recording)
+//   bench_record [SECONDS [ROUNDS]]     run the benchmark (default 8 s, 3 rounds)
+//   bench_record --record PATH SECONDS [WIDTH HEIGHT FPS]
+//                                       record the screen into PATH (used by the benchmark
+//                                       and by the tests that kill a recording)
 //   bench_record --animate              show moving content full-screen until killed
+//
+// CPU counts every child from start to exit (start-up and finishing included). Peak memory
+// is the largest resident size seen while it runs. Dropped frames: the engine's own count,
+// ffmpeg's "dup=" plus "drop=" (it repeats a frame where one was grabbed too late), and for
+// GStreamer the frames missing from its file for its duration.
+// x264enc takes CRF as pass=qual with quantizer=23.
 
 #include "bench_animation.h"
 #include "bench_media_support.h"
@@ -14,31 +24,35 @@
 #include "ScRecorder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPainter>
+#include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QScreen>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QWidget>
+#include <QThread>
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
 #include <thread>
+#include <vector>
 
 namespace {
-const int kSeconds = 10;
-const int kFrameRate = 30;
+const int kDefaultSeconds = 8;
+const int kDefaultRounds = 3;
+const int kPollMs = 50;
+const int kSettleMs = 2000; // the animation shows before the first recording
 
-// Records the whole screen; prints "cpu <s> written <n> dropped <n> maxrss_kb <n> duration <s>".
-int record(const char* path, double seconds)
+// Records the screen; prints "cpu <s> written <n> dropped <n> maxrss_kb <n> duration <s>".
+int record(const char* path, double seconds, int width, int height, int frameRate)
 {
     scInitialize();
     ScVideoOptions video;
-    video.rect = CRect(0, 0, 1920, 1080);
-    video.frameRate = kFrameRate;
+    video.rect = CRect(0, 0, width, height);
+    video.frameRate = frameRate;
     video.codec = VC_H264;
     video.quality = CQ_Medium;
     video.container = OVFT_MP4;
@@ -63,60 +77,260 @@ int record(const char* path, double seconds)
     return ok ? 0 : 1;
 }
 
+// A private X screen of the given size, gone with the object.
+class Screen {
+public:
+    Screen(int width, int height)
+    {
+        for (int n = 90; n < 200 && m_display.isEmpty(); ++n) {
+            if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
+                || QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                continue;
+            m_server.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), "-screen", "0",
+                                                   QStringLiteral("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
+            QElapsedTimer waited;
+            waited.start();
+            while (m_server.state() != QProcess::NotRunning && waited.elapsed() < 5000) {
+                if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
+                    m_display = QStringLiteral(":%1").arg(n);
+                    break;
+                }
+                QThread::msleep(50);
+            }
+            if (m_display.isEmpty()) {
+                m_server.kill();
+                m_server.waitForFinished();
+            }
+        }
+    }
+    ~Screen()
+    {
+        m_server.terminate();
+        m_server.waitForFinished();
+    }
+    QString display() const { return m_display; }
+
+private:
+    QProcess m_server;
+    QString m_display;
+};
+
+struct Run {
+    bool ok = false;
+    double cpuPerSecond = 0;
+    long dropped = 0;
+    long written = 0; // frames in the file
+    double peakMb = 0;
+};
+
+long residentPeakKb(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+// Runs one recorder to its end; `interruptAfterMs` >= 0 sends it SIGINT then. Fills CPU (all
+// of the child's) and peak memory; the caller works out the rest from `output`.
+Run runChild(const QString& program, const QStringList& args, const QString& display, int interruptAfterMs,
+             QByteArray* output)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    rusage before{};
+    getrusage(RUSAGE_CHILDREN, &before);
+    child.start(program, args);
+    Run run;
+    if (!child.waitForStarted())
+        return run;
+    long peak = 0;
+    bool interrupted = interruptAfterMs < 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!child.waitForFinished(kPollMs)) {
+        peak = std::max(peak, residentPeakKb(child.processId()));
+        output->append(child.readAll());
+        if (!interrupted && clock.elapsed() >= interruptAfterMs) {
+            ::kill(pid_t(child.processId()), SIGINT);
+            interrupted = true;
+        }
+        if (clock.elapsed() > interruptAfterMs + 120000) {
+            child.kill();
+            child.waitForFinished();
+            return run;
+        }
+    }
+    output->append(child.readAll());
+    rusage after{};
+    getrusage(RUSAGE_CHILDREN, &after);
+    run.ok = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+    run.cpuPerSecond = cpuSeconds(after) - cpuSeconds(before);
+    run.peakMb = peak / 1024.0;
+    return run;
+}
+
+double durationOf(const QString& path)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"), {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path});
+    probe.waitForFinished(60000);
+    return probe.readAllStandardOutput().trimmed().toDouble();
+}
+
+struct Config {
+    const char* name;
+    int width;
+    int height;
+    int frameRate;
+};
+
+enum Recorder { Engine, Ffmpeg, Gstreamer, RecorderCount };
+const char* const kRecorderNames[RecorderCount] = {"engine", "ffmpeg", "gstreamer"};
+
+Run recordWith(Recorder recorder, const Config& config, const QString& display, int seconds, const QString& path)
+{
+    const QString size = QStringLiteral("%1x%2").arg(config.width).arg(config.height);
+    const QString fps = QString::number(config.frameRate);
+    QByteArray output;
+    Run run;
+    switch (recorder) {
+    case Engine: {
+        run = runChild(QCoreApplication::applicationFilePath(),
+                       {"--record", path, QString::number(seconds), QString::number(config.width),
+                        QString::number(config.height), fps},
+                       display, -1, &output);
+        const QStringList f = QString::fromLocal8Bit(output).trimmed().split('\n').last().split(' ');
+        run.ok = run.ok && f.size() >= 10;
+        if (run.ok)
+            run.dropped = f[5].toLong();
+        break;
+    }
+    case Ffmpeg: {
+        run = runChild(QStringLiteral("ffmpeg"),
+                       {"-y", "-hide_banner", "-f", "x11grab", "-framerate", fps, "-video_size", size, "-draw_mouse",
+                        "1", "-i", display, "-t", QString::number(seconds), "-c:v", "libx264", "-preset", "veryfast",
+                        "-tune", "zerolatency", "-crf", "23", "-g", fps, "-pix_fmt", "yuv420p", path},
+                       display, -1, &output);
+        // ffmpeg shows "dup=" and "drop=" in its progress line once it has had to: a frame
+        // grabbed too late is made up by repeating the one before.
+        const QString log = QString::fromLocal8Bit(output);
+        for (const char* counter : {"dup", "drop"}) {
+            const QRegularExpressionMatch last
+                = QRegularExpression(QStringLiteral(".*%1=\\s*(\\d+)").arg(counter),
+                                     QRegularExpression::DotMatchesEverythingOption)
+                      .match(log);
+            run.dropped += last.hasMatch() ? last.captured(1).toLong() : 0;
+        }
+        break;
+    }
+    case Gstreamer: {
+        const QStringList pipeline = QStringLiteral(
+            "-e ximagesrc display-name=%1 use-damage=false show-pointer=true ! video/x-raw,framerate=%2/1 "
+            "! videoconvert ! video/x-raw,format=I420 ! x264enc speed-preset=veryfast tune=zerolatency pass=qual "
+            "quantizer=23 key-int-max=%2 ! mp4mux ! filesink")
+                                         .arg(display, fps)
+                                         .split(' ');
+        run = runChild(QStringLiteral("gst-launch-1.0"), pipeline + QStringList{"location=" + path}, display,
+                       seconds * 1000, &output);
+        const double duration = durationOf(path);
+        run.dropped = std::max(0L, std::lround(duration * config.frameRate) - framesIn(path));
+        break;
+    }
+    default: break;
+    }
+    const double duration = durationOf(path);
+    run.written = framesIn(path);
+    run.ok = run.ok && duration > 0;
+    if (run.ok)
+        run.cpuPerSecond /= duration;
+    else
+        fprintf(stderr, "%s at %s failed: %s\n", kRecorderNames[recorder], config.name, output.right(400).constData());
+    QFile::remove(path);
+    return run;
+}
+
+template <class T>
+T median(std::vector<T> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? T() : values[values.size() / 2];
+}
+
 int benchmark(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QString self = QCoreApplication::applicationFilePath();
+    const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : kDefaultSeconds;
+    const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : kDefaultRounds;
     QTemporaryDir folder;
-    QProcess animation;
-    animation.start(self, {"--animate"});
-    animation.waitForStarted();
-    std::this_thread::sleep_for(std::chrono::seconds(2));
-
-    // The ffmpeg command first: its figures come from the children's usage once it is reaped.
-    const QString ffmpegOut = folder.path() + "/ffmpeg.mp4";
-    const FfmpegCost ffmpegCost = measureFfmpeg(
-                 {"-y", "-hide_banner", "-f", "x11grab", "-framerate", QString::number(kFrameRate), "-video_size",
-                  "1920x1080", "-draw_mouse", "1", "-i", QString::fromLocal8Bit(qgetenv("DISPLAY")), "-t",
-                  QString::number(kSeconds), "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-crf", "23", "-g",
-                  QString::number(kFrameRate), "-pix_fmt", "yuv420p", "-movflags",
-                  "+frag_keyframe+empty_moov+default_base_moof", "-frag_duration", "250000", ffmpegOut}, 120000);
-    const int ffmpegDropped = ffmpegCost.dropped;
-    const double ffmpegCpu = ffmpegCost.cpu;
-    const int ffmpegFrames = framesIn(ffmpegOut);
-    const long ffmpegRss = ffmpegCost.maxRssKb;
-
-    // Our engine, in a child of its own.
-    const QString ourOut = folder.path() + "/engine.mp4";
-    QProcess ours;
-    ours.start(self, {"--record", ourOut, QString::number(kSeconds)});
-    ours.waitForFinished(120000);
-    const QString ourLine = QString::fromLocal8Bit(ours.readAllStandardOutput()).trimmed().split('\n').last();
-    const QStringList f = ourLine.split(' ');
-    animation.kill();
-    animation.waitForFinished();
-    if (f.size() < 10) {
-        fprintf(stderr, "engine recording failed: %s %s\n", qPrintable(ourLine), ours.readAllStandardError().constData());
-        return 1;
+    const Config configs[] = {{"1080p30", 1920, 1080, 30}, {"1080p60", 1920, 1080, 60}, {"4K30", 3840, 2160, 30}};
+    printf("%d rounds of %d s each, interleaved, medians; x264 veryfast zerolatency CRF 23, key frame every second\n",
+           rounds, seconds);
+    for (const Config& config : configs) {
+        Screen screen(config.width, config.height);
+        if (screen.display().isEmpty()) {
+            fprintf(stderr, "no Xvfb screen for %s\n", config.name);
+            return 1;
+        }
+        QProcess animation;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), screen.display());
+        animation.setProcessEnvironment(env);
+        animation.start(QCoreApplication::applicationFilePath(), {"--animate"});
+        animation.waitForStarted();
+        QThread::msleep(kSettleMs);
+        std::vector<double> cpu[RecorderCount];
+        std::vector<long> dropped[RecorderCount];
+        std::vector<long> written[RecorderCount];
+        std::vector<double> peak[RecorderCount];
+        for (int round = 0; round < rounds; ++round) {
+            for (int r = 0; r < RecorderCount; ++r) {
+                const Run run = recordWith(Recorder(r), config, screen.display(), seconds,
+                                           folder.filePath(QStringLiteral("%1.mp4").arg(kRecorderNames[r])));
+                if (!run.ok)
+                    continue;
+                cpu[r].push_back(run.cpuPerSecond);
+                dropped[r].push_back(run.dropped);
+                written[r].push_back(run.written);
+                peak[r].push_back(run.peakMb);
+            }
+        }
+        animation.kill();
+        animation.waitForFinished();
+        printf("\n%s (%dx%d, %d fps)\n%-10s %14s %8s %8s %9s\n", config.name, config.width, config.height,
+               config.frameRate, "", "cpu s / rec s", "written", "dropped", "peak MB");
+        double c[RecorderCount] = {};
+        double m[RecorderCount] = {};
+        for (int r = 0; r < RecorderCount; ++r) {
+            c[r] = median(cpu[r]);
+            m[r] = median(peak[r]);
+            printf("%-10s %14.3f %8ld %8ld %9.1f\n", kRecorderNames[r], c[r], median(written[r]), median(dropped[r]),
+                   m[r]);
+        }
+        if (c[Ffmpeg] > 0 && c[Gstreamer] > 0)
+            printf("engine / ffmpeg cpu %.2f, engine / gstreamer cpu %.2f, engine / ffmpeg peak memory %.2f\n",
+                   c[Engine] / c[Ffmpeg], c[Engine] / c[Gstreamer], m[Engine] / m[Ffmpeg]);
+        fflush(stdout);
     }
-    const double ourCpu = f[1].toDouble();
-    const double ourSeconds = f[9].toDouble();
-
-    printf("recording 1920x1080, %d fps, H.264 (libx264 veryfast zerolatency crf 23), %d s of moving content\n", kFrameRate, kSeconds);
-    printf("%-8s %14s %8s %8s %12s\n", "", "cpu s / rec s", "written", "dropped", "peak MB");
-    printf("%-8s %14.3f %8d %8d %12.1f\n", "ffmpeg", ffmpegCpu / kSeconds, ffmpegFrames, ffmpegDropped,
-           ffmpegRss / 1024.0);
-    printf("%-8s %14.3f %8d %8lld %12.1f\n", "engine", ourCpu / ourSeconds, framesIn(ourOut), f[5].toLongLong(),
-           f[7].toLong() / 1024.0);
-    printf("engine / ffmpeg cpu ratio: %.2f\n", (ourCpu / ourSeconds) / (ffmpegCpu / kSeconds));
+    printf("\ngoals: 1080p cpu at most 0.8x ffmpeg and 1.0x gstreamer; 4K30 0 dropped, cpu at most 1.0x gstreamer,"
+           " peak memory at most 1.5x ffmpeg\n");
     return 0;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 4 && QByteArray(argv[1]) == "--record")
-        return record(argv[2], atof(argv[3]));
+    if (argc >= 4 && QByteArray(argv[1]) == "--record") {
+        if (argc >= 7)
+            return record(argv[2], atof(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
+        return record(argv[2], atof(argv[3]), 1920, 1080, 30);
+    }
     if (argc >= 2 && QByteArray(argv[1]) == "--animate")
         return animate(argc, argv);
     return benchmark(argc, argv);

@@ -19,6 +19,8 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils dbus-x11
   # benchmarks: ImageMagick's "import" is the anchor of the screenshot timings
   imagemagick
+  # benchmarks: GStreamer's generic pipeline is an anchor of the recording timings
+  gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-x
 )
 
 missing=()

@@ -1,28 +1,34 @@
 #pragma once
-// A fixed-capacity queue between two pipeline stages. The producer never waits: when the
-// queue is full, tryPush refuses the item and the producer counts it as dropped, so a slow
-// consumer never stalls capture.
+// A queue between two pipeline stages bounded in items and in bytes. The producer never
+// waits: when the queue is full, tryPush refuses the item and the producer counts it as
+// dropped, so a slow consumer never stalls capture.
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
+#include <utility>
 
 namespace recorder {
 
 template <class T>
 class BoundedQueue {
 public:
-    explicit BoundedQueue(size_t capacity) : m_capacity(capacity) {}
+    explicit BoundedQueue(size_t capacity, size_t maxBytes = SIZE_MAX) : m_capacity(capacity), m_maxBytes(maxBytes) {}
 
-    // Adds the item unless the queue is full or closed. Producer thread.
-    bool tryPush(T item)
+    // Adds the item, which holds `bytes`, unless the queue is closed or would hold more
+    // items or bytes than allowed. An empty queue takes any one item. Producer thread.
+    bool tryPush(T item, size_t bytes = 0)
     {
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_closed || m_items.size() >= m_capacity)
+            if (m_closed || m_items.size() >= m_capacity
+                || (!m_items.empty() && bytes > m_maxBytes - std::min(m_bytes, m_maxBytes)))
                 return false;
-            m_items.push_back(std::move(item));
+            m_items.emplace_back(std::move(item), bytes);
+            m_bytes += bytes;
         }
         m_ready.notify_one();
         return true;
@@ -37,7 +43,8 @@ public:
             return false;
         if (m_items.empty())
             return false;
-        item = std::move(m_items.front());
+        item = std::move(m_items.front().first);
+        m_bytes -= m_items.front().second;
         m_items.pop_front();
         return true;
     }
@@ -61,9 +68,11 @@ public:
 
 private:
     const size_t m_capacity;
+    const size_t m_maxBytes;
     std::mutex m_mutex;
     std::condition_variable m_ready;
-    std::deque<T> m_items;
+    std::deque<std::pair<T, size_t>> m_items;
+    size_t m_bytes = 0;
     bool m_closed = false;
 };
 

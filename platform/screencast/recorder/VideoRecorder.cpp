@@ -2,6 +2,7 @@
 
 #include "AudioAlign.h"
 #include "Finisher.h"
+#include "FrameConverter.h"
 #include "Log.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/frame.h>
 #include <libavutil/time.h>
-#include <libswscale/swscale.h>
 }
 
 namespace recorder {
@@ -22,6 +22,10 @@ namespace recorder {
 namespace {
 // Captured frames are BGRA, as the X server delivers them.
 const int kBytesPerPixel = 4;
+// What each queue may hold: a few frames of slack, fewer of a very large picture.
+const size_t kQueueFrames = 8;
+const size_t kRawQueueBytes = size_t(96) << 20;
+const size_t kFrameQueueBytes = size_t(48) << 20;
 
 XRectI unite(const XRectI& a, const XRectI& b)
 {
@@ -53,6 +57,8 @@ VideoRecorder::VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& v
     , m_video(video)
     , m_outputPath(outputPath)
     , m_watermark(WatermarkStore::current())
+    , m_rawQueue(kQueueFrames, kRawQueueBytes)
+    , m_frameQueue(kQueueFrames, kFrameQueueBytes)
 {
     if (video.windows && video.windowCount > 0)
         m_windows.assign(video.windows, video.windows + video.windowCount);
@@ -245,7 +251,7 @@ void VideoRecorder::captureLoop()
         lastIndex = index;
         raw.index = index;
         raw.timeMs = raw.packet->pts / 1000;
-        if (!m_rawQueue.tryPush(raw)) {
+        if (!m_rawQueue.tryPush(raw, size_t(raw.packet->size))) {
             av_packet_free(&raw.packet);
             ++m_dropped;
         }
@@ -282,13 +288,9 @@ void VideoRecorder::convertLoop()
 {
     XDisplayProbe probe;
     MouseEffects effects(m_mouse);
-    const AVPixelFormat target = m_writer.pixelFormat();
-    SwsContext* sws = sws_getContext(m_area.w, m_area.h, AV_PIX_FMT_BGR0, m_area.w, m_area.h, target, SWS_BILINEAR,
-                                     nullptr, nullptr, nullptr);
-    if (sws) // full-range RGB into limited-range BT.709, as the stream is tagged
-        sws_setColorspaceDetails(sws, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
-                                 1 << 16, 1 << 16);
-    const int frameBytes = m_area.w * m_area.h * kBytesPerPixel;
+    FrameConverter converter(m_area.w, m_area.h, m_writer.pixelFormat());
+    const int stride = m_area.w * kBytesPerPixel;
+    const int frameBytes = stride * m_area.h;
     RawFrame raw;
     for (;;) {
         if (!m_rawQueue.pop(raw, std::chrono::milliseconds(50))) {
@@ -297,28 +299,18 @@ void VideoRecorder::convertLoop()
             continue;
         }
         AVFrame* frame = nullptr;
-        if (sws && raw.packet->size >= frameBytes && av_packet_make_writable(raw.packet) >= 0) {
+        if (raw.packet->size >= frameBytes && av_packet_make_writable(raw.packet) >= 0) {
             decorate(raw, probe, effects);
-            frame = av_frame_alloc();
-            frame->format = target;
-            frame->width = m_area.w;
-            frame->height = m_area.h;
-            if (av_frame_get_buffer(frame, 0) >= 0) {
-                const uint8_t* source[1] = {raw.packet->data};
-                const int stride[1] = {m_area.w * kBytesPerPixel};
-                sws_scale(sws, source, stride, 0, m_area.h, frame->data, frame->linesize);
+            frame = converter.convert(raw.packet->data, stride, raw.packet->buf);
+            if (frame)
                 frame->pts = raw.index;
-            } else {
-                av_frame_free(&frame);
-            }
         }
         av_packet_free(&raw.packet);
-        if (!frame || !m_frameQueue.tryPush(frame)) {
+        if (!frame || !m_frameQueue.tryPush(frame, size_t(converter.frameBytes()))) {
             av_frame_free(&frame);
             ++m_dropped;
         }
     }
-    sws_freeContext(sws);
     m_frameQueue.close();
 }
 

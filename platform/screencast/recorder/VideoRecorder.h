@@ -1,10 +1,12 @@
 #pragma once
 // A screen recording: one thread per stage with bounded queues between them.
 //   capture thread  -> x11grab frames (and window following)
-//   convert thread  -> blackouts, mouse effects, watermark, colour conversion
+//   convert thread  -> blackouts, mouse effects, watermark, colour conversion (in bands on
+//                      a few threads of its own, into reused frame buffers)
 //   encode thread   -> video and mixed sound encoding into the file in progress
 //   sound threads   -> one per source, into the mixer
-// A full queue drops the frame and counts it; capture never waits for a later stage.
+// A full queue (in frames or bytes) drops the frame and counts it; capture never waits for
+// a later stage.
 
 #include "PauseClock.h"
 #include "AudioMixer.h"
@@ -89,8 +91,8 @@ private:
     ProgressWriter m_writer;
     std::vector<std::unique_ptr<AudioSource>> m_sources;
     std::unique_ptr<AudioMixer> m_mixer;
-    BoundedQueue<RawFrame> m_rawQueue{8};
-    BoundedQueue<AVFrame*> m_frameQueue{8};
+    BoundedQueue<RawFrame> m_rawQueue;
+    BoundedQueue<AVFrame*> m_frameQueue;
     std::thread m_captureThread;
     std::thread m_convertThread;
     std::thread m_encodeThread;

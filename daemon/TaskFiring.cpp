@@ -7,6 +7,8 @@
 #include "TaskStore.h"
 #include "TaskWire.h"
 
+#include <QCoreApplication>
+
 namespace {
 constexpr int kTickMs = 1000;
 constexpr int kPingMs = 30 * 1000;
@@ -44,6 +46,13 @@ bool TaskFiring::waiting() const
 
 void TaskFiring::onTick()
 {
+    // A daemon whose socket file was removed (its folder cleaned away) can never be reached
+    // again: a new one will be started for the new socket.
+    if (!m_server->socketExists()) {
+        Log("TaskDaemon", 2, "the socket file is gone; stopping");
+        QCoreApplication::exit(0);
+        return;
+    }
     const QDateTime now = m_clock->now();
     const QVector<TaskSchedule::Due> due = TaskSchedule::due(m_store->tasks(), m_lastChecked, now, m_graceSeconds);
     m_lastChecked = now;

@@ -6,6 +6,7 @@
 #include "TaskStore.h"
 #include "TaskWire.h"
 
+#include <QFileInfo>
 #include <QLocalSocket>
 
 namespace {
@@ -30,6 +31,11 @@ TaskServer::TaskServer(TaskStore* store, PowerBackend* power, QObject* parent)
     // Only this user may connect: a client can shut the machine down.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &TaskServer::onNewConnection);
+}
+
+bool TaskServer::socketExists() const
+{
+    return !m_server.fullServerName().isEmpty() && QFileInfo::exists(m_server.fullServerName());
 }
 
 bool TaskServer::listen(const QString& path)

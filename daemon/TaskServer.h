@@ -25,6 +25,8 @@ public:
     // Listens on `path` (the caller has removed a stale socket file); false when it cannot.
     bool listen(const QString& path);
     QString errorString() const { return m_server.errorString(); }
+    // The socket file still exists (a removed file means no client can find this daemon).
+    bool socketExists() const;
     // What "getWaitTaskStart" answers.
     void setWaitingCheck(const std::function<bool()>& check) { m_waiting = check; }
     // Sends a callback to the last accepted connection; false when there is none.

@@ -64,28 +64,7 @@ QRect OvDialogBase::keptInside(const QRect& dialog, const QRect& available)
     return placed;
 }
 
-int OvDialogBase::exec()
-{
-    if (!OvModalHook::isActive())
-        return QDialog::exec();
-    OvModalRequest request;
-    request.kind = OvModalRequest::Dialog;
-    request.widget = this;
-    request.className = QString::fromLatin1(metaObject()->className());
-    request.title = windowTitle();
-    setResult(QDialog::Rejected);
-    // The answerer may drive the dialog's own widgets, which end it through done().
-    bool finishedSeen = false;
-    const QMetaObject::Connection watch
-        = connect(this, &QDialog::finished, this, [&finishedSeen] { finishedSeen = true; });
-    const QVariant answer = OvModalHook::answer(request);
-    disconnect(watch);
-    if (finishedSeen)
-        return answer.isValid() ? answer.toInt() : result();
-    const int code = answer.isValid() ? answer.toInt() : int(QDialog::Rejected);
-    done(code);
-    return code;
-}
+int OvDialogBase::exec() { return OvModalHook::execDialog(this); }
 
 void OvDialogBase::mousePressEvent(QMouseEvent* event)
 {

@@ -1,5 +1,7 @@
 #include "OvModalHook.h"
 
+#include <QDialog>
+
 namespace {
 OvModalAnswerer& answerer()
 {
@@ -16,5 +18,29 @@ QVariant answer(const OvModalRequest& request)
     // Copy first: the answerer may replace itself while answering.
     OvModalAnswerer current = answerer();
     return current ? current(request) : QVariant();
+}
+
+int execDialog(QDialog* dialog, const QString& text)
+{
+    if (!isActive())
+        return dialog->QDialog::exec();
+    OvModalRequest request;
+    request.kind = OvModalRequest::Dialog;
+    request.widget = dialog;
+    request.className = QString::fromLatin1(dialog->metaObject()->className());
+    request.title = dialog->windowTitle();
+    request.text = text;
+    dialog->setResult(QDialog::Rejected);
+    // The answerer may drive the dialog's own widgets, which end it through done().
+    bool finishedSeen = false;
+    const QMetaObject::Connection watch
+        = QObject::connect(dialog, &QDialog::finished, dialog, [&finishedSeen] { finishedSeen = true; });
+    const QVariant reply = answer(request);
+    QObject::disconnect(watch);
+    if (finishedSeen)
+        return reply.isValid() ? reply.toInt() : dialog->result();
+    const int code = reply.isValid() ? reply.toInt() : int(QDialog::Rejected);
+    dialog->done(code);
+    return code;
 }
 } // namespace OvModalHook

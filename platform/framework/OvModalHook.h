@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 struct OvModalRequest {
@@ -40,4 +41,7 @@ void setAnswerer(OvModalAnswerer answerer);
 bool isActive();
 // Asks the installed answerer. Only valid when isActive().
 QVariant answer(const OvModalRequest& request);
+// Runs `dialog` modally: its own modal loop, or, when an answerer is installed, a Dialog
+// request (`text` as its text) that may drive the dialog's widgets. Returns the dialog's code.
+int execDialog(QDialog* dialog, const QString& text = QString());
 }

@@ -61,6 +61,8 @@ const int kCountdownFrom = 3;
 const int kHideSettleMs = 50;
 // How soon a webcam switch change is tried again while the webcam window takes a photo.
 const int kPhotoRetryMs = 100;
+// The pause between the end of a timed recording and its finishing action's countdown.
+const int kFinishActionDelayMs = 500;
 
 const char kModeKey[] = "VideoLast/RecordMode";
 const char kRegionKey[] = "VideoLast/VideoRect";
@@ -643,13 +645,33 @@ void MainWindow::onRecordFinished(bool saved)
     m_pCtlWdg = nullptr;
     endRoad();
     TaskManage* tasks = TaskManage::instance();
-    if (tasks->m_bTasking) {
+    const bool tasking = tasks->m_bTasking;
+    if (tasking) {
         if (saved)
             tasks->taskCompleted(m_pBase, 0);
         tasks->m_bTasking = false;
     }
     if (saved)
         m_pUi->historyTool->onShowHistory();
+    if (saved && !tasking)
+        finishTimedRecording();
+}
+
+void MainWindow::finishTimedRecording()
+{
+    RecordParameter* param = RecordParameter::instance();
+    if (!param->timerEnable())
+        return;
+    Log("MainWindow", 2, "timerEnable:%d stopway:%d,repeat:%d", param->timerEnable(), int(param->timerStopEvent()),
+        param->TimerRepeat());
+    if (!param->TimerRepeat()) {
+        param->setTimerEnable(false);
+        m_pUi->historyTool->updateRecordLengthText();
+    }
+    if (param->timerStopEvent() != RSE_NOTHING)
+        QTimer::singleShot(kFinishActionDelayMs, this, [this] {
+            TaskManage::instance()->taskCompleted(m_pBase, RecordParameter::instance()->timerStopEvent());
+        });
 }
 
 void MainWindow::endRoad()

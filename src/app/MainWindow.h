@@ -172,6 +172,9 @@ private:
     void abandonTask();
     void startRecordNow();
     void endRoad();
+    // After a saved timed recording: a timed stop that does not repeat ends, and its
+    // finishing action runs (after its countdown) a moment later.
+    void finishTimedRecording();
 
     Ui::MainWindow* m_pUi = nullptr;
     MainWindowBase* m_pBase = nullptr;

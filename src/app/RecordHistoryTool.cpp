@@ -1,23 +1,35 @@
 #include "RecordHistoryTool.h"
 
 #include "Log.h"
+#include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "core/SignalsTransfer.h"
 #include "output/RecordHistoryDlg.h"
+#include "recording/DlgRecordLength.h"
+#include "services/OSServiceUtils.h"
 #include "services/Utils.h"
+#include "tasks/TaskManage.h"
+#include "tasks/dlgTaskScheduler.h"
 #include "ui_RecordHistoryTool.h"
 #include "watermark/DlgWatermarkManage.h"
+#include "watermark/ProgressDialog.h"
 #include "watermark/WaterMarkDataManage.h"
 #include "watermark/WhaterMarkMenuDlg.h"
 
+#include <QAbstractButton>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
 // The watermark's name on its button is cut to this many pixels.
 const int kWatermarkNameWidth = 160;
+// The task daemon's user service, under the user's configuration folder, once installed.
+const char kTaskServiceFile[] = "/systemd/user/screenrecorder-taskd.service";
 } // namespace
 
 RecordHistoryTool::RecordHistoryTool(QWidget* parent)
@@ -29,14 +41,17 @@ RecordHistoryTool::RecordHistoryTool(QWidget* parent)
     m_pUi->btnHistory->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_history.svg")));
     m_pUi->btnWatermark->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_watermark.svg")));
     m_pUi->btnTasks->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_tasks.svg")));
+    m_pUi->btnRecordLength->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_record_length.svg")));
     m_pUi->btnSettings->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_settings.svg")));
     connect(m_pUi->btnHistory, &QToolButton::clicked, this, &RecordHistoryTool::onShowHistory);
     connect(m_pUi->btnWatermark, &QToolButton::clicked, this, &RecordHistoryTool::onShowWhaterMarkMenuDlg);
     connect(m_pUi->btnTasks, &QToolButton::clicked, this, &RecordHistoryTool::onShowTaskDlg);
+    connect(m_pUi->btnRecordLength, &QToolButton::clicked, this, &RecordHistoryTool::onShowRecordLength);
     connect(m_pUi->btnSettings, &QToolButton::clicked, this, &RecordHistoryTool::onShowSettings);
     connect(SignalsTransfer::instance(), &SignalsTransfer::onAddHistoryFile, this, &RecordHistoryTool::onAddHistoryFile);
     connect(SignalsTransfer::instance(), &SignalsTransfer::showHistory, this, &RecordHistoryTool::onShowHistory);
     onInitWaterMark();
+    updateRecordLengthText();
 }
 
 RecordHistoryTool::~RecordHistoryTool()
@@ -78,11 +93,58 @@ void RecordHistoryTool::onAddHistoryFile(const HistoryFileUtils::HistoryFile& fi
 
 void RecordHistoryTool::onShowTaskDlg()
 {
-    // This build has no task scheduler: say so rather than do nothing.
-    Log("RecordHistoryTool", 1, "task scheduler requested: not available in this build");
-    Utils::showMacWindowMessage(MT_INFO, window(), tr("Scheduled recordings are not available in this version."),
-                                MB_OK);
+    if (!TaskManage::instance()->isConnected() && !repairTaskDaemon())
+        return;
+    emit sigShowChildeDlg(false);
+    {
+        dlgTaskScheduler dialog(window());
+        dialog.setObjectName(QStringLiteral("dlgTaskScheduler"));
+        dialog.exec();
+    }
+    emit sigShowChildeDlg(true);
 }
+
+bool RecordHistoryTool::repairTaskDaemon()
+{
+    const bool installed = QFileInfo::exists(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1String(kTaskServiceFile));
+    OvMessageBox question(window(), true);
+    question.setMsgTitle(OvProductInfo::instance()->productName());
+    question.setIcon(OvMessageBox::IconQuestion);
+    question.setLabelInfo(installed ? tr("Task Schedule does not respond. Do you want to fix it now?")
+                                    : tr("Task Schedule is not installed yet. Do you want to install it now?"));
+    question.setButtons(QMessageBox::Yes | QMessageBox::Cancel);
+    question.button(QMessageBox::Yes)->setText(installed ? tr("Fix now") : tr("Install now"));
+    if (question.exec() != QMessageBox::Yes)
+        return false;
+
+    Log("RecordHistoryTool", 1, "%s the task daemon", installed ? "repairing" : "installing");
+    ProgressDialog progress(window());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMessageText(tr("Installing Task Schedule, please wait..."));
+    progress.show();
+    // The script runs on a worker; this loop keeps the windows painting meanwhile.
+    QEventLoop loop;
+    OSServiceUtils::UserExecuteAsync(Utils::getRecorderTmpRoot(), 1, &loop, [&loop](int) { loop.quit(); });
+    loop.exec();
+    TaskManage::instance()->reConnectXPCServer();
+    progress.accept();
+    return true;
+}
+
+void RecordHistoryTool::onShowRecordLength()
+{
+    emit sigShowChildeDlg(false);
+    {
+        DlgRecordLength dialog(window());
+        dialog.setObjectName(QStringLiteral("DlgRecordLength"));
+        dialog.exec();
+    }
+    updateRecordLengthText();
+    emit sigShowChildeDlg(true);
+}
+
+void RecordHistoryTool::updateRecordLengthText() { m_pUi->btnRecordLength->setText(DlgRecordLength::buttonText()); }
 
 void RecordHistoryTool::onInitWaterMark()
 {

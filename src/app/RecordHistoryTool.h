@@ -1,6 +1,6 @@
 #pragma once
 // The main window's bottom tool strip: the history of saved recordings, the watermark
-// choice, the task scheduler and the Preferences (the Preferences button and the strip that
+// choice, the record length, the task scheduler and the Preferences (the Preferences button and the strip that
 // opens them on one page, which owns the Preferences dialog). It creates the history dialog
 // and the watermark drop-down once and keeps them; the watermark manager lives while it is
 // open.
@@ -36,7 +36,13 @@ public:
 public slots:
     void onShowHistory();
     void onAddHistoryFile(const HistoryFileUtils::HistoryFile& file);
+    // Opens the task scheduler modally; when the task daemon cannot be reached, first offers
+    // to install or fix it.
     void onShowTaskDlg();
+    // Opens the record length modally; its button then shows the setting.
+    void onShowRecordLength();
+    // The record length's button follows the settings model.
+    void updateRecordLengthText();
     void onInitWaterMark();
     void onShowWhaterMarkMenuDlg();
     // A watermark was picked (-1: none): it is recorded from now on and remembered.
@@ -54,6 +60,9 @@ signals:
 
 private:
     void setWatermarkText(int index, const QString& name);
+    // Asks to install or fix the task daemon; when the user agrees, runs the install script
+    // (off the GUI thread, with a progress window) and reconnects. False when declined.
+    bool repairTaskDaemon();
 
     Ui::RecordHistoryTool* m_pUi = nullptr;
     QPointer<RecordHistoryDlg> m_pHistoryDlg;

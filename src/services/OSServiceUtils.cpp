@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 
 #include <cerrno>
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 bool OSServiceUtils::executeFile(const QString& path)
@@ -70,6 +72,17 @@ int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDr
         status = process.exitCode();
     Log("OSServiceUtils", 1, "install:%d, osascript status code: %d", install, status);
     return status;
+}
+
+void OSServiceUtils::UserExecuteAsync(const QString& folder, int install, QObject* context,
+                                      const std::function<void(int status)>& done)
+{
+    OvResourceMgr::instance(); // made here, read by the worker
+    auto status = std::make_shared<int>(-1);
+    QThread* worker = QThread::create([folder, install, status] { *status = UserExecute(folder, install, false); });
+    QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    QObject::connect(worker, &QThread::finished, context, [status, done] { done(*status); });
+    worker->start();
 }
 
 bool OSServiceUtils::isOtherInstanceAlive(qint64 pid)

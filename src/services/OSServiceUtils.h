@@ -3,6 +3,9 @@
 // a shell command built from text.
 
 #include <QString>
+#include <functional>
+
+class QObject;
 
 class OSServiceUtils {
 public:
@@ -17,6 +20,11 @@ public:
     // uninstall script from the resources, runs it and returns its exit status (-1 when it
     // could not be run).
     static int UserExecute(const QString& folder, int install, bool audioDriver);
+    // UserExecute on a worker thread: the caller never waits. `done` gets the exit status on
+    // the thread of `context` once the script has ended, and is dropped when `context` is
+    // gone by then. GUI thread.
+    static void UserExecuteAsync(const QString& folder, int install, QObject* context,
+                                 const std::function<void(int status)>& done);
     // True when process `pid` is alive, is not this process, and runs the same executable
     // as this one (a reused process id of another program does not count).
     static bool isOtherInstanceAlive(qint64 pid);

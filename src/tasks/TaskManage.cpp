@@ -1,8 +1,27 @@
 #include "TaskManage.h"
 
+#include "DlgAutoShutdownTips.h"
 #include "Log.h"
+#include "OvMessageBox.h"
+#include "OvProductInfo.h"
+#include "TaskClientCall.h"
+#include "TaskWire.h"
+#include "core/RecordParameter.h"
+#include "core/RecordTypes.h"
+#include "recording/SystemStatusBar.h"
 
-// Placeholder bodies until the daemon client lands.
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+
+namespace {
+const char kModule[] = "TaskManage";
+// A start request older than this is no longer answered by the main window.
+const qint64 kStartValidSeconds = 4;
+const int kExitDelayMs = 1;
+} // namespace
+
 TaskManage* TaskManage::m_pInstance = nullptr;
 
 TaskManage* TaskManage::instance()
@@ -19,24 +38,274 @@ void TaskManage::release()
 }
 
 TaskManage::TaskManage() = default;
-TaskManage::~TaskManage() = default;
 
-void TaskManage::connectXPCServer() { Log("TaskManage", 2, "task daemon: not connected"); }
-void TaskManage::reConnectXPCServer() {}
-void TaskManage::initTaskInfoList() {}
-bool TaskManage::isConnected() { return false; }
-bool TaskManage::isOpenTask() { return false; }
-TaskInfo TaskManage::getTaskInfo(const QString&) const { return TaskInfo(); }
-void TaskManage::addTaskInfo(const TaskInfo&) {}
-void TaskManage::deleteTaskInfo(const QString&) {}
-void TaskManage::changeTaskInfo(const TaskInfo&, const QString&) {}
-void TaskManage::reReportInfo() {}
-void TaskManage::sendPerformTaskRecInfo(const QString&) {}
-bool TaskManage::isOutOfDate() const { return true; }
-bool TaskManage::isWaitTaskStart() { return false; }
-bool TaskManage::needStopRecord(qint64) const { return false; }
-void TaskManage::taskCompleted(QWidget*, int) {}
-bool TaskManage::existRepeatName(const QString&) const { return false; }
-QString TaskManage::getNoRepeatName(const QString& base, int) const { return base; }
-QString TaskManage::convertRecInfo(const RecordInfo&) { return QString(); }
-RecordInfo TaskManage::parseRecInfo(const QString&) { return RecordInfo(); }
+TaskManage::~TaskManage() { delete m_pClient; }
+
+// ---- connection ----------------------------------------------------------------------------
+
+void TaskManage::connectXPCServer()
+{
+    delete m_pClient;
+    m_pClient = new TaskClientCall(this);
+    connect(m_pClient, &TaskClientCall::sigPerformTaskRecInfo, this, &TaskManage::sendPerformTaskRecInfo);
+    const bool connected = m_pClient->createConnection() && m_pClient->doConnecting();
+    m_lstTaskInfo.clear();
+    if (connected)
+        initTaskInfoList();
+}
+
+void TaskManage::reConnectXPCServer()
+{
+    Log(kModule, 1, "reConnectXPCServer");
+    connectXPCServer();
+}
+
+void TaskManage::initTaskInfoList()
+{
+    if (!m_pClient)
+        return;
+    bool ok = false;
+    const quint64 count = m_pClient->getTaskArrayCount(&ok);
+    Log(kModule, 1, "initTaskInfoList task count: %d", int(count));
+    if (!ok)
+        return;
+    const QList<TaskInfo> tasks = m_pClient->getTaskInfos(count, &ok);
+    if (!ok)
+        Log(kModule, 2, "task list stopped at %d of %d", tasks.size(), int(count));
+    m_lstTaskInfo.append(tasks);
+}
+
+bool TaskManage::isConnected() { return m_pClient && m_pClient->isConnecting() && m_pClient->checkVersion(); }
+
+bool TaskManage::isOpenTask()
+{
+    if (!isConnected())
+        return false;
+    for (const TaskInfo& task : qAsConst(m_lstTaskInfo))
+        if (task.enable)
+            return true;
+    return false;
+}
+
+bool TaskManage::isWaitTaskStart() { return m_pClient && m_pClient->getWaitTaskStart(); }
+
+// ---- the list ------------------------------------------------------------------------------
+
+TaskInfo TaskManage::getTaskInfo(const QString& name) const
+{
+    for (const TaskInfo& task : m_lstTaskInfo)
+        if (task.name == name)
+            return task;
+    return TaskInfo();
+}
+
+void TaskManage::addTaskInfo(const TaskInfo& task)
+{
+    m_nLastOperate = OperateAdd;
+    m_lastTaskInfo = task;
+    m_lstTaskInfo.append(task);
+    if (m_pClient)
+        m_pClient->addTask(task);
+}
+
+void TaskManage::deleteTaskInfo(const QString& name)
+{
+    m_nLastOperate = OperateDelete;
+    m_lastTaskInfo = TaskInfo();
+    m_lastTaskInfo.name = name;
+    for (int i = 0; i < m_lstTaskInfo.size(); ++i) {
+        if (m_lstTaskInfo.at(i).name == name) {
+            m_lstTaskInfo.removeAt(i);
+            if (m_pClient)
+                m_pClient->removeTask(name);
+            return;
+        }
+    }
+}
+
+void TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName)
+{
+    m_nLastOperate = OperateChange;
+    m_lastTaskInfo = task;
+    m_strLastOldName = oldName;
+    for (TaskInfo& stored : m_lstTaskInfo) {
+        if (stored.name == oldName) {
+            stored = task;
+            if (m_pClient)
+                m_pClient->changeTask(oldName, task);
+            return;
+        }
+    }
+}
+
+void TaskManage::reReportInfo()
+{
+    switch (m_nLastOperate) {
+    case OperateChange:
+        changeTaskInfo(m_lastTaskInfo, m_strLastOldName);
+        break;
+    case OperateDelete:
+        deleteTaskInfo(m_lastTaskInfo.name);
+        break;
+    case OperateAdd:
+        // An add that reached the daemon is listed again after the reconnect.
+        if (!existRepeatName(m_lastTaskInfo.name))
+            addTaskInfo(m_lastTaskInfo);
+        break;
+    default:
+        break;
+    }
+    m_nLastOperate = OperateNone;
+}
+
+bool TaskManage::existRepeatName(const QString& name) const
+{
+    for (const TaskInfo& task : m_lstTaskInfo)
+        if (task.name == name)
+            return true;
+    return false;
+}
+
+QString TaskManage::getNoRepeatName(const QString& base, int n) const
+{
+    for (;; ++n) {
+        const QString candidate = n == 0 ? base : base + QStringLiteral("(%1)").arg(n);
+        if (!existRepeatName(candidate))
+            return candidate;
+    }
+}
+
+// ---- a task's recording --------------------------------------------------------------------
+
+void TaskManage::sendPerformTaskRecInfo(const QString& recInfo)
+{
+    RecordParameter* parameter = RecordParameter::instance();
+    const bool recording = parameter->m_bRecording;
+    const bool previewing = parameter->m_bPreview;
+    Log(kModule, 1, "sendPerformTaskRecInfo isRecording:%d,isPreviewing:%d", recording, previewing);
+    if (recording || previewing)
+        return;
+    // The running task, or a start handed on but not yet answered by the main window, keeps
+    // its stop rule and finishing action.
+    if (m_bTasking || !isOutOfDate()) {
+        Log(kModule, 2, "sendPerformTaskRecInfo dropped: a task is running or starting");
+        return;
+    }
+    m_performTime = QDateTime::currentDateTime();
+    m_curRecInfo = parseRecInfo(recInfo);
+    emit sigStartRecord(m_curRecInfo.recwhat);
+}
+
+bool TaskManage::isOutOfDate() const
+{
+    if (!m_performTime.isValid())
+        return true;
+    return QDateTime::currentSecsSinceEpoch() - m_performTime.toSecsSinceEpoch() > kStartValidSeconds;
+}
+
+bool TaskManage::needStopRecord(qint64 duration) const
+{
+    bool stop = false;
+    if (m_curRecInfo.stop == RecordInfo::StopAfterLength)
+        stop = m_curRecInfo.length <= duration;
+    else if (m_curRecInfo.stop == RecordInfo::StopAtDate)
+        stop = !m_curRecInfo.date.isValid()
+               || m_curRecInfo.date.toSecsSinceEpoch() - QDateTime::currentSecsSinceEpoch() < 1;
+    if (stop)
+        Log(kModule, 1, "needStopRecord stop way:%d -- duration: %lld -- stop date:%s", m_curRecInfo.stop, duration,
+            qUtf8Printable(taskwire::dateText(m_curRecInfo.date)));
+    return stop;
+}
+
+void TaskManage::taskCompleted(QWidget* parent, int event)
+{
+    int action = event;
+    if (m_bTasking) {
+        m_bTasking = false;
+        action = m_curRecInfo.completedtask;
+    }
+    if (action == RSE_NOTHING)
+        return;
+    SystemStatusBar::instance()->setActionEnable(false);
+    QString notice;
+    if (action == RSE_SLEEP)
+        notice = tr("The recording is completed, and your computer will sleep automatically after 30 seconds. You "
+                    "can click the Cancel button to suspend the sleep.");
+    else if (action == RSE_EXIT)
+        notice = tr("The recording is completed, and your computer will exit automatically after 30 seconds. You "
+                    "can click the Cancel button to suspend the exit.");
+    else
+        notice = tr("The recording is completed, and your computer will shut down automatically after 30 seconds. "
+                    "You can click the Cancel button to suspend.");
+    {
+        DlgAutoShutdownTips tips(notice, parent);
+        tips.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        tips.setAttribute(Qt::WA_TranslucentBackground);
+        if (tips.execute() == QDialog::Accepted)
+            runFinishingAction(parent, action);
+    }
+    SystemStatusBar::instance()->setActionEnable(true);
+}
+
+void TaskManage::runFinishingAction(QWidget* parent, int action)
+{
+    if (action == RSE_EXIT) {
+        Log(kModule, 1, "taskCompleted exit");
+        QTimer::singleShot(kExitDelayMs, this, [] { QCoreApplication::exit(0); });
+        return;
+    }
+    const bool sleep = action == RSE_SLEEP;
+    Log(kModule, 1, sleep ? "taskCompleted systemSleep" : "taskCompleted systemShutdown");
+    QString error;
+    const auto ask = [this, sleep, &error] {
+        return m_pClient && (sleep ? m_pClient->systemSleep(&error) : m_pClient->systemShutdown(&error));
+    };
+    // The daemon may have restarted since the recording began: one more try on a new connection.
+    if (ask())
+        return;
+    reConnectXPCServer();
+    if (ask())
+        return;
+    const QString text = sleep ? tr("Your computer will not sleep: the task service could not do it (%1).")
+                               : tr("Your computer will not shut down: the task service could not do it (%1).");
+    OvMessageBox::warning(parent, OvProductInfo::instance()->productName(), text.arg(error));
+}
+
+// ---- the recinfo text ----------------------------------------------------------------------
+
+QString TaskManage::convertRecInfo(const RecordInfo& info)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("recwhat"), info.recwhat);
+    object.insert(QStringLiteral("length"), info.length);
+    object.insert(QStringLiteral("stop"), info.stop);
+    object.insert(QStringLiteral("date"), info.date.isValid()
+                                              ? QJsonValue(info.date.toLocalTime().toString(Qt::ISODate))
+                                              : QJsonValue(QJsonValue::Null));
+    object.insert(QStringLiteral("loop"), info.loop);
+    object.insert(QStringLiteral("nloop"), info.nloop);
+    object.insert(QStringLiteral("completedtask"), info.completedtask);
+    return QString::fromLocal8Bit(QJsonDocument(object).toJson(QJsonDocument::Indented));
+}
+
+RecordInfo TaskManage::parseRecInfo(const QString& text)
+{
+    RecordInfo info;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toLocal8Bit());
+    if (!document.isObject())
+        return info;
+    const QJsonObject object = document.object();
+    info.recwhat = object.value(QLatin1String("recwhat")).toInt();
+    info.stop = object.value(QLatin1String("stop")).toInt();
+    info.nloop = object.value(QLatin1String("nloop")).toInt();
+    info.completedtask = object.value(QLatin1String("completedtask")).toInt();
+    const QJsonValue length = object.value(QLatin1String("length"));
+    if (length.isDouble())
+        info.length = qint64(length.toDouble());
+    else
+        info.length = length.toString().toLongLong(); // numeric text, else 0
+    const QJsonValue date = object.value(QLatin1String("date"));
+    info.date = date.isString() ? QDateTime::fromString(date.toString(), Qt::ISODate) : QDateTime();
+    info.loop = object.value(QLatin1String("loop")).toBool();
+    return info;
+}

@@ -78,6 +78,8 @@ signals:
 private:
     TaskManage();
     ~TaskManage() override;
+    // Sleep, shut down (through the daemon; the user is told when it cannot) or exit.
+    void runFinishingAction(QWidget* parent, int action);
 
     static TaskManage* m_pInstance;
     QList<TaskInfo> m_lstTaskInfo;

@@ -7,6 +7,7 @@
 #include "app/MainEntry.h"
 #include "OvModalHook.h"
 #include "OvSettings.h"
+#include "ChildApplication.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
@@ -179,22 +180,9 @@ void createDriver()
 }
 
 // Run as the application: main_entry with the driver, then leave before the test main.
-const int g_childExit = [] {
-    const char* mode = std::getenv(kChildMode);
-    if (!mode || !*mode)
-        return 0;
-    OvModalHook::setAnswerer([](const OvModalRequest& request) {
-        return g_driver ? g_driver->answer(request) : QVariant();
-    });
-    qAddPreRoutine(createDriver);
-    static char name[] = "ScreenRecorder";
-    char* argv[] = {name, nullptr};
-    int argc = 1;
-    const int code = main_entry(argc, argv);
-    fflush(stdout);
-    fflush(stderr);
-    std::_Exit(code);
-}();
+const int g_childExit = SrTest::runChildApplication(kChildMode, createDriver, [](const OvModalRequest& request) {
+    return g_driver ? g_driver->answer(request) : QVariant();
+});
 
 struct RunResult {
     bool finished = false;

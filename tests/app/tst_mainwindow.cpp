@@ -467,9 +467,9 @@ void MainWindowTest::taskStartPicksTheRecordingKind()
     m_pMain->onTaskStartRec(1);
     QCOMPARE(m_pMain->recordMode(), RecordTarget::AudioOnly); // refused while recording
     RecordParameter::instance()->m_bRecording = false;
-    m_pMain->onTaskStartRec(1);
+    TaskManage::instance()->sendPerformTaskRecInfo(TaskManage::convertRecInfo(RecordInfo()));
+    QVERIFY(SrTest::spinUntil([] { return TaskManage::instance()->m_bTasking; }, 2000));
     QCOMPARE(m_pMain->recordMode(), RecordTarget::FullScreen);
-    QVERIFY(TaskManage::instance()->m_bTasking);
 
     // Before the task's delayed press, audio only is chosen with no sound source on: the
     // press is refused with a message, and the task mark is cleared so that the next task

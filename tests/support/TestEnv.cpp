@@ -33,6 +33,7 @@ void prepareEnvironment()
     setFolderVariable("XDG_RUNTIME_DIR", runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     setFolderVariable("TMPDIR", base + QStringLiteral("/tmp"));
+    useDryRunTaskDaemon();
     // Keep the real sound server reachable after HOME moved: point at its socket explicitly.
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
         const QByteArray uid = QByteArray::number(getuid());
@@ -44,6 +45,17 @@ void prepareEnvironment()
             }
         }
     }
+}
+
+void removeEnvironment()
+{
+    delete g_root;
+    g_root = nullptr;
+}
+
+void useDryRunTaskDaemon()
+{
+    qputenv("SR_TASKD_ARGS", QFile::encodeName(QStringLiteral("--power dry-run:") + root() + QStringLiteral("/taskd-power.log")));
 }
 
 QString root() { return g_root ? g_root->path() : QString(); }

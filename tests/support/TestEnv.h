@@ -11,8 +11,13 @@ namespace SrTest {
 // Creates the temporary root and points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME,
 // XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR into it. Call before QApplication exists.
 void prepareEnvironment();
+// Removes the temporary root; a task daemon that served in it stops once its socket is gone.
+void removeEnvironment();
 // The temporary root of this test program.
 QString root();
+// Sets SR_TASKD_ARGS to the test default: a task daemon started by a test (also through the
+// application) sends its power requests to a file and never powers the machine off.
+void useDryRunTaskDaemon();
 // A new empty folder under the root.
 QString newFolder(const QString& name);
 // Writes `bytes` bytes of a repeating pattern to `path`; false on failure.

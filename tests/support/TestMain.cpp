@@ -100,5 +100,6 @@ int main(int argc, char** argv)
     }
     const QByteArray name = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit();
     printf("%s: %d passed, %d failed\n", name.constData(), passedClasses, failedClasses);
+    SrTest::removeEnvironment();
     return failedClasses == 0 ? 0 : 1;
 }

@@ -30,9 +30,14 @@
 #include "output/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
 #include "preferences/OptionDialog.h"
+#include "recording/DlgRecordLength.h"
 #include "recording/FfFloatWindow.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
+#include "tasks/DlgAutoShutdownTips.h"
+#include "tasks/TaskManage.h"
+#include "tasks/dlgTaskScheduler.h"
+#include "TaskWire.h"
 #include "watermark/PickClrDlg.h"
 #include "watermark/ProgressDialog.h"
 #include "watermark/ShadowParam.h"
@@ -63,6 +68,8 @@
 #include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QLocalSocket>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -722,6 +729,96 @@ void preferences()
         dialog.hide();
     }
 }
+
+// ---- the record length, and the countdown before a recording's finishing action ---------
+
+void recordLength()
+{
+    DlgRecordLength dialog;
+    DlgRecordLength::Values values;
+    values.enabled = true;
+    values.seconds = 30 * 60;
+    values.event = RSE_SHUTDOWN;
+    dialog.setValues(values);
+    grabShown(dialog, QStringLiteral("record-length.png"));
+}
+
+void finishingCountdown()
+{
+    // Only the ticks below count: the picture shows a few seconds gone.
+    DlgAutoShutdownTips::setTickIntervalForTests(3600 * 1000);
+    DlgAutoShutdownTips dialog(QStringLiteral("The recording is completed, and your computer will shut down "
+                                              "automatically after 30 seconds. You can click the Cancel button "
+                                              "to suspend."));
+    for (int tick = 0; tick < 4; ++tick)
+        dialog.updateTips();
+    grabShown(dialog, QStringLiteral("countdown.png"));
+    dialog.reject();
+}
+
+// ---- the task scheduler: its list and its editor, served by a daemon of its own ----------
+
+void taskScheduler()
+{
+    // A private socket and store, and a power backend that never powers anything off.
+    const QString folder = g_work + QStringLiteral("/taskd");
+    QDir().mkpath(folder);
+    const QString socket = folder + QStringLiteral("/taskd.sock");
+    const QStringList options{"--store", folder + "/tasks.json", "--log", folder + "/taskd.log",
+                              "--power", "dry-run:" + folder + "/power.txt"};
+    qputenv("SR_TASKD_SOCKET", QFile::encodeName(socket));
+    qputenv("SR_TASKD_ARGS", QFile::encodeName(options.join(QLatin1Char(' '))));
+    QProcess daemon;
+    daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    daemon.start(QCoreApplication::applicationDirPath() + QStringLiteral("/screenrecorder-taskd"),
+                 QStringList{"--socket", socket} + options);
+    const bool listening = daemon.waitForStarted() && spinUntil([&socket] {
+        QLocalSocket probe;
+        probe.connectToServer(socket);
+        return probe.waitForConnected(100);
+    }, kWaitMs);
+    TaskManage* manage = TaskManage::instance();
+    if (listening)
+        manage->reConnectXPCServer();
+    if (listening && manage->isConnected()) {
+        const QDate today = QDate::currentDate();
+        TaskInfo weekly;
+        weekly.name = QStringLiteral("Daily stand-up meeting");
+        weekly.enable = true;
+        weekly.repeat = true;
+        weekly.week = 0x3e; // Monday to Friday
+        weekly.date = taskwire::dateText(QDateTime(today, QTime(9, 30)));
+        weekly.recinfo.stop = RecordInfo::StopAfterLength;
+        weekly.recinfo.length = 15 * 60;
+        weekly.recinfo.date = QDateTime(today, QTime(9, 45));
+        TaskInfo once;
+        once.name = QStringLiteral("Product webinar");
+        once.enable = false;
+        once.date = taskwire::dateText(QDateTime(today.addDays(3), QTime(14, 0)));
+        once.recinfo.stop = RecordInfo::StopAtDate;
+        once.recinfo.date = QDateTime(today.addDays(3), QTime(15, 30));
+        once.recinfo.completedtask = 1;
+        manage->addTaskInfo(weekly);
+        manage->addTaskInfo(once);
+        manage->reConnectXPCServer(); // the list as the daemon keeps it
+        dlgTaskScheduler dialog;
+        grabShown(dialog, QStringLiteral("task-scheduler.png"));
+        auto* list = child<QListWidget>(&dialog, "taskList");
+        if (QWidget* row = list->count() ? list->itemWidget(list->item(0)) : nullptr) {
+            child<QToolButton>(row, "btnEdit")->click();
+            grabShown(dialog, QStringLiteral("task-scheduler-editor.png"));
+        } else {
+            fail(QStringLiteral("the task scheduler lists no task"));
+        }
+    } else {
+        fail(QStringLiteral("the task daemon did not answer"));
+    }
+    daemon.terminate();
+    if (!daemon.waitForFinished(kWaitMs))
+        daemon.kill();
+    qunsetenv("SR_TASKD_SOCKET");
+    qunsetenv("SR_TASKD_ARGS");
+}
 } // namespace
 
 // ---- the webcam: the recorder, the overlay over the screen and the options ----------------
@@ -815,6 +912,9 @@ int main(int argc, char** argv)
     webcam();
     hotkeys();
     preferences();
+    recordLength();
+    finishingCountdown();
+    taskScheduler();
     mainWindow();
 
     scUninitialize();

@@ -1,0 +1,101 @@
+#pragma once
+// The application's end of the task daemon's socket: sends the requests of the wire as plain
+// methods and hands the daemon's "a task is due" on as a signal. GUI thread; owns one local
+// socket. A call that waits for an answer waits at most kReplyTimeoutMs in a local event loop
+// that keeps painting and running timers but takes no user input; a timeout, a lost
+// connection or an error reply is logged, clears the connected flag and gives the empty
+// result. Requests that expect no answer are dropped (and logged) while not connected.
+
+#include "TaskInfo.h"
+
+#include "TaskWire.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QObject>
+
+class QLocalSocket;
+
+class TaskClientCall : public QObject {
+    Q_OBJECT
+public:
+    // The longest wait for one answer of the daemon.
+    static constexpr int kReplyTimeoutMs = 2000;
+    // How long a daemon just started is given to open its socket.
+    static constexpr int kDaemonStartTimeoutMs = 2000;
+    // The name under which the application introduces itself.
+    static constexpr const char kBundleId[] = "ScreenRecorder";
+
+    explicit TaskClientCall(QObject* parent = nullptr);
+    // Disconnects quietly: the connected flag stays as a newer client has set it.
+    ~TaskClientCall() override;
+
+    // Opens the socket; when nothing answers there, starts the daemon detached and retries
+    // for a bounded time. False when no daemon could be reached.
+    bool createConnection();
+    // Introduces the application; the daemon's answer becomes the connected flag.
+    bool doConnecting();
+    // The process-wide connected flag, as the current client left it.
+    bool isConnecting() const;
+    // True only when the daemon answers the expected version (a round trip).
+    bool checkVersion();
+    // The daemon's number of tasks; `ok` (when given) is false on failure, with 0.
+    quint64 getTaskArrayCount(bool* ok = nullptr);
+    // The task at `index`; `ok` is false on failure (a default task then).
+    TaskInfo getTaskInfo(quint64 index, bool* ok);
+    // The tasks at 0 to count - 1, asked all at once; on a failure `ok` is false and the
+    // list ends before the first task that was not answered.
+    QList<TaskInfo> getTaskInfos(quint64 count, bool* ok);
+    void removeTask(const QString& name);
+    void addTask(const TaskInfo& task);
+    // `oldName` is the name under which the daemon knows the task.
+    void changeTask(const QString& oldName, const TaskInfo& task);
+    QString getbundleid();
+    bool getWaitTaskStart();
+    // True when the daemon accepted the request; else `error` says why.
+    bool systemShutdown(QString* error = nullptr);
+    bool systemSleep(QString* error = nullptr);
+
+    // The daemon's program: $SR_TASKD_PROGRAM, else "screenrecorder-taskd" beside the
+    // application's executable.
+    static QString daemonProgram();
+
+signals:
+    // A task is due: its recinfo text. Delivered once, after the socket's bytes are read.
+    void sigPerformTaskRecInfo(const QString& recInfo);
+
+private:
+    struct Pending {
+        bool done = false;
+        bool ok = false;
+        QJsonValue result;
+        QString error;
+    };
+
+    // Sends `op` with `args` and waits for its answer; false (with `error`) on failure.
+    bool request(const char* op, QJsonObject args, QJsonValue* result, QString* error);
+    // Writes one request whose answer lands in `pending` (registered under the returned id
+    // until answered or failed; the caller removes it when it stops waiting).
+    qint64 send(const char* op, QJsonObject args, Pending* pending);
+    // A task from the answer to "getTaskInfo"; `ok` false when it is none.
+    static TaskInfo taskFromAnswer(const QJsonValue& answer, bool* ok);
+    // Sends `op` with `args`, expecting no answer.
+    void post(const char* op, QJsonObject args);
+    bool connectOnce();
+    bool startDaemon();
+    // Processes events (no user input) until `done` or `timeoutMs`.
+    void waitUntil(const std::function<bool()>& done, int timeoutMs);
+    void setConnected(bool connected);
+    void onReadyRead();
+    void onDisconnected();
+    void handleMessage(const QJsonObject& message);
+    void failPending(const QString& error);
+    static QJsonObject taskFields(const TaskInfo& task);
+
+    QLocalSocket* m_pSocket = nullptr;
+    taskwire::LineReader m_reader;
+    QHash<qint64, Pending*> m_pending;
+    qint64 m_nNextId = 0;
+    quint64 m_nAnswers = 0; // answers matched to a request so far
+};

@@ -1,0 +1,210 @@
+// The scheduler window against the real task daemon (a private socket, store and log, and
+// the dry-run power backend): what it shows, what reaches the daemon, and what the user's
+// answers to its questions do.
+
+#include "ModalAnswers.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "tasks/FfTaskItemWidget.h"
+#include "tasks/TaskManage.h"
+#include "tasks/dlgTaskScheduler.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocalSocket>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimeEdit>
+#include <QToolButton>
+
+namespace {
+const int kDaemonStartMs = 10000;
+
+template <typename T = QWidget> T* child(QWidget& dialog, const char* name) { return dialog.findChild<T*>(name); }
+
+QString page(QWidget& dialog) { return child<QStackedWidget>(dialog, "stackedWidget")->currentWidget()->objectName(); }
+
+FfTaskItemWidget* row(QWidget& dialog, int index)
+{
+    auto* list = child<QListWidget>(dialog, "taskList");
+    return qobject_cast<FfTaskItemWidget*>(list->itemWidget(list->item(index)));
+}
+
+// The daemon's list: a round trip on the old connection first, so that the requests sent
+// on it (they have no reply) have been served.
+QStringList daemonNames()
+{
+    TaskManage* manage = TaskManage::instance();
+    if (!manage->isConnected())
+        return {QStringLiteral("<not connected>")};
+    manage->reConnectXPCServer();
+    QStringList names;
+    for (const TaskInfo& task : manage->getLstTaskInfo())
+        names << task.name;
+    return names;
+}
+
+TaskInfo oneOff(const QString& name)
+{
+    TaskInfo task;
+    task.name = name;
+    task.enable = true;
+    task.date = QStringLiteral("12-05-2030 07:30:00");
+    task.recinfo.date = QDateTime(QDate(2030, 12, 5), QTime(8, 0));
+    return task;
+}
+} // namespace
+
+class DlgTaskSchedulerTest : public QObject {
+    Q_OBJECT
+    QProcess m_daemon;
+
+private slots:
+    void initTestCase()
+    {
+        const QString folder = SrTest::newFolder(QStringLiteral("scheduler-daemon"));
+        const QString socket = folder + "/taskd.sock";
+        const QStringList options{"--store", folder + "/tasks.json", "--log", folder + "/taskd.log",
+                                  "--power", "dry-run:" + folder + "/power.txt"};
+        qputenv("SR_TASKD_SOCKET", QFile::encodeName(socket));
+        qputenv("SR_TASKD_ARGS", QFile::encodeName(options.join(' ')));
+        // Only this test's daemon serves: the client must not start one of its own.
+        qputenv("SR_TASKD_PROGRAM", "/nonexistent/screenrecorder-taskd");
+        m_daemon.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd",
+                       QStringList{"--socket", socket} + options);
+        QVERIFY(m_daemon.waitForStarted());
+        QVERIFY(SrTest::spinUntil(
+            [&socket] {
+                QLocalSocket probe;
+                probe.connectToServer(socket);
+                return probe.waitForConnected(100);
+            },
+            kDaemonStartMs));
+        TaskManage::instance()->reConnectXPCServer();
+        QVERIFY(TaskManage::instance()->isConnected());
+    }
+    void cleanupTestCase()
+    {
+        m_daemon.terminate();
+        m_daemon.waitForFinished();
+        for (const char* name : {"SR_TASKD_SOCKET", "SR_TASKD_PROGRAM"})
+            qunsetenv(name);
+        SrTest::useDryRunTaskDaemon();
+    }
+    void init()
+    {
+        ModalAnswers::clear();
+        TaskManage* manage = TaskManage::instance();
+        for (const TaskInfo& task : manage->getLstTaskInfo())
+            manage->deleteTaskInfo(task.name);
+        QCOMPARE(daemonNames(), QStringList());
+    }
+    void cleanup() { QCOMPARE(ModalAnswers::unexpectedCount(), 0); }
+
+    void firstUseOffersAddAndANewTaskThreeMinutesAhead()
+    {
+        dlgTaskScheduler dialog;
+        QCOMPARE(page(dialog), QStringLiteral("pageAdd"));
+        ModalAnswers::pushHandler(OvModalRequest::InputDialog, [](const OvModalRequest& r) { return QVariant(r.value); });
+        const QDateTime before = QDateTime::currentDateTime();
+        child<QToolButton>(dialog, "btnAdd")->click();
+        QCOMPARE(page(dialog), QStringLiteral("pageSetting"));
+        QCOMPARE(child<QLineEdit>(dialog, "edtName")->text(), QStringLiteral("New task"));
+        QVERIFY(!child<QCheckBox>(dialog, "chbRepeat")->isChecked());
+        QVERIFY(!child<QCheckBox>(dialog, "chbMon")->isChecked());
+        QVERIFY(child<QRadioButton>(dialog, "rdbTime")->isChecked());
+        const QDateTime start = child<QDateTimeEdit>(dialog, "dtEdtStartTime")->dateTime();
+        QVERIFY(qAbs(before.secsTo(start) - 180) <= 2);
+        QCOMPARE(start.secsTo(child<QDateTimeEdit>(dialog, "dtEdtStopTime")->dateTime()), 180);
+    }
+
+    void savedMondayTaskComesBackAsMondayOnly()
+    {
+        QDateTime start, stop;
+        {
+            dlgTaskScheduler dialog;
+            ModalAnswers::push(OvModalRequest::InputDialog, QStringLiteral("Weekly"));
+            child<QToolButton>(dialog, "btnAdd")->click();
+            child<QCheckBox>(dialog, "chbRepeat")->click(); // ticks every day
+            for (const char* day : {"chbSun", "chbTues", "chbWed", "chbThur", "chbFri", "chbSat"})
+                child<QCheckBox>(dialog, day)->setChecked(false);
+            child<QRadioButton>(dialog, "rdbDuration")->click();
+            child<QTimeEdit>(dialog, "dtEdtStopDuraion")->setTime(QTime(0, 0, 10));
+            start = child<QDateTimeEdit>(dialog, "dtEdtStartTime")->dateTime();
+            stop = child<QDateTimeEdit>(dialog, "dtEdtStopTime")->dateTime();
+            child<QPushButton>(dialog, "btnOK")->click();
+            QCOMPARE(page(dialog), QStringLiteral("pageList"));
+        }
+        QCOMPARE(daemonNames(), QStringList{"Weekly"});
+        dlgTaskScheduler dialog;
+        QCOMPARE(page(dialog), QStringLiteral("pageList"));
+        row(dialog, 0)->findChild<QToolButton*>("btnEdit")->click();
+        QVERIFY(child<QCheckBox>(dialog, "chbRepeat")->isChecked());
+        for (const char* day : {"chbSun", "chbMon", "chbTues", "chbWed", "chbThur", "chbFri", "chbSat"})
+            QCOMPARE(child<QCheckBox>(dialog, day)->isChecked(), QByteArray(day) == "chbMon");
+        QCOMPARE(child<QTimeEdit>(dialog, "dtEdtStopDuraion")->time(), QTime(0, 0, 10));
+        // Showing the time of day alone keeps the dates.
+        QCOMPARE(child<QDateTimeEdit>(dialog, "dtEdtStartTime")->dateTime(), start);
+        QCOMPARE(child<QDateTimeEdit>(dialog, "dtEdtStopTime")->dateTime(), stop);
+    }
+
+    void renamesOnlyToAFreeName()
+    {
+        TaskManage::instance()->addTaskInfo(oneOff("A"));
+        TaskManage::instance()->addTaskInfo(oneOff("B"));
+        QCOMPARE(daemonNames(), (QStringList{"A", "B"}));
+        dlgTaskScheduler dialog;
+        for (const QString& name : {QStringLiteral("A"), QStringLiteral("C")}) {
+            row(dialog, 1)->findChild<QToolButton*>("btnEdit")->click();
+            child<QLineEdit>(dialog, "edtName")->setText(name);
+            child<QPushButton>(dialog, "btnOK")->click();
+        }
+        QCOMPARE(daemonNames(), (QStringList{"A", "C"}));
+        QCOMPARE(child<QListWidget>(dialog, "taskList")->item(1)->data(Qt::UserRole).toString(), QStringLiteral("C"));
+    }
+
+    void deletesOnlyOnYes()
+    {
+        TaskManage::instance()->addTaskInfo(oneOff("Keep"));
+        QCOMPARE(daemonNames(), QStringList{"Keep"});
+        dlgTaskScheduler dialog;
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel)); // Escape or close
+        child<QToolButton>(dialog, "btnDelele")->click();
+        QCOMPARE(child<QListWidget>(dialog, "taskList")->count(), 1);
+        QCOMPARE(daemonNames(), QStringList{"Keep"});
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Yes));
+        child<QToolButton>(dialog, "btnDelele")->click();
+        QCOMPARE(child<QListWidget>(dialog, "taskList")->count(), 0);
+        QCOMPARE(daemonNames(), QStringList());
+    }
+
+    void closingANewTaskAsksAndOnlyNoDiscardsIt()
+    {
+        dlgTaskScheduler dialog;
+        dialog.show();
+        ModalAnswers::push(OvModalRequest::InputDialog, QStringLiteral("Draft"));
+        child<QToolButton>(dialog, "btnAdd")->click();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(page(dialog), QStringLiteral("pageSetting"));
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::No));
+        dialog.close();
+        QCOMPARE(ModalAnswers::messages().last(), QStringLiteral("Do you want to save this Task?"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(page(dialog), QStringLiteral("pageList"));
+        QCOMPARE(child<QListWidget>(dialog, "taskList")->count(), 0);
+        QCOMPARE(daemonNames(), QStringList());
+    }
+};
+
+SR_TEST(DlgTaskSchedulerTest)
+#include "tst_dlgtaskscheduler.moc"

@@ -1,0 +1,169 @@
+// The daemon client against an in-test daemon that misbehaves on purpose: silence, a wrong
+// version, a callback in the middle of a wait, a query that fails half-way through the list.
+
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "TaskWire.h"
+#include "tasks/TaskClientCall.h"
+#include "tasks/TaskManage.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+// A local server that answers each request line through `answer` (no answer when it
+// returns an undefined value).
+class FakeDaemon : public QObject {
+public:
+    std::function<QJsonValue(QLocalSocket*, const QJsonObject&)> answer;
+
+    bool listen()
+    {
+        const QString path = taskwire::defaultSocketPath();
+        QLocalServer::removeServer(path);
+        connect(&m_server, &QLocalServer::newConnection, this, [this] {
+            while (QLocalSocket* socket = m_server.nextPendingConnection())
+                connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onLines(socket); });
+        });
+        return m_server.listen(path);
+    }
+
+    static void send(QLocalSocket* socket, const QJsonObject& message)
+    {
+        socket->write(taskwire::frame(message));
+        socket->flush();
+    }
+
+private:
+    void onLines(QLocalSocket* socket)
+    {
+        while (socket->canReadLine()) {
+            const QJsonObject request = QJsonDocument::fromJson(socket->readLine()).object();
+            const QJsonValue result = answer ? answer(socket, request) : QJsonValue(QJsonValue::Undefined);
+            if (!result.isUndefined() && request.contains("id"))
+                send(socket, {{"id", request.value("id")}, {"ok", true}, {"result", result}});
+        }
+    }
+    QLocalServer m_server;
+};
+
+QJsonValue wellBehaved(const QJsonObject& request)
+{
+    const QString op = request.value("op").toString();
+    if (op == "connect")
+        return true;
+    if (op == "getVersion")
+        return QString(taskwire::kVersion);
+    return QJsonValue(QJsonValue::Undefined);
+}
+} // namespace
+
+class TaskClientTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        qputenv("SR_TASKD_SOCKET", QFile::encodeName(SrTest::root() + "/fake-taskd.sock"));
+        qputenv("SR_TASKD_PROGRAM", "/nonexistent/screenrecorder-taskd");
+    }
+
+    void cleanupTestCase()
+    {
+        qunsetenv("SR_TASKD_SOCKET");
+        qunsetenv("SR_TASKD_PROGRAM");
+    }
+
+    void silentDaemonIsDetectedWithinTheBoundWhileTimersRun()
+    {
+        FakeDaemon daemon;
+        bool silent = false;
+        daemon.answer = [&](QLocalSocket*, const QJsonObject& request) {
+            return silent ? QJsonValue(QJsonValue::Undefined) : wellBehaved(request);
+        };
+        QVERIFY(daemon.listen());
+        TaskClientCall client;
+        QVERIFY(client.createConnection());
+        QVERIFY(client.doConnecting());
+        silent = true;
+
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(50);
+        bool ok = true;
+        const QList<std::function<bool()>> calls{
+            [&] { return client.doConnecting(); }, [&] { return client.checkVersion(); },
+            [&] { return client.getTaskArrayCount() != 0; }, [&] { return client.getTaskInfo(0, &ok), ok; },
+            [&] { return client.getTaskInfos(2, &ok).size() || ok; }, [&] { return !client.getbundleid().isEmpty(); },
+            [&] { return client.getWaitTaskStart(); }, [&] { return client.systemSleep(); },
+        };
+        for (const auto& call : calls) {
+            ticks = 0;
+            QElapsedTimer clock;
+            clock.start();
+            QVERIFY(!call());
+            QVERIFY(clock.elapsed() < TaskClientCall::kReplyTimeoutMs + 500);
+            QVERIFY2(ticks >= 20, qPrintable(QString("the timer ticked %1 times").arg(ticks)));
+            QVERIFY(!client.isConnecting());
+        }
+    }
+
+    void callbackDuringAWaitIsDeliveredOnceAndOnlyTheExpectedVersionPasses()
+    {
+        FakeDaemon daemon;
+        daemon.answer = [](QLocalSocket* socket, const QJsonObject& request) {
+            if (request.value("op") == "getVersion")
+                return QJsonValue("6.1");
+            if (request.value("op") != "getTaskArrayCount")
+                return wellBehaved(request);
+            FakeDaemon::send(socket, {{"cb", "sendPerformTaskRecInfo"}, {"recinfo", "{}\n"}});
+            const QJsonValue id = request.value("id");
+            QTimer::singleShot(100, socket, [socket, id] {
+                FakeDaemon::send(socket, {{"id", id}, {"ok", true}, {"result", 3}});
+            });
+            return QJsonValue(QJsonValue::Undefined);
+        };
+        QVERIFY(daemon.listen());
+        TaskClientCall client;
+        QSignalSpy due(&client, &TaskClientCall::sigPerformTaskRecInfo);
+        QVERIFY(client.createConnection() && client.doConnecting());
+        QCOMPARE(client.getTaskArrayCount(), quint64(3));
+        QTest::qWait(50);
+        QCOMPARE(due.count(), 1);
+        QCOMPARE(due.at(0).at(0).toString(), QString("{}\n"));
+        QVERIFY(!client.checkVersion());
+        QVERIFY(client.isConnecting());
+    }
+
+    void failedQueryMidListAddsNoPhantomTask()
+    {
+        FakeDaemon daemon;
+        daemon.answer = [](QLocalSocket* socket, const QJsonObject& request) {
+            const QString op = request.value("op").toString();
+            if (op == "getTaskArrayCount")
+                return QJsonValue(3);
+            if (op == "getTaskInfo" && request.value("index").toInt() == 0)
+                return QJsonValue(QJsonObject{{"name", "first"}, {"recinfo", "{}"}});
+            if (op == "getTaskInfo") {
+                FakeDaemon::send(socket, {{"id", request.value("id")}, {"ok", false}, {"error", "no such task"}});
+                return QJsonValue(QJsonValue::Undefined);
+            }
+            return wellBehaved(request);
+        };
+        QVERIFY(daemon.listen());
+        TaskManage* tasks = TaskManage::instance();
+        tasks->reConnectXPCServer();
+        QCOMPARE(tasks->getLstTaskInfo().size(), 1);
+        QCOMPARE(tasks->getLstTaskInfo().at(0).name, QString("first"));
+        QVERIFY(!tasks->isConnected());
+    }
+};
+
+SR_TEST(TaskClientTest)
+#include "tst_taskclient.moc"

@@ -1,0 +1,196 @@
+// The coordinator against the real task daemon, which the client itself starts (through the
+// platform seam, so that the test owns the process) with a private socket, store and log and
+// the dry-run power backend.
+
+#include "ModalAnswers.h"
+#include "TestEnv.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "core/RecordTypes.h"
+#include "services/PlatformSeam.h"
+#include "tasks/TaskManage.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <algorithm>
+
+namespace {
+// Starts the daemon as a child of the test instead of a detached process.
+class DaemonSeam : public PlatformSeam {
+public:
+    bool refuse = false;
+    QProcess process;
+
+    bool startDetached(const QString& program, const QStringList& arguments) override
+    {
+        if (refuse)
+            return false;
+        stop();
+        process.start(program, arguments);
+        return process.waitForStarted();
+    }
+    void stop()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+};
+
+TaskInfo mondayTask(const QString& name)
+{
+    TaskInfo task{name, true, true, 2, "01-04-2099 08:30:00", RecordInfo()}; // Monday
+    task.recinfo = {TaskManage::RecordAudio, RecordInfo::StopAfterLength, QDateTime(QDate(2099, 1, 4), QTime(9, 0)),
+                    77, false, 1, RSE_SLEEP};
+    return task;
+}
+
+int countNamed(const QString& name)
+{
+    const QList<TaskInfo> tasks = TaskManage::instance()->getLstTaskInfo();
+    return int(std::count_if(tasks.begin(), tasks.end(), [&](const TaskInfo& task) { return task.name == name; }));
+}
+} // namespace
+
+class TaskManageTest : public QObject {
+    Q_OBJECT
+private:
+    DaemonSeam m_seam;
+    PlatformSeam* m_pBefore = nullptr;
+    QString m_strFolder;
+
+private slots:
+    void initTestCase()
+    {
+        m_pBefore = PlatformSeam::install(&m_seam);
+        qputenv("SR_TASKD_SOCKET", QFile::encodeName(SrTest::root() + "/taskd.sock"));
+        qunsetenv("SR_TASKD_PROGRAM");
+    }
+
+    void cleanupTestCase()
+    {
+        PlatformSeam::install(m_pBefore);
+        qunsetenv("SR_TASKD_SOCKET");
+        SrTest::useDryRunTaskDaemon();
+    }
+
+    void init()
+    {
+        static int round = 0;
+        m_strFolder = SrTest::newFolder(QString("daemon%1").arg(++round));
+        const QString options("--store %1/tasks.json --log %1/taskd.log --power dry-run:%1/power.txt");
+        qputenv("SR_TASKD_ARGS", QFile::encodeName(options.arg(m_strFolder)));
+        m_seam.refuse = false;
+        ModalAnswers::clear();
+        TaskManage::instance()->reConnectXPCServer();
+        QVERIFY(TaskManage::instance()->isConnected());
+    }
+
+    void cleanup()
+    {
+        m_seam.stop();
+        TaskManage::instance()->m_bTasking = false;
+    }
+
+    void addedTaskReadsBackUnchanged()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        const TaskInfo task = mondayTask("Monday");
+        tasks->addTaskInfo(task);
+        QVERIFY(tasks->isConnected());
+        tasks->reConnectXPCServer();
+        QCOMPARE(tasks->getLstTaskInfo().size(), 1);
+        QVERIFY(tasks->getLstTaskInfo().at(0) == task);
+    }
+
+    void replayAddsALostTaskOnceAndNeverTwice()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        tasks->addTaskInfo(mondayTask("Kept"));
+        QVERIFY(tasks->isConnected());
+        tasks->reConnectXPCServer();
+        tasks->reReportInfo();
+        QCOMPARE(countNamed("Kept"), 1);
+
+        m_seam.stop();
+        tasks->addTaskInfo(mondayTask("Lost"));
+        tasks->reConnectXPCServer();
+        QCOMPARE(countNamed("Lost"), 0);
+        tasks->reReportInfo();
+        QVERIFY(tasks->isConnected());
+        tasks->reConnectXPCServer();
+        QCOMPARE(countNamed("Lost"), 1);
+        QCOMPARE(countNamed("Kept"), 1);
+    }
+
+    void recinfoTextsAndFreeNames()
+    {
+        RecordInfo info{TaskManage::RecordAudio, RecordInfo::StopAfterLength,
+                        QDateTime(QDate(2026, 12, 5), QTime(19, 47)), 3600, false, 1, RSE_SLEEP};
+        const QString golden = "{\n    \"completedtask\": 2,\n    \"date\": \"2026-12-05T19:47:00\",\n"
+                               "    \"length\": 3600,\n    \"loop\": false,\n    \"nloop\": 1,\n"
+                               "    \"recwhat\": 2,\n    \"stop\": 2\n}\n";
+        QCOMPARE(TaskManage::convertRecInfo(info), golden);
+        QCOMPARE(TaskManage::parseRecInfo(golden).date, info.date);
+        info.date = QDateTime();
+        QVERIFY(TaskManage::convertRecInfo(info).contains("\"date\": null"));
+
+        const RecordInfo empty = TaskManage::parseRecInfo("{}");
+        QCOMPARE(QList<qint64>({empty.recwhat, empty.stop, empty.length, empty.nloop, empty.completedtask}),
+                 QList<qint64>({0, 0, 0, 0, 0}));
+        QVERIFY(!empty.date.isValid());
+        for (const QString& text : {QString(""), QString("[1,2]")}) {
+            const RecordInfo defaults = TaskManage::parseRecInfo(text);
+            QCOMPARE(defaults.recwhat, 1);
+            QCOMPARE(defaults.length, RecordInfo::kDefaultLength);
+            QVERIFY(qAbs(defaults.date.secsTo(QDateTime::currentDateTime())) < 2);
+        }
+
+        TaskManage* tasks = TaskManage::instance();
+        tasks->addTaskInfo(mondayTask("New task"));
+        tasks->addTaskInfo(mondayTask("New task(1)"));
+        QCOMPARE(tasks->getNoRepeatName("New task", 0), QString("New task(2)"));
+        tasks->deleteTaskInfo("New task");
+        QCOMPARE(tasks->getNoRepeatName("New task", 0), QString("New task"));
+    }
+
+    void secondDueTaskKeepsTheRunningTasksRecord()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        QSignalSpy starts(tasks, &TaskManage::sigStartRecord);
+        const RecordInfo first{TaskManage::RecordAudio, RecordInfo::StopAfterLength, QDateTime(), 100, false, 1, 0};
+        const RecordInfo second{TaskManage::RecordVideo, RecordInfo::StopAfterLength, QDateTime(), 10, false, 1, 0};
+        tasks->sendPerformTaskRecInfo(TaskManage::convertRecInfo(first));
+        tasks->m_bTasking = true; // the main window took the start
+        tasks->sendPerformTaskRecInfo(TaskManage::convertRecInfo(second));
+        QCOMPARE(starts.count(), 1);
+        QCOMPARE(starts.at(0).at(0).toInt(), int(TaskManage::RecordAudio));
+        QVERIFY(!tasks->needStopRecord(99));
+        QVERIFY(tasks->needStopRecord(100));
+    }
+
+    void acceptedSleepReachesThePowerBackendOrTheUserHearsWhyNot()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Accepted));
+        tasks->taskCompleted(nullptr, RSE_SLEEP);
+        QFile power(m_strFolder + "/power.txt");
+        QVERIFY(SrTest::spinUntil([&] { return power.open(QIODevice::ReadOnly); }, 5000));
+        QCOMPARE(power.readAll().trimmed(), QByteArray("sleep"));
+
+        m_seam.stop();
+        m_seam.refuse = true;
+        ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Accepted));
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        tasks->taskCompleted(nullptr, RSE_SLEEP);
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().at(0).contains("will not sleep"));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+};
+
+SR_TEST(TaskManageTest)
+#include "tst_taskmanage.moc"

@@ -3,11 +3,17 @@
 #include "Log.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -68,6 +74,7 @@ bool decodeVideo(const std::string& path, AVCodecContext** outInfo,
     ok = decoder && avcodec_parameters_to_context(decoder, in->streams[index]->codecpar) >= 0;
     if (ok) {
         decoder->pkt_timebase = in->streams[index]->time_base;
+        decoder->thread_count = 0; // as many as the machine has
         ok = avcodec_open2(decoder, codec, nullptr) >= 0;
     }
     AVPacket* packet = av_packet_alloc();
@@ -142,6 +149,183 @@ struct FilterGraph {
         return ok;
     }
 };
+// Frames handed from one thread to another in order. The producer waits while it is full;
+// once closed, pushing fails and the consumer drains what is left. Owns the frames it holds.
+class FrameChannel {
+public:
+    ~FrameChannel()
+    {
+        for (AVFrame* frame : m_frames)
+            av_frame_free(&frame);
+    }
+    // Takes `frame` (freed when refused). False once closed.
+    bool push(AVFrame* frame)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_closed || m_frames.size() < kCapacity; });
+        if (m_closed) {
+            av_frame_free(&frame);
+            return false;
+        }
+        m_frames.push_back(frame);
+        m_changed.notify_all();
+        return true;
+    }
+    // The next frame, or null when closed and drained.
+    AVFrame* pop()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_closed || !m_frames.empty(); });
+        if (m_frames.empty())
+            return nullptr;
+        AVFrame* frame = m_frames.front();
+        m_frames.pop_front();
+        m_changed.notify_all();
+        return frame;
+    }
+    void close()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_closed = true;
+        m_changed.notify_all();
+    }
+
+private:
+    static constexpr size_t kCapacity = 2; // frames of a 1080p RGB picture are 8 MB each
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<AVFrame*> m_frames;
+    bool m_closed = false;
+};
+
+// Filter graphs of the same description, each on a thread of its own, that turn a stream of
+// frames into a stream of filtered frames in the same order: the i-th frame goes to lane
+// i mod n, and the outputs are taken from the lanes in the same turn. Each input frame must
+// give one output frame. Any failure closes every channel, so no thread waits for ever.
+class ParallelFilter {
+public:
+    // `description` reads "[in]" (and "[pal]", fed `palette` once, when given) into "[out]".
+    ParallelFilter(const char* description, const AVFrame* palette)
+        : m_description(description), m_palette(palette)
+    {
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        const unsigned lanes = std::min<unsigned>(kMaxLanes, std::max(1u, cores - 1));
+        for (unsigned i = 0; i < lanes; ++i)
+            m_lanes.emplace_back(new Lane);
+    }
+    ~ParallelFilter()
+    {
+        fail();
+        for (auto& lane : m_lanes)
+            if (lane->thread.joinable())
+                lane->thread.join();
+    }
+    bool failed() const { return m_failed; }
+
+    // Takes `frame` (pts in milliseconds); the first frame sets the size. Calling thread.
+    bool push(AVFrame* frame)
+    {
+        if (m_pushed == 0 && !start(frame)) {
+            av_frame_free(&frame);
+            return false;
+        }
+        return m_lanes[m_pushed++ % m_lanes.size()]->in.push(frame);
+    }
+    // No more frames will come. Calling thread.
+    void finish()
+    {
+        for (auto& lane : m_lanes)
+            lane->in.close();
+    }
+    // The next output in order, or null at the end (or after a failure). One consumer thread.
+    AVFrame* pop()
+    {
+        if (m_lanes.empty() || m_failed)
+            return nullptr;
+        AVFrame* frame = m_lanes[m_popped % m_lanes.size()]->out.pop();
+        if (frame)
+            ++m_popped;
+        return frame;
+    }
+    void fail()
+    {
+        m_failed = true;
+        for (auto& lane : m_lanes) {
+            lane->in.close();
+            lane->out.close();
+        }
+    }
+
+private:
+    static constexpr unsigned kMaxLanes = 8;
+    struct Lane {
+        FilterGraph graph;
+        AVFilterContext* source = nullptr;
+        FrameChannel in;
+        FrameChannel out;
+        std::thread thread;
+    };
+
+    bool start(const AVFrame* first)
+    {
+        for (auto& each : m_lanes) {
+            Lane& lane = *each;
+            lane.source = lane.graph.addSource("in", first->width, first->height, first->format, AVRational{1, 1000});
+            AVFilterContext* paletteSource = m_palette
+                ? lane.graph.addSource("pal", m_palette->width, m_palette->height, m_palette->format, AVRational{1, 1000})
+                : nullptr;
+            const bool built = lane.source && (!m_palette || paletteSource)
+                && (m_palette ? lane.graph.build(m_description, {{"in", lane.source}, {"pal", paletteSource}})
+                              : lane.graph.build(m_description, {{"in", lane.source}}));
+            if (!built)
+                return false;
+            if (m_palette) {
+                AVFrame* palette = av_frame_clone(m_palette);
+                palette->pts = 0;
+                const bool fed = av_buffersrc_add_frame(paletteSource, palette) >= 0
+                    && av_buffersrc_add_frame(paletteSource, nullptr) >= 0;
+                av_frame_free(&palette);
+                if (!fed)
+                    return false;
+            }
+        }
+        for (auto& lane : m_lanes)
+            lane->thread = std::thread(&ParallelFilter::run, this, std::ref(*lane));
+        return true;
+    }
+
+    // A lane's thread: filters its frames until its input ends.
+    void run(Lane& lane)
+    {
+        auto drain = [&]() {
+            for (;;) {
+                AVFrame* out = av_frame_alloc();
+                if (av_buffersink_get_frame(lane.graph.sink, out) < 0) {
+                    av_frame_free(&out);
+                    return true;
+                }
+                if (!lane.out.push(out))
+                    return false;
+            }
+        };
+        bool ok = true;
+        while (AVFrame* frame = ok ? lane.in.pop() : nullptr) {
+            ok = av_buffersrc_add_frame(lane.source, frame) >= 0 && drain();
+            av_frame_free(&frame);
+        }
+        ok = ok && !m_failed && av_buffersrc_add_frame(lane.source, nullptr) >= 0 && drain();
+        if (!ok)
+            fail();
+        lane.out.close();
+    }
+
+    const char* m_description;
+    const AVFrame* m_palette;
+    std::vector<std::unique_ptr<Lane>> m_lanes;
+    std::atomic<bool> m_failed{false};
+    size_t m_pushed = 0;
+    size_t m_popped = 0;
+};
 } // namespace
 
 namespace Finisher {
@@ -197,38 +381,58 @@ bool toGif(const std::string& from, const std::string& to, int colours, Report* 
             return {};
         return [&progress, start](double share) { progress(start + share / 2); };
     };
-    // Pass 1: one palette from the whole recording.
-    AVFrame* palette = av_frame_alloc();
+    const AVRational milliseconds{1, 1000};
+    // Decoded frames, time stamps in milliseconds, go to `filter`; false when it refuses one.
     AVCodecContext* info = nullptr;
+    auto feedTo = [&info, milliseconds](ParallelFilter& filter) {
+        return [&info, &filter, milliseconds](AVFrame* frame) {
+            AVFrame* copy = av_frame_clone(frame);
+            if (!copy)
+                return false;
+            copy->pts = info ? av_rescale_q(frame->best_effort_timestamp, info->pkt_timebase, milliseconds)
+                             : frame->best_effort_timestamp;
+            return filter.push(copy);
+        };
+    };
+
+    // Pass 1: one palette from the whole recording. Frames are turned into RGB on the lanes
+    // and counted in order on a thread of their own.
+    AVFrame* palette = av_frame_alloc();
     bool ok = true;
     {
-        std::unique_ptr<FilterGraph> graph;
+        ParallelFilter toRgb("[in]format=rgb32[out]", nullptr);
+        FilterGraph graph;
         AVFilterContext* source = nullptr;
-        auto feed = [&](AVFrame* frame) {
-            if (!graph) {
-                graph.reset(new FilterGraph);
-                source = graph->addSource("in", frame->width, frame->height, frame->format, AVRational{1, 1000});
-                char description[128];
-                snprintf(description, sizeof description, "[in]palettegen=max_colors=%d:stats_mode=full[out]", colours);
-                if (!source || !graph->build(description, {{"in", source}}))
-                    return false;
+        bool counted = true;
+        std::thread counter([&]() {
+            while (AVFrame* frame = toRgb.pop()) {
+                if (!source) {
+                    source = graph.addSource("in", frame->width, frame->height, frame->format, milliseconds);
+                    char description[128];
+                    snprintf(description, sizeof description, "[in]palettegen=max_colors=%d:stats_mode=full[out]", colours);
+                    counted = source && graph.build(description, {{"in", source}});
+                }
+                counted = counted && av_buffersrc_add_frame(source, frame) >= 0;
+                av_frame_free(&frame);
+                if (!counted) {
+                    toRgb.fail();
+                    return;
+                }
             }
-            frame->pts = frame->best_effort_timestamp;
-            return av_buffersrc_add_frame_flags(source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0;
-        };
-        ok = decodeVideo(from, &info, feed, half(0)) && graph;
-        ok = ok && av_buffersrc_add_frame(source, nullptr) >= 0 && av_buffersink_get_frame(graph->sink, palette) >= 0;
+        });
+        ok = decodeVideo(from, &info, feedTo(toRgb), half(0));
+        toRgb.finish();
+        counter.join();
+        ok = ok && counted && !toRgb.failed() && source && av_buffersrc_add_frame(source, nullptr) >= 0
+            && av_buffersink_get_frame(graph.sink, palette) >= 0;
     }
 
-    // Pass 2: map every frame onto the palette and encode.
+    // Pass 2: frames are mapped onto the palette on the lanes and encoded in order on a
+    // thread of their own.
     AVFormatContext* out = nullptr;
     AVCodecContext* encoder = nullptr;
     AVStream* stream = nullptr;
     AVPacket* packet = av_packet_alloc();
-    AVFrame* mapped = av_frame_alloc();
-    std::unique_ptr<FilterGraph> graph;
-    AVFilterContext* source = nullptr;
-    AVFilterContext* paletteSource = nullptr;
     const AVRational timeBase{1, 100};
     int64_t lastPts = -1;
     auto writePackets = [&]() {
@@ -240,60 +444,52 @@ bool toGif(const std::string& from, const std::string& to, int colours, Report* 
         }
         return true;
     };
-    auto pull = [&]() {
-        while (av_buffersink_get_frame(graph->sink, mapped) >= 0) {
-            if (!encoder) {
-                const AVCodec* gif = avcodec_find_encoder(AV_CODEC_ID_GIF);
-                encoder = avcodec_alloc_context3(gif);
-                encoder->width = mapped->width;
-                encoder->height = mapped->height;
-                encoder->pix_fmt = AV_PIX_FMT_PAL8;
-                encoder->time_base = timeBase;
-                if (avcodec_open2(encoder, gif, nullptr) < 0 || avformat_alloc_output_context2(&out, nullptr, "gif", to.c_str()) < 0)
-                    return false;
-                stream = avformat_new_stream(out, nullptr);
-                avcodec_parameters_from_context(stream->codecpar, encoder);
-                stream->time_base = timeBase;
-                if (avio_open(&out->pb, to.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(out, nullptr) < 0)
-                    return false;
+    auto encode = [&](AVFrame* mapped) {
+        if (!encoder) {
+            const AVCodec* gif = avcodec_find_encoder(AV_CODEC_ID_GIF);
+            encoder = avcodec_alloc_context3(gif);
+            encoder->width = mapped->width;
+            encoder->height = mapped->height;
+            encoder->pix_fmt = AV_PIX_FMT_PAL8;
+            encoder->time_base = timeBase;
+            if (avcodec_open2(encoder, gif, nullptr) < 0 || avformat_alloc_output_context2(&out, nullptr, "gif", to.c_str()) < 0)
+                return false;
+            stream = avformat_new_stream(out, nullptr);
+            avcodec_parameters_from_context(stream->codecpar, encoder);
+            stream->time_base = timeBase;
+            if (avio_open(&out->pb, to.c_str(), AVIO_FLAG_WRITE) < 0 || avformat_write_header(out, nullptr) < 0)
+                return false;
+        }
+        // Centisecond time stamps: frames closer than 10 ms share one and are skipped.
+        mapped->pts = av_rescale_q(mapped->pts, milliseconds, timeBase);
+        const bool keep = mapped->pts > lastPts;
+        if (keep)
+            lastPts = mapped->pts;
+        return (!keep || avcodec_send_frame(encoder, mapped) >= 0) && writePackets();
+    };
+    if (ok) {
+        ParallelFilter dither("[in][pal]paletteuse=dither=sierra2_4a[out]", palette);
+        bool encoded = true;
+        std::thread writer([&]() {
+            while (AVFrame* mapped = dither.pop()) {
+                encoded = encode(mapped);
+                av_frame_free(&mapped);
+                if (!encoded) {
+                    dither.fail();
+                    return;
+                }
             }
-            // Centisecond time stamps: frames closer than 10 ms share one and are skipped.
-            mapped->pts = av_rescale_q(mapped->pts, AVRational{1, 1000}, timeBase);
-            const bool keep = mapped->pts > lastPts;
-            if (keep)
-                lastPts = mapped->pts;
-            const bool sent = !keep || avcodec_send_frame(encoder, mapped) >= 0;
-            av_frame_unref(mapped);
-            if (!sent || !writePackets())
-                return false;
-        }
-        return true;
-    };
-    auto feed = [&](AVFrame* frame) {
-        if (!graph) {
-            graph.reset(new FilterGraph);
-            source = graph->addSource("in", frame->width, frame->height, frame->format, AVRational{1, 1000});
-            paletteSource = graph->addSource("pal", palette->width, palette->height, palette->format, AVRational{1, 1000});
-            if (!source || !paletteSource
-                || !graph->build("[in][pal]paletteuse=dither=sierra2_4a[out]", {{"in", source}, {"pal", paletteSource}}))
-                return false;
-            palette->pts = 0;
-            if (av_buffersrc_add_frame_flags(paletteSource, palette, AV_BUFFERSRC_FLAG_KEEP_REF) < 0
-                || av_buffersrc_add_frame(paletteSource, nullptr) < 0)
-                return false;
-        }
-        frame->pts = av_rescale_q(frame->best_effort_timestamp, info->pkt_timebase, AVRational{1, 1000});
-        return av_buffersrc_add_frame_flags(source, frame, AV_BUFFERSRC_FLAG_KEEP_REF) >= 0 && pull();
-    };
-    ok = ok && decodeVideo(from, nullptr, feed, half(0.5)) && graph;
-    ok = ok && av_buffersrc_add_frame(source, nullptr) >= 0 && pull() && encoder;
+        });
+        ok = decodeVideo(from, nullptr, feedTo(dither), half(0.5));
+        dither.finish();
+        writer.join();
+        ok = ok && encoded && !dither.failed() && encoder;
+    }
     ok = ok && avcodec_send_frame(encoder, nullptr) >= 0 && writePackets() && av_write_trailer(out) >= 0;
 
     ok = closeOutput(out, report) && ok;
-    graph.reset();
     avcodec_free_context(&encoder);
     avcodec_free_context(&info);
-    av_frame_free(&mapped);
     av_frame_free(&palette);
     av_packet_free(&packet);
     if (!ok) {

@@ -1,7 +1,8 @@
 #pragma once
 // Turns the file in progress of a screen recording into the final file: a plain remux into
-// the chosen container, or for GIF a two-pass conversion with a generated palette. Runs on
-// the calling thread; `from` is never changed.
+// the chosen container, or for GIF a two-pass conversion with a generated palette. Returns on
+// the calling thread (a GIF is filtered on threads of its own, all joined before it returns);
+// `from` is never changed.
 
 #include "ScreencastTypes.h"
 
@@ -24,7 +25,8 @@ struct Report {
 bool remux(const std::string& from, const std::string& to, const char* muxer, const char* brand = nullptr,
            Report* report = nullptr);
 // Converts the video of `from` into a GIF at `to` with a palette of `colours` colours
-// generated from the whole recording (two passes over it, each half of the progress).
+// generated from the whole recording (two passes over it, each half of the progress; the
+// frames are converted and dithered on several threads, the file is the same as on one).
 // Returns false on any failure; a partial `to` is removed.
 bool toGif(const std::string& from, const std::string& to, int colours, Report* report = nullptr);
 } // namespace Finisher

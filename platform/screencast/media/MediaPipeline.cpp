@@ -198,7 +198,7 @@ std::string sourceArguments(const AVStream* stream, const AVCodecContext* decode
                      stream->avg_frame_rate.den);
         }
     } else {
-        AVChannelLayout layout;
+        AVChannelLayout layout{}; // zeroed: the copy frees what the destination holds first
         if (decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
             av_channel_layout_default(&layout, decoder->ch_layout.nb_channels);
         else

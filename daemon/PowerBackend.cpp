@@ -12,16 +12,16 @@ namespace {
 constexpr char kDryRunPrefix[] = "dry-run:";
 } // namespace
 
-bool PowerBackend::configure(const QString& spec)
+bool PowerBackend::configure(const QString& option)
 {
-    if (spec == QLatin1String("logind")) {
+    if (option == QLatin1String("logind")) {
         m_dryRunFile.clear();
         return true;
     }
     const QLatin1String prefix(kDryRunPrefix);
-    if (!spec.startsWith(prefix) || spec.size() == prefix.size())
+    if (!option.startsWith(prefix) || option.size() == prefix.size())
         return false;
-    m_dryRunFile = spec.mid(prefix.size());
+    m_dryRunFile = option.mid(prefix.size());
     return true;
 }
 

@@ -15,7 +15,7 @@ public:
     using Done = std::function<void(const QString& error)>;
 
     // "logind" or "dry-run:FILE"; false when the text is neither.
-    bool configure(const QString& spec);
+    bool configure(const QString& option);
     // `done` runs later, unless `context` is gone by then.
     void perform(Action action, QObject* context, const Done& done);
 

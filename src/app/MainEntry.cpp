@@ -171,7 +171,7 @@ extern "C" int main_entry(int argc, char** argv)
     Log("MAIN", 2, "start %s %s, pid %lld", qUtf8Printable(OvProductInfo::instance()->productName()),
         qUtf8Printable(OvProductInfo::instance()->productVersion()), QCoreApplication::applicationPid());
 
-    TaskManage::instance()->connectXPCServer();
+    TaskManage::instance()->connectXPCServerLater();
     OVGA::instance()->start();
 
     MainWindowBase* window = MainEntry::createMainWindow();

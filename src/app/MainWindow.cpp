@@ -144,7 +144,6 @@ void MainWindow::initEngine()
     devices->setSelectedDisplay(display);
     RecordParameter::instance()->setUseDisplayIndex(display);
     RecordParameter::instance()->setDisplayName(devices->getDisplayName(display));
-    devices->refreshAudioDevices();
 }
 
 void MainWindow::initModeButtons()

@@ -21,7 +21,7 @@ void DeviceManager::release()
     g_instance = nullptr;
 }
 
-DeviceManager::DeviceManager() { refreshAudioDevices(); }
+DeviceManager::DeviceManager() = default;
 
 int DeviceManager::getDisplayCount() const { return QGuiApplication::screens().size(); }
 
@@ -49,17 +49,27 @@ QRect DeviceManager::getSelectedDisplayRect() const
 
 void DeviceManager::refreshAudioDevices()
 {
+    m_bAudioListed = false;
+    audioDevices();
+}
+
+const QStringList& DeviceManager::audioDevices() const
+{
+    if (m_bAudioListed)
+        return m_audioDevices;
+    m_bAudioListed = true;
     m_audioDevices.clear();
     for (const QAudioDeviceInfo& device : QAudioDeviceInfo::availableDevices(QAudio::AudioInput))
         if (!m_audioDevices.contains(device.deviceName()))
             m_audioDevices << device.deviceName();
+    return m_audioDevices;
 }
 
-int DeviceManager::getAudioCaptureDeviceCount() const { return m_audioDevices.size(); }
+int DeviceManager::getAudioCaptureDeviceCount() const { return audioDevices().size(); }
 
-QString DeviceManager::getAudioCaptureDeviceInfo(int index) const { return m_audioDevices.value(index); }
+QString DeviceManager::getAudioCaptureDeviceInfo(int index) const { return audioDevices().value(index); }
 
-QStringList DeviceManager::getAudioCaptureDevices() const { return m_audioDevices; }
+QStringList DeviceManager::getAudioCaptureDevices() const { return audioDevices(); }
 
 bool DeviceManager::isX86_64() const
 {

@@ -1,5 +1,6 @@
 #pragma once
-// Displays, sound capture devices and permission states. GUI thread.
+// Displays, sound capture devices and permission states. GUI thread. The sound devices are
+// listed on first use (the sound system's enumeration is slow), and again on refresh.
 
 #include <QRect>
 #include <QString>
@@ -34,6 +35,8 @@ public:
 
 private:
     DeviceManager();
+    const QStringList& audioDevices() const;
     int m_selectedDisplay = 0;
-    QStringList m_audioDevices;
+    mutable bool m_bAudioListed = false;
+    mutable QStringList m_audioDevices;
 };

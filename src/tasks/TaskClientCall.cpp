@@ -132,6 +132,51 @@ bool TaskClientCall::createConnection()
     return false;
 }
 
+void TaskClientCall::createConnectionLater()
+{
+    if (connectOnce()) {
+        Log(kModule, 1, "task daemon connection created");
+        emit sigConnectionCreated(true);
+        return;
+    }
+    Log(kModule, 1, "no task daemon answers on %s: %s", qUtf8Printable(taskwire::defaultSocketPath()),
+        qUtf8Printable(m_pSocket->errorString()));
+    if (!startDaemon()) {
+        Log(kModule, 2, "task daemon connection could not be created");
+        setConnected(false);
+        emit sigConnectionCreated(false);
+        return;
+    }
+    if (!m_pDaemonRetry) {
+        m_pDaemonRetry = new QTimer(this);
+        m_pDaemonRetry->setInterval(kConnectRetryMs);
+        connect(m_pDaemonRetry, &QTimer::timeout, this, &TaskClientCall::onDaemonRetry);
+    }
+    m_daemonStarted.start();
+    m_pDaemonRetry->start();
+}
+
+void TaskClientCall::onDaemonRetry()
+{
+    // Stopped while the attempt runs: its wait processes timers.
+    m_pDaemonRetry->stop();
+    QPointer<TaskClientCall> self(this);
+    const bool created = connectOnce();
+    if (!self)
+        return;
+    if (!created && m_daemonStarted.elapsed() < kDaemonStartTimeoutMs) {
+        m_pDaemonRetry->start();
+        return;
+    }
+    if (created) {
+        Log(kModule, 1, "task daemon connection created");
+    } else {
+        Log(kModule, 2, "task daemon connection could not be created");
+        setConnected(false);
+    }
+    emit sigConnectionCreated(created);
+}
+
 bool TaskClientCall::isConnecting() const { return s_connected; }
 
 void TaskClientCall::setConnected(bool connected)

@@ -10,12 +10,14 @@
 
 #include "TaskWire.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QObject>
 
 class QLocalSocket;
+class QTimer;
 
 class TaskClientCall : public QObject {
     Q_OBJECT
@@ -34,6 +36,10 @@ public:
     // Opens the socket; when nothing answers there, starts the daemon detached and retries
     // for a bounded time. False when no daemon could be reached.
     bool createConnection();
+    // The same without waiting for a daemon it starts: retries from timers and ends with
+    // sigConnectionCreated (at once when a daemon answers the first attempt). Deleting the
+    // client cancels it.
+    void createConnectionLater();
     // Introduces the application; the daemon's answer becomes the connected flag.
     bool doConnecting();
     // The process-wide connected flag, as the current client left it.
@@ -64,6 +70,8 @@ public:
 signals:
     // A task is due: its recinfo text. Delivered once, after the socket's bytes are read.
     void sigPerformTaskRecInfo(const QString& recInfo);
+    // The end of createConnectionLater: `created` is false when no daemon could be reached.
+    void sigConnectionCreated(bool created);
 
 private:
     struct Pending {
@@ -84,6 +92,8 @@ private:
     void post(const char* op, QJsonObject args);
     bool connectOnce();
     bool startDaemon();
+    // One retry of createConnectionLater while the daemon it started opens its socket.
+    void onDaemonRetry();
     // Processes events (no user input) until `done` or `timeoutMs`.
     void waitUntil(const std::function<bool()>& done, int timeoutMs);
     void setConnected(bool connected);
@@ -94,6 +104,8 @@ private:
     static QJsonObject taskFields(const TaskInfo& task);
 
     QLocalSocket* m_pSocket = nullptr;
+    QTimer* m_pDaemonRetry = nullptr; // createConnectionLater's retries, created on first use
+    QElapsedTimer m_daemonStarted;
     taskwire::LineReader m_reader;
     QHash<qint64, Pending*> m_pending;
     qint64 m_nNextId = 0;

@@ -54,6 +54,20 @@ void TaskManage::connectXPCServer()
         initTaskInfoList();
 }
 
+void TaskManage::connectXPCServerLater()
+{
+    delete m_pClient;
+    m_pClient = new TaskClientCall(this);
+    connect(m_pClient, &TaskClientCall::sigPerformTaskRecInfo, this, &TaskManage::sendPerformTaskRecInfo);
+    m_lstTaskInfo.clear();
+    TaskClientCall* client = m_pClient;
+    connect(client, &TaskClientCall::sigConnectionCreated, this, [this, client](bool created) {
+        if (created && client->doConnecting() && m_pClient == client)
+            initTaskInfoList();
+    });
+    client->createConnectionLater();
+}
+
 void TaskManage::reConnectXPCServer()
 {
     Log(kModule, 1, "reConnectXPCServer");

@@ -28,6 +28,9 @@ public:
 
     // Connects to the daemon (starting it when none answers) and lists its tasks.
     void connectXPCServer();
+    // The same without waiting for a daemon it starts (the application's start-up): the
+    // connection and the task list follow from the event loop.
+    void connectXPCServerLater();
     // Drops the client and connects again.
     void reConnectXPCServer();
     void initTaskInfoList();

@@ -126,6 +126,18 @@ private slots:
         QCOMPARE(countNamed("Kept"), 1);
     }
 
+    void connectionAtStartUpFollowsWithoutBlockingAndListsTheStoredTasks()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        tasks->addTaskInfo(mondayTask("Stored"));
+        QVERIFY(tasks->isConnected());
+        m_seam.stop();
+        tasks->connectXPCServerLater();
+        QCOMPARE(countNamed("Stored"), 0); // the daemon just started has not answered yet
+        QVERIFY(SrTest::spinUntil([] { return countNamed("Stored") == 1; }, 5000));
+        QVERIFY(tasks->isConnected());
+    }
+
     void recinfoTextsAndFreeNames()
     {
         RecordInfo info{TaskManage::RecordAudio, RecordInfo::StopAfterLength,

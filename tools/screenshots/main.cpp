@@ -810,6 +810,10 @@ void taskScheduler()
         } else {
             fail(QStringLiteral("the task scheduler lists no task"));
         }
+        // The service page, as "Detect the status of Task Schedule" shows it.
+        dlgTaskScheduler service;
+        QMetaObject::invokeMethod(&service, "onCheckXPC");
+        grabShown(service, QStringLiteral("task-scheduler-service.png"));
     } else {
         fail(QStringLiteral("the task daemon did not answer"));
     }

@@ -3,6 +3,7 @@
 
 #include "DaemonClock.h"
 #include "Log.h"
+#include "OvFileLock.h"
 #include "PowerBackend.h"
 #include "TaskFiring.h"
 #include "TaskServer.h"
@@ -22,8 +23,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -66,27 +65,6 @@ int usageError(const QString& text)
     return kUsageError;
 }
 
-// Held while deciding whether this process serves the socket, so that two starters never
-// both listen. Released when it goes out of scope.
-class StartLock {
-public:
-    explicit StartLock(const QString& path)
-        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
-    {
-        if (m_fd >= 0)
-            ::flock(m_fd, LOCK_EX);
-    }
-    ~StartLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    StartLock(const StartLock&) = delete;
-    StartLock& operator=(const StartLock&) = delete;
-
-private:
-    int m_fd;
-};
 } // namespace
 
 int main(int argc, char** argv)
@@ -133,7 +111,10 @@ int main(int argc, char** argv)
     TaskStore store(parser.value(storeOption));
     TaskServer server(&store, &power);
     {
-        StartLock lock(socketPath + ".lock");
+        // Held while deciding whether this process serves the socket, so that two starters
+        // never both listen.
+        OvFileLock lock(socketPath + ".lock");
+        lock.lock();
         QLocalSocket probe;
         probe.connectToServer(socketPath);
         if (probe.waitForConnected(kProbeMs)) {

@@ -107,29 +107,22 @@ bool TaskClientCall::startDaemon()
 
 bool TaskClientCall::createConnection()
 {
-    if (connectOnce()) {
-        Log(kModule, 1, "task daemon connection created");
-        return true;
-    }
-    Log(kModule, 1, "no task daemon answers on %s: %s", qUtf8Printable(taskwire::defaultSocketPath()),
-        qUtf8Printable(m_pSocket->errorString()));
-    if (startDaemon()) {
-        QPointer<TaskClientCall> self(this);
-        QElapsedTimer clock;
-        clock.start();
-        while (self && clock.elapsed() < kDaemonStartTimeoutMs) {
-            if (connectOnce()) {
-                Log(kModule, 1, "task daemon connection created");
-                return true;
-            }
-            waitUntil([] { return false; }, kConnectRetryMs);
-        }
-        if (!self)
-            return false;
-    }
-    Log(kModule, 2, "task daemon connection could not be created");
-    setConnected(false);
-    return false;
+    // The same steps as createConnectionLater, waited for here.
+    bool ended = false;
+    bool created = false;
+    QPointer<TaskClientCall> self(this);
+    const QMetaObject::Connection watch = connect(this, &TaskClientCall::sigConnectionCreated, this,
+                                                  [&ended, &created](bool ok) {
+                                                      ended = true;
+                                                      created = ok;
+                                                      wakeWaits();
+                                                  });
+    createConnectionLater();
+    waitUntil([&ended, &self] { return ended || !self; }, kDaemonStartTimeoutMs + 2 * kReplyTimeoutMs);
+    if (!self)
+        return false;
+    disconnect(watch);
+    return created;
 }
 
 void TaskClientCall::createConnectionLater()

@@ -43,24 +43,25 @@ TaskManage::~TaskManage() { delete m_pClient; }
 
 // ---- connection ----------------------------------------------------------------------------
 
-void TaskManage::connectXPCServer()
+TaskClientCall* TaskManage::newClient()
 {
     delete m_pClient;
     m_pClient = new TaskClientCall(this);
     connect(m_pClient, &TaskClientCall::sigPerformTaskRecInfo, this, &TaskManage::sendPerformTaskRecInfo);
-    const bool connected = m_pClient->createConnection() && m_pClient->doConnecting();
     m_lstTaskInfo.clear();
-    if (connected)
+    return m_pClient;
+}
+
+void TaskManage::connectXPCServer()
+{
+    TaskClientCall* client = newClient();
+    if (client->createConnection() && client->doConnecting() && m_pClient == client)
         initTaskInfoList();
 }
 
 void TaskManage::connectXPCServerLater()
 {
-    delete m_pClient;
-    m_pClient = new TaskClientCall(this);
-    connect(m_pClient, &TaskClientCall::sigPerformTaskRecInfo, this, &TaskManage::sendPerformTaskRecInfo);
-    m_lstTaskInfo.clear();
-    TaskClientCall* client = m_pClient;
+    TaskClientCall* client = newClient();
     connect(client, &TaskClientCall::sigConnectionCreated, this, [this, client](bool created) {
         if (created && client->doConnecting() && m_pClient == client)
             initTaskInfoList();

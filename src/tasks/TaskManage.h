@@ -81,6 +81,8 @@ signals:
 private:
     TaskManage();
     ~TaskManage() override;
+    // Replaces the client by a new, unconnected one and empties the list.
+    TaskClientCall* newClient();
     // Sleep, shut down (through the daemon; the user is told when it cannot) or exit.
     void runFinishingAction(QWidget* parent, int action);
 

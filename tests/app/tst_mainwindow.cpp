@@ -5,6 +5,7 @@
 // screen reached from the window. On the X display: what each capture mode records, the region box and the
 // selection overlay, picking a real window, and the size of the window's picture.
 
+#include "FindChild.h"
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "ScCamera.h"
@@ -48,13 +49,7 @@
 #include <optional>
 
 namespace {
-template <typename T = QAbstractButton> T* child(QWidget* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
+using SrTest::child;
 
 // True when QApplication::quit was called while `action` ran. The application's own loop
 // is used: it forgets the quit when it returns, so later modal loops still run.

@@ -7,6 +7,7 @@
 
 #include "TaskWire.h"
 #include "ChildApplication.h"
+#include "TaskDaemonRun.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
@@ -30,8 +31,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QLocalSocket>
 #include <QProcess>
+#include <optional>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -208,7 +209,7 @@ private:
 
     QString m_strOut;
     QString m_strWork;
-    QProcess m_daemon;
+    std::optional<SrTest::TaskDaemonRun> m_daemon;
 };
 
 void ScheduledRecordingTest::init()
@@ -218,26 +219,14 @@ void ScheduledRecordingTest::init()
     Utils::setVideoOutputPath(m_strOut);
     RecordParameter::instance()->setCountDown(false);
     // Every power request ends in a file: nothing here may switch the machine off.
-    m_daemon.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_daemon.start(QCoreApplication::applicationDirPath() + QStringLiteral("/screenrecorder-taskd"),
-                   {QStringLiteral("--socket"), m_strWork + QStringLiteral("/taskd.sock"), QStringLiteral("--store"),
-                    m_strWork + QStringLiteral("/tasks.json"), QStringLiteral("--log"),
-                    m_strWork + QStringLiteral("/taskd.log"), QStringLiteral("--power"),
-                    QStringLiteral("dry-run:") + m_strWork + QStringLiteral("/power.txt")});
-    QVERIFY(m_daemon.waitForStarted());
-    QVERIFY(SrTest::spinUntil(
-        [this] {
-            QLocalSocket probe;
-            probe.connectToServer(m_strWork + QStringLiteral("/taskd.sock"));
-            return probe.waitForConnected(100);
-        },
-        10000));
+    m_daemon.emplace(m_strWork);
+    m_daemon->process.setProcessChannelMode(QProcess::ForwardedChannels);
+    QVERIFY(m_daemon->start({}, 10000));
 }
 
 void ScheduledRecordingTest::cleanup()
 {
-    m_daemon.kill();
-    m_daemon.waitForFinished();
+    m_daemon.reset();
     QVERIFY(!QFile::exists(m_strWork + QStringLiteral("/power.txt")));
 }
 

@@ -2,6 +2,7 @@
 // Exit only exits, the custom colour fields follow the colour they edit, and one user
 // action restarts the canvas once.
 
+#include "FindChild.h"
 #include "TestMain.h"
 #include "capture_tools/FfColor.h"
 
@@ -11,13 +12,7 @@
 #include <QTest>
 
 namespace {
-template <typename T = QAbstractButton> T* child(QWidget* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
+using SrTest::child;
 
 QAbstractButton* presetButton(FfColor& bar, Qt::GlobalColor colour)
 {

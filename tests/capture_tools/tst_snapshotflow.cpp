@@ -3,6 +3,7 @@
 // screenshot folder and in the history; a rectangle drawn on the screen while recording is
 // in the saved video, where it was drawn.
 
+#include "FindChild.h"
 #include "ModalAnswers.h"
 #include "ScEngine.h"
 #include "TestEnv.h"
@@ -36,13 +37,7 @@ using SrTest::spinUntil;
 using SrTest::xdotool;
 
 namespace {
-template <typename T = QAbstractButton> T* child(QWidget* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
+using SrTest::child;
 
 // Answers the preview dialog with Save and waits for its end.
 void answerPreviewWithSave()

@@ -1,52 +1,14 @@
 #pragma once
-// The real task daemon as a child process with its own socket, store, log and dry-run
-// power file in a folder, and a raw client that speaks the wire line by line.
+// The real task daemon as a child process, and a raw client that speaks the wire line by line.
 
+#include "TaskDaemonRun.h"
 #include "TaskWire.h"
 #include "WaitFor.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QProcess>
 
-struct DaemonRun {
-    explicit DaemonRun(const QString& folder) : dir(folder) {}
-    ~DaemonRun() { stop(); }
-    QString socket() const { return dir + "/taskd.sock"; }
-    QString store() const { return dir + "/tasks.json"; }
-    QString log() const { return dir + "/taskd.log"; }
-    QString power() const { return dir + "/power.txt"; }
-    // Starts the daemon and waits until its socket answers.
-    bool start(const QStringList& extra = {})
-    {
-        process.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd",
-                      QStringList{"--socket", socket(), "--store", store(), "--log", log(), "--power",
-                                  "dry-run:" + power()}
-                          + extra);
-        return SrTest::spinUntil([this] {
-            QLocalSocket probe;
-            probe.connectToServer(socket());
-            return probe.waitForConnected(100);
-        }, 5000);
-    }
-    void stop()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        process.waitForFinished(5000);
-    }
-    QString logText() const
-    {
-        QFile file(log());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
-    QString dir;
-    QProcess process;
-};
+using DaemonRun = SrTest::TaskDaemonRun;
 
 struct WireClient {
     explicit WireClient(const QString& socketPath)

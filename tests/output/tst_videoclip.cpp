@@ -1,6 +1,7 @@
 // The preview and trim dialog against the real players, export, conversion and save
 // worker, with every modal question scripted.
 
+#include "FindChild.h"
 #include "ModalAnswers.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
@@ -32,10 +33,7 @@
 using SrTest::spinUntil;
 
 namespace {
-template <typename T> T* child(QWidget* parent, const char* name)
-{
-    return parent->findChild<T*>(QLatin1String(name));
-}
+using SrTest::child;
 
 QString pageOf(DlgVideoClip& dlg) { return child<QStackedWidget>(&dlg, "stackedWidget")->currentWidget()->objectName(); }
 

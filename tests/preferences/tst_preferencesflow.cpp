@@ -3,6 +3,7 @@
 // is what the next recording is: its container, codec and frame rate as ffprobe reads the
 // file, and the folder it is saved into.
 
+#include "FindChild.h"
 #include "ModalAnswers.h"
 #include "DesktopInput.h"
 #include "OvSettings.h"
@@ -28,13 +29,7 @@
 namespace {
 const int kRecordMs = 2000;
 
-template <typename T = QAbstractButton> T* child(QWidget* parent, const char* name)
-{
-    T* found = parent->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
+using SrTest::child;
 
 bool choose(OptionDialog* dlg, const char* combo, int value)
 {

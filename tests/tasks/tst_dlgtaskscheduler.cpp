@@ -3,6 +3,7 @@
 // answers to its questions do.
 
 #include "ModalAnswers.h"
+#include "TaskDaemonRun.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
@@ -15,9 +16,7 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocalSocket>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -65,36 +64,22 @@ TaskInfo oneOff(const QString& name)
 
 class DlgTaskSchedulerTest : public QObject {
     Q_OBJECT
-    QProcess m_daemon;
+    SrTest::TaskDaemonRun m_daemon{SrTest::newFolder(QStringLiteral("scheduler-daemon"))};
 
 private slots:
     void initTestCase()
     {
-        const QString folder = SrTest::newFolder(QStringLiteral("scheduler-daemon"));
-        const QString socket = folder + "/taskd.sock";
-        const QStringList options{"--store", folder + "/tasks.json", "--log", folder + "/taskd.log",
-                                  "--power", "dry-run:" + folder + "/power.txt"};
-        qputenv("SR_TASKD_SOCKET", QFile::encodeName(socket));
-        qputenv("SR_TASKD_ARGS", QFile::encodeName(options.join(' ')));
+        qputenv("SR_TASKD_SOCKET", QFile::encodeName(m_daemon.socket()));
+        qputenv("SR_TASKD_ARGS", QFile::encodeName(m_daemon.options().join(' ')));
         // Only this test's daemon serves: the client must not start one of its own.
         qputenv("SR_TASKD_PROGRAM", "/nonexistent/screenrecorder-taskd");
-        m_daemon.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd",
-                       QStringList{"--socket", socket} + options);
-        QVERIFY(m_daemon.waitForStarted());
-        QVERIFY(SrTest::spinUntil(
-            [&socket] {
-                QLocalSocket probe;
-                probe.connectToServer(socket);
-                return probe.waitForConnected(100);
-            },
-            kDaemonStartMs));
+        QVERIFY(m_daemon.start({}, kDaemonStartMs));
         TaskManage::instance()->reConnectXPCServer();
         QVERIFY(TaskManage::instance()->isConnected());
     }
     void cleanupTestCase()
     {
-        m_daemon.terminate();
-        m_daemon.waitForFinished();
+        m_daemon.stop();
         for (const char* name : {"SR_TASKD_SOCKET", "SR_TASKD_PROGRAM"})
             qunsetenv(name);
         SrTest::useDryRunTaskDaemon();

@@ -7,6 +7,7 @@
 // is reported on stderr, and makes the exit status 1.
 
 #include "DesktopInput.h"
+#include "TaskDaemonRun.h"
 #include "OvModalHook.h"
 #include "OvResourceMgr.h"
 #include "OvSettings.h"
@@ -69,7 +70,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocalSocket>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -761,22 +761,12 @@ void finishingCountdown()
 void taskScheduler()
 {
     // A private socket and store, and a power backend that never powers anything off.
-    const QString folder = g_work + QStringLiteral("/taskd");
-    QDir().mkpath(folder);
-    const QString socket = folder + QStringLiteral("/taskd.sock");
-    const QStringList options{"--store", folder + "/tasks.json", "--log", folder + "/taskd.log",
-                              "--power", "dry-run:" + folder + "/power.txt"};
-    qputenv("SR_TASKD_SOCKET", QFile::encodeName(socket));
-    qputenv("SR_TASKD_ARGS", QFile::encodeName(options.join(QLatin1Char(' '))));
-    QProcess daemon;
-    daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    daemon.start(QCoreApplication::applicationDirPath() + QStringLiteral("/screenrecorder-taskd"),
-                 QStringList{"--socket", socket} + options);
-    const bool listening = daemon.waitForStarted() && spinUntil([&socket] {
-        QLocalSocket probe;
-        probe.connectToServer(socket);
-        return probe.waitForConnected(100);
-    }, kWaitMs);
+    SrTest::TaskDaemonRun daemon(g_work + QStringLiteral("/taskd"));
+    QDir().mkpath(daemon.dir);
+    qputenv("SR_TASKD_SOCKET", QFile::encodeName(daemon.socket()));
+    qputenv("SR_TASKD_ARGS", QFile::encodeName(daemon.options().join(QLatin1Char(' '))));
+    daemon.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const bool listening = daemon.start({}, kWaitMs);
     TaskManage* manage = TaskManage::instance();
     if (listening)
         manage->reConnectXPCServer();
@@ -817,9 +807,7 @@ void taskScheduler()
     } else {
         fail(QStringLiteral("the task daemon did not answer"));
     }
-    daemon.terminate();
-    if (!daemon.waitForFinished(kWaitMs))
-        daemon.kill();
+    daemon.stop();
     qunsetenv("SR_TASKD_SOCKET");
     qunsetenv("SR_TASKD_ARGS");
 }

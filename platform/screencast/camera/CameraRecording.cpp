@@ -78,19 +78,13 @@ int CameraRecording::start(const char* microphone)
     return 0;
 }
 
-int64_t CameraRecording::recordedMicros(int64_t nowMicros) const
-{
-    return nowMicros - m_startMicros - m_clock.pausedMicros;
-}
-
 double CameraRecording::duration() const
 {
     if (!m_startMicros)
         return 0;
     if (m_finalDuration >= 0)
         return m_finalDuration;
-    const int64_t now = m_clock.paused ? m_clock.pauseBegan.load() : av_gettime();
-    return std::max<int64_t>(0, recordedMicros(now)) / 1e6;
+    return m_clock.recordedSeconds(m_startMicros, av_gettime());
 }
 
 void CameraRecording::pause()
@@ -109,7 +103,7 @@ void CameraRecording::addPicture(const AVFrame* picture, int64_t wallMicros)
 {
     if (m_ending || m_clock.paused || !m_startMicros)
         return;
-    const int64_t micros = recordedMicros(wallMicros);
+    const int64_t micros = m_clock.recordedMicros(m_startMicros, wallMicros);
     if (micros < 0)
         return;
     // The picture's place on the timeline; a camera that delivers early never stacks two

@@ -59,7 +59,6 @@ private:
     void encodeLoop();
     bool drainAudio(AVFrame* frame);
     void finish(int error);
-    int64_t recordedMicros(int64_t nowMicros) const;
 
     CCameraCallback* m_callback;
     const std::string m_path;

@@ -185,16 +185,13 @@ void VideoRecorder::Resume()
         m_clock.resume(av_gettime());
 }
 
-int64_t VideoRecorder::recordedMicros(int64_t nowMicros) { return nowMicros - m_startMicros - m_clock.pausedMicros; }
-
 double VideoRecorder::GetDuration()
 {
     if (!m_startMicros)
         return 0;
     if (m_finalDuration >= 0)
         return m_finalDuration;
-    const int64_t now = m_clock.paused ? m_clock.pauseBegan.load() : av_gettime();
-    return std::max<int64_t>(0, recordedMicros(now)) / 1e6;
+    return m_clock.recordedSeconds(m_startMicros, av_gettime());
 }
 
 int64_t VideoRecorder::GetFileSize() { return m_writer.bytesWritten(); }
@@ -246,7 +243,7 @@ void VideoRecorder::captureLoop()
             continue;
         }
         // x11grab stamps frames with the wall clock in microseconds.
-        int64_t index = std::llround(recordedMicros(raw.packet->pts) * fps / 1e6);
+        int64_t index = std::llround(m_clock.recordedMicros(m_startMicros, raw.packet->pts) * fps / 1e6);
         index = std::max(index, lastIndex + 1);
         lastIndex = index;
         raw.index = index;

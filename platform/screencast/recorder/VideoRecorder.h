@@ -70,7 +70,6 @@ private:
     // Encodes every whole frame of mixed sound that is ready. Encoding thread.
     bool drainAudio(AVFrame* frame);
     bool canWrite() const;
-    int64_t recordedMicros(int64_t nowMicros);
     void report(int code);
     void stopThreads();
     // Makes the file in progress the result, renamed (no space needed). Finishing thread.

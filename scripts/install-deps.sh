@@ -17,6 +17,8 @@ PACKAGES=(
   ffmpeg p7zip-full xdg-utils fonts-dejavu-core openssl ca-certificates
   # tests and headless runs
   xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils dbus-x11
+  # the task schedule is tested across a daylight-saving change in a named time zone
+  tzdata
   # benchmarks: ImageMagick's "import" is the anchor of the screenshot timings
   imagemagick
   # benchmarks: GStreamer's generic pipeline is an anchor of the recording timings

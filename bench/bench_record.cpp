@@ -16,7 +16,12 @@
 // is the largest resident size seen while it runs. Dropped frames: the engine's own count,
 // ffmpeg's "dup=" plus "drop=" (it repeats a frame where one was grabbed too late), and for
 // GStreamer the frames missing from its file for its duration.
-// x264enc takes CRF as pass=qual with quantizer=23.
+// x264enc takes CRF as pass=qual with quantizer=23. In that mode it also caps the rate at its
+// "bitrate" (2048 kbit/s unless set), which ffmpeg and the engine do not: moving 1080p content
+// then gets coarser quantisers and costs x264 far less. The cap is set to the property's
+// largest value so that it never binds and the three encoders do the same work (the file's
+// x264 option text says vbv_maxrate=2000000). CPU per written frame is printed as well, since
+// a recorder that drops frames encodes fewer of them.
 
 #include "bench_animation.h"
 #include "bench_media_support.h"
@@ -120,6 +125,7 @@ struct Run {
     double cpuPerSecond = 0;
     long dropped = 0;
     long written = 0; // frames in the file
+    double cpuMsPerFrame = 0;
     double peakMb = 0;
 };
 
@@ -234,7 +240,7 @@ Run recordWith(Recorder recorder, const Config& config, const QString& display, 
         const QStringList pipeline = QStringLiteral(
             "-e ximagesrc display-name=%1 use-damage=false show-pointer=true ! video/x-raw,framerate=%2/1 "
             "! videoconvert ! video/x-raw,format=I420 ! x264enc speed-preset=veryfast tune=zerolatency pass=qual "
-            "quantizer=23 key-int-max=%2 ! mp4mux ! filesink")
+            "quantizer=23 bitrate=2048000 key-int-max=%2 ! mp4mux ! filesink")
                                          .arg(display, fps)
                                          .split(' ');
         run = runChild(QStringLiteral("gst-launch-1.0"), pipeline + QStringList{"location=" + path}, display,
@@ -248,8 +254,10 @@ Run recordWith(Recorder recorder, const Config& config, const QString& display, 
     const double duration = durationOf(path);
     run.written = framesIn(path);
     run.ok = run.ok && duration > 0;
-    if (run.ok)
+    if (run.ok) {
+        run.cpuMsPerFrame = run.written > 0 ? run.cpuPerSecond * 1000 / run.written : 0;
         run.cpuPerSecond /= duration;
+    }
     else
         fprintf(stderr, "%s at %s failed: %s\n", kRecorderNames[recorder], config.name, output.right(400).constData());
     QFile::remove(path);
@@ -289,6 +297,7 @@ int benchmark(int argc, char** argv)
         std::vector<long> dropped[RecorderCount];
         std::vector<long> written[RecorderCount];
         std::vector<double> peak[RecorderCount];
+        std::vector<double> perFrame[RecorderCount];
         for (int round = 0; round < rounds; ++round) {
             for (int r = 0; r < RecorderCount; ++r) {
                 const Run run = recordWith(Recorder(r), config, screen.display(), seconds,
@@ -299,19 +308,21 @@ int benchmark(int argc, char** argv)
                 dropped[r].push_back(run.dropped);
                 written[r].push_back(run.written);
                 peak[r].push_back(run.peakMb);
+                perFrame[r].push_back(run.cpuMsPerFrame);
             }
         }
         animation.kill();
         animation.waitForFinished();
-        printf("\n%s (%dx%d, %d fps)\n%-10s %14s %8s %8s %9s\n", config.name, config.width, config.height,
-               config.frameRate, "", "cpu s / rec s", "written", "dropped", "peak MB");
+        printf("\n%s (%dx%d, %d fps)\n%-10s %14s %15s %8s %8s %9s\n", config.name, config.width,
+               config.height, config.frameRate, "", "cpu s / rec s", "cpu ms / frame", "written", "dropped",
+               "peak MB");
         double c[RecorderCount] = {};
         double m[RecorderCount] = {};
         for (int r = 0; r < RecorderCount; ++r) {
             c[r] = median(cpu[r]);
             m[r] = median(peak[r]);
-            printf("%-10s %14.3f %8ld %8ld %9.1f\n", kRecorderNames[r], c[r], median(written[r]), median(dropped[r]),
-                   m[r]);
+            printf("%-10s %14.3f %15.1f %8ld %8ld %9.1f\n", kRecorderNames[r], c[r], median(perFrame[r]),
+                   median(written[r]), median(dropped[r]), m[r]);
         }
         if (c[Ffmpeg] > 0 && c[Gstreamer] > 0)
             printf("engine / ffmpeg cpu %.2f, engine / gstreamer cpu %.2f, engine / ffmpeg peak memory %.2f\n",

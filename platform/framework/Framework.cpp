@@ -1,5 +1,6 @@
 #include "Framework.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QStringList>
 #include <QStyle>
@@ -27,6 +28,8 @@ void Framework::init(int argc, char** argv)
         s.arguments << QString::fromLocal8Bit(argv[i]);
     s.initialized = true;
 }
+
+void Framework::prepareApplication() { QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets); }
 
 void Framework::uninit()
 {

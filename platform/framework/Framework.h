@@ -12,6 +12,10 @@ public:
 
     // Records the process arguments. Call once, before any other framework service.
     static void init(int argc, char** argv);
+    // Sets what must be set before the QApplication is made: no window draws with OpenGL,
+    // so windows are plain raster ones (the GL driver is not loaded when the first window
+    // is made, a third of the start-up).
+    static void prepareApplication();
     static void uninit();
     static bool isInitialized();
     // True when this launch only opens a URL given on the command line ("--open-url <url>").

@@ -3,7 +3,9 @@
 
 #include "ScreencastTypes.h"
 
-// Prepares the engine (device registration, logging). Returns 0 on success.
+// Prepares the engine (device registration, logging). Returns 0 on success. The engine
+// library may load on a worker and initialise itself there: this call does not wait for it,
+// and every other call waits for it and finds the engine initialised.
 int scInitialize();
 // Stops everything the engine still runs. Safe to call more than once.
 void scUninitialize();

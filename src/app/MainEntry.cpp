@@ -135,6 +135,7 @@ extern "C" int main_entry(int argc, char** argv)
     }
 
     Framework::init(argc, argv);
+    Framework::prepareApplication();
     QApplication app(argc, argv);
     QApplication::setApplicationName(OvProductInfo::instance()->productName());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/sr/icons/app.svg")));

@@ -63,6 +63,8 @@ const int kHideSettleMs = 50;
 const int kPhotoRetryMs = 100;
 // The pause between the end of a timed recording and its finishing action's countdown.
 const int kFinishActionDelayMs = 500;
+// The latest the engine starts loading when the window has not painted by then.
+const int kEngineLoadLatestMs = 1000;
 
 const char kModeKey[] = "VideoLast/RecordMode";
 const char kRegionKey[] = "VideoLast/VideoRect";
@@ -128,6 +130,24 @@ MainWindow::~MainWindow()
 
 RecordHistoryTool* MainWindow::historyTool() const { return m_pUi->historyTool; }
 
+void MainWindow::startEngine()
+{
+    if (m_engineStarted)
+        return;
+    m_engineStarted = true;
+    const int rc = scInitialize();
+    Log("MainWindow", 2, "engine initialised: %d", rc);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pBase && event->type() == QEvent::Paint) {
+        m_pBase->removeEventFilter(this);
+        QTimer::singleShot(0, this, &MainWindow::startEngine); // after this first paint
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 VideoRecCtlWdg* MainWindow::controlBar() const
 {
     return qobject_cast<VideoRecCtlWdg*>(m_pCtlWdg.data());
@@ -137,8 +157,13 @@ VideoRecCtlWdg* MainWindow::controlBar() const
 
 void MainWindow::initEngine()
 {
-    const int rc = scInitialize();
-    Log("MainWindow", 2, "engine initialised: %d", rc);
+    // The engine library loads on a worker once the window has painted (loading takes the
+    // dynamic loader's lock, which the toolkit's own plug-in loads at start-up would wait
+    // for), or after a while if it is not shown. A call that needs the engine before then
+    // loads it and waits.
+    if (m_pBase)
+        m_pBase->installEventFilter(this);
+    QTimer::singleShot(kEngineLoadLatestMs, this, &MainWindow::startEngine);
     DeviceManager* devices = DeviceManager::instance();
     const int display = qBound(0, RecordParameter::instance()->getUseDisplayIndex(), qMax(0, devices->getDisplayCount() - 1));
     devices->setSelectedDisplay(display);

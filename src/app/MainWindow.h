@@ -128,8 +128,13 @@ public slots:
     void onEndSelectRegion(const QRect& rect);
     void onRegionDragEnd(const QRect& rect);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void initEngine();
+    // Loads the engine (on its worker) and initialises it; once.
+    void startEngine();
     void initModeButtons();
     void initOptions();
     void initSwitches();
@@ -191,4 +196,5 @@ private:
     QPointer<DlgSnapshot> m_pSnapshot;
     QPointer<CameraDlg> m_pCamera;
     bool m_bSnapshotHidMain = false; // the screenshot hid the framework main window
+    bool m_engineStarted = false;
 };

@@ -1,5 +1,5 @@
-# The engine's tests read media with FFmpeg directly.
-target_link_libraries(tst_${name} PRIVATE PkgConfig::FFMPEG)
+# The engine's tests read media with FFmpeg directly and reach the engine's inner classes.
+target_link_libraries(tst_${name} PRIVATE PkgConfig::FFMPEG screencastengine)
 # The tests that kill a recording or take its screen away record in a bench_record child.
 add_dependencies(tst_${name} bench_record)
 # The longest tests: without timings of an earlier run, ctest starts them first so that they

@@ -2,6 +2,7 @@
 
 #include "ModalAnswers.h"
 #include "TestEnv.h"
+#include "Framework.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    Framework::prepareApplication(); // windows as the application makes them
     QApplication app(argc, argv);
     ModalAnswers::install();
 

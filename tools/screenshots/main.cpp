@@ -6,6 +6,7 @@
 // A picture is written completely or not at all: a failure leaves the old file in place,
 // is reported on stderr, and makes the exit status 1.
 
+#include "Framework.h"
 #include "DesktopInput.h"
 #include "TaskDaemonRun.h"
 #include "OvModalHook.h"
@@ -870,6 +871,7 @@ int main(int argc, char** argv)
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
+    Framework::prepareApplication();
     QApplication app(argc, argv);
     g_out = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     if (!QFileInfo(g_out).isDir()) {

@@ -73,6 +73,7 @@ public:
 
     // "LINUX64" followed by the kernel version "major.minor.patch".
     static QString buildOSName();
+    // The upload (these two) is in the upload library, which only the helper links.
     // Sets "os" and adds one part per value of every node (files as "<node>[]" parts).
     void buildPostData(curl_mime* form);
     // Posts the request to its feedback address; true when the server answers 2xx.

@@ -1,12 +1,19 @@
 // Drawing into captured frames: blackouts, mouse effects and the watermark, on plain
-// pixel buffers.
+// pixel buffers; and their conversion into the encoder's 4:2:0 planes.
 
 #include "TestMain.h"
 
+#include "recorder/FrameConverter.h"
 #include "recorder/FrameDecorator.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <cmath>
 #include <vector>
+
+extern "C" {
+#include <libavutil/frame.h>
+}
 
 using namespace recorder;
 
@@ -139,6 +146,44 @@ private slots:
         QCOMPARE(FrameDecorator::watermarkScale(5120, 2880), 5120.0 / 3840.0);
         // A tall frame is capped by its height.
         QCOMPARE(FrameDecorator::watermarkScale(3000, 4000), 3000.0 / (3000 * 2160 / 4000));
+    }
+
+    // Every sample of a noisy picture is its limited-range BT.709 value (chroma of each 2 x 2
+    // block's mean), whichever vector width or band converted it: widths with 16-, 8- and
+    // 2-pixel rests, and a 1080p frame cut into bands.
+    void conversionKeepsEverySampleBt709()
+    {
+        for (const QSize size : {QSize(46, 6), QSize(1920, 1080)}) {
+            Canvas canvas(size.width(), size.height(), 0);
+            QRandomGenerator random(size.width());
+            for (uint8_t& byte : canvas.pixels)
+                byte = uint8_t(random.bounded(256));
+            FrameConverter converter(size.width(), size.height(), AV_PIX_FMT_YUV420P);
+            AVFrame* frame = converter.convert(canvas.pixels.data(), size.width() * 4, nullptr);
+            QVERIFY(frame);
+            int worst = 0;
+            const auto channel = [&](int x, int y, int c) { return canvas.pixels[(size_t(y) * size.width() + x) * 4 + c] / 255.0; };
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x) {
+                    const double luma = 0.2126 * channel(x, y, 2) + 0.7152 * channel(x, y, 1) + 0.0722 * channel(x, y, 0);
+                    const int expected = int(std::lround(16 + 219 * luma));
+                    worst = std::max(worst, std::abs(frame->data[0][y * frame->linesize[0] + x] - expected));
+                }
+            for (int y = 0; y < size.height() / 2; ++y)
+                for (int x = 0; x < size.width() / 2; ++x) {
+                    double rgb[3] = {};
+                    for (int c = 0; c < 3; ++c)
+                        rgb[c] = (channel(2 * x, 2 * y, c) + channel(2 * x + 1, 2 * y, c) + channel(2 * x, 2 * y + 1, c)
+                                  + channel(2 * x + 1, 2 * y + 1, c)) / 4;
+                    const double luma = 0.2126 * rgb[2] + 0.7152 * rgb[1] + 0.0722 * rgb[0];
+                    const int cb = int(std::lround(128 + 224 * (rgb[0] - luma) / 1.8556));
+                    const int cr = int(std::lround(128 + 224 * (rgb[2] - luma) / 1.5748));
+                    worst = std::max(worst, std::abs(frame->data[1][y * frame->linesize[1] + x] - cb));
+                    worst = std::max(worst, std::abs(frame->data[2][y * frame->linesize[2] + x] - cr));
+                }
+            av_frame_free(&frame);
+            QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1x%2 off by %3").arg(size.width()).arg(size.height()).arg(worst)));
+        }
     }
 };
 

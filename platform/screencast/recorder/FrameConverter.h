@@ -1,8 +1,9 @@
 #pragma once
 // Colour conversion of captured frames (32-bit BGRA, full-range RGB) into the encoder's
-// pixel format, limited-range BT.709. The frame is cut into bands converted at once on a
-// few threads. Frames come from a pool of buffers that return to it once the encoder lets
-// them go. Used by the converting thread only; the frames it made may outlive it.
+// pixel format, limited-range BT.709 (SSE2, or AVX2 where the processor has it). The frame
+// is cut into bands converted at once on a few threads. Frames come from a pool of buffers
+// that return to it once the encoder lets them go. Used by the converting thread only; the
+// frames it made may outlive it.
 
 #include "BandWorkers.h"
 

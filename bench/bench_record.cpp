@@ -6,7 +6,9 @@
 // seconds per recorded second, dropped frames and peak memory, with the ratios the engine
 // aims at.
 //
-//   bench_record [SECONDS [ROUNDS]]     run the benchmark (default 8 s, 3 rounds)
+//   bench_record [SECONDS [ROUNDS [SIZE]]]
+//                                       run the benchmark (default 8 s, 3 rounds; SIZE
+//                                       1080p30, 1080p60 or 4K30 runs that one only)
 //   bench_record --record PATH SECONDS [WIDTH HEIGHT FPS]
 //                                       record the screen into PATH (used by the benchmark
 //                                       and by the tests that kill a recording)
@@ -280,7 +282,10 @@ int benchmark(int argc, char** argv)
     const Config configs[] = {{"1080p30", 1920, 1080, 30}, {"1080p60", 1920, 1080, 60}, {"4K30", 3840, 2160, 30}};
     printf("%d rounds of %d s each, interleaved, medians; x264 veryfast zerolatency CRF 23, key frame every second\n",
            rounds, seconds);
+    const QByteArray only = argc > 3 ? QByteArray(argv[3]) : QByteArray();
     for (const Config& config : configs) {
+        if (!only.isEmpty() && only != config.name)
+            continue;
         Screen screen(config.width, config.height);
         if (screen.display().isEmpty()) {
             fprintf(stderr, "no Xvfb screen for %s\n", config.name);

@@ -22,10 +22,13 @@ namespace recorder {
 namespace {
 // Captured frames are BGRA, as the X server delivers them.
 const int kBytesPerPixel = 4;
-// What each queue may hold: a few frames of slack, fewer of a very large picture.
+// What each queue may hold: a few frames of slack, fewer of a very large picture. Captured
+// frames leave their queue within a conversion; converted ones (a third of the size) wait
+// out the encoder's slow moments, so they get the larger share: at 3840x2160, two captured
+// and five converted frames.
 const size_t kQueueFrames = 8;
-const size_t kRawQueueBytes = size_t(96) << 20;
-const size_t kFrameQueueBytes = size_t(48) << 20;
+const size_t kRawQueueBytes = size_t(72) << 20;
+const size_t kFrameQueueBytes = size_t(72) << 20;
 
 XRectI unite(const XRectI& a, const XRectI& b)
 {

@@ -10,6 +10,7 @@
 //   bench_finish --animate                   show moving content full-screen until killed
 
 #include "bench_animation.h"
+#include "bench_support.h"
 #include "ScEngine.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
@@ -32,13 +33,6 @@
 namespace {
 const int kTickMs = 10;
 const double kGoalMs = 100;
-
-void runEvents(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // Records `seconds` of the screen in `format`, stops and measures the finishing; prints one line.
 bool measure(const char* name, RP_Format format, double seconds)

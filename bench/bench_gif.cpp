@@ -7,6 +7,7 @@
 //   bench_gif [SECONDS [ROUNDS [FPS]]]   default 20 s at 1920x1080, 3 rounds, 30 fps
 
 #include "bench_media_support.h"
+#include "bench_support.h"
 #include "recorder/Finisher.h"
 
 #include <QCoreApplication>
@@ -20,12 +21,6 @@
 namespace {
 const int kColours = 256;
 const double kGoal = 0.5;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 } // namespace
 
 int main(int argc, char** argv)

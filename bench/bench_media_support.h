@@ -41,6 +41,17 @@ inline int framesIn(const QString& path)
     return probe.readAllStandardOutput().trimmed().toInt();
 }
 
+// The last value of a counter ("drop", "dup") in ffmpeg's progress lines; 0 when ffmpeg never
+// showed it (it shows one only once it is not 0).
+inline int ffmpegCounter(const QString& log, const char* name)
+{
+    const QRegularExpressionMatch last
+        = QRegularExpression(QStringLiteral(".*%1=\\s*(\\d+)").arg(QLatin1String(name)),
+                             QRegularExpression::DotMatchesEverythingOption)
+              .match(log);
+    return last.hasMatch() ? last.captured(1).toInt() : 0;
+}
+
 // What one run of "ffmpeg <args>" cost: its CPU seconds and peak memory (from the children's
 // usage once it is reaped; run it before any other child) and the frames it dropped.
 struct FfmpegCost {
@@ -58,13 +69,9 @@ inline FfmpegCost measureFfmpeg(const QStringList& args, int timeoutMs)
     ffmpeg.waitForFinished(timeoutMs);
     rusage after{};
     getrusage(RUSAGE_CHILDREN, &after);
-    const QString log = QString::fromLocal8Bit(ffmpeg.readAll());
-    // ffmpeg shows "drop=" in its progress line only once it has dropped a frame.
-    const QRegularExpressionMatch drops
-        = QRegularExpression(QStringLiteral(".*drop=\\s*(\\d+)"), QRegularExpression::DotMatchesEverythingOption).match(log);
     FfmpegCost cost;
     cost.cpu = cpuSeconds(after) - cpuSeconds(before);
-    cost.dropped = drops.hasMatch() ? drops.captured(1).toInt() : 0;
+    cost.dropped = ffmpegCounter(QString::fromLocal8Bit(ffmpeg.readAll()), "drop");
     cost.maxRssKb = after.ru_maxrss;
     return cost;
 }

@@ -27,6 +27,7 @@
 
 #include "bench_animation.h"
 #include "bench_media_support.h"
+#include "bench_support.h"
 #include "ScEngine.h"
 #include "ScRecorder.h"
 
@@ -83,44 +84,6 @@ int record(const char* path, double seconds, int width, int height, int frameRat
            usage.ru_maxrss, duration);
     return ok ? 0 : 1;
 }
-
-// A private X screen of the given size, gone with the object.
-class Screen {
-public:
-    Screen(int width, int height)
-    {
-        for (int n = 90; n < 200 && m_display.isEmpty(); ++n) {
-            if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
-                || QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            m_server.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), "-screen", "0",
-                                                   QStringLiteral("%1x%2x24").arg(width).arg(height), "-nolisten", "tcp"});
-            QElapsedTimer waited;
-            waited.start();
-            while (m_server.state() != QProcess::NotRunning && waited.elapsed() < 5000) {
-                if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                    m_display = QStringLiteral(":%1").arg(n);
-                    break;
-                }
-                QThread::msleep(50);
-            }
-            if (m_display.isEmpty()) {
-                m_server.kill();
-                m_server.waitForFinished();
-            }
-        }
-    }
-    ~Screen()
-    {
-        m_server.terminate();
-        m_server.waitForFinished();
-    }
-    QString display() const { return m_display; }
-
-private:
-    QProcess m_server;
-    QString m_display;
-};
 
 struct Run {
     bool ok = false;
@@ -229,13 +192,7 @@ Run recordWith(Recorder recorder, const Config& config, const QString& display, 
         // ffmpeg shows "dup=" and "drop=" in its progress line once it has had to: a frame
         // grabbed too late is made up by repeating the one before.
         const QString log = QString::fromLocal8Bit(output);
-        for (const char* counter : {"dup", "drop"}) {
-            const QRegularExpressionMatch last
-                = QRegularExpression(QStringLiteral(".*%1=\\s*(\\d+)").arg(counter),
-                                     QRegularExpression::DotMatchesEverythingOption)
-                      .match(log);
-            run.dropped += last.hasMatch() ? last.captured(1).toLong() : 0;
-        }
+        run.dropped = ffmpegCounter(log, "dup") + ffmpegCounter(log, "drop");
         break;
     }
     case Gstreamer: {
@@ -247,14 +204,14 @@ Run recordWith(Recorder recorder, const Config& config, const QString& display, 
                                          .split(' ');
         run = runChild(QStringLiteral("gst-launch-1.0"), pipeline + QStringList{"location=" + path}, display,
                        seconds * 1000, &output);
-        const double duration = durationOf(path);
-        run.dropped = std::max(0L, std::lround(duration * config.frameRate) - framesIn(path));
         break;
     }
     default: break;
     }
     const double duration = durationOf(path);
     run.written = framesIn(path);
+    if (recorder == Gstreamer) // the frames missing from its file for its duration
+        run.dropped = std::max(0L, std::lround(duration * config.frameRate) - run.written);
     run.ok = run.ok && duration > 0;
     if (run.ok) {
         run.cpuMsPerFrame = run.written > 0 ? run.cpuPerSecond * 1000 / run.written : 0;
@@ -264,13 +221,6 @@ Run recordWith(Recorder recorder, const Config& config, const QString& display, 
         fprintf(stderr, "%s at %s failed: %s\n", kRecorderNames[recorder], config.name, output.right(400).constData());
     QFile::remove(path);
     return run;
-}
-
-template <class T>
-T median(std::vector<T> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? T() : values[values.size() / 2];
 }
 
 int benchmark(int argc, char** argv)
@@ -286,7 +236,7 @@ int benchmark(int argc, char** argv)
     for (const Config& config : configs) {
         if (!only.isEmpty() && only != config.name)
             continue;
-        Screen screen(config.width, config.height);
+        XvfbScreen screen(config.width, config.height);
         if (screen.display().isEmpty()) {
             fprintf(stderr, "no Xvfb screen for %s\n", config.name);
             return 1;

@@ -8,6 +8,8 @@
 //   bench_startup [ROUNDS]       run the benchmark (default 7) on DISPLAY, else on an Xvfb of its own
 //   bench_startup --plain-window show a QMainWindow until killed
 
+#include "bench_support.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <csignal>
 #include <poll.h>
 #include <unistd.h>
@@ -173,12 +176,6 @@ Start startOnce(MapWatch& watch, const QString& program, const QStringList& args
     return start;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 int plainWindow(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -196,24 +193,14 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : kDefaultRounds;
 
-    QProcess xvfb;
+    std::unique_ptr<XvfbScreen> screen;
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        QTemporaryDir dir;
-        const QString displayFile = dir.path() + QStringLiteral("/display");
-        xvfb.setStandardOutputFile(displayFile);
-        xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1920x1080x24", "-nolisten", "tcp"});
-        QByteArray number;
-        for (int i = 0; i < 100 && number.isEmpty(); ++i) {
-            usleep(100000);
-            QFile file(displayFile);
-            if (file.open(QIODevice::ReadOnly))
-                number = file.readAll().trimmed();
-        }
-        if (number.isEmpty()) {
+        screen.reset(new XvfbScreen(1920, 1080));
+        if (screen->display().isEmpty()) {
             fprintf(stderr, "Xvfb did not start\n");
             return 1;
         }
-        qputenv("DISPLAY", ":" + number);
+        qputenv("DISPLAY", screen->display().toLatin1());
     }
     MapWatch watch;
     if (!watch.ok()) {
@@ -246,9 +233,5 @@ int main(int argc, char** argv)
     for (int which = 0; which < 2; ++which)
         printf("%-18s %9.1f ms %12.3f s %12d\n", names[which], median(ms[which]), median(cpu[which]), libraries[which]);
     printf("ratio %.2fx\n", median(ms[0]) / median(ms[1]));
-    if (xvfb.state() != QProcess::NotRunning) {
-        xvfb.terminate();
-        xvfb.waitForFinished(5000);
-    }
     return 0;
 }

@@ -8,7 +8,9 @@
 //
 //   bench_tasks [RUNS]   (default 9)
 
+#include "TaskDaemonRun.h"
 #include "TaskWire.h"
+#include "bench_support.h"
 #include "tasks/TaskClientCall.h"
 #include "tasks/TaskManage.h"
 
@@ -17,7 +19,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -34,13 +35,6 @@ const double kMemoryGoalMb = 30;
 const int kStartWaitMs = 5000;
 const int kSettleMs = 300;
 
-void runEvents(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // VmRSS of the process in MB, or -1.
 double residentMb(qint64 pid)
 {
@@ -54,25 +48,6 @@ double residentMb(qint64 pid)
     return -1;
 }
 
-bool waitForSocket(const QString& path)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < kStartWaitMs) {
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(100))
-            return true;
-        QThread::msleep(20);
-    }
-    return false;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,23 +55,17 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : kDefaultRuns;
     QTemporaryDir folder;
-    const QString socket = folder.filePath(QStringLiteral("taskd.sock"));
-    const QString store = folder.filePath(QStringLiteral("tasks.json"));
-    qputenv("SR_TASKD_SOCKET", QFile::encodeName(socket));
+    SrTest::TaskDaemonRun daemon(folder.path());
+    const QString store = daemon.store();
+    qputenv("SR_TASKD_SOCKET", QFile::encodeName(daemon.socket()));
     qputenv("SR_TASKD_PROGRAM", "/nonexistent"); // the client must find the daemon started here
-
-    QProcess daemon;
-    daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    daemon.start(QCoreApplication::applicationDirPath() + QStringLiteral("/screenrecorder-taskd"),
-                 {QStringLiteral("--socket"), socket, QStringLiteral("--store"), store, QStringLiteral("--log"),
-                  folder.filePath(QStringLiteral("taskd.log")), QStringLiteral("--power"),
-                  QStringLiteral("dry-run:") + folder.filePath(QStringLiteral("power.txt"))});
-    if (!daemon.waitForStarted() || !waitForSocket(socket)) {
+    daemon.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!daemon.start({}, kStartWaitMs)) {
         fprintf(stderr, "bench_tasks: the task daemon did not start\n");
         return 1;
     }
     runEvents(kSettleMs);
-    const double emptyMb = residentMb(daemon.processId());
+    const double emptyMb = residentMb(daemon.process.processId());
 
     TaskClientCall client;
     if (!client.createConnection() || !client.doConnecting()) {
@@ -143,9 +112,9 @@ int main(int argc, char** argv)
         }
         storeMs.push_back(clock.nsecsElapsed() / 1e6);
     }
-    const double fullMb = residentMb(daemon.processId());
-    daemon.kill();
-    daemon.waitForFinished();
+    const double fullMb = residentMb(daemon.process.processId());
+    daemon.process.kill();
+    daemon.process.waitForFinished();
 
     printf("full query of %d tasks (count + %d queries)   median %7.2f ms  (%d runs; goal < %.0f ms)\n", kTasks,
            kTasks, median(queryMs), runs, kQueryGoalMs);

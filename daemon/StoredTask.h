@@ -3,6 +3,7 @@
 // last start that was fired for it. A plain value; any thread.
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 
 struct StoredTask {
@@ -14,3 +15,8 @@ struct StoredTask {
     QString recinfo; // opaque to the daemon but for its stop "date"
     QDateTime lastFired; // the start last fired (invalid: never); reset when the start changes
 };
+
+// The task's fields as the wire and the store carry them (all but the last start fired).
+QJsonObject taskFields(const StoredTask& task);
+// A task from those fields (missing ones empty or false).
+StoredTask taskFromFields(const QJsonObject& fields);

@@ -80,21 +80,27 @@ QVector<TaskSchedule::Due> TaskSchedule::due(const QVector<StoredTask>& tasks, c
     if (lastChecked.isValid() && lastChecked > from)
         from = lastChecked;
     for (int i = 0; i < tasks.size(); ++i) {
-        const QVector<QDateTime> found = starts(tasks.at(i), from, now);
-        if (!found.isEmpty() && (!tasks.at(i).lastFired.isValid() || found.last() > tasks.at(i).lastFired))
-            result.append({i, found.last()});
+        const QDateTime start = latestUnfired(tasks.at(i), from, now);
+        if (start.isValid())
+            result.append({i, start});
     }
     return result;
 }
 
 bool TaskSchedule::startsWithin(const QVector<StoredTask>& tasks, const QDateTime& now, int seconds)
 {
-    for (const StoredTask& task : tasks) {
-        const QVector<QDateTime> found = starts(task, now, now.addSecs(seconds));
-        if (!found.isEmpty() && (!task.lastFired.isValid() || found.last() > task.lastFired))
+    for (const StoredTask& task : tasks)
+        if (latestUnfired(task, now, now.addSecs(seconds)).isValid())
             return true;
-    }
     return false;
+}
+
+QDateTime TaskSchedule::latestUnfired(const StoredTask& task, const QDateTime& from, const QDateTime& until)
+{
+    const QVector<QDateTime> found = starts(task, from, until);
+    if (found.isEmpty() || (task.lastFired.isValid() && found.last() <= task.lastFired))
+        return QDateTime();
+    return found.last();
 }
 
 QString TaskSchedule::recinfoFor(const StoredTask& task, const QDateTime& start)

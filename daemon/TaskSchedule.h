@@ -33,4 +33,9 @@ public:
     static QString recinfoFor(const StoredTask& task, const QDateTime& start);
     // `time` on `date` in local time, or the next valid time when the clock skips it.
     static QDateTime localAt(const QDate& date, const QTime& time);
+
+private:
+    // The latest start of `task` in (from, until] that is later than its fired mark; invalid
+    // when there is none.
+    static QDateTime latestUnfired(const StoredTask& task, const QDateTime& from, const QDateTime& until);
 };

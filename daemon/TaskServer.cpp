@@ -9,20 +9,6 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 
-namespace {
-StoredTask taskFrom(const QJsonObject& request)
-{
-    StoredTask task;
-    task.name = request.value("name").toString();
-    task.enable = request.value("enable").toBool();
-    task.repeat = request.value("repeat").toBool();
-    task.week = request.value("week").toString();
-    task.date = request.value("date").toString();
-    task.recinfo = request.value("recinfo").toString();
-    return task;
-}
-} // namespace
-
 TaskServer::TaskServer(TaskStore* store, PowerBackend* power, QObject* parent)
     : QObject(parent)
     , m_store(store)
@@ -70,7 +56,7 @@ void TaskServer::onMessage(TaskSession* session, const QJsonObject& request)
         result.result = QLatin1String(taskwire::kVersion);
     } else if (op == QLatin1String("connect")) {
         const QString id = request.value("bundleId").toString();
-        const bool accepted = id == QLatin1String(kBundleId);
+        const bool accepted = id == QLatin1String(taskwire::kBundleId);
         Log("TaskDaemon", 1, "connect from \"%s\" at %s: %s", qUtf8Printable(id),
             qUtf8Printable(request.value("appPath").toString()), accepted ? "accepted" : "refused");
         result.result = accepted;
@@ -129,20 +115,12 @@ TaskServer::Answer TaskServer::taskInfo(const QJsonValue& index) const
     const double at = index.toDouble(-1);
     if (at < 0 || at >= m_store->tasks().size() || at != qint64(at))
         return {false, {}, QStringLiteral("no task at index %1").arg(index.toVariant().toString())};
-    const StoredTask& task = m_store->tasks().at(int(at));
-    return {true,
-            QJsonObject{{"name", task.name},
-                        {"enable", task.enable},
-                        {"repeat", task.repeat},
-                        {"week", task.week},
-                        {"date", task.date},
-                        {"recinfo", task.recinfo}},
-            {}};
+    return {true, taskFields(m_store->tasks().at(int(at))), {}};
 }
 
 TaskServer::Answer TaskServer::addTask(const QJsonObject& request)
 {
-    const StoredTask task = taskFrom(request);
+    const StoredTask task = taskFromFields(request);
     if (task.name.isEmpty())
         return {false, {}, QStringLiteral("a task needs a name")};
     m_store->put(task);
@@ -151,7 +129,7 @@ TaskServer::Answer TaskServer::addTask(const QJsonObject& request)
 
 TaskServer::Answer TaskServer::changeTask(const QJsonObject& request)
 {
-    const StoredTask task = taskFrom(request);
+    const StoredTask task = taskFromFields(request);
     if (task.name.isEmpty())
         return {false, {}, QStringLiteral("a task needs a name")};
     const int index = m_store->indexOf(request.value("oldName").toString());

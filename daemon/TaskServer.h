@@ -17,9 +17,6 @@ class TaskStore;
 class TaskServer : public QObject {
     Q_OBJECT
 public:
-    // The bundle id whose "connect" is accepted.
-    static constexpr const char* kBundleId = "ScreenRecorder";
-
     TaskServer(TaskStore* store, PowerBackend* power, QObject* parent = nullptr);
 
     // Listens on `path` (the caller has removed a stale socket file); false when it cannot.

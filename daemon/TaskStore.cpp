@@ -15,8 +15,7 @@ constexpr int kFormatVersion = 1;
 
 QJsonObject toJson(const StoredTask& task)
 {
-    QJsonObject object{{"name", task.name},       {"enable", task.enable}, {"repeat", task.repeat},
-                       {"week", task.week},       {"date", task.date},     {"recinfo", task.recinfo}};
+    QJsonObject object = taskFields(task);
     if (task.lastFired.isValid())
         object.insert("lastFired", task.lastFired.toUTC().toString(Qt::ISODate));
     return object;
@@ -27,12 +26,7 @@ bool fromJson(const QJsonValue& value, StoredTask* task)
     const QJsonObject object = value.toObject();
     if (!value.isObject() || !object.value("name").isString() || !object.value("recinfo").isString())
         return false;
-    task->name = object.value("name").toString();
-    task->enable = object.value("enable").toBool();
-    task->repeat = object.value("repeat").toBool();
-    task->week = object.value("week").toString();
-    task->date = object.value("date").toString();
-    task->recinfo = object.value("recinfo").toString();
+    *task = taskFromFields(object);
     task->lastFired = QDateTime::fromString(object.value("lastFired").toString(), Qt::ISODate).toLocalTime();
     return true;
 }
@@ -100,10 +94,11 @@ int TaskStore::indexOf(const QString& name) const
 void TaskStore::put(const StoredTask& task)
 {
     const int index = indexOf(task.name);
-    if (index < 0)
-        m_tasks.append(task);
-    else
-        m_tasks[index] = merged(m_tasks.at(index), task);
+    if (index >= 0) {
+        replace(index, task);
+        return;
+    }
+    m_tasks.append(task);
     m_dirty = true;
 }
 

@@ -6,31 +6,9 @@ extern "C" __attribute__((visibility("default"))) const ScEngineEntries* scEngin
 {
     static const ScEngineEntries entries = {
         sizeof(ScEngineEntries),
-        &scInitialize,
-        &scUninitialize,
-        &scSetLogFile,
-        &scGetLogFile,
-        &scGetMediaInfo,
-        &scGetSupportCodecs,
-        &CreateAVPlayer,
-        &CreateAudioPlayer,
-        &scGetCameras,
-        &scSetSyntheticCamera,
-        &scOpenCamera,
-        &CreateImageCapture,
-        &SetZoomTipsFormat,
-        &ConvertCurrentDisplayRectToScreen,
-        &CreateRecordCanvas,
-        &scSetLastAudioRecording,
-        &scGetLastAudioDuration,
-        &DeleteAudioRecordTempFiles,
-        &scAudioConvert,
-        &scVideoRecord,
-        &scAudioRecord,
-        &scEstimateAudioFileSize,
-        &SetWatermark,
-        &scGetRecordWindowRect,
-        &scRecoverRecording,
+#define SC_ENGINE_VALUE(member, function) &function,
+        SC_ENGINE_ENTRIES(SC_ENGINE_VALUE)
+#undef SC_ENGINE_VALUE
     };
     return &entries;
 }

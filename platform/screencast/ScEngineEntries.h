@@ -7,33 +7,39 @@
 
 #include <cstddef>
 
+// Every entry point: the table's member and the engine function it holds.
+#define SC_ENGINE_ENTRIES(X) \
+    X(initialize, scInitialize) \
+    X(uninitialize, scUninitialize) \
+    X(setLogFile, scSetLogFile) \
+    X(getLogFile, scGetLogFile) \
+    X(getMediaInfo, scGetMediaInfo) \
+    X(getSupportCodecs, scGetSupportCodecs) \
+    X(createAVPlayer, CreateAVPlayer) \
+    X(createAudioPlayer, CreateAudioPlayer) \
+    X(getCameras, scGetCameras) \
+    X(setSyntheticCamera, scSetSyntheticCamera) \
+    X(openCamera, scOpenCamera) \
+    X(createImageCapture, CreateImageCapture) \
+    X(setZoomTipsFormat, SetZoomTipsFormat) \
+    X(convertCurrentDisplayRectToScreen, ConvertCurrentDisplayRectToScreen) \
+    X(createRecordCanvas, CreateRecordCanvas) \
+    X(setLastAudioRecording, scSetLastAudioRecording) \
+    X(getLastAudioDuration, scGetLastAudioDuration) \
+    X(deleteAudioRecordTempFiles, DeleteAudioRecordTempFiles) \
+    X(audioConvert, scAudioConvert) \
+    X(videoRecord, scVideoRecord) \
+    X(audioRecord, scAudioRecord) \
+    X(estimateAudioFileSize, scEstimateAudioFileSize) \
+    X(setWatermark, SetWatermark) \
+    X(getRecordWindowRect, scGetRecordWindowRect) \
+    X(recoverRecording, scRecoverRecording)
+
 struct ScEngineEntries {
     size_t size; // sizeof(ScEngineEntries) of the engine that filled it
-    decltype(&scInitialize) initialize;
-    decltype(&scUninitialize) uninitialize;
-    decltype(&scSetLogFile) setLogFile;
-    decltype(&scGetLogFile) getLogFile;
-    decltype(&scGetMediaInfo) getMediaInfo;
-    decltype(&scGetSupportCodecs) getSupportCodecs;
-    decltype(&CreateAVPlayer) createAVPlayer;
-    decltype(&CreateAudioPlayer) createAudioPlayer;
-    decltype(&scGetCameras) getCameras;
-    decltype(&scSetSyntheticCamera) setSyntheticCamera;
-    decltype(&scOpenCamera) openCamera;
-    decltype(&CreateImageCapture) createImageCapture;
-    decltype(&SetZoomTipsFormat) setZoomTipsFormat;
-    decltype(&ConvertCurrentDisplayRectToScreen) convertCurrentDisplayRectToScreen;
-    decltype(&CreateRecordCanvas) createRecordCanvas;
-    decltype(&scSetLastAudioRecording) setLastAudioRecording;
-    decltype(&scGetLastAudioDuration) getLastAudioDuration;
-    decltype(&DeleteAudioRecordTempFiles) deleteAudioRecordTempFiles;
-    decltype(&scAudioConvert) audioConvert;
-    decltype(&scVideoRecord) videoRecord;
-    decltype(&scAudioRecord) audioRecord;
-    decltype(&scEstimateAudioFileSize) estimateAudioFileSize;
-    decltype(&SetWatermark) setWatermark;
-    decltype(&scGetRecordWindowRect) getRecordWindowRect;
-    decltype(&scRecoverRecording) recoverRecording;
+#define SC_ENGINE_FIELD(member, function) decltype(&function) member;
+    SC_ENGINE_ENTRIES(SC_ENGINE_FIELD)
+#undef SC_ENGINE_FIELD
 };
 
 // The engine library's one exported lookup.

@@ -36,6 +36,8 @@ namespace taskwire {
 
 // The version text the application requires.
 constexpr const char kVersion[] = "6.0";
+// The name under which the application introduces itself; the daemon accepts only it.
+constexpr const char kBundleId[] = "ScreenRecorder";
 // A line longer than this is refused and its connection closed.
 constexpr int kMaxMessageBytes = 1 << 20;
 // The date-time form of a task's start and of the texts shown to the user.

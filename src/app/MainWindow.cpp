@@ -683,19 +683,8 @@ void MainWindow::onRecordFinished(bool saved)
 
 void MainWindow::finishTimedRecording()
 {
-    RecordParameter* param = RecordParameter::instance();
-    if (!param->timerEnable())
-        return;
-    Log("MainWindow", 2, "timerEnable:%d stopway:%d,repeat:%d", param->timerEnable(), int(param->timerStopEvent()),
-        param->TimerRepeat());
-    if (!param->TimerRepeat()) {
-        param->setTimerEnable(false);
+    if (TaskManage::instance()->finishTimedRecording(m_pBase, kFinishActionDelayMs))
         m_pUi->historyTool->updateRecordLengthText();
-    }
-    if (param->timerStopEvent() != RSE_NOTHING)
-        QTimer::singleShot(kFinishActionDelayMs, this, [this] {
-            TaskManage::instance()->taskCompleted(m_pBase, RecordParameter::instance()->timerStopEvent());
-        });
 }
 
 void MainWindow::endRoad()

@@ -465,21 +465,11 @@ void CameraDlg::runPreview(const QString& file)
 
 void CameraDlg::afterPreview()
 {
-    RecordParameter* param = RecordParameter::instance();
     if (TaskManage::instance()->m_bTasking) {
         QTimer::singleShot(kTaskCompleteDelayMs, this, [this] { TaskManage::instance()->taskCompleted(this, 0); });
         return;
     }
-    if (!param->timerEnable())
-        return;
-    Log(kModule, 1, "timerEnable:%d stopway:%d,repeat:%d", param->timerEnable(), int(param->timerStopEvent()),
-        param->TimerRepeat());
-    if (!param->TimerRepeat())
-        param->setTimerEnable(false);
-    if (param->timerStopEvent() != RSE_NOTHING)
-        QTimer::singleShot(kTaskCompleteDelayMs, this, [this] {
-            TaskManage::instance()->taskCompleted(this, RecordParameter::instance()->timerStopEvent());
-        });
+    TaskManage::instance()->finishTimedRecording(this, kTaskCompleteDelayMs);
 }
 
 void CameraDlg::showFeedbackBox(const QString& text)

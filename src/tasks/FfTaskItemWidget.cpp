@@ -64,7 +64,7 @@ void FfTaskItemWidget::setTaskInfo(const TaskInfo& task)
     case RecordInfo::StopAfterLength:
         // A day or more wraps round: the text shows the time of day of the length.
         ui->lblStop->setText(
-            QLocale::c().toString(QTime(0, 0).addSecs(int(task.recinfo.length % 86400)), QStringLiteral("hh:mm:ss")));
+            QLocale::c().toString(task.recinfo.lengthTime(), QStringLiteral("hh:mm:ss")));
         break;
     case RecordInfo::StopAtSize:
         ui->lblStop->setText(QStringLiteral("%1MB").arg(kShownStopSizeMB));

@@ -128,16 +128,13 @@ bool TaskClientCall::createConnection()
 void TaskClientCall::createConnectionLater()
 {
     if (connectOnce()) {
-        Log(kModule, 1, "task daemon connection created");
-        emit sigConnectionCreated(true);
+        finishConnecting(true);
         return;
     }
     Log(kModule, 1, "no task daemon answers on %s: %s", qUtf8Printable(taskwire::defaultSocketPath()),
         qUtf8Printable(m_pSocket->errorString()));
     if (!startDaemon()) {
-        Log(kModule, 2, "task daemon connection could not be created");
-        setConnected(false);
-        emit sigConnectionCreated(false);
+        finishConnecting(false);
         return;
     }
     if (!m_pDaemonRetry) {
@@ -161,6 +158,11 @@ void TaskClientCall::onDaemonRetry()
         m_pDaemonRetry->start();
         return;
     }
+    finishConnecting(created);
+}
+
+void TaskClientCall::finishConnecting(bool created)
+{
     if (created) {
         Log(kModule, 1, "task daemon connection created");
     } else {
@@ -313,8 +315,8 @@ void TaskClientCall::failPending(const QString& error)
 
 bool TaskClientCall::doConnecting()
 {
-    Log(kModule, 1, "doConnecting get bid: %s", kBundleId);
-    QJsonObject args{{QStringLiteral("bundleId"), QLatin1String(kBundleId)},
+    Log(kModule, 1, "doConnecting get bid: %s", taskwire::kBundleId);
+    QJsonObject args{{QStringLiteral("bundleId"), QLatin1String(taskwire::kBundleId)},
                      {QStringLiteral("appPath"), QCoreApplication::applicationDirPath()}};
     QJsonValue answer;
     QString error;
@@ -488,30 +490,19 @@ bool TaskClientCall::getWaitTaskStart()
     return answer.toBool();
 }
 
-bool TaskClientCall::systemShutdown(QString* error)
-{
-    QJsonValue answer;
-    QString why;
-    const bool accepted = request("systemShutdown", {}, &answer, &why) && answer.toBool();
-    if (!accepted) {
-        if (why.isEmpty())
-            why = QStringLiteral("the task daemon refused");
-        Log(kModule, 1, "systemShutdown err: %s", qUtf8Printable(why));
-        if (error)
-            *error = why;
-    }
-    return accepted;
-}
+bool TaskClientCall::systemShutdown(QString* error) { return powerRequest("systemShutdown", error); }
 
-bool TaskClientCall::systemSleep(QString* error)
+bool TaskClientCall::systemSleep(QString* error) { return powerRequest("systemSleep", error); }
+
+bool TaskClientCall::powerRequest(const char* op, QString* error)
 {
     QJsonValue answer;
     QString why;
-    const bool accepted = request("systemSleep", {}, &answer, &why) && answer.toBool();
+    const bool accepted = request(op, {}, &answer, &why) && answer.toBool();
     if (!accepted) {
         if (why.isEmpty())
             why = QStringLiteral("the task daemon refused");
-        Log(kModule, 1, "systemSleep err: %s", qUtf8Printable(why));
+        Log(kModule, 1, "%s err: %s", op, qUtf8Printable(why));
         if (error)
             *error = why;
     }

@@ -26,8 +26,6 @@ public:
     static constexpr int kReplyTimeoutMs = 2000;
     // How long a daemon just started is given to open its socket.
     static constexpr int kDaemonStartTimeoutMs = 2000;
-    // The name under which the application introduces itself.
-    static constexpr const char kBundleId[] = "ScreenRecorder";
 
     explicit TaskClientCall(QObject* parent = nullptr);
     // Disconnects quietly: the connected flag stays as a newer client has set it.
@@ -83,6 +81,10 @@ private:
 
     // Sends `op` with `args` and waits for its answer; false (with `error`) on failure.
     bool request(const char* op, QJsonObject args, QJsonValue* result, QString* error);
+    // The end of a createConnectionLater: logs it and tells the listeners.
+    void finishConnecting(bool created);
+    // A shutdown or sleep request: true when the daemon answered true, else `error` says why.
+    bool powerRequest(const char* op, QString* error);
     // Writes one request whose answer lands in `pending` (registered under the returned id
     // until answered or failed; the caller removes it when it stops waiting).
     qint64 send(const char* op, QJsonObject args, Pending* pending);

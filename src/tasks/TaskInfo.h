@@ -9,6 +9,7 @@
 struct RecordInfo {
     enum StopWay { StopManually = 0, StopAtDate = 1, StopAfterLength = 2, StopAtSize = 3 };
     static constexpr qint64 kDefaultLength = 180; // seconds
+    static constexpr qint64 kSecondsPerDay = 24 * 60 * 60;
 
     int recwhat = 1;                                // 1 screen, 2 audio only, 4 webcam
     int stop = StopAtDate;                          // a StopWay
@@ -17,6 +18,9 @@ struct RecordInfo {
     bool loop = false;
     int nloop = 1;
     int completedtask = 0; // RecStopEvent: 0 nothing, 1 shut down, 2 sleep, 3 exit
+
+    // The length as a time of day (whole days left out), as the length fields show it.
+    QTime lengthTime() const { return QTime(0, 0).addSecs(int(length % kSecondsPerDay)); }
 };
 
 struct TaskInfo {

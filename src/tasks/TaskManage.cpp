@@ -106,12 +106,18 @@ bool TaskManage::isWaitTaskStart() { return m_pClient && m_pClient->getWaitTaskS
 
 // ---- the list ------------------------------------------------------------------------------
 
+int TaskManage::indexOf(const QString& name) const
+{
+    for (int i = 0; i < m_lstTaskInfo.size(); ++i)
+        if (m_lstTaskInfo.at(i).name == name)
+            return i;
+    return -1;
+}
+
 TaskInfo TaskManage::getTaskInfo(const QString& name) const
 {
-    for (const TaskInfo& task : m_lstTaskInfo)
-        if (task.name == name)
-            return task;
-    return TaskInfo();
+    const int index = indexOf(name);
+    return index >= 0 ? m_lstTaskInfo.at(index) : TaskInfo();
 }
 
 void TaskManage::addTaskInfo(const TaskInfo& task)
@@ -128,14 +134,12 @@ void TaskManage::deleteTaskInfo(const QString& name)
     m_nLastOperate = OperateDelete;
     m_lastTaskInfo = TaskInfo();
     m_lastTaskInfo.name = name;
-    for (int i = 0; i < m_lstTaskInfo.size(); ++i) {
-        if (m_lstTaskInfo.at(i).name == name) {
-            m_lstTaskInfo.removeAt(i);
-            if (m_pClient)
-                m_pClient->removeTask(name);
-            return;
-        }
-    }
+    const int index = indexOf(name);
+    if (index < 0)
+        return;
+    m_lstTaskInfo.removeAt(index);
+    if (m_pClient)
+        m_pClient->removeTask(name);
 }
 
 void TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName)
@@ -143,14 +147,12 @@ void TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName)
     m_nLastOperate = OperateChange;
     m_lastTaskInfo = task;
     m_strLastOldName = oldName;
-    for (TaskInfo& stored : m_lstTaskInfo) {
-        if (stored.name == oldName) {
-            stored = task;
-            if (m_pClient)
-                m_pClient->changeTask(oldName, task);
-            return;
-        }
-    }
+    const int index = indexOf(oldName);
+    if (index < 0)
+        return;
+    m_lstTaskInfo[index] = task;
+    if (m_pClient)
+        m_pClient->changeTask(oldName, task);
 }
 
 void TaskManage::reReportInfo()
@@ -173,13 +175,7 @@ void TaskManage::reReportInfo()
     m_nLastOperate = OperateNone;
 }
 
-bool TaskManage::existRepeatName(const QString& name) const
-{
-    for (const TaskInfo& task : m_lstTaskInfo)
-        if (task.name == name)
-            return true;
-    return false;
-}
+bool TaskManage::existRepeatName(const QString& name) const { return indexOf(name) >= 0; }
 
 QString TaskManage::getNoRepeatName(const QString& base, int n) const
 {
@@ -232,6 +228,25 @@ bool TaskManage::needStopRecord(qint64 duration) const
     return stop;
 }
 
+bool TaskManage::finishTimedRecording(QWidget* parent, int delayMs)
+{
+    RecordParameter* param = RecordParameter::instance();
+    if (!param->timerEnable())
+        return false;
+    Log(kModule, 1, "timerEnable:%d stopway:%d,repeat:%d", param->timerEnable(), int(param->timerStopEvent()),
+        param->TimerRepeat());
+    const bool switchedOff = !param->TimerRepeat();
+    if (switchedOff)
+        param->setTimerEnable(false);
+    // Not run when the window it belongs to has gone meanwhile.
+    QObject* context = parent ? static_cast<QObject*>(parent) : this;
+    if (param->timerStopEvent() != RSE_NOTHING)
+        QTimer::singleShot(delayMs, context, [this, parent] {
+            taskCompleted(parent, RecordParameter::instance()->timerStopEvent());
+        });
+    return switchedOff;
+}
+
 void TaskManage::taskCompleted(QWidget* parent, int event)
 {
     int action = event;
@@ -254,8 +269,6 @@ void TaskManage::taskCompleted(QWidget* parent, int event)
                     "You can click the Cancel button to suspend.");
     {
         DlgAutoShutdownTips tips(notice, parent);
-        tips.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        tips.setAttribute(Qt::WA_TranslucentBackground);
         if (tips.execute() == QDialog::Accepted)
             runFinishingAction(parent, action);
     }

@@ -60,6 +60,10 @@ public:
     // A task or timed recording was saved: runs the finishing action (the task's own while
     // a task runs, else `event`) after the 30-second countdown.
     void taskCompleted(QWidget* parent, int event);
+    // A timed recording was saved (no task running): the timed stop switches itself off
+    // unless it repeats (then true), and its finishing action, if any, runs `delayMs` later
+    // through taskCompleted with `parent`.
+    bool finishTimedRecording(QWidget* parent, int delayMs);
 
     void setMainWidBase(QWidget* mainWindowBase) { m_pMainWid = mainWindowBase; }
     QWidget* mainWidBase() const { return m_pMainWid; }
@@ -79,6 +83,8 @@ signals:
     void sigStartRecord(int recWhat);
 
 private:
+    // Where the task named `name` is in the list; -1 when none is.
+    int indexOf(const QString& name) const;
     TaskManage();
     ~TaskManage() override;
     // Replaces the client by a new, unconnected one and empties the list.

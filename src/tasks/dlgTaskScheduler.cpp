@@ -38,7 +38,6 @@ const int kNewTaskLeadSecs = 180;      // a new task starts this long from now
 const int kNewStopAfterStartSecs = 180; // ... and stops this long after its start
 const int kMinStopAfterStartSecs = 3;
 const int kCheckDelayMs = 500;         // lets a freshly installed service come up
-const char kOneOffFormat[] = "MM-dd-yyyy hh:mm:ss";
 const char kTimeOnlyFormat[] = "HH:mm:ss";
 const char kLengthFormat[] = "hh:mm:ss";
 const char kLatestStart[] = "12-31-7999 23:59:59";
@@ -186,7 +185,7 @@ void dlgTaskScheduler::onAddNewTask()
     if (name.isEmpty())
         return;
     if (manage->existRepeatName(name))
-        name = manage->getNoRepeatName(tr("New task"), 0);
+        name = proposal;
 
     TaskInfo task;
     task.name = name;
@@ -246,7 +245,7 @@ void dlgTaskScheduler::deleteTask(bool ask)
 
 void dlgTaskScheduler::setTimeOnly(bool timeOnly)
 {
-    const QString format = QLatin1String(timeOnly ? kTimeOnlyFormat : kOneOffFormat);
+    const QString format = QLatin1String(timeOnly ? kTimeOnlyFormat : taskwire::kDateFormat);
     const QDateTime latest = taskwire::parseDateText(QLatin1String(kLatestStart));
     for (QDateTimeEdit* edit : {ui->dtEdtStartTime, ui->dtEdtStopTime}) {
         edit->setDisplayFormat(format);
@@ -266,16 +265,21 @@ void dlgTaskScheduler::setWeekily(short week)
         ui->chbRepeat->setChecked(week != 0);
     }
     ui->frmDay->setEnabled(week != 0);
-    const QList<QCheckBox*> days{ui->chbSun, ui->chbMon, ui->chbTues, ui->chbWed, ui->chbThur, ui->chbFri, ui->chbSat};
+    const QList<QCheckBox*> days = dayBoxes();
     for (int day = 0; day < days.size(); ++day)
         days[day]->setChecked(week & (1 << day));
     setTimeOnly(week != 0);
 }
 
+QList<QCheckBox*> dlgTaskScheduler::dayBoxes() const
+{
+    return {ui->chbSun, ui->chbMon, ui->chbTues, ui->chbWed, ui->chbThur, ui->chbFri, ui->chbSat};
+}
+
 void dlgTaskScheduler::setDaily(bool on)
 {
     ui->chbRepeat->setChecked(on);
-    for (QCheckBox* day : {ui->chbSun, ui->chbMon, ui->chbTues, ui->chbWed, ui->chbThur, ui->chbFri, ui->chbSat})
+    for (QCheckBox* day : dayBoxes())
         day->setChecked(on);
     ui->frmDay->setEnabled(on);
     setTimeOnly(on);
@@ -316,7 +320,7 @@ void dlgTaskScheduler::initTaskInfo(const TaskInfo& task)
     setWeekily(task.repeat ? task.week : 0);
     ui->dtEdtStartTime->setDateTime(start);
 
-    ui->dtEdtStopDuraion->setTime(QTime(0, 0).addSecs(int(task.recinfo.length % 86400)));
+    ui->dtEdtStopDuraion->setTime(task.recinfo.lengthTime());
 
     const QDateTime stop = m_bNew ? start.addSecs(kNewStopAfterStartSecs) : task.recinfo.date;
     ui->dtEdtStopTime->setDateTime(stop);
@@ -341,7 +345,7 @@ void dlgTaskScheduler::initTaskInfo(const TaskInfo& task)
 TaskInfo dlgTaskScheduler::getCurrenntInfo(const QString& storedName) const
 {
     short week = 0;
-    const QList<QCheckBox*> days{ui->chbSun, ui->chbMon, ui->chbTues, ui->chbWed, ui->chbThur, ui->chbFri, ui->chbSat};
+    const QList<QCheckBox*> days = dayBoxes();
     for (int day = 0; day < days.size(); ++day) {
         if (days[day]->isChecked())
             week |= short(1 << day);

@@ -10,10 +10,12 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QList>
 
 class OvComboboxViewItemDelegate;
 class QAbstractButton;
 class QButtonGroup;
+class QCheckBox;
 class QListWidgetItem;
 class QMovie;
 class FfTaskItemWidget;
@@ -62,6 +64,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The week's day boxes, Sunday first (bit 0 of a week).
+    QList<QCheckBox*> dayBoxes() const;
     // Shows the days of `week`; 0 means a one-off task.
     void setWeekily(short week);
     // The two date-time edits show the time of day only (repeating task) or the full date.

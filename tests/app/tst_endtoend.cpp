@@ -8,6 +8,7 @@
 #include "OvModalHook.h"
 #include "OvSettings.h"
 #include "ChildApplication.h"
+#include "FindChild.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
@@ -39,15 +40,7 @@ namespace {
 const char* const kChildMode = "SR_E2E_CHILD";     // "video" or "audio": run as the application
 const char* const kChildReport = "SR_E2E_REPORT";  // where the driver writes what it saw
 
-template <typename T = QWidget> T* findWidget(const QString& name)
-{
-    for (QWidget* w : QApplication::allWidgets()) {
-        if (w->objectName() == name)
-            if (T* typed = qobject_cast<T*>(w))
-                return typed;
-    }
-    return nullptr;
-}
+template <typename T = QWidget> T* findWidget(const QString& name) { return SrTest::widgetNamed<T>(name); }
 
 // The driver inside the application process: presses the buttons as a user would, once
 // each thing it needs is there.
@@ -129,13 +122,7 @@ private:
         }
     }
 
-    VideoRecCtlWdg* controlBar() const
-    {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* bar = qobject_cast<VideoRecCtlWdg*>(w))
-                return bar;
-        return nullptr;
-    }
+    VideoRecCtlWdg* controlBar() const { return SrTest::topLevel<VideoRecCtlWdg>(); }
 
     QVariant savePreview(DlgVideoClip* dlg)
     {

@@ -7,6 +7,7 @@
 
 #include "TaskWire.h"
 #include "ChildApplication.h"
+#include "FindChild.h"
 #include "TaskDaemonRun.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -46,22 +47,9 @@ const int kTaskSeconds = 3;
 const int kTaskDueInSeconds = 3;
 const int kWatchdogMs = 120000;
 
-QAbstractButton* button(const QString& name)
-{
-    for (QWidget* w : QApplication::allWidgets())
-        if (w->objectName() == name && w->isVisible())
-            if (auto* b = qobject_cast<QAbstractButton*>(w))
-                return b;
-    return nullptr;
-}
+QAbstractButton* button(const QString& name) { return SrTest::widgetNamed<QAbstractButton>(name, true); }
 
-VideoRecCtlWdg* controlBar()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* bar = qobject_cast<VideoRecCtlWdg*>(w))
-            return bar;
-    return nullptr;
-}
+VideoRecCtlWdg* controlBar() { return SrTest::topLevel<VideoRecCtlWdg>(); }
 
 // Waits, as a modal loop would, for a dialog that ends by itself.
 bool waitForEnd(QDialog* dialog)
@@ -226,8 +214,9 @@ void ScheduledRecordingTest::init()
 
 void ScheduledRecordingTest::cleanup()
 {
+    const QString power = m_daemon->power();
     m_daemon.reset();
-    QVERIFY(!QFile::exists(m_strWork + QStringLiteral("/power.txt")));
+    QVERIFY(!QFile::exists(power));
 }
 
 int ScheduledRecordingTest::runApplication(const QString& mode, QJsonObject* report)
@@ -238,8 +227,8 @@ int ScheduledRecordingTest::runApplication(const QString& mode, QJsonObject* rep
     env.insert(QString::fromLatin1(kChildMode), mode);
     env.insert(QString::fromLatin1(kChildReport), reportPath);
     env.insert(QStringLiteral("SR_NONINTERACTIVE"), QStringLiteral("1"));
-    env.insert(QStringLiteral("SR_TASKD_SOCKET"), m_strWork + QStringLiteral("/taskd.sock"));
-    env.insert(QStringLiteral("SR_TASKD_ARGS"), QStringLiteral("--power dry-run:%1/power.txt").arg(m_strWork));
+    env.insert(QStringLiteral("SR_TASKD_SOCKET"), m_daemon->socket());
+    env.insert(QStringLiteral("SR_TASKD_ARGS"), QStringLiteral("--power dry-run:") + m_daemon->power());
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), QStringList());

@@ -44,7 +44,7 @@ struct WireClient {
         return found;
     }
     QJsonValue result(const QString& op, const QJsonObject& args = {}) { return call(op, args).value("result"); }
-    bool accept() { return result("connect", {{"bundleId", "ScreenRecorder"}, {"appPath", "/tests"}}).toBool(); }
+    bool accept() { return result("connect", {{"bundleId", taskwire::kBundleId}, {"appPath", "/tests"}}).toBool(); }
 
     QLocalSocket socket;
     taskwire::LineReader reader;

@@ -11,11 +11,21 @@
 #include <QFile>
 #include <QImage>
 #include <QThread>
+#include <cmath>
 #include <functional>
 #include <mutex>
 #include <vector>
 
 namespace RecorderTest {
+
+// Full-range R', G', B' (0 to 1) into limited-range BT.709 Y', Cb, Cr levels, rounded.
+inline void bt709Levels(double r, double g, double b, int levels[3])
+{
+    const double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    levels[0] = int(std::lround(16 + 219 * y));
+    levels[1] = int(std::lround(128 + 224 * (b - y) / 1.8556));
+    levels[2] = int(std::lround(128 + 224 * (r - y) / 1.5748));
+}
 
 class Reports : public CRecoderCallback {
 public:

@@ -29,18 +29,6 @@ protected:
             painter.fillRect(i * bar, 0, bar, height(), QColor(kBars[i]));
     }
 };
-
-// Full-range sRGB into limited-range BT.709 Y', Cb, Cr.
-void bt709(QRgb rgb, int levels[3])
-{
-    const double r = qRed(rgb) / 255.0;
-    const double g = qGreen(rgb) / 255.0;
-    const double b = qBlue(rgb) / 255.0;
-    const double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-    levels[0] = int(std::lround(16 + 219 * y));
-    levels[1] = int(std::lround(128 + 224 * (b - y) / 1.8556));
-    levels[2] = int(std::lround(128 + 224 * (r - y) / 1.5748));
-}
 } // namespace
 
 class RecorderColoursTest : public QObject {
@@ -83,7 +71,7 @@ private slots:
             const int y = h / 2;
             const int stored[3] = {luma[y * w + x], cb[(y / 2) * (w / 2) + x / 2], cr[(y / 2) * (w / 2) + x / 2]};
             int expected[3];
-            bt709(kBars[i], expected);
+            bt709Levels(qRed(kBars[i]) / 255.0, qGreen(kBars[i]) / 255.0, qBlue(kBars[i]) / 255.0, expected);
             for (int c = 0; c < 3; ++c)
                 QVERIFY2(qAbs(stored[c] - expected[c]) <= kTolerance,
                          qPrintable(QStringLiteral("bar %1 (#%2) channel %3: %4, expected %5")

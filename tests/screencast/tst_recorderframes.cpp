@@ -3,6 +3,7 @@
 
 #include "TestMain.h"
 
+#include "RecorderSupport.h"
 #include "recorder/FrameConverter.h"
 #include "recorder/FrameDecorator.h"
 
@@ -165,9 +166,9 @@ private slots:
             const auto channel = [&](int x, int y, int c) { return canvas.pixels[(size_t(y) * size.width() + x) * 4 + c] / 255.0; };
             for (int y = 0; y < size.height(); ++y)
                 for (int x = 0; x < size.width(); ++x) {
-                    const double luma = 0.2126 * channel(x, y, 2) + 0.7152 * channel(x, y, 1) + 0.0722 * channel(x, y, 0);
-                    const int expected = int(std::lround(16 + 219 * luma));
-                    worst = std::max(worst, std::abs(frame->data[0][y * frame->linesize[0] + x] - expected));
+                    int expected[3];
+                    RecorderTest::bt709Levels(channel(x, y, 2), channel(x, y, 1), channel(x, y, 0), expected);
+                    worst = std::max(worst, std::abs(frame->data[0][y * frame->linesize[0] + x] - expected[0]));
                 }
             for (int y = 0; y < size.height() / 2; ++y)
                 for (int x = 0; x < size.width() / 2; ++x) {
@@ -175,11 +176,10 @@ private slots:
                     for (int c = 0; c < 3; ++c)
                         rgb[c] = (channel(2 * x, 2 * y, c) + channel(2 * x + 1, 2 * y, c) + channel(2 * x, 2 * y + 1, c)
                                   + channel(2 * x + 1, 2 * y + 1, c)) / 4;
-                    const double luma = 0.2126 * rgb[2] + 0.7152 * rgb[1] + 0.0722 * rgb[0];
-                    const int cb = int(std::lround(128 + 224 * (rgb[0] - luma) / 1.8556));
-                    const int cr = int(std::lround(128 + 224 * (rgb[2] - luma) / 1.5748));
-                    worst = std::max(worst, std::abs(frame->data[1][y * frame->linesize[1] + x] - cb));
-                    worst = std::max(worst, std::abs(frame->data[2][y * frame->linesize[2] + x] - cr));
+                    int expected[3];
+                    RecorderTest::bt709Levels(rgb[2], rgb[1], rgb[0], expected);
+                    worst = std::max(worst, std::abs(frame->data[1][y * frame->linesize[1] + x] - expected[1]));
+                    worst = std::max(worst, std::abs(frame->data[2][y * frame->linesize[2] + x] - expected[2]));
                 }
             av_frame_free(&frame);
             QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1x%2 off by %3").arg(size.width()).arg(size.height()).arg(worst)));

@@ -2,6 +2,7 @@
 // the dry-run power backend): what it shows, what reaches the daemon, and what the user's
 // answers to its questions do.
 
+#include "FindChild.h"
 #include "ModalAnswers.h"
 #include "TaskDaemonRun.h"
 #include "TestEnv.h"
@@ -27,13 +28,11 @@
 namespace {
 const int kDaemonStartMs = 10000;
 
-template <typename T = QWidget> T* child(QWidget& dialog, const char* name) { return dialog.findChild<T*>(name); }
-
-QString page(QWidget& dialog) { return child<QStackedWidget>(dialog, "stackedWidget")->currentWidget()->objectName(); }
+QString page(QWidget& dialog) { return SrTest::child<QStackedWidget>(&dialog, "stackedWidget")->currentWidget()->objectName(); }
 
 FfTaskItemWidget* row(QWidget& dialog, int index)
 {
-    auto* list = child<QListWidget>(dialog, "taskList");
+    auto* list = SrTest::child<QListWidget>(&dialog, "taskList");
     return qobject_cast<FfTaskItemWidget*>(list->itemWidget(list->item(index)));
 }
 
@@ -100,15 +99,15 @@ private slots:
         QCOMPARE(page(dialog), QStringLiteral("pageAdd"));
         ModalAnswers::pushHandler(OvModalRequest::InputDialog, [](const OvModalRequest& r) { return QVariant(r.value); });
         const QDateTime before = QDateTime::currentDateTime();
-        child<QToolButton>(dialog, "btnAdd")->click();
+        SrTest::child<QToolButton>(&dialog, "btnAdd")->click();
         QCOMPARE(page(dialog), QStringLiteral("pageSetting"));
-        QCOMPARE(child<QLineEdit>(dialog, "edtName")->text(), QStringLiteral("New task"));
-        QVERIFY(!child<QCheckBox>(dialog, "chbRepeat")->isChecked());
-        QVERIFY(!child<QCheckBox>(dialog, "chbMon")->isChecked());
-        QVERIFY(child<QRadioButton>(dialog, "rdbTime")->isChecked());
-        const QDateTime start = child<QDateTimeEdit>(dialog, "dtEdtStartTime")->dateTime();
+        QCOMPARE(SrTest::child<QLineEdit>(&dialog, "edtName")->text(), QStringLiteral("New task"));
+        QVERIFY(!SrTest::child<QCheckBox>(&dialog, "chbRepeat")->isChecked());
+        QVERIFY(!SrTest::child<QCheckBox>(&dialog, "chbMon")->isChecked());
+        QVERIFY(SrTest::child<QRadioButton>(&dialog, "rdbTime")->isChecked());
+        const QDateTime start = SrTest::child<QDateTimeEdit>(&dialog, "dtEdtStartTime")->dateTime();
         QVERIFY(qAbs(before.secsTo(start) - 180) <= 2);
-        QCOMPARE(start.secsTo(child<QDateTimeEdit>(dialog, "dtEdtStopTime")->dateTime()), 180);
+        QCOMPARE(start.secsTo(SrTest::child<QDateTimeEdit>(&dialog, "dtEdtStopTime")->dateTime()), 180);
     }
 
     void savedMondayTaskComesBackAsMondayOnly()
@@ -117,28 +116,28 @@ private slots:
         {
             dlgTaskScheduler dialog;
             ModalAnswers::push(OvModalRequest::InputDialog, QStringLiteral("Weekly"));
-            child<QToolButton>(dialog, "btnAdd")->click();
-            child<QCheckBox>(dialog, "chbRepeat")->click(); // ticks every day
+            SrTest::child<QToolButton>(&dialog, "btnAdd")->click();
+            SrTest::child<QCheckBox>(&dialog, "chbRepeat")->click(); // ticks every day
             for (const char* day : {"chbSun", "chbTues", "chbWed", "chbThur", "chbFri", "chbSat"})
-                child<QCheckBox>(dialog, day)->setChecked(false);
-            child<QRadioButton>(dialog, "rdbDuration")->click();
-            child<QTimeEdit>(dialog, "dtEdtStopDuraion")->setTime(QTime(0, 0, 10));
-            start = child<QDateTimeEdit>(dialog, "dtEdtStartTime")->dateTime();
-            stop = child<QDateTimeEdit>(dialog, "dtEdtStopTime")->dateTime();
-            child<QPushButton>(dialog, "btnOK")->click();
+                SrTest::child<QCheckBox>(&dialog, day)->setChecked(false);
+            SrTest::child<QRadioButton>(&dialog, "rdbDuration")->click();
+            SrTest::child<QTimeEdit>(&dialog, "dtEdtStopDuraion")->setTime(QTime(0, 0, 10));
+            start = SrTest::child<QDateTimeEdit>(&dialog, "dtEdtStartTime")->dateTime();
+            stop = SrTest::child<QDateTimeEdit>(&dialog, "dtEdtStopTime")->dateTime();
+            SrTest::child<QPushButton>(&dialog, "btnOK")->click();
             QCOMPARE(page(dialog), QStringLiteral("pageList"));
         }
         QCOMPARE(daemonNames(), QStringList{"Weekly"});
         dlgTaskScheduler dialog;
         QCOMPARE(page(dialog), QStringLiteral("pageList"));
         row(dialog, 0)->findChild<QToolButton*>("btnEdit")->click();
-        QVERIFY(child<QCheckBox>(dialog, "chbRepeat")->isChecked());
+        QVERIFY(SrTest::child<QCheckBox>(&dialog, "chbRepeat")->isChecked());
         for (const char* day : {"chbSun", "chbMon", "chbTues", "chbWed", "chbThur", "chbFri", "chbSat"})
-            QCOMPARE(child<QCheckBox>(dialog, day)->isChecked(), QByteArray(day) == "chbMon");
-        QCOMPARE(child<QTimeEdit>(dialog, "dtEdtStopDuraion")->time(), QTime(0, 0, 10));
+            QCOMPARE(SrTest::child<QCheckBox>(&dialog, day)->isChecked(), QByteArray(day) == "chbMon");
+        QCOMPARE(SrTest::child<QTimeEdit>(&dialog, "dtEdtStopDuraion")->time(), QTime(0, 0, 10));
         // Showing the time of day alone keeps the dates.
-        QCOMPARE(child<QDateTimeEdit>(dialog, "dtEdtStartTime")->dateTime(), start);
-        QCOMPARE(child<QDateTimeEdit>(dialog, "dtEdtStopTime")->dateTime(), stop);
+        QCOMPARE(SrTest::child<QDateTimeEdit>(&dialog, "dtEdtStartTime")->dateTime(), start);
+        QCOMPARE(SrTest::child<QDateTimeEdit>(&dialog, "dtEdtStopTime")->dateTime(), stop);
     }
 
     void renamesOnlyToAFreeName()
@@ -149,11 +148,11 @@ private slots:
         dlgTaskScheduler dialog;
         for (const QString& name : {QStringLiteral("A"), QStringLiteral("C")}) {
             row(dialog, 1)->findChild<QToolButton*>("btnEdit")->click();
-            child<QLineEdit>(dialog, "edtName")->setText(name);
-            child<QPushButton>(dialog, "btnOK")->click();
+            SrTest::child<QLineEdit>(&dialog, "edtName")->setText(name);
+            SrTest::child<QPushButton>(&dialog, "btnOK")->click();
         }
         QCOMPARE(daemonNames(), (QStringList{"A", "C"}));
-        QCOMPARE(child<QListWidget>(dialog, "taskList")->item(1)->data(Qt::UserRole).toString(), QStringLiteral("C"));
+        QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->item(1)->data(Qt::UserRole).toString(), QStringLiteral("C"));
     }
 
     void deletesOnlyOnYes()
@@ -162,12 +161,12 @@ private slots:
         QCOMPARE(daemonNames(), QStringList{"Keep"});
         dlgTaskScheduler dialog;
         ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel)); // Escape or close
-        child<QToolButton>(dialog, "btnDelele")->click();
-        QCOMPARE(child<QListWidget>(dialog, "taskList")->count(), 1);
+        SrTest::child<QToolButton>(&dialog, "btnDelele")->click();
+        QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->count(), 1);
         QCOMPARE(daemonNames(), QStringList{"Keep"});
         ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Yes));
-        child<QToolButton>(dialog, "btnDelele")->click();
-        QCOMPARE(child<QListWidget>(dialog, "taskList")->count(), 0);
+        SrTest::child<QToolButton>(&dialog, "btnDelele")->click();
+        QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->count(), 0);
         QCOMPARE(daemonNames(), QStringList());
     }
 
@@ -176,7 +175,7 @@ private slots:
         dlgTaskScheduler dialog;
         dialog.show();
         ModalAnswers::push(OvModalRequest::InputDialog, QStringLiteral("Draft"));
-        child<QToolButton>(dialog, "btnAdd")->click();
+        SrTest::child<QToolButton>(&dialog, "btnAdd")->click();
         ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(dialog.isVisible());
@@ -186,7 +185,7 @@ private slots:
         QCOMPARE(ModalAnswers::messages().last(), QStringLiteral("Do you want to save this Task?"));
         QVERIFY(dialog.isVisible());
         QCOMPARE(page(dialog), QStringLiteral("pageList"));
-        QCOMPARE(child<QListWidget>(dialog, "taskList")->count(), 0);
+        QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->count(), 0);
         QCOMPARE(daemonNames(), QStringList());
     }
 };

@@ -3,8 +3,29 @@
 
 #include "EngineLibrary.h"
 
+#include <utility>
+
 namespace {
-const ScEngineEntries* engine() { return EngineLibrary::instance().entries(); }
+template <class T>
+struct Same {
+    using type = T;
+};
+
+// The engine's `entry` called with `args`, or `failed` when there is no engine.
+template <class R, class... Params, class... Args>
+R call(R (*ScEngineEntries::*entry)(Params...), typename Same<R>::type failed, Args&&... args)
+{
+    if (const ScEngineEntries* e = EngineLibrary::instance().entries())
+        return (e->*entry)(std::forward<Args>(args)...);
+    return failed;
+}
+
+template <class... Params, class... Args>
+void call(void (*ScEngineEntries::*entry)(Params...), Args&&... args)
+{
+    if (const ScEngineEntries* e = EngineLibrary::instance().entries())
+        (e->*entry)(std::forward<Args>(args)...);
+}
 } // namespace
 
 int scInitialize()
@@ -26,8 +47,9 @@ const char* scGetLogFile() { return EngineLibrary::instance().logFile(); }
 
 bool scGetMediaInfo(const char* path, double* durationSeconds, int* width, int* height)
 {
-    if (const ScEngineEntries* e = engine())
+    if (const ScEngineEntries* e = EngineLibrary::instance().entries())
         return e->getMediaInfo(path, durationSeconds, width, height);
+    // As the engine leaves them when a file cannot be read.
     if (durationSeconds)
         *durationSeconds = 0;
     if (width)
@@ -39,124 +61,89 @@ bool scGetMediaInfo(const char* path, double* durationSeconds, int* width, int* 
 
 int scGetSupportCodecs(OutputVideoFileType container, int* codecs, int maxCount)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->getSupportCodecs(container, codecs, maxCount) : 0;
+    return call(&ScEngineEntries::getSupportCodecs, 0, container, codecs, maxCount);
 }
 
 CBasePtr<CAVPlayerObject> CreateAVPlayer(CAVPlayerCallback* callback, const char* path, NSView* host)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->createAVPlayer(callback, path, host) : CBasePtr<CAVPlayerObject>();
+    return call(&ScEngineEntries::createAVPlayer, {}, callback, path, host);
 }
 
 CBasePtr<CAudioPlayerObject> CreateAudioPlayer(CAVPlayerCallback* callback, NSView* host)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->createAudioPlayer(callback, host) : CBasePtr<CAudioPlayerObject>();
+    return call(&ScEngineEntries::createAudioPlayer, {}, callback, host);
 }
 
-std::vector<std::string> scGetCameras()
-{
-    const ScEngineEntries* e = engine();
-    return e ? e->getCameras() : std::vector<std::string>();
-}
+std::vector<std::string> scGetCameras() { return call(&ScEngineEntries::getCameras, {}); }
 
-void scSetSyntheticCamera(const char* source)
-{
-    if (const ScEngineEntries* e = engine())
-        e->setSyntheticCamera(source);
-}
+void scSetSyntheticCamera(const char* source) { call(&ScEngineEntries::setSyntheticCamera, source); }
 
 CBasePtr<CCameraObject> scOpenCamera(CCameraCallback* callback, const char* name, NSView* host)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->openCamera(callback, name, host) : CBasePtr<CCameraObject>();
+    return call(&ScEngineEntries::openCamera, {}, callback, name, host);
 }
 
 CBasePtr<CImageCaptureObject> CreateImageCapture(CImageCaptureCallback* callback, int display)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->createImageCapture(callback, display) : CBasePtr<CImageCaptureObject>();
+    return call(&ScEngineEntries::createImageCapture, {}, callback, display);
 }
 
-void SetZoomTipsFormat(const char* format)
-{
-    if (const ScEngineEntries* e = engine())
-        e->setZoomTipsFormat(format);
-}
+void SetZoomTipsFormat(const char* format) { call(&ScEngineEntries::setZoomTipsFormat, format); }
 
 CRect ConvertCurrentDisplayRectToScreen(CRect rect)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->convertCurrentDisplayRectToScreen(rect) : rect;
+    return call(&ScEngineEntries::convertCurrentDisplayRectToScreen, rect, rect);
 }
 
 CBasePtr<CRecordCanvasObject> CreateRecordCanvas(CScreenCanvasEvent* event, CRect area)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->createRecordCanvas(event, area) : CBasePtr<CRecordCanvasObject>();
+    return call(&ScEngineEntries::createRecordCanvas, {}, event, area);
 }
 
 void scSetLastAudioRecording(const char* systemSoundTrack, const char* microphoneTrack)
 {
-    if (const ScEngineEntries* e = engine())
-        e->setLastAudioRecording(systemSoundTrack, microphoneTrack);
+    call(&ScEngineEntries::setLastAudioRecording, systemSoundTrack, microphoneTrack);
 }
 
-double scGetLastAudioDuration()
-{
-    const ScEngineEntries* e = engine();
-    return e ? e->getLastAudioDuration() : 0;
-}
+double scGetLastAudioDuration() { return call(&ScEngineEntries::getLastAudioDuration, 0.0); }
 
-void DeleteAudioRecordTempFiles()
-{
-    if (const ScEngineEntries* e = engine())
-        e->deleteAudioRecordTempFiles();
-}
+void DeleteAudioRecordTempFiles() { call(&ScEngineEntries::deleteAudioRecordTempFiles); }
 
 CBasePtr<CAudioConvertObject> scAudioConvert(CAudioConvertCallback* callback, const char* path,
                                              OutputAudioFileType type, CodecQuality quality)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->audioConvert(callback, path, type, quality) : CBasePtr<CAudioConvertObject>();
+    return call(&ScEngineEntries::audioConvert, {}, callback, path, type, quality);
 }
 
 CBasePtr<CScreenRecorderObject> scVideoRecord(CRecoderCallback* callback, const ScVideoOptions& video,
                                               const ScMouseOptions& mouse, const ScAudioOptions& audio,
                                               const char* outputPath)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->videoRecord(callback, video, mouse, audio, outputPath) : CBasePtr<CScreenRecorderObject>();
+    return call(&ScEngineEntries::videoRecord, {}, callback, video, mouse, audio, outputPath);
 }
 
 CBasePtr<CScreenRecorderObject> scAudioRecord(CRecoderCallback* callback, const ScAudioOptions& audio,
                                               const char* folder)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->audioRecord(callback, audio, folder) : CBasePtr<CScreenRecorderObject>();
+    return call(&ScEngineEntries::audioRecord, {}, callback, audio, folder);
 }
 
 int64_t scEstimateAudioFileSize(OutputAudioFileType type, CodecQuality quality, double seconds)
 {
-    const ScEngineEntries* e = engine();
-    return e ? e->estimateAudioFileSize(type, quality, seconds) : 0;
+    return call(&ScEngineEntries::estimateAudioFileSize, 0, type, quality, seconds);
 }
 
 void SetWatermark(const char* path, int x, int y, int width, int height)
 {
-    if (const ScEngineEntries* e = engine())
-        e->setWatermark(path, x, y, width, height);
+    call(&ScEngineEntries::setWatermark, path, x, y, width, height);
 }
 
 bool scGetRecordWindowRect(uint64_t window, CRect* rect)
 {
-    const ScEngineEntries* e = engine();
-    return e && e->getRecordWindowRect(window, rect);
+    return call(&ScEngineEntries::getRecordWindowRect, false, window, rect);
 }
 
 bool scRecoverRecording(const char* leftover, const char* outputPath)
 {
-    const ScEngineEntries* e = engine();
-    return e && e->recoverRecording(leftover, outputPath);
+    return call(&ScEngineEntries::recoverRecording, false, leftover, outputPath);
 }

@@ -59,10 +59,9 @@ bool closeOutput(AVFormatContext* out, Finisher::Report* report)
     return written >= 0;
 }
 
-// Decodes every video frame of a file and hands it to `sink`; false when the file
-// cannot be decoded or `sink` fails. `progress` follows the reading.
-bool decodeVideo(const std::string& path, AVCodecContext** outInfo,
-                 const std::function<bool(AVFrame*)>& sink, const Progress& progress = {})
+// Decodes every video frame of a file and hands it to `sink`, its pts in milliseconds;
+// false when the file cannot be decoded or `sink` fails. `progress` follows the reading.
+bool decodeVideo(const std::string& path, const std::function<bool(AVFrame*)>& sink, const Progress& progress = {})
 {
     AVFormatContext* in = nullptr;
     if (avformat_open_input(&in, path.c_str(), nullptr, nullptr) < 0)
@@ -81,6 +80,7 @@ bool decodeVideo(const std::string& path, AVCodecContext** outInfo,
     AVFrame* frame = av_frame_alloc();
     auto drain = [&]() {
         while (avcodec_receive_frame(decoder, frame) >= 0) {
+            frame->pts = av_rescale_q(frame->best_effort_timestamp, decoder->pkt_timebase, AVRational{1, 1000});
             const bool fed = sink(frame);
             av_frame_unref(frame);
             if (!fed)
@@ -96,10 +96,6 @@ bool decodeVideo(const std::string& path, AVCodecContext** outInfo,
     }
     if (ok)
         ok = avcodec_send_packet(decoder, nullptr) >= 0 && drain();
-    if (outInfo && ok) {
-        *outInfo = decoder;
-        decoder = nullptr;
-    }
     av_frame_free(&frame);
     av_packet_free(&packet);
     avcodec_free_context(&decoder);
@@ -200,27 +196,33 @@ private:
 
 // Filter graphs of the same description, each on a thread of its own, that turn a stream of
 // frames into a stream of filtered frames in the same order: the i-th frame goes to lane
-// i mod n, and the outputs are taken from the lanes in the same turn. Each input frame must
-// give one output frame. Any failure closes every channel, so no thread waits for ever.
+// i mod n, and the outputs are taken from the lanes in the same turn and handed, in order,
+// to a consumer on a thread of its own. Each input frame must give one output frame. Any
+// failure closes every channel, so no thread waits for ever.
 class ParallelFilter {
 public:
+    // Takes an output frame (the caller frees it); false stops the filtering.
+    using Consumer = std::function<bool(AVFrame*)>;
+
     // `description` reads "[in]" (and "[pal]", fed `palette` once, when given) into "[out]".
-    ParallelFilter(const char* description, const AVFrame* palette)
-        : m_description(description), m_palette(palette)
+    ParallelFilter(const char* description, const AVFrame* palette, Consumer consume)
+        : m_description(description), m_palette(palette), m_consume(std::move(consume))
     {
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         const unsigned lanes = std::min<unsigned>(kMaxLanes, std::max(1u, cores - 1));
         for (unsigned i = 0; i < lanes; ++i)
             m_lanes.emplace_back(new Lane);
+        m_consumer = std::thread(&ParallelFilter::consumeAll, this);
     }
     ~ParallelFilter()
     {
         fail();
+        if (m_consumer.joinable())
+            m_consumer.join();
         for (auto& lane : m_lanes)
             if (lane->thread.joinable())
                 lane->thread.join();
     }
-    bool failed() const { return m_failed; }
 
     // Takes `frame` (pts in milliseconds); the first frame sets the size. Calling thread.
     bool push(AVFrame* frame)
@@ -231,29 +233,15 @@ public:
         }
         return m_lanes[m_pushed++ % m_lanes.size()]->in.push(frame);
     }
-    // No more frames will come. Calling thread.
-    void finish()
+    // No more frames will come: waits until the consumer has had every output. True when
+    // nothing failed. Calling thread.
+    bool finish()
     {
         for (auto& lane : m_lanes)
             lane->in.close();
-    }
-    // The next output in order, or null at the end (or after a failure). One consumer thread.
-    AVFrame* pop()
-    {
-        if (m_lanes.empty() || m_failed)
-            return nullptr;
-        AVFrame* frame = m_lanes[m_popped % m_lanes.size()]->out.pop();
-        if (frame)
-            ++m_popped;
-        return frame;
-    }
-    void fail()
-    {
-        m_failed = true;
-        for (auto& lane : m_lanes) {
-            lane->in.close();
-            lane->out.close();
-        }
+        if (m_consumer.joinable())
+            m_consumer.join();
+        return !m_failed;
     }
 
 private:
@@ -265,6 +253,39 @@ private:
         FrameChannel out;
         std::thread thread;
     };
+
+    // The consumer's thread.
+    void consumeAll()
+    {
+        while (AVFrame* frame = pop()) {
+            const bool consumed = m_consume(frame);
+            av_frame_free(&frame);
+            if (!consumed) {
+                fail();
+                return;
+            }
+        }
+    }
+
+    // The next output in order, or null at the end (or after a failure). Consumer thread.
+    AVFrame* pop()
+    {
+        if (m_lanes.empty() || m_failed)
+            return nullptr;
+        AVFrame* frame = m_lanes[m_popped % m_lanes.size()]->out.pop();
+        if (frame)
+            ++m_popped;
+        return frame;
+    }
+
+    void fail()
+    {
+        m_failed = true;
+        for (auto& lane : m_lanes) {
+            lane->in.close();
+            lane->out.close();
+        }
+    }
 
     bool start(const AVFrame* first)
     {
@@ -321,7 +342,9 @@ private:
 
     const char* m_description;
     const AVFrame* m_palette;
+    Consumer m_consume;
     std::vector<std::unique_ptr<Lane>> m_lanes;
+    std::thread m_consumer;
     std::atomic<bool> m_failed{false};
     size_t m_pushed = 0;
     size_t m_popped = 0;
@@ -382,53 +405,37 @@ bool toGif(const std::string& from, const std::string& to, int colours, Report* 
         return [&progress, start](double share) { progress(start + share / 2); };
     };
     const AVRational milliseconds{1, 1000};
-    // Decoded frames, time stamps in milliseconds, go to `filter`; false when it refuses one.
-    AVCodecContext* info = nullptr;
-    auto feedTo = [&info, milliseconds](ParallelFilter& filter) {
-        return [&info, &filter, milliseconds](AVFrame* frame) {
+    // Decoded frames go to `filter`; false when it refuses one.
+    auto feedTo = [](ParallelFilter& filter) {
+        return [&filter](AVFrame* frame) {
             AVFrame* copy = av_frame_clone(frame);
-            if (!copy)
-                return false;
-            copy->pts = info ? av_rescale_q(frame->best_effort_timestamp, info->pkt_timebase, milliseconds)
-                             : frame->best_effort_timestamp;
-            return filter.push(copy);
+            return copy && filter.push(copy);
         };
     };
 
     // Pass 1: one palette from the whole recording. Frames are turned into RGB on the lanes
-    // and counted in order on a thread of their own.
+    // and counted in order.
     AVFrame* palette = av_frame_alloc();
     bool ok = true;
     {
-        ParallelFilter toRgb("[in]format=rgb32[out]", nullptr);
         FilterGraph graph;
         AVFilterContext* source = nullptr;
-        bool counted = true;
-        std::thread counter([&]() {
-            while (AVFrame* frame = toRgb.pop()) {
-                if (!source) {
-                    source = graph.addSource("in", frame->width, frame->height, frame->format, milliseconds);
-                    char description[128];
-                    snprintf(description, sizeof description, "[in]palettegen=max_colors=%d:stats_mode=full[out]", colours);
-                    counted = source && graph.build(description, {{"in", source}});
-                }
-                counted = counted && av_buffersrc_add_frame(source, frame) >= 0;
-                av_frame_free(&frame);
-                if (!counted) {
-                    toRgb.fail();
-                    return;
-                }
+        ParallelFilter toRgb("[in]format=rgb32[out]", nullptr, [&](AVFrame* frame) {
+            if (!source) {
+                source = graph.addSource("in", frame->width, frame->height, frame->format, milliseconds);
+                char description[128];
+                snprintf(description, sizeof description, "[in]palettegen=max_colors=%d:stats_mode=full[out]", colours);
+                if (!source || !graph.build(description, {{"in", source}}))
+                    return false;
             }
+            return av_buffersrc_add_frame(source, frame) >= 0;
         });
-        ok = decodeVideo(from, &info, feedTo(toRgb), half(0));
-        toRgb.finish();
-        counter.join();
-        ok = ok && counted && !toRgb.failed() && source && av_buffersrc_add_frame(source, nullptr) >= 0
+        ok = decodeVideo(from, feedTo(toRgb), half(0));
+        ok = toRgb.finish() && ok && source && av_buffersrc_add_frame(source, nullptr) >= 0
             && av_buffersink_get_frame(graph.sink, palette) >= 0;
     }
 
-    // Pass 2: frames are mapped onto the palette on the lanes and encoded in order on a
-    // thread of their own.
+    // Pass 2: frames are mapped onto the palette on the lanes and encoded in order.
     AVFormatContext* out = nullptr;
     AVCodecContext* encoder = nullptr;
     AVStream* stream = nullptr;
@@ -468,28 +475,14 @@ bool toGif(const std::string& from, const std::string& to, int colours, Report* 
         return (!keep || avcodec_send_frame(encoder, mapped) >= 0) && writePackets();
     };
     if (ok) {
-        ParallelFilter dither("[in][pal]paletteuse=dither=sierra2_4a[out]", palette);
-        bool encoded = true;
-        std::thread writer([&]() {
-            while (AVFrame* mapped = dither.pop()) {
-                encoded = encode(mapped);
-                av_frame_free(&mapped);
-                if (!encoded) {
-                    dither.fail();
-                    return;
-                }
-            }
-        });
-        ok = decodeVideo(from, nullptr, feedTo(dither), half(0.5));
-        dither.finish();
-        writer.join();
-        ok = ok && encoded && !dither.failed() && encoder;
+        ParallelFilter dither("[in][pal]paletteuse=dither=sierra2_4a[out]", palette, encode);
+        ok = decodeVideo(from, feedTo(dither), half(0.5));
+        ok = dither.finish() && ok && encoder;
     }
     ok = ok && avcodec_send_frame(encoder, nullptr) >= 0 && writePackets() && av_write_trailer(out) >= 0;
 
     ok = closeOutput(out, report) && ok;
     avcodec_free_context(&encoder);
-    avcodec_free_context(&info);
     av_frame_free(&palette);
     av_packet_free(&packet);
     if (!ok) {

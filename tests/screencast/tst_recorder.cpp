@@ -17,6 +17,9 @@
 #include <QTest>
 #include <QWidget>
 #include <csignal>
+#include <future>
+#include <memory>
+#include <thread>
 
 using namespace RecorderTest;
 using SrTest::frameAt;
@@ -443,6 +446,23 @@ private slots:
         QVERIFY(record(reports, region(QRect(0, 0, 320, 240)), path("nomark.mp4"), 1.0).stopped);
         frame = frameAt(path("nomark.mp4"), 0.5);
         QVERIFY(nearColour(frame.pixel(40 + 30, 30 + 48), Qt::white));
+    }
+
+    // A GIF leftover without a single picture (killed before its first frame, or damaged) is
+    // refused: the finish ends instead of waiting for pictures that never come.
+    void gifLeftoverWithoutPicturesIsRefused()
+    {
+        const QByteArray leftover = QFile::encodeName(path("empty.gif.recording.mp4"));
+        const QByteArray out = QFile::encodeName(path("empty.gif"));
+        QFile file(QFile::decodeName(leftover));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, '\0')) == 4096);
+        file.close();
+        auto result = std::make_shared<std::promise<bool>>();
+        std::thread([=] { result->set_value(scRecoverRecording(leftover.constData(), out.constData())); }).detach();
+        std::future<bool> recovered = result->get_future();
+        QVERIFY(recovered.wait_for(std::chrono::seconds(60)) == std::future_status::ready);
+        QVERIFY(!recovered.get());
+        QVERIFY(!QFile::exists(QFile::decodeName(out)));
     }
 
     void killedRecordingLeavesAPlayableFile()

@@ -237,8 +237,12 @@ public:
     // nothing failed. Calling thread.
     bool finish()
     {
-        for (auto& lane : m_lanes)
+        for (auto& lane : m_lanes) {
             lane->in.close();
+            // No frame came, so no lane thread runs to end its output: nothing will come out.
+            if (!lane->thread.joinable())
+                lane->out.close();
+        }
         if (m_consumer.joinable())
             m_consumer.join();
         return !m_failed;

@@ -76,7 +76,7 @@ void OvX11HotKeyBackend::uninstall(quint32 id)
     const auto it = m_grabs.find(id);
     if (it == m_grabs.end())
         return;
-    ungrab(it->keycode, xModifiers(it->flags));
+    ungrab(it->keycode, xModifiers(it->flags), m_numLockMask);
     m_grabs.erase(it);
     if (m_conn)
         xcb_flush(m_conn);
@@ -95,7 +95,7 @@ bool OvX11HotKeyBackend::isTakenElsewhere(quint64 keyCode, quint64 modifierFlags
     const quint16 modifiers = xModifiers(flags);
     if (!grab(keycode, modifiers))
         return true;
-    ungrab(keycode, modifiers);
+    ungrab(keycode, modifiers, m_numLockMask);
     xcb_flush(m_conn);
     return false;
 }
@@ -141,11 +141,11 @@ bool OvX11HotKeyBackend::grab(xcb_keycode_t keycode, quint16 modifiers)
     return false;
 }
 
-void OvX11HotKeyBackend::ungrab(xcb_keycode_t keycode, quint16 modifiers)
+void OvX11HotKeyBackend::ungrab(xcb_keycode_t keycode, quint16 modifiers, quint16 numLockMask)
 {
     if (!m_conn)
         return;
-    const quint16 variants[] = {0, XCB_MOD_MASK_LOCK, m_numLockMask, quint16(XCB_MOD_MASK_LOCK | m_numLockMask)};
+    const quint16 variants[] = {0, XCB_MOD_MASK_LOCK, numLockMask, quint16(XCB_MOD_MASK_LOCK | numLockMask)};
     for (quint16 variant : variants)
         xcb_ungrab_key(m_conn, keycode, m_root, modifiers | variant);
 }
@@ -189,9 +189,20 @@ void OvX11HotKeyBackend::onMappingChanged()
 {
     m_regrabPending = false;
     OvKeyboardLayout::reload();
-    for (const Grab& g : qAsConst(m_grabs))
-        ungrab(g.keycode, xModifiers(g.flags));
+    const quint16 oldAlt = m_altMask;
+    const quint16 oldSuper = m_superMask;
+    const quint16 oldNumLock = m_numLockMask;
+    QHash<quint32, quint16> oldModifiers;
+    for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it)
+        oldModifiers.insert(it.key(), xModifiers(it->flags));
     readModifierMasks();
+    // A keymap notice also comes when the server merely switches between keyboards (the
+    // first synthetic key press, a second keyboard): the grabs stay as they are, since
+    // letting go of them even briefly would hand a chord pressed meanwhile to the focus.
+    if (m_altMask == oldAlt && m_superMask == oldSuper && m_numLockMask == oldNumLock)
+        return;
+    for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it)
+        ungrab(it->keycode, oldModifiers.value(it.key()), oldNumLock);
     for (auto it = m_grabs.begin(); it != m_grabs.end();) {
         if (grab(it->keycode, xModifiers(it->flags))) {
             ++it;

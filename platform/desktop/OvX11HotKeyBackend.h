@@ -3,7 +3,7 @@
 // four variants (with and without Caps Lock and Num Lock), and key presses are taken from
 // Qt's native event stream. GUI thread only. A grab another client holds is refused whole
 // (no variant is kept); auto-repeated presses are not reported; when the keyboard mapping
-// changes the modifier masks are read again and every chord is grabbed again. Without an X
+// changes the modifier masks are read again and, when they moved, every chord is grabbed again. Without an X
 // connection every install answers Unavailable.
 
 #include "OvHotKeyBackend.h"
@@ -34,10 +34,12 @@ private:
     quint16 xModifiers(quint64 flags) const;
     // Grabs all four lock variants, checked; false (nothing kept) when one is refused.
     bool grab(xcb_keycode_t keycode, quint16 modifiers);
-    void ungrab(xcb_keycode_t keycode, quint16 modifiers);
+    // Lets go of the four variants made with `numLockMask`.
+    void ungrab(xcb_keycode_t keycode, quint16 modifiers, quint16 numLockMask);
     // Reads which modifier bits Alt, Super and Num Lock sit on.
     void readModifierMasks();
-    // The mapping changed: ungrab with the old masks, read the masks, grab again.
+    // The mapping changed: read the masks again; only when they moved, ungrab with the old
+    // ones and grab with the new.
     void onMappingChanged();
     void updateFilter();
 

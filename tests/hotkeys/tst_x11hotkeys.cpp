@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr quint64 kControlCommand = 0x140000;
@@ -72,6 +74,38 @@ private slots:
         QVERIFY(xdotool({"key", "ctrl+super+s"}));
         QVERIFY(xdotool({"key", "Caps_Lock"}));
         QVERIFY(SrTest::spinUntil([&] { return pressed.count() == 3; }, 5000));
+    }
+
+    // Super moved to another modifier bit while a chord is grabbed: the chord follows it.
+    void chordFollowsSuperToAnotherModifier()
+    {
+        OvX11HotKeyBackend backend;
+        QSignalSpy pressed(&backend, &OvHotKeyBackend::activated);
+        QCOMPARE(backend.install(1, kKeyF, kControlCommand), OvHotKeyBackend::Result::Installed);
+
+        XcbConnection x;
+        auto map = xcbReply(x.get(), xcb_get_modifier_mapping_reply, xcb_get_modifier_mapping(x.get()));
+        QVERIFY(map);
+        const int perModifier = map->keycodes_per_modifier;
+        const xcb_keycode_t* current = xcb_get_modifier_mapping_keycodes(map.get());
+        const std::vector<xcb_keycode_t> before(current, current + 8 * perModifier);
+        auto setMap = [&](const std::vector<xcb_keycode_t>& keycodes) {
+            auto set = xcbReply(x.get(), xcb_set_modifier_mapping_reply,
+                                xcb_set_modifier_mapping(x.get(), perModifier, keycodes.data()));
+            return set && set->status == XCB_MAPPING_STATUS_SUCCESS;
+        };
+        std::vector<xcb_keycode_t> moved = before;
+        const int mod3 = 5, mod4 = 6; // rows: Shift, Lock, Control, Mod1 .. Mod5
+        for (int k = 0; k < perModifier; ++k) {
+            QCOMPARE(int(moved[mod3 * perModifier + k]), 0);
+            std::swap(moved[mod3 * perModifier + k], moved[mod4 * perModifier + k]);
+        }
+        QVERIFY(setMap(moved));
+        QTest::qWait(200); // the mapping notice reaches the backend
+        QVERIFY(xdotool({"key", "ctrl+super+f"}));
+        const bool fired = SrTest::spinUntil([&] { return pressed.count() == 1; }, 5000);
+        QVERIFY(setMap(before));
+        QVERIFY(fired);
     }
 };
 

@@ -94,17 +94,6 @@ struct Run {
     double peakMb = 0;
 };
 
-long residentPeakKb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
-
 // Runs one recorder to its end; `interruptAfterMs` >= 0 sends it SIGINT then. Fills CPU (all
 // of the child's) and peak memory; the caller works out the rest from `output`.
 Run runChild(const QString& program, const QStringList& args, const QString& display, int interruptAfterMs,
@@ -126,7 +115,7 @@ Run runChild(const QString& program, const QStringList& args, const QString& dis
     QElapsedTimer clock;
     clock.start();
     while (!child.waitForFinished(kPollMs)) {
-        peak = std::max(peak, residentPeakKb(child.processId()));
+        peak = std::max(peak, procStatusKb(child.processId(), "VmHWM"));
         output->append(child.readAll());
         if (!interrupted && clock.elapsed() >= interruptAfterMs) {
             ::kill(pid_t(child.processId()), SIGINT);

@@ -8,6 +8,7 @@
 //   bench_startup [ROUNDS]       run the benchmark (default 7) on DISPLAY, else on an Xvfb of its own
 //   bench_startup --plain-window show a QMainWindow until killed
 
+#include "XcbConnection.h"
 #include "bench_support.h"
 
 #include <QApplication>
@@ -27,7 +28,6 @@
 #include <poll.h>
 #include <unistd.h>
 #include <vector>
-#include <xcb/xcb.h>
 
 namespace {
 const int kDefaultRounds = 7;
@@ -75,60 +75,49 @@ class MapWatch {
 public:
     MapWatch()
     {
-        m_connection = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(m_connection))
+        if (!m_x.isOpen())
             return;
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, 11, "_NET_WM_PID"), nullptr);
+        xcb_change_window_attributes(m_x.get(), m_x.root(), XCB_CW_EVENT_MASK, &mask);
+        const char name[] = "_NET_WM_PID";
+        auto atom = m_x.reply(xcb_intern_atom_reply, xcb_intern_atom(m_x.get(), 0, sizeof(name) - 1, name));
         m_pidAtom = atom ? atom->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(atom);
-        xcb_flush(m_connection);
-        m_ok = m_pidAtom != XCB_ATOM_NONE;
+        xcb_flush(m_x.get());
     }
-    ~MapWatch() { xcb_disconnect(m_connection); }
-    bool ok() const { return m_ok; }
+    bool ok() const { return m_pidAtom != XCB_ATOM_NONE; }
 
     // Waits until a top-level window of `pid` is mapped; false on time-out.
     bool waitForMap(qint64 pid, int timeoutMs)
     {
         const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
         while (Clock::now() < end) {
-            xcb_generic_event_t* event = xcb_poll_for_event(m_connection);
+            XcbReply<xcb_generic_event_t> event(xcb_poll_for_event(m_x.get()));
             if (!event) {
-                pollfd fd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+                pollfd fd{xcb_get_file_descriptor(m_x.get()), POLLIN, 0};
                 poll(&fd, 1, 100);
                 continue;
             }
-            bool mapped = false;
-            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
-                auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
-                mapped = map->event == m_root && !map->override_redirect && pidOf(map->window) == pid;
-            }
-            free(event);
-            if (mapped)
+            if ((event->response_type & 0x7f) != XCB_MAP_NOTIFY)
+                continue;
+            auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event.get());
+            if (map->event == m_x.root() && !map->override_redirect && pidOf(map->window) == pid)
                 return true;
         }
         return false;
     }
 
 private:
-    qint64 pidOf(xcb_window_t window)
+    qint64 pidOf(xcb_window_t window) const
     {
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            m_connection, xcb_get_property(m_connection, 0, window, m_pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-        qint64 pid = -1;
-        if (reply && xcb_get_property_value_length(reply) == 4)
-            pid = *static_cast<uint32_t*>(xcb_get_property_value(reply));
-        free(reply);
-        return pid;
+        auto reply = m_x.reply(xcb_get_property_reply,
+                               xcb_get_property(m_x.get(), 0, window, m_pidAtom, XCB_ATOM_CARDINAL, 0, 1));
+        if (!reply || xcb_get_property_value_length(reply.get()) != 4)
+            return -1;
+        return *static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
     }
 
-    xcb_connection_t* m_connection = nullptr;
-    xcb_window_t m_root = 0;
+    XcbConnection m_x;
     xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
-    bool m_ok = false;
 };
 
 // Ends the processes the child left running with `folder` on their command line (the task

@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the benchmarks: the median of a set of figures, running the event loop for a
-// while, and a private Xvfb screen.
+// while, a process's memory figures and a private Xvfb screen.
 
 #include <QEventLoop>
 #include <QFile>
@@ -25,6 +25,19 @@ inline void runEvents(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// A kB figure of /proc/<pid>/status ("VmRSS", "VmHWM"), or -1 when it cannot be read.
+inline long procStatusKb(qint64 pid, const QByteArray& field)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = field + ':';
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    return -1;
 }
 
 // An Xvfb screen of the given size on a free display number, gone with the object.

@@ -35,19 +35,6 @@ const double kMemoryGoalMb = 30;
 const int kStartWaitMs = 5000;
 const int kSettleMs = 300;
 
-// VmRSS of the process in MB, or -1.
-double residentMb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,7 +52,7 @@ int main(int argc, char** argv)
         return 1;
     }
     runEvents(kSettleMs);
-    const double emptyMb = residentMb(daemon.process.processId());
+    const double emptyMb = procStatusKb(daemon.process.processId(), "VmRSS") / 1024.0;
 
     TaskClientCall client;
     if (!client.createConnection() || !client.doConnecting()) {
@@ -112,7 +99,7 @@ int main(int argc, char** argv)
         }
         storeMs.push_back(clock.nsecsElapsed() / 1e6);
     }
-    const double fullMb = residentMb(daemon.process.processId());
+    const double fullMb = procStatusKb(daemon.process.processId(), "VmRSS") / 1024.0;
     daemon.process.kill();
     daemon.process.waitForFinished();
 

@@ -45,7 +45,7 @@ OvX11HotKeyBackend::OvX11HotKeyBackend(QObject* parent)
                               xcb_query_extension(m_conn, sizeof(kXkbExtension) - 1, kXkbExtension));
     if (xkb && xkb->present)
         m_xkbFirstEvent = xkb->first_event;
-    readModifierMasks();
+    m_masks = readModifierMasks();
 }
 
 OvX11HotKeyBackend::~OvX11HotKeyBackend()
@@ -76,7 +76,7 @@ void OvX11HotKeyBackend::uninstall(quint32 id)
     const auto it = m_grabs.find(id);
     if (it == m_grabs.end())
         return;
-    ungrab(it->keycode, xModifiers(it->flags), m_numLockMask);
+    ungrab(it->keycode, xModifiers(it->flags));
     m_grabs.erase(it);
     if (m_conn)
         xcb_flush(m_conn);
@@ -95,7 +95,7 @@ bool OvX11HotKeyBackend::isTakenElsewhere(quint64 keyCode, quint64 modifierFlags
     const quint16 modifiers = xModifiers(flags);
     if (!grab(keycode, modifiers))
         return true;
-    ungrab(keycode, modifiers, m_numLockMask);
+    ungrab(keycode, modifiers);
     xcb_flush(m_conn);
     return false;
 }
@@ -108,19 +108,19 @@ quint16 OvX11HotKeyBackend::xModifiers(quint64 flags) const
     if (flags & OvKeyCodes::kControl)
         mask |= XCB_MOD_MASK_CONTROL;
     if (flags & OvKeyCodes::kOption)
-        mask |= m_altMask;
+        mask |= m_masks.alt;
     if (flags & OvKeyCodes::kCommand)
-        mask |= m_superMask;
+        mask |= m_masks.super;
     return mask;
 }
 
 bool OvX11HotKeyBackend::grab(xcb_keycode_t keycode, quint16 modifiers)
 {
-    const quint16 variants[] = {0, XCB_MOD_MASK_LOCK, m_numLockMask, quint16(XCB_MOD_MASK_LOCK | m_numLockMask)};
+    const quint16 variants[] = {0, XCB_MOD_MASK_LOCK, m_masks.numLock, quint16(XCB_MOD_MASK_LOCK | m_masks.numLock)};
     xcb_void_cookie_t cookies[4];
     int sent = 0;
     for (int i = 0; i < 4; ++i) {
-        if (i >= 2 && m_numLockMask == 0)
+        if (i >= 2 && m_masks.numLock == 0)
             break; // without a Num Lock key the last two are the first two again
         cookies[sent++] = xcb_grab_key_checked(m_conn, 1, m_root, modifiers | variants[i], keycode,
                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
@@ -141,27 +141,25 @@ bool OvX11HotKeyBackend::grab(xcb_keycode_t keycode, quint16 modifiers)
     return false;
 }
 
-void OvX11HotKeyBackend::ungrab(xcb_keycode_t keycode, quint16 modifiers, quint16 numLockMask)
+void OvX11HotKeyBackend::ungrab(xcb_keycode_t keycode, quint16 modifiers)
 {
     if (!m_conn)
         return;
-    const quint16 variants[] = {0, XCB_MOD_MASK_LOCK, numLockMask, quint16(XCB_MOD_MASK_LOCK | numLockMask)};
+    const quint16 variants[] = {0, XCB_MOD_MASK_LOCK, m_masks.numLock, quint16(XCB_MOD_MASK_LOCK | m_masks.numLock)};
     for (quint16 variant : variants)
         xcb_ungrab_key(m_conn, keycode, m_root, modifiers | variant);
 }
 
-void OvX11HotKeyBackend::readModifierMasks()
+OvX11HotKeyBackend::ModifierMasks OvX11HotKeyBackend::readModifierMasks() const
 {
-    m_altMask = kUsualAltMask;
-    m_superMask = kUsualSuperMask;
-    m_numLockMask = kUsualNumLockMask;
+    ModifierMasks masks{kUsualAltMask, kUsualSuperMask, kUsualNumLockMask};
     auto map = xcbReply(m_conn, xcb_get_modifier_mapping_reply, xcb_get_modifier_mapping(m_conn));
     xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_conn);
     if (!map || !symbols) {
         if (symbols)
             xcb_key_symbols_free(symbols);
         Log("desktop", 2, "hot keys: the modifier map could not be read, the usual one is assumed");
-        return;
+        return masks;
     }
     // The mask of the modifier (of the eight) that one of the keysyms' keys sits on; 0 when none.
     const xcb_keycode_t* keycodes = xcb_get_modifier_mapping_keycodes(map.get());
@@ -178,31 +176,27 @@ void OvX11HotKeyBackend::readModifierMasks()
         return 0;
     };
     if (const quint16 alt = maskOf({kKeysymAltL, kKeysymAltR}))
-        m_altMask = alt;
+        masks.alt = alt;
     if (const quint16 super = maskOf({kKeysymSuperL, kKeysymSuperR}))
-        m_superMask = super;
-    m_numLockMask = maskOf({kKeysymNumLock});
+        masks.super = super;
+    masks.numLock = maskOf({kKeysymNumLock});
     xcb_key_symbols_free(symbols);
+    return masks;
 }
 
 void OvX11HotKeyBackend::onMappingChanged()
 {
     m_regrabPending = false;
     OvKeyboardLayout::reload();
-    const quint16 oldAlt = m_altMask;
-    const quint16 oldSuper = m_superMask;
-    const quint16 oldNumLock = m_numLockMask;
-    QHash<quint32, quint16> oldModifiers;
-    for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it)
-        oldModifiers.insert(it.key(), xModifiers(it->flags));
-    readModifierMasks();
+    const ModifierMasks masks = readModifierMasks();
     // A keymap notice also comes when the server merely switches between keyboards (the
     // first synthetic key press, a second keyboard): the grabs stay as they are, since
     // letting go of them even briefly would hand a chord pressed meanwhile to the focus.
-    if (m_altMask == oldAlt && m_superMask == oldSuper && m_numLockMask == oldNumLock)
+    if (masks == m_masks)
         return;
-    for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it)
-        ungrab(it->keycode, oldModifiers.value(it.key()), oldNumLock);
+    for (const Grab& g : qAsConst(m_grabs))
+        ungrab(g.keycode, xModifiers(g.flags));
+    m_masks = masks;
     for (auto it = m_grabs.begin(); it != m_grabs.end();) {
         if (grab(it->keycode, xModifiers(it->flags))) {
             ++it;
@@ -235,7 +229,7 @@ bool OvX11HotKeyBackend::nativeEventFilter(const QByteArray& eventType, void* me
     const quint8 type = event->response_type & ~0x80;
     if (type == XCB_KEY_PRESS) {
         auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
-        const quint16 state = key->state & kChordBits & ~m_numLockMask;
+        const quint16 state = key->state & kChordBits & ~m_masks.numLock;
         for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it) {
             if (it->keycode != key->detail || xModifiers(it->flags) != state)
                 continue;

@@ -3,8 +3,8 @@
 // four variants (with and without Caps Lock and Num Lock), and key presses are taken from
 // Qt's native event stream. GUI thread only. A grab another client holds is refused whole
 // (no variant is kept); auto-repeated presses are not reported; when the keyboard mapping
-// changes the modifier masks are read again and, when they moved, every chord is grabbed again. Without an X
-// connection every install answers Unavailable.
+// changes the modifier masks are read again and, when they moved, every chord is grabbed
+// again. Without an X connection every install answers Unavailable.
 
 #include "OvHotKeyBackend.h"
 
@@ -26,6 +26,13 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, long* result) override;
 
 private:
+    // The modifier bits Alt, Super and Num Lock sit on.
+    struct ModifierMasks {
+        quint16 alt = 0;
+        quint16 super = 0;
+        quint16 numLock = 0;
+        bool operator==(const ModifierMasks& o) const { return alt == o.alt && super == o.super && numLock == o.numLock; }
+    };
     struct Grab {
         xcb_keycode_t keycode = 0;
         quint64 flags = 0;
@@ -34,10 +41,9 @@ private:
     quint16 xModifiers(quint64 flags) const;
     // Grabs all four lock variants, checked; false (nothing kept) when one is refused.
     bool grab(xcb_keycode_t keycode, quint16 modifiers);
-    // Lets go of the four variants made with `numLockMask`.
-    void ungrab(xcb_keycode_t keycode, quint16 modifiers, quint16 numLockMask);
-    // Reads which modifier bits Alt, Super and Num Lock sit on.
-    void readModifierMasks();
+    void ungrab(xcb_keycode_t keycode, quint16 modifiers);
+    // Reads which modifier bits Alt, Super and Num Lock sit on (the usual ones when unreadable).
+    ModifierMasks readModifierMasks() const;
     // The mapping changed: read the masks again; only when they moved, ungrab with the old
     // ones and grab with the new.
     void onMappingChanged();
@@ -46,9 +52,7 @@ private:
     xcb_connection_t* m_conn = nullptr;
     xcb_window_t m_root = XCB_WINDOW_NONE;
     quint8 m_xkbFirstEvent = 0;
-    quint16 m_altMask = 0;
-    quint16 m_superMask = 0;
-    quint16 m_numLockMask = 0;
+    ModifierMasks m_masks;
     QHash<quint32, Grab> m_grabs;
     bool m_filterInstalled = false;
     bool m_regrabPending = false;

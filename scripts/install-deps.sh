@@ -17,6 +17,9 @@ PACKAGES=(
   ffmpeg p7zip-full xdg-utils fonts-dejavu-core openssl ca-certificates
   # tests and headless runs
   xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils dbus-x11
+  # the test displays run a window manager, and the drawing layers are tested under a
+  # compositing manager that draws shadows
+  openbox xcompmgr
   # the task schedule is tested across a daylight-saving change in a named time zone
   tzdata
   # benchmarks: ImageMagick's "import" is the anchor of the screenshot timings

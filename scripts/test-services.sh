@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sourced to run test programs by hand: sr_start_xvfb and sr_start_pulse start a private
-# X display (Xvfb) and a PulseAudio server with a null sink and point DISPLAY and
-# PULSE_SERVER at them; both stop when the shell exits. (ctest starts its own per test
+# X display (Xvfb) managed by a window manager (openbox) and a PulseAudio server with a null
+# sink and point DISPLAY and PULSE_SERVER at them; all stop when the shell exits. (ctest starts its own per test
 # program through scripts/with-services.sh.)
 SR_SERVICES_DIR=$(mktemp -d /tmp/sr-services-XXXXXX)
 
@@ -13,7 +13,16 @@ sr_start_xvfb() {
   for _ in $(seq 1 100); do
     if grep -q '^[0-9]' "$SR_SERVICES_DIR/display" 2>/dev/null; then
       export DISPLAY=":$(head -n1 "$SR_SERVICES_DIR/display")"
-      return 0
+      mkdir -p "$SR_SERVICES_DIR/wm"
+      HOME="$SR_SERVICES_DIR/wm" XDG_CONFIG_HOME="$SR_SERVICES_DIR/wm" openbox --sm-disable \
+        >"$SR_SERVICES_DIR/wm.log" 2>&1 &
+      SR_WM_PID=$!
+      for _ in $(seq 1 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+      done
+      echo "could not start the window manager" >&2
+      return 1
     fi
     sleep 0.1
   done
@@ -41,6 +50,7 @@ sr_start_pulse() {
 
 sr_stop_services() {
   [ -n "${PULSE_SERVER:-}" ] && pactl exit >/dev/null 2>&1 || true
+  [ -n "${SR_WM_PID:-}" ] && kill "$SR_WM_PID" 2>/dev/null || true
   [ -n "${SR_XVFB_PID:-}" ] && kill "$SR_XVFB_PID" 2>/dev/null || true
   rm -rf "$SR_SERVICES_DIR"
 }

@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Runs one program with a private X display (Xvfb) and, with --sound, a private PulseAudio
-# server with a null sink; stops both when the program ends and exits with its status.
-# Usage: with-services.sh [--sound] program [arguments...]
+# Runs one program with a private X display (Xvfb) managed by a window manager (openbox),
+# as on a user's desktop, and, with --sound, a private PulseAudio server with a null sink;
+# with --composite also a compositing manager that draws shadows (xcompmgr -c). Stops them
+# all when the program ends and exits with its status.
+# Usage: with-services.sh [--sound] [--composite] program [arguments...]
 # Each call has its own display number (chosen by Xvfb itself) and its own sound socket,
 # so any number of calls can run side by side.
 set -uo pipefail
 
 SOUND=0
-if [ "${1:-}" = "--sound" ]; then
-  SOUND=1
-  shift
-fi
+COMPOSITE=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --sound) SOUND=1; shift ;;
+    --composite) COMPOSITE=1; shift ;;
+    *) break ;;
+  esac
+done
 if [ $# -eq 0 ]; then
-  echo "usage: $0 [--sound] program [arguments...]" >&2
+  echo "usage: $0 [--sound] [--composite] program [arguments...]" >&2
   exit 2
 fi
 
@@ -21,14 +27,20 @@ START_TIMEOUT_TENTHS=100   # 10 s for a server to come up
 
 DIR=$(mktemp -d /tmp/sr-services-XXXXXX) || exit 1
 XVFB_PID=""
+WM_PID=""
+COMPOSITOR_PID=""
 PULSE_PID=""
 PROGRAM_PID=""
 
 stop_services() {
   [ -n "$PROGRAM_PID" ] && kill "$PROGRAM_PID" 2>/dev/null
   [ -n "$PULSE_PID" ] && kill "$PULSE_PID" 2>/dev/null
+  [ -n "$COMPOSITOR_PID" ] && kill "$COMPOSITOR_PID" 2>/dev/null
+  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   [ -n "$PULSE_PID" ] && wait "$PULSE_PID" 2>/dev/null
+  [ -n "$COMPOSITOR_PID" ] && wait "$COMPOSITOR_PID" 2>/dev/null
+  [ -n "$WM_PID" ] && wait "$WM_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && wait "$XVFB_PID" 2>/dev/null
   rm -rf "$DIR"
 }
@@ -53,6 +65,31 @@ for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
 done
 grep -q '^[0-9]' "$DIR/display" 2>/dev/null || fail "could not start Xvfb" "$DIR/xvfb.log"
 export DISPLAY=":$(head -n1 "$DIR/display")"
+
+# The window manager: it places, frames and stacks the program's windows as a user's does.
+# It runs with a home of its own (no user's configuration) and is ready once it has set the
+# root window's _NET_SUPPORTING_WM_CHECK.
+mkdir -p "$DIR/wm"
+HOME="$DIR/wm" XDG_CONFIG_HOME="$DIR/wm" XDG_CACHE_HOME="$DIR/wm" \
+  openbox --sm-disable >"$DIR/wm.log" 2>&1 &
+WM_PID=$!
+ready=0
+for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { ready=1; break; }
+  kill -0 "$WM_PID" 2>/dev/null || break
+  sleep 0.1
+done
+[ "$ready" = 1 ] || fail "could not start the window manager" "$DIR/wm.log"
+
+if [ "$COMPOSITE" = 1 ]; then
+  # -c: client-side shadows, the path where a shaped or translucent window casts one.
+  xcompmgr -c >"$DIR/compositor.log" 2>&1 &
+  COMPOSITOR_PID=$!
+  # It owns the _NET_WM_CM_S0 selection once it runs; a test that needs it waits for that
+  # owner itself (QX11Info::isCompositingManagerRunning), here it only has to stay up.
+  sleep 0.5
+  kill -0 "$COMPOSITOR_PID" 2>/dev/null || fail "could not start the compositing manager" "$DIR/compositor.log"
+fi
 
 if [ "$SOUND" = 1 ]; then
   mkdir -p "$DIR/pulse"

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include "RecordedSpan.h"
 #include <QFile>
 #include <QImage>
 #include <QThread>
@@ -67,7 +68,13 @@ inline void spin(int ms)
     }
 }
 
+// How much later than the start call a busy machine may take the first frame or sample, and
+// how far the last one may reach past the stop call.
+constexpr double kLateStart = 0.5;
+constexpr double kLastFrame = 0.1;
+
 struct Result {
+    SrTest::RecordedSpan span; // the start and stop calls, timed
     bool created = false;
     bool started = false;
     bool stopped = false;
@@ -86,7 +93,7 @@ inline Result record(Reports& reports, const ScVideoOptions& video, const QStrin
     result.created = bool(recorder);
     if (!recorder)
         return result;
-    result.started = recorder->Start();
+    result.started = result.span.mark([&] { return recorder->Start(); });
     if (!result.started)
         return result;
     QElapsedTimer timer;
@@ -96,7 +103,7 @@ inline Result record(Reports& reports, const ScVideoOptions& video, const QStrin
             during(recorder.get(), timer.elapsed());
         spin(20);
     }
-    result.stopped = recorder->Stop();
+    result.stopped = result.span.mark([&] { return recorder->Stop(); });
     result.duration = recorder->GetDuration();
     result.dropped = recorder->GetDroppedFrames();
     return result;

@@ -11,9 +11,12 @@
 #include "RecordedSpan.h"
 #include <QFile>
 #include <QImage>
+#include <QTest>
 #include <QThread>
+#include <QWidget>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -72,6 +75,22 @@ inline void spin(int ms)
 // how far the last one may reach past the stop call.
 constexpr double kLateStart = 0.5;
 constexpr double kLastFrame = 0.1;
+
+// A plain coloured top-level window at a place of the screen.
+inline std::unique_ptr<QWidget> colouredWindow(const QColor& colour, const QRect& geometry)
+{
+    std::unique_ptr<QWidget> window(new QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, colour);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    window->setGeometry(geometry);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("the window did not show");
+    spin(300);
+    return window;
+}
 
 struct Result {
     SrTest::RecordedSpan span; // the start and stop calls, timed

@@ -5,6 +5,7 @@
 #include "TestMain.h"
 #include "MediaSupport.h"
 #include "RecorderSupport.h"
+#include "DesktopInput.h"
 
 #include "Screencast.h"
 
@@ -26,22 +27,6 @@ using SrTest::frameAt;
 using SrTest::nearColour;
 
 namespace {
-// A plain coloured top-level window at a place of the screen.
-std::unique_ptr<QWidget> colouredWindow(const QColor& colour, const QRect& geometry)
-{
-    std::unique_ptr<QWidget> window(new QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, colour);
-    window->setPalette(palette);
-    window->setAutoFillBackground(true);
-    window->setGeometry(geometry);
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()))
-        qWarning("the window did not show");
-    spin(300);
-    return window;
-}
-
 // Plays a sine tone into the default sink for `seconds` (the null sink in the tests).
 void playTone(QProcess& player, double seconds)
 {
@@ -181,6 +166,83 @@ private slots:
         const QImage after = frameAt(path("exclude.mp4"), 1.8);
         QVERIFY(nearColour(after.pixel(460, 350), Qt::black));
         QVERIFY(nearColour(after.pixel(110, 100), Qt::white));
+    }
+
+    void excludedWindowIsBlackedOutWithItsTitleBar()
+    {
+        auto backdrop = colouredWindow(Qt::white, QRect(0, 0, 800, 600));
+        // A window the window manager frames, title bar and all.
+        QWidget secret;
+        QPalette palette = secret.palette();
+        palette.setColor(QPalette::Window, Qt::red);
+        secret.setPalette(palette);
+        secret.setAutoFillBackground(true);
+        secret.setWindowTitle(QStringLiteral("secret"));
+        secret.setGeometry(200, 200, 240, 160);
+        secret.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&secret));
+        secret.raise();
+        QVERIFY(SrTest::spinUntil([&] { return secret.frameGeometry().top() < secret.geometry().top(); }, 5000));
+        spin(300);
+        const QRect frame = secret.frameGeometry();
+        const QPoint title((frame.left() + frame.right()) / 2, (frame.top() + secret.geometry().top()) / 2);
+        const uint64_t id = secret.winId();
+        ScVideoOptions video = region(QRect(0, 0, 800, 600));
+        video.windowMode = SWM_Exclude;
+        video.windows = &id;
+        video.windowCount = 1;
+        video.drawCursor = false;
+        Reports reports;
+        QVERIFY(record(reports, video, path("frame.mp4"), 1.0).stopped);
+        const QImage picture = frameAt(path("frame.mp4"), 0.5);
+        QVERIFY(nearColour(picture.pixel(secret.geometry().center()), Qt::black));
+        QVERIFY2(nearColour(picture.pixel(title), Qt::black), "the title bar is blacked out with the window");
+        QVERIFY(nearColour(picture.pixel(frame.right() + 30, frame.center().y()), Qt::white));
+    }
+
+    void ctrlHeldMovesTheAreaWithTheMouse()
+    {
+        auto red = colouredWindow(Qt::red, QRect(100, 100, 300, 200));
+        auto blue = colouredWindow(Qt::blue, QRect(800, 500, 300, 200));
+        for (const bool option : {false, true}) {
+            QVERIFY(SrTest::xdotool({"mousemove", "150", "150"}));
+            ScVideoOptions video = region(QRect(150, 150, 160, 100));
+            video.drawCursor = false;
+            video.ctrlMovesArea = option;
+            Reports reports;
+            const QString file = path(option ? "ctrlmove.mp4" : "ctrlstill.mp4");
+            int step = 0;
+            QVERIFY(record(reports, video, file, 3.0, ScAudioOptions(), ScMouseOptions(),
+                           [&](CScreenRecorderObject*, qint64 ms) {
+                               // Ctrl goes down first, the mouse moves while it is held, then
+                               // the mouse moves on after Ctrl is let go.
+                               if (ms > 600 && step == 0 && SrTest::xdotool({"keydown", "ctrl"}))
+                                   step = 1;
+                               if (ms > 1000 && step == 1 && SrTest::xdotool({"mousemove", "500", "400"}))
+                                   step = 2;
+                               if (ms > 1300 && step == 2 && SrTest::xdotool({"mousemove", "850", "550"}))
+                                   step = 3;
+                               if (ms > 1700 && step == 3 && SrTest::xdotool({"keyup", "ctrl"}))
+                                   step = 4;
+                               if (ms > 2000 && step == 4 && SrTest::xdotool({"mousemove", "150", "150"}))
+                                   step = 5;
+                           })
+                        .stopped);
+            QCOMPARE(step, 5);
+            QVERIFY(nearColour(frameAt(file, 0.3).pixel(80, 50), Qt::red));
+            const QImage last = frameAt(file, 2.7);
+            if (!option) {
+                QVERIFY2(nearColour(last.pixel(80, 50), Qt::red), "without the option the area stays");
+                QVERIFY(reports.rectList().empty());
+                continue;
+            }
+            QVERIFY2(nearColour(last.pixel(80, 50), Qt::blue), "the area went with the mouse while Ctrl was held");
+            const std::vector<CRect> rects = reports.rectList();
+            QVERIFY(!rects.empty());
+            QCOMPARE(rects.back().left, 850.0);
+            QCOMPARE(rects.back().top, 550.0);
+            QCOMPARE(rects.back().width(), 160.0);
+        }
     }
 
     void areaAroundTheMouseFollowsIt()

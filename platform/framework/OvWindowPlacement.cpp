@@ -114,7 +114,10 @@ void moveTo(QWidget* window, const QPoint& topLeft)
         native->setFramePosition(placed);
         return;
     }
-    window->move(placed);
+    // Qt takes the point as the frame's once it knows the frame (or before the native window
+    // exists); a native window not framed yet is moved by its client area.
+    const bool frameUnknown = window->testAttribute(Qt::WA_WState_Created) && shownFrame(window).isNull();
+    window->move(frameUnknown ? placed + QPoint(frame.left(), frame.top()) : placed);
 }
 
 void centreOn(QWidget* window, const QWidget* reference)

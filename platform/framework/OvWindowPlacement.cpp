@@ -18,6 +18,9 @@ bool isFrameless(const QWidget* window)
 // The frame around a shown window (none before the window manager has framed it).
 QMargins shownFrame(const QWidget* window)
 {
+    // The native window learns its frame first; the widget's copy may lag behind.
+    if (const QWindow* native = window->windowHandle())
+        return native->frameMargins();
     const QRect frame = window->frameGeometry();
     const QRect inner = window->geometry();
     return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),

@@ -27,11 +27,14 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 #include <optional>
 
 namespace {
-// The window manager has framed `window` (its frame is larger than the window).
-bool framed(const QWidget* window) { return window->frameGeometry() != window->geometry(); }
+// The window manager has framed `window` (the native window knows its frame; QWidget's own
+// idea of it may lag behind), and the frame's place.
+bool framed(const QWidget* window) { return !window->windowHandle()->frameMargins().isNull(); }
+QRect frameOf(const QWidget* window) { return window->windowHandle()->frameGeometry(); }
 
 QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 } // namespace
@@ -80,12 +83,12 @@ void WindowPlacementTest::cleanup()
 void WindowPlacementTest::mainWindowComesBackWhereItWasAfterEachRecording()
 {
     // Where the user has dragged it by its title bar, away from where the window manager put it.
-    const QPoint opened = m_pBase->frameGeometry().topLeft();
-    const QPoint title(m_pBase->geometry().center().x(), (m_pBase->frameGeometry().top() + m_pBase->geometry().top()) / 2);
+    const QPoint opened = frameOf(m_pBase).topLeft();
+    const QPoint title(m_pBase->geometry().center().x(), (frameOf(m_pBase).top() + m_pBase->geometry().top()) / 2);
     QVERIFY(SrTest::dragOnScreen(title, title - QPoint(250, 150)));
-    QVERIFY(SrTest::spinUntil([&] { return m_pBase->frameGeometry().topLeft() != opened; }, 5000));
+    QVERIFY(SrTest::spinUntil([&] { return frameOf(m_pBase).topLeft() != opened; }, 5000));
     SrTest::spinUntil([] { return false; }, 300);
-    const QPoint place = m_pBase->frameGeometry().topLeft();
+    const QPoint place = frameOf(m_pBase).topLeft();
     for (int round = 0; round < 2; ++round) {
         QVERIFY(SrTest::clickAt(SrTest::child(m_pBase, "btnRec")));
         QVERIFY(SrTest::spinUntil([this] { return m_pMain->controlBar() && m_pMain->controlBar()->isRecording(); },
@@ -104,7 +107,7 @@ void WindowPlacementTest::mainWindowComesBackWhereItWasAfterEachRecording()
         QVERIFY(SrTest::spinUntil([history] { return history->isActiveWindow(); }, 5000));
         QVERIFY(SrTest::xdotool({"key", "Escape"}));
         QVERIFY(SrTest::spinUntil([history] { return !history->isVisible(); }, 5000));
-        QVERIFY(SrTest::spinUntil([&] { return m_pBase->frameGeometry().topLeft() == place; }, 5000));
+        QVERIFY(SrTest::spinUntil([&] { return frameOf(m_pBase).topLeft() == place; }, 5000));
     }
 }
 
@@ -120,12 +123,12 @@ void WindowPlacementTest::webcamRecorderOpensWhollyOnTheScreen()
     QVERIFY(recorder->isOnlyCamera());
     QVERIFY(QTest::qWaitForWindowExposed(recorder));
     QVERIFY(SrTest::spinUntil([recorder] { return framed(recorder); }, 5000));
-    QVERIFY2(area.contains(recorder->frameGeometry()),
-             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(recorder->frameGeometry().x()).arg(recorder->frameGeometry().y())
-                            .arg(recorder->frameGeometry().width()).arg(recorder->frameGeometry().height())));
+    QVERIFY2(area.contains(frameOf(recorder)),
+             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frameOf(recorder).x()).arg(frameOf(recorder).y())
+                            .arg(frameOf(recorder).width()).arg(frameOf(recorder).height())));
     // It went as near to the stored place as it could.
-    QCOMPARE(recorder->frameGeometry().left(), area.left() + 100);
-    QCOMPARE(recorder->frameGeometry().bottom(), area.bottom());
+    QCOMPARE(frameOf(recorder).left(), area.left() + 100);
+    QCOMPARE(frameOf(recorder).bottom(), area.bottom());
 }
 
 void WindowPlacementTest::positionChosenInTheOptionsWinsOverTheStoredPlace()
@@ -138,7 +141,7 @@ void WindowPlacementTest::positionChosenInTheOptionsWinsOverTheStoredPlace()
     QVERIFY(!overlay->isOnlyCamera());
     QVERIFY(QTest::qWaitForWindowExposed(overlay));
     const QRect display = DeviceManager::instance()->getSelectedDisplayRect();
-    QVERIFY(SrTest::spinUntil([&] { return overlay->frameGeometry().topLeft() == display.topLeft(); }, 5000));
+    QVERIFY(SrTest::spinUntil([&] { return frameOf(overlay).topLeft() == display.topLeft(); }, 5000));
 }
 
 SR_TEST_DISPLAY(WindowPlacementTest)

@@ -81,6 +81,9 @@ public:
                       int number);
     // Stops drawing; the drawings stay and clicks pass through the canvas again.
     void onStopCanvs();
+    // Keeps `area` (desktop pixels; empty: nothing) free of the canvas, now and for a canvas
+    // made later: the control bar's place, which stays clickable while a tool draws.
+    void setCanvasClearArea(const QRect& area);
     void onCanvasUndo();
     void onCanvasRedo();
     void onCanvasClear();
@@ -103,6 +106,7 @@ private:
     // The area of the running recording a canvas may cover; empty when it moves or is not a screen.
     QRect m_canvasArea;
     CBasePtr<CRecordCanvasObject> m_canvas;
+    QRect m_canvasClearArea;
     QList<quint64> m_hiddenWindows;
     // Collects the end of a stopped recording and releases its recorder.
     bool collectStopped(bool written);

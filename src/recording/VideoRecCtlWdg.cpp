@@ -316,8 +316,12 @@ void VideoRecCtlWdg::onResume()
 
 void VideoRecCtlWdg::updatePauseButtons()
 {
-    ui->btnPause->setVisible(!m_bPaused);
-    ui->btnResume->setVisible(m_bPaused);
+    // One goes before the other comes: shown together for a moment, they would widen the bar
+    // for good and move every button after them.
+    QToolButton* going = m_bPaused ? ui->btnPause : ui->btnResume;
+    QToolButton* coming = m_bPaused ? ui->btnResume : ui->btnPause;
+    going->hide();
+    coming->show();
     ui->lblRecState->setPixmap(
         QPixmap(m_bPaused ? QStringLiteral(":/sr/icons/ctl_paused.svg") : QStringLiteral(":/sr/icons/ctl_recording.svg")));
 }
@@ -492,6 +496,35 @@ void VideoRecCtlWdg::onStopCanvs(bool exit)
     // Exit closes the drawing tool bar, also when no tool was chosen.
     if (exit && ui->btnEdit->isChecked())
         ui->btnEdit->click();
+}
+
+void VideoRecCtlWdg::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    keepCanvasClear();
+}
+
+void VideoRecCtlWdg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    keepCanvasClear();
+}
+
+void VideoRecCtlWdg::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    keepCanvasClear();
+}
+
+void VideoRecCtlWdg::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    keepCanvasClear();
+}
+
+void VideoRecCtlWdg::keepCanvasClear()
+{
+    ScreenRecorder::instance()->setCanvasClearArea(isVisible() ? frameGeometry() : QRect());
 }
 
 void VideoRecCtlWdg::onHideBar()

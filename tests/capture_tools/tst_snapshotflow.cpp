@@ -59,11 +59,13 @@ void answerPreviewWithSave()
 class SnapshotFlowTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QVERIFY2(SrTest::awaitCompositor(), "the compositing manager did not come"); }
     void init();
     // First: the main window of the other test, once destroyed, is still known to the task
     // coordinator, which the end of a recording asks for its main window.
     void rectangleDrawnWhileRecordingIsInTheVideo();
     void screenshotFromTheMainWindowIsSavedAndListed();
+    void toolStripStaysAboveTheOverlayWhileDrawing();
 };
 
 void SnapshotFlowTest::init() { ModalAnswers::clear(); }
@@ -190,6 +192,33 @@ void SnapshotFlowTest::rectangleDrawnWhileRecordingIsInTheVideo()
     for (const QPoint& away : {QPoint(midX, midY), topLeft - QPoint(30, 30)})
         QVERIFY2(SrTest::nearColour(frame.pixel(away), QColor(0x80, 0x80, 0x80), 30),
                  qPrintable(QColor(frame.pixel(away)).name()));
+}
+
+void SnapshotFlowTest::toolStripStaysAboveTheOverlayWhileDrawing()
+{
+    RecordParameter::instance()->setUsedImgFmt(RP_FMT_PNG);
+    DlgSnapshot dlg(nullptr, false);
+    QSignalSpy finished(&dlg, &DlgSnapshot::finished);
+    QVERIFY(dlg.createImageCapture());
+    QTest::qWait(300);
+    const QRect selection(QPoint(400, 250), QPoint(1100, 700));
+    QVERIFY(dragOnScreen(selection.topLeft(), selection.bottomRight()));
+    QVERIFY(spinUntil([&dlg] { return dlg.isVisible(); }, 10000));
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    FfColor* strip = dlg.toolBar();
+
+    // Each tool draws a shape on the overlay, then the next tool is chosen on the strip.
+    const QList<QPair<const char*, int>> tools{{"btnArrow", CS_Arrow}, {"btnRect", CS_Rectangle}, {"btnBrush", CS_Brush}};
+    for (int i = 0; i < tools.size(); ++i) {
+        QVERIFY2(clickAt(child(strip, tools[i].first)) && spinUntil([&] { return strip->getCanvsType() == tools[i].second && dlg.isDrawing(); }, 10000),
+                 qPrintable(QStringLiteral("%1 did not react after %2 shapes").arg(tools[i].first).arg(i)));
+        const QPoint from = selection.topLeft() + QPoint(40 + 150 * i, 60);
+        QVERIFY(dragOnScreen(from, from + QPoint(100, 90)));
+        QVERIFY(spinUntil([&dlg] { return dlg.canUndo(); }, 10000));
+    }
+    QVERIFY2(clickAt(child(strip, "btnUndo")) && spinUntil([&dlg] { return dlg.canRedo(); }, 10000), "Undo did not react");
+    QVERIFY2(clickAt(child(&dlg, "btnClose")) && spinUntil([&finished] { return finished.count() == 1; }, 10000),
+             "Close did not react");
 }
 
 SR_TEST_DISPLAY(SnapshotFlowTest)

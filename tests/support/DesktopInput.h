@@ -1,8 +1,8 @@
 #pragma once
 // The mouse and keyboard as a user moves them, through xdotool on the X display named by
 // DISPLAY, while this process goes on serving its windows; and the settings of a plain
-// screen recording. Shared by the display tests and the program that makes the pictures.
-// GUI thread.
+// screen recording; the compositing manager a test run asked for. Shared by the display
+// tests and the program that makes the pictures. GUI thread.
 
 #include "WaitFor.h"
 #include "core/RecordParameter.h"
@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QWidget>
+#include <QX11Info>
 
 namespace SrTest {
 // Runs "xdotool <commands>" and serves events until it ends; true when it succeeded.
@@ -41,6 +42,16 @@ inline bool dragOnScreen(const QPoint& from, const QPoint& to)
                     "sleep", "0.1", "mousemove", QString::number(middle.x()), QString::number(middle.y()), "sleep",
                     "0.1", "mousemove", QString::number(to.x()), QString::number(to.y()), "sleep", "0.1", "mouseup",
                     "1"});
+}
+
+// Waits until the compositing manager that the test run asked for (SR_TEST_COMPOSITING=1,
+// started by with-services.sh --composite) owns the screen; true at once when none was asked
+// for, false when it never came.
+inline bool awaitCompositor()
+{
+    if (qEnvironmentVariableIntValue("SR_TEST_COMPOSITING") != 1)
+        return true;
+    return spinUntil([] { return QX11Info::isCompositingManagerRunning(); }, 20000);
 }
 
 // A screen recording of the chosen area in MOV/H.264 with system sound, nothing stopping it

@@ -2,6 +2,7 @@
 
 #include "capture/Canvas.h"
 #include "capture/InputCatcher.h"
+#include "XcbNoShadow.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,9 +17,10 @@ RecordCanvas::RecordCanvas(CScreenCanvasEvent* event, const QRect& area)
     m_pixelRatio = screen ? screen->devicePixelRatio() : 1.0;
     m_window = new QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool
                                         | Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput);
-    m_window->setAttribute(Qt::WA_TranslucentBackground);
     m_window->setAttribute(Qt::WA_ShowWithoutActivating);
     m_window->setGeometry(area);
+    // No shadow of it may darken the recorded area.
+    markUnshadowed(m_window);
     m_canvas = new Canvas(m_window, area.size(), m_pixelRatio);
     m_canvas->setEvent(event);
     m_input = new InputCatcher(QRect(area.topLeft() * m_pixelRatio, area.size() * m_pixelRatio), m_window);
@@ -53,6 +55,16 @@ void RecordCanvas::Release()
 
 CScreenCanvas* RecordCanvas::GetCanvas() { return m_canvas; }
 
+void RecordCanvas::SetClearArea(CRect area)
+{
+    if (!m_window)
+        return;
+    const QRect desktop(QPoint(int(area.left), int(area.top)), QPoint(int(area.right) - 1, int(area.bottom) - 1));
+    m_clear = desktop.isEmpty() ? QRect() : desktop.translated(-m_window->pos()).intersected(m_window->rect());
+    m_input->setLeftOut(QRect(m_clear.topLeft() * m_pixelRatio, m_clear.size() * m_pixelRatio));
+    reshape();
+}
+
 void RecordCanvas::onDrawingChanged(bool drawing)
 {
     // While drawing, the window takes the clicks on what it shows (and the text editor its
@@ -68,7 +80,7 @@ void RecordCanvas::onDrawingChanged(bool drawing)
 void RecordCanvas::reshape()
 {
     const bool takesInput = m_canvas->isDrawing() && !m_input->isOpen();
-    const QRegion shown = takesInput ? QRegion(m_window->rect()) : m_canvas->paintedRegion();
+    const QRegion shown = (takesInput ? QRegion(m_window->rect()) : m_canvas->paintedRegion()).subtracted(m_clear);
     if (shown.isEmpty()) {
         m_window->hide();
         return;

@@ -57,8 +57,11 @@ QList<QRect> screenRects()
 }
 } // namespace
 
+// The bar places and stacks itself: a window manager would frame it, move it when it changes
+// its size and leave this process with a stale idea of where it is.
 VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
+                          | Qt::X11BypassWindowManagerHint)
     , ui(new Ui::VideoRecCtlWdg)
 {
     ui->setupUi(this);
@@ -498,28 +501,20 @@ void VideoRecCtlWdg::onStopCanvs(bool exit)
         ui->btnEdit->click();
 }
 
-void VideoRecCtlWdg::moveEvent(QMoveEvent* event)
+bool VideoRecCtlWdg::event(QEvent* event)
 {
-    QWidget::moveEvent(event);
-    keepCanvasClear();
-}
-
-void VideoRecCtlWdg::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    keepCanvasClear();
-}
-
-void VideoRecCtlWdg::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    keepCanvasClear();
-}
-
-void VideoRecCtlWdg::hideEvent(QHideEvent* event)
-{
-    QWidget::hideEvent(event);
-    keepCanvasClear();
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        keepCanvasClear();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void VideoRecCtlWdg::keepCanvasClear()

@@ -100,10 +100,7 @@ signals:
     void sigRecordFinished(bool saved);
 
 protected:
-    void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     // Tells the recording canvas where the bar is (nowhere while hidden).

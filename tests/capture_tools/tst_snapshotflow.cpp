@@ -5,6 +5,7 @@
 
 #include "FindChild.h"
 #include "ModalAnswers.h"
+#include "PlainScene.h"
 #include "ScEngine.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -81,6 +82,7 @@ void SnapshotFlowTest::screenshotFromTheMainWindowIsSavedAndListed()
 
     MainWindowBase* base = MainEntry::createMainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(base));
+    QVERIFY(SrTest::waitPlaced(base));
     MainWindow* main = base->mainWindow();
     QVERIFY(clickAt(child(base, "btnSnapshot")));
     QVERIFY(spinUntil([main] { return main->snapshotDialog() && main->snapshotDialog()->hasCapture(); }, 10000));
@@ -89,6 +91,7 @@ void SnapshotFlowTest::screenshotFromTheMainWindowIsSavedAndListed()
     QVERIFY(dragOnScreen(QPoint(300, 200), QPoint(700, 500)));
     DlgSnapshot* dlg = main->snapshotDialog();
     QVERIFY(spinUntil([dlg] { return dlg->isVisible(); }, 10000));
+    QVERIFY(SrTest::waitPlaced(dlg));
     const QSize selected = dlg->selection().size();
     QVERIFY(clickAt(child(dlg, "btnSaveToDisc")));
     QVERIFY(spinUntil([folder] { return !SrTest::filesIn(folder).isEmpty(); }, 10000));
@@ -136,12 +139,8 @@ void SnapshotFlowTest::rectangleDrawnWhileRecordingIsInTheVideo()
     QCOMPARE(scInitialize(), 0);
 
     // A plain grey scene, so that the drawing stands out.
-    QWidget scene;
-    scene.setWindowFlags(Qt::FramelessWindowHint);
-    scene.setStyleSheet(QStringLiteral("background-color: #808080;"));
-    scene.setGeometry(area);
-    scene.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&scene));
+    SrTest::PlainScene scene(area, QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
 
     VideoRecCtlWdg bar;
     QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
@@ -205,6 +204,7 @@ void SnapshotFlowTest::toolStripStaysAboveTheOverlayWhileDrawing()
     QVERIFY(dragOnScreen(selection.topLeft(), selection.bottomRight()));
     QVERIFY(spinUntil([&dlg] { return dlg.isVisible(); }, 10000));
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QVERIFY(SrTest::waitPlaced(&dlg));
     FfColor* strip = dlg.toolBar();
 
     // Each tool draws a shape on the overlay, then the next tool is chosen on the strip.

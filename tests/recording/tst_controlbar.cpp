@@ -9,6 +9,7 @@
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "OvMainWindowBase.h"
+#include "PlainScene.h"
 #include "ScEngine.h"
 #include "SmallDisk.h"
 #include "TestEnv.h"
@@ -435,12 +436,8 @@ void ControlBarRecordingTest::barOnTheRecordedAreaIsBlackedOut()
     const QRect display = QGuiApplication::primaryScreen()->geometry();
     RecordParameter::instance()->setVideoRect(display);
     RecordParameter::instance()->setAutoSave(true);
-    QWidget backdrop;
-    backdrop.setWindowFlags(Qt::FramelessWindowHint);
-    backdrop.setStyleSheet(QStringLiteral("background:#ffffff;"));
-    backdrop.setGeometry(display);
-    backdrop.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&backdrop));
+    SrTest::PlainScene backdrop(display, Qt::white);
+    QVERIFY(backdrop.showExposed());
 
     VideoRecCtlWdg bar;
     QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
@@ -578,12 +575,12 @@ bool ControlBarDesktopTest::startShown(VideoRecCtlWdg& bar)
     if (!bar.prepareRecord())
         return false;
     bar.startRecord();
-    return bar.isRecording() && QTest::qWaitForWindowExposed(&bar);
+    return bar.isRecording() && QTest::qWaitForWindowExposed(&bar) && SrTest::waitPlaced(&bar);
 }
 
 bool ControlBarDesktopTest::clickUntil(QWidget* button, const std::function<bool()>& done)
 {
-    return SrTest::clickAt(button) && spinUntil(done, 10000);
+    return SrTest::waitPlaced(button->window()) && SrTest::clickAt(button) && spinUntil(done, 10000);
 }
 
 void ControlBarDesktopTest::barAnswersClicksWhileDrawing_data()
@@ -671,12 +668,8 @@ void ControlBarDesktopTest::drawingLeavesTheRestOfTheRegionAsBright()
     // one has a shape in a corner (and the drawing ended): the rest of the region is as
     // bright in both.
     RecordParameter::instance()->setVideoRect(kRegion);
-    QWidget scene;
-    scene.setWindowFlags(Qt::FramelessWindowHint);
-    scene.setStyleSheet(QStringLiteral("background-color: #808080;"));
-    scene.setGeometry(kRegion);
-    scene.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&scene));
+    SrTest::PlainScene scene(kRegion, QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
     QTest::qWait(kSettleMs);
 
     VideoRecCtlWdg bar;

@@ -3,6 +3,7 @@
 // reach the main window; on a desktop that draws shadows, the frame leaves the inside as it is.
 
 #include "DesktopInput.h"
+#include "PlainScene.h"
 #include "TestMain.h"
 #include "WaitFor.h"
 #include "core/ScreenRegion.h"
@@ -99,12 +100,8 @@ void RegionBoxTest::frameLeavesTheInsideAsBright()
     // A plain grey scene: inside the frame, up to its edges, the screen shows the scene as it
     // is (no shadow of the frame's window falls on what is recorded).
     const QRect rect(300, 200, 640, 480);
-    QWidget scene;
-    scene.setWindowFlags(Qt::FramelessWindowHint);
-    scene.setStyleSheet(QStringLiteral("background-color: #808080;"));
-    scene.setGeometry(rect.adjusted(-100, -100, 100, 100));
-    scene.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&scene));
+    SrTest::PlainScene scene(rect.adjusted(-100, -100, 100, 100), QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
     ScreenRegion::instance()->showRegion(rect, QRect(0, 0, 1920, 1080), false);
     QVERIFY(QTest::qWaitForWindowExposed(ScreenRegion::instance()->regionBox()));
     QTest::qWait(500); // the compositing manager draws the new window

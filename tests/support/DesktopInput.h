@@ -25,6 +25,37 @@ inline bool xdotool(const QStringList& commands)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
+// Where the X server has `window` (a shown top-level widget); a null point when it cannot be asked.
+inline QPoint serverPosition(QWidget* window)
+{
+    QProcess process;
+    process.start(QStringLiteral("xwininfo"), {"-id", QString::number(window->winId())});
+    if (!process.waitForFinished(10000) || process.exitCode() != 0)
+        return QPoint();
+    QPoint at;
+    for (QByteArray line : process.readAllStandardOutput().split('\n')) {
+        line = line.trimmed();
+        if (line.startsWith("Absolute upper-left X:"))
+            at.setX(line.mid(line.indexOf(':') + 1).trimmed().toInt());
+        else if (line.startsWith("Absolute upper-left Y:"))
+            at.setY(line.mid(line.indexOf(':') + 1).trimmed().toInt());
+    }
+    return at;
+}
+
+// Waits until this process knows where the window manager put `window`: a window just shown
+// is first reported at its frame's corner, and a click aimed then misses.
+inline bool waitPlaced(QWidget* window)
+{
+    if (spinUntil([window] { return window->mapToGlobal(QPoint(0, 0)) == serverPosition(window); }, 10000))
+        return true;
+    const QPoint known = window->mapToGlobal(QPoint(0, 0));
+    const QPoint server = serverPosition(window);
+    qWarning("%s is at %d,%d, but this process has it at %d,%d", window->metaObject()->className(), server.x(),
+             server.y(), known.x(), known.y());
+    return false;
+}
+
 // Clicks the middle of `widget`.
 inline bool clickAt(QWidget* widget)
 {

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
+#include <QX11Info>
 
 namespace capture {
 
@@ -23,7 +24,11 @@ RecordCanvas::RecordCanvas(CScreenCanvasEvent* event, const QRect& area)
     markUnshadowed(m_window);
     m_canvas = new Canvas(m_window, area.size(), m_pixelRatio);
     m_canvas->setEvent(event);
-    m_input = new InputCatcher(QRect(area.topLeft() * m_pixelRatio, area.size() * m_pixelRatio), m_window);
+    // Under a compositor the window itself covers the area while drawing (its clear pixels
+    // stay clear) and no input window is made: a compositor darkens the area of one.
+    const bool composited = QX11Info::isCompositingManagerRunning();
+    m_input = new InputCatcher(composited ? QRect() : QRect(area.topLeft() * m_pixelRatio, area.size() * m_pixelRatio),
+                               m_window);
     const auto toCanvas = [this](const QPoint& point) { return QPointF(point) / m_pixelRatio; };
     QObject::connect(m_input, &InputCatcher::pressed, m_canvas,
                      [this, toCanvas](const QPoint& point) { m_canvas->pointerPressed(toCanvas(point)); });
@@ -68,7 +73,8 @@ void RecordCanvas::SetClearArea(CRect area)
 void RecordCanvas::onDrawingChanged(bool drawing)
 {
     // While drawing, the window takes the clicks on what it shows (and the text editor its
-    // keys, which Qt withholds from a window transparent for input); the input window the rest.
+    // keys, which Qt withholds from a window transparent for input); the input window the
+    // rest, or where there is none, the window itself.
     m_window->winId();
     m_window->windowHandle()->setFlag(Qt::WindowTransparentForInput, !drawing);
     m_input->setActive(drawing);

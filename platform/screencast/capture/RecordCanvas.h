@@ -1,7 +1,8 @@
 #pragma once
 // The drawing canvas of a recording: a window over an area of the desktop that shows only
 // the annotations (it is shaped to them) and never takes a click; while a tool is started,
-// an input window over the area takes the mouse for the canvas. A clear area (the control
+// an input window over the area takes the mouse for the canvas (under a compositor the
+// window itself covers the area and takes it). A clear area (the control
 // bar's place) shows no drawing and always passes the mouse on. The window is translucent
 // and asks compositors for no shadow, so that the recording shows the desktop under it as
 // it is. The screen capture records the window like any other. GUI thread only; reports

@@ -8,9 +8,10 @@
 // for a GIF) while the recorder facade finishes the file on its worker, and goes on when
 // the hub reports the end. Destroyed meanwhile, it waits for the file. While the screen is
 // recorded, its edit button opens the drawing tool bar, which draws on the recorded area, and
-// its snapshot button saves a picture of the area. Wherever it is, the drawing canvas leaves
-// its place clear, so that its buttons take clicks while a tool draws; its size does not
-// change when Pause turns into Resume and back. GUI thread only.
+// its snapshot button saves a picture of the area. It places and stacks itself, outside any
+// window manager; wherever it is, the drawing canvas leaves its place clear, so that its
+// buttons take clicks while a tool draws; its size does not change when Pause turns into
+// Resume and back. GUI thread only.
 
 #include "RecordStopRules.h"
 

@@ -5,6 +5,7 @@
 #include "ModalAnswers.h"
 #include "TestEnv.h"
 #include "TestMain.h"
+#include "WaitFor.h"
 #include "capture_tools/SnapshotSaveAs.h"
 #include "output/HistoryFileUtils.h"
 #include "services/Utils.h"

@@ -131,7 +131,7 @@ TextExtent textExtent(const QStringList& lines, const QFontMetrics& metrics)
     for (const QString& line : lines) {
         if (line.isEmpty())
             continue;
-        const QRect ink = metrics.boundingRect(line);
+        const QRect ink = metrics.boundingRect(line) | metrics.tightBoundingRect(line);
         extent.left = qMin(extent.left, ink.left());
         extent.right = qMax(extent.right, qMax(metrics.horizontalAdvance(line), ink.left() + ink.width()));
     }

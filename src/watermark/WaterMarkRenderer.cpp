@@ -166,9 +166,10 @@ QImage WaterMarkRenderer::renderText(const QString& text, const QFont& font, con
     painter.fillRect(image.rect(), Qt::transparent);
     painter.setFont(font);
     painter.setPen(color.isValid() ? color : QColor(Qt::black));
-    // The pen starts where a letter reaching left of it still fits.
+    // The pen starts where a letter reaching left of it still fits. The text box starts at the
+    // pen, so it must not clip: the picture itself is the bound.
     const int penX = -textExtent(textLines(text), QFontMetrics(font)).left;
-    painter.drawText(image.rect().adjusted(penX, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter.drawText(image.rect().adjusted(penX, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, text);
     painter.end();
     return image;
 }

@@ -21,7 +21,8 @@
 
 namespace {
 const quint64 kKeyJ = 38;
-const quint64 kKeyK = 40;
+// L: Ctrl+Super+K is the float panel's own shortcut, held by the desktop for it.
+const quint64 kKeyL = 37;
 
 using SrTest::child;
 
@@ -99,9 +100,9 @@ void PreferencesControlsTest::hotkeyIsChangedByAClickAndAChord()
     QVERIFY(SrTest::spinUntil([other] { return !other->isRecording(); }, 10000));
     QVERIFY(clickShortcutText(other));
     QVERIFY(SrTest::spinUntil([other] { return other->isRecording(); }, 10000));
-    QVERIFY(SrTest::pressChord({"ctrl", "super", "k"}));
+    QVERIFY(SrTest::pressChord({"ctrl", "super", "l"}));
     QVERIFY(SrTest::spinUntil([other] { return !other->isRecording(); }, 10000));
-    QCOMPARE(stored(RP_HK_SNAPSHOT), MASShortcut::shortcutWithKeyCode(kKeyK, MASShortcutView::kDefaultModifiers));
+    QCOMPARE(stored(RP_HK_SNAPSHOT), MASShortcut::shortcutWithKeyCode(kKeyL, MASShortcutView::kDefaultModifiers));
 }
 
 void PreferencesControlsTest::wheelScrollsThePagesWithoutChangingLists()

@@ -71,36 +71,45 @@ private slots:
         MainWindowBase* base = MainEntry::createMainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(base));
         // The dialog's parent is the strip inside the main window's bottom bar, as when the
-        // user opens it.
-        OptionDialog dlg(base->mainWindow()->historyTool()->shortcutTool());
-        QVERIFY(dlg.init());
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        for (const char* name : {"btnMouseNone", "btnMouseClick", "btnMouseFlash"})
-            QVERIFY2(showsCheckedState(child(&dlg, name)), name);
-        for (const char* name : {"btnOutputFolderBrowse", "btnSaveFileOpen"}) {
-            QAbstractButton* button = child(&dlg, name);
-            const QRect icon = inkRect(look(button));
-            QVERIFY2(icon.width() >= button->iconSize().width() * 3 / 4, qPrintable(QStringLiteral("%1: %2 px").arg(name).arg(icon.width())));
+        // user opens it; it goes before the main window that owns it.
+        {
+            OptionDialog dlg(base->mainWindow()->historyTool()->shortcutTool());
+            QVERIFY(dlg.init());
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            for (const char* name : {"btnMouseNone", "btnMouseClick", "btnMouseFlash"})
+                QVERIFY2(showsCheckedState(child(&dlg, name)), name);
+            for (const char* name : {"btnOutputFolderBrowse", "btnSaveFileOpen"}) {
+                QAbstractButton* button = child(&dlg, name);
+                const QRect icon = inkRect(look(button));
+                QVERIFY2(icon.width() >= button->iconSize().width() * 3 / 4, qPrintable(QStringLiteral("%1: %2 px").arg(name).arg(icon.width())));
+            }
+            // "Highlight mouse area" is disabled with the cursor off, and looks it.
+            auto* highlight = child<QCheckBox>(&dlg, "chbIndicate");
+            const QImage enabled = look(highlight);
+            child(&dlg, "chbCursor")->click();
+            QVERIFY(!highlight->isEnabled());
+            QVERIFY(look(highlight) != enabled);
+            dlg.hide();
         }
-        // "Highlight mouse area" is disabled with the cursor off, and looks it.
-        auto* highlight = child<QCheckBox>(&dlg, "chbIndicate");
-        const QImage enabled = look(highlight);
-        child(&dlg, "chbCursor")->click();
-        QVERIFY(!highlight->isEnabled());
-        QVERIFY(look(highlight) != enabled);
-        dlg.hide();
         MainEntry::destroyMainWindow(base);
     }
 
     void watermarkButtonsShowWhichIsOn()
     {
-        DlgWatermarkManage dlg;
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        for (const char* name : {"btnFontBold", "btnFontItalic", "btnFontTU", "btnFontTS", "btnUsePng", "btnUseText",
-                                 "btnNoWater"})
-            QVERIFY2(showsCheckedState(child(&dlg, name)), name);
+        MainWindowBase* base = MainEntry::createMainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(base));
+        {
+            // Made as the bottom strip makes it: a child of the main window, set up before shown.
+            DlgWatermarkManage dlg(base);
+            dlg.onInitUI();
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            for (const char* name : {"btnFontBold", "btnFontItalic", "btnFontTU", "btnFontTS", "btnUsePng",
+                                     "btnUseText", "btnNoWater"})
+                QVERIFY2(showsCheckedState(child(&dlg, name)), name);
+        }
+        MainEntry::destroyMainWindow(base);
     }
 
     void microphoneSwitchDrawsItsState()

@@ -1,6 +1,6 @@
 // How controls show their state, compared in pictures of the real windows under the
 // application's skin on the X display: each checkable control looks different checked and
-// unchecked, a disabled control looks different from an enabled one, the Preferences opened
+// unchecked, a disabled control greys its text out, the Preferences opened
 // from the main window keep their own looks (full-size folder icons), the webcam's
 // microphone switch draws another picture when off, and spin boxes draw their arrows.
 
@@ -28,6 +28,10 @@
 namespace {
 using SrTest::child;
 
+const int kInkContrast = 40; // grey levels darker than the background that count as drawn
+const int kButtonEdge = 3;   // pixels at each side of a step button that belong to its frame
+const int kMinArrowRows = 3;
+
 QImage look(QWidget* widget)
 {
     QCoreApplication::processEvents();
@@ -45,6 +49,71 @@ QRect inkRect(const QImage& image)
                 box |= QRect(x, y, 1, 1);
     return box;
 }
+
+// Whether the ink in `area` (a step button) is an arrow pointing up: at least three rows
+// tall and widest in its lower half. A down arrow is widest in its upper half; a plain
+// bevel is a line or nothing.
+bool pointsUp(const QImage& area)
+{
+    const QRgb background = area.pixel(area.width() / 2, 0);
+    const auto isInk = [&](int x, int y) { return qGray(area.pixel(x, y)) < qGray(background) - kInkContrast; };
+    int top = -1;
+    int bottom = -1;
+    int widestRow = -1;
+    int widest = 0;
+    for (int y = 0; y < area.height(); ++y) {
+        int first = -1;
+        int last = -1;
+        // The button's own edge columns are left out: a bevel draws its lines there.
+        for (int x = kButtonEdge; x < area.width() - kButtonEdge; ++x) {
+            if (!isInk(x, y))
+                continue;
+            if (first < 0)
+                first = x;
+            last = x;
+        }
+        if (first < 0)
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        if (last - first + 1 > widest) {
+            widest = last - first + 1;
+            widestRow = y;
+        }
+    }
+    if (top < 0 || bottom - top + 1 < kMinArrowRows)
+        return false;
+    return widestRow > (top + bottom) / 2;
+}
+
+// The grey level of the darkest pixel of a check box's text (its box left out).
+int darkestText(QCheckBox* box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    option.text = box->text();
+    const QRect text = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+    const QImage picture = look(box).copy(text);
+    int darkest = 255;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            darkest = qMin(darkest, qGray(picture.pixel(x, y)));
+    return darkest;
+}
+
+// The main window for the length of a test: the dialogs under test are its children, as in
+// the program, and go before it.
+class MainWindowAround {
+public:
+    MainWindowAround() : m_pBase(MainEntry::createMainWindow()) {}
+    ~MainWindowAround() { MainEntry::destroyMainWindow(m_pBase); }
+    MainWindowBase* base() const { return m_pBase; }
+    bool exposed() const { return QTest::qWaitForWindowExposed(m_pBase); }
+
+private:
+    MainWindowBase* m_pBase;
+};
 
 // The look of `button` checked and unchecked differ.
 bool showsCheckedState(QAbstractButton* button)
@@ -68,48 +137,61 @@ private slots:
 
     void preferencesInTheMainWindowShowTheirStates()
     {
-        MainWindowBase* base = MainEntry::createMainWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(base));
+        MainWindowAround main;
+        QVERIFY(main.exposed());
         // The dialog's parent is the strip inside the main window's bottom bar, as when the
-        // user opens it; it goes before the main window that owns it.
-        {
-            OptionDialog dlg(base->mainWindow()->historyTool()->shortcutTool());
-            QVERIFY(dlg.init());
-            dlg.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-            for (const char* name : {"btnMouseNone", "btnMouseClick", "btnMouseFlash"})
-                QVERIFY2(showsCheckedState(child(&dlg, name)), name);
-            for (const char* name : {"btnOutputFolderBrowse", "btnSaveFileOpen"}) {
-                QAbstractButton* button = child(&dlg, name);
-                const QRect icon = inkRect(look(button));
-                QVERIFY2(icon.width() >= button->iconSize().width() * 3 / 4, qPrintable(QStringLiteral("%1: %2 px").arg(name).arg(icon.width())));
-            }
-            // "Highlight mouse area" is disabled with the cursor off, and looks it.
-            auto* highlight = child<QCheckBox>(&dlg, "chbIndicate");
-            const QImage enabled = look(highlight);
-            child(&dlg, "chbCursor")->click();
-            QVERIFY(!highlight->isEnabled());
-            QVERIFY(look(highlight) != enabled);
-            dlg.hide();
+        // user opens it.
+        OptionDialog dlg(main.base()->mainWindow()->historyTool()->shortcutTool());
+        QVERIFY(dlg.init());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        for (const char* name : {"btnMouseNone", "btnMouseClick", "btnMouseFlash"})
+            QVERIFY2(showsCheckedState(child(&dlg, name)), name);
+        for (const char* name : {"btnOutputFolderBrowse", "btnSaveFileOpen"}) {
+            QAbstractButton* button = child(&dlg, name);
+            const QRect icon = inkRect(look(button));
+            QVERIFY2(icon.width() >= button->iconSize().width() * 3 / 4,
+                     qPrintable(QStringLiteral("%1: %2 px").arg(name).arg(icon.width())));
         }
-        MainEntry::destroyMainWindow(base);
+        // "Highlight mouse area" is disabled with the cursor off, and its text greys out.
+        auto* highlight = child<QCheckBox>(&dlg, "chbIndicate");
+        const int enabledText = darkestText(highlight);
+        child(&dlg, "chbCursor")->click();
+        QVERIFY(!highlight->isEnabled());
+        const int disabledText = darkestText(highlight);
+        QVERIFY2(disabledText > enabledText + kInkContrast,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(enabledText).arg(disabledText)));
+        dlg.hide();
     }
 
-    void watermarkButtonsShowWhichIsOn()
+    // The watermark manager made as the bottom strip makes it: a child of the main window,
+    // set up before shown. Its style and page buttons show which is on; its opacity box
+    // draws an arrow on each step button.
+    void watermarkManagerShowsItsStates()
     {
-        MainWindowBase* base = MainEntry::createMainWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(base));
-        {
-            // Made as the bottom strip makes it: a child of the main window, set up before shown.
-            DlgWatermarkManage dlg(base);
-            dlg.onInitUI();
-            dlg.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-            for (const char* name : {"btnFontBold", "btnFontItalic", "btnFontTU", "btnFontTS", "btnUsePng",
-                                     "btnUseText", "btnNoWater"})
-                QVERIFY2(showsCheckedState(child(&dlg, name)), name);
+        MainWindowAround main;
+        QVERIFY(main.exposed());
+        DlgWatermarkManage dlg(main.base());
+        dlg.onInitUI();
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        for (const char* name : {"btnFontBold", "btnFontItalic", "btnFontTU", "btnFontTS", "btnUsePng", "btnUseText",
+                                 "btnNoWater"})
+            QVERIFY2(showsCheckedState(child(&dlg, name)), name);
+
+        child(&dlg, "btnUsePng")->click(); // the page with the opacity box
+        auto* spin = child<QSpinBox>(&dlg, "spTransparency");
+        QTRY_VERIFY(!spin->visibleRegion().isEmpty());
+        QStyleOptionSpinBox option;
+        option.initFrom(spin);
+        option.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+        const QImage picture = look(spin);
+        for (const QStyle::SubControl part : {QStyle::SC_SpinBoxUp, QStyle::SC_SpinBoxDown}) {
+            const QRect button = spin->style()->subControlRect(QStyle::CC_SpinBox, &option, part, spin);
+            QVERIFY(!button.isEmpty());
+            QVERIFY2(pointsUp(picture.copy(button)) == (part == QStyle::SC_SpinBoxUp),
+                     part == QStyle::SC_SpinBoxUp ? "up button" : "down button");
         }
-        MainEntry::destroyMainWindow(base);
     }
 
     void microphoneSwitchDrawsItsState()
@@ -128,20 +210,6 @@ private slots:
         scSetSyntheticCamera(nullptr);
     }
 
-    void spinBoxesDrawTheirArrows()
-    {
-        QSpinBox spin;
-        spin.setRange(0, 10);
-        spin.resize(120, 30);
-        spin.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&spin));
-        QStyleOptionSpinBox option;
-        option.initFrom(&spin);
-        option.subControls = QStyle::SC_SpinBoxUp;
-        const QRect up = spin.style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, &spin);
-        QVERIFY(!up.isEmpty());
-        QVERIFY(!inkRect(look(&spin).copy(up.adjusted(2, 1, -2, -1))).isEmpty());
-    }
 };
 
 SR_TEST_DISPLAY(ControlLooksTest)

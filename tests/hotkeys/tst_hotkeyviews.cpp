@@ -88,9 +88,9 @@ void HotkeyViewsTest::recorderShowsHeldModifiersAndStoresAValidChord()
     };
     send(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
     send(QEvent::KeyPress, Qt::Key_Meta, Qt::ControlModifier);
-    QCOMPARE(view->shortcutPlaceholder(), QString("\u2303\u2318"));
+    QCOMPARE(view->shortcutPlaceholder(), QString("Ctrl+Super"));
     send(QEvent::KeyRelease, Qt::Key_Meta, Qt::ControlModifier | Qt::MetaModifier);
-    QCOMPARE(view->shortcutPlaceholder(), QString("\u2303"));
+    QCOMPARE(view->shortcutPlaceholder(), QString("Ctrl"));
     send(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
     QCOMPARE(view->shortcutPlaceholder(), QString());
     QTest::keyClick(&frame, Qt::Key_J, Qt::ShiftModifier);

@@ -52,6 +52,12 @@ inline bool pressChord(const QStringList& keys)
     return xdotool(commands);
 }
 
+// Types `text` on the keyboard, one key press and release per character.
+inline bool typeText(const QString& text)
+{
+    return xdotool({"type", "--delay", "60", text});
+}
+
 // Turns the mouse wheel `notches` times over the middle of `widget`: away from the user
 // (scrolling up) for a positive count, towards for a negative one.
 inline bool wheelOver(QWidget* widget, int notches)

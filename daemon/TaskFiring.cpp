@@ -8,12 +8,16 @@
 #include "TaskWire.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace {
 constexpr int kTickMs = 1000;
 constexpr int kPingMs = 30 * 1000;
 // How far ahead "getWaitTaskStart" looks.
 constexpr int kSoonSeconds = 60;
+// Dropped starts kept for the next client; older ones beyond this are forgotten.
+constexpr int kMaxMissed = 1000;
 } // namespace
 
 TaskFiring::TaskFiring(TaskStore* store, TaskServer* server, const DaemonClock* clock, int graceSeconds,
@@ -71,7 +75,11 @@ void TaskFiring::onTick()
         Log("TaskDaemon", 2, "task \"%s\" due at %s dropped: no client connected within %d s",
             qUtf8Printable(m_held.at(i).name), qUtf8Printable(taskwire::dateText(m_held.at(i).start)),
             m_graceSeconds);
-        markFired(m_held.takeAt(i));
+        const Held dropped = m_held.takeAt(i);
+        markFired(dropped);
+        if (m_missed.size() == kMaxMissed)
+            m_missed.removeFirst();
+        m_missed.append(dropped);
     }
     m_store->flush();
 }
@@ -83,6 +91,15 @@ void TaskFiring::onClientAccepted()
     for (const Held& item : held)
         deliver(item);
     m_store->flush();
+    if (m_missed.isEmpty())
+        return;
+    QJsonArray starts;
+    for (const Held& item : qAsConst(m_missed))
+        starts.append(QJsonObject{{"name", item.name}, {"date", taskwire::dateText(item.start)}});
+    if (m_server->sendCallback({{"cb", "missedStarts"}, {"starts", starts}})) {
+        Log("TaskDaemon", 2, "told the client of %lld dropped starts", qint64(m_missed.size()));
+        m_missed.clear();
+    }
 }
 
 bool TaskFiring::deliver(const Held& held)

@@ -1,7 +1,8 @@
 #pragma once
 // Fires due tasks: checks the wall clock once a second (so clock jumps and resume are
 // seen), sends each due start to the connected client, holds a start that finds no client
-// for the grace time and delivers it when a client is accepted, else drops and logs it.
+// for the grace time and delivers it when a client is accepted, else drops and logs it; the
+// dropped starts are kept (in memory) and told once to the next client accepted.
 // Pings the client every 30 s. Lives on the daemon's thread.
 
 #include <QDateTime>
@@ -42,4 +43,5 @@ private:
     QTimer m_ping;
     QDateTime m_lastChecked;
     QVector<Held> m_held;
+    QVector<Held> m_missed; // dropped for want of a client, not yet told
 };

@@ -18,6 +18,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLocale>
+#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
@@ -57,6 +58,24 @@ void quitOnSignals(QCoreApplication* app)
 QString dataPath(const QString& file)
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/ScreenRecorder/" + file;
+}
+
+// The process id beside the socket ("<socket>.pid"), so that the uninstall stops this daemon
+// and no other. Written once the socket is served.
+void writePidFile(const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n') < 0
+        || !file.commit())
+        Log("TaskDaemon", 2, "cannot write %s", qUtf8Printable(path));
+}
+
+// Removes the file only while it names this process: a newer daemon may have replaced it.
+void removePidFile(const QString& path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.readAll().trimmed().toLongLong() == QCoreApplication::applicationPid())
+        QFile::remove(path);
 }
 
 int usageError(const QString& text)
@@ -128,9 +147,11 @@ int main(int argc, char** argv)
             return 1;
         }
     }
+    const QString pidPath = socketPath + ".pid";
+    writePidFile(pidPath);
     store.load();
-    Log("TaskDaemon", 2, "started on %s with %d tasks from %s%s", qUtf8Printable(socketPath),
-        int(store.tasks().size()), qUtf8Printable(parser.value(storeOption)),
+    Log("TaskDaemon", 2, "started on %s with %lld tasks from %s%s", qUtf8Printable(socketPath),
+        qint64(store.tasks().size()), qUtf8Printable(parser.value(storeOption)),
         fakeStart.isValid() ? qUtf8Printable(" (clock starts at " + taskwire::dateText(fakeStart) + ")") : "");
 
     const DaemonClock clock(fakeStart);
@@ -140,6 +161,7 @@ int main(int argc, char** argv)
     firing.start();
     const int status = app.exec();
     store.flush();
+    removePidFile(pidPath);
     Log("TaskDaemon", 2, "stopped");
     return status;
 }

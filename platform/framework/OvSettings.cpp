@@ -33,17 +33,27 @@ bool isList(const QVariant& v)
 QString rawDamage(const QString& path, bool* holdsText)
 {
     *holdsText = false;
-    const QFileInfo info(path);
-    if (!info.exists() || info.size() == 0)
-        return QString();
-    if (info.size() > OvSettings::kMaxFileBytes)
-        return QStringLiteral("larger than %1 bytes").arg(OvSettings::kMaxFileBytes);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    const QByteArray data = file.readAll();
-    if (data.size() != info.size())
-        return QStringLiteral("read %1 of %2 bytes").arg(data.size()).arg(info.size());
+    // Another process (a second instance, a helper) replaces the file whole while this one
+    // reads: the size is that of the file opened, never of whatever the name holds a moment
+    // before, and a file that changed under the read is read again.
+    constexpr int kReadAttempts = 3;
+    QByteArray data;
+    qint64 size = 0;
+    for (int attempt = 1; attempt <= kReadAttempts; ++attempt) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return file.exists() ? file.errorString() : QString();
+        size = file.size();
+        if (size == 0)
+            return QString();
+        if (size > OvSettings::kMaxFileBytes)
+            return QStringLiteral("larger than %1 bytes").arg(OvSettings::kMaxFileBytes);
+        data = file.readAll();
+        if (data.size() == size)
+            break;
+    }
+    if (data.size() != size)
+        return QStringLiteral("read %1 of %2 bytes").arg(data.size()).arg(size);
     if (data.contains('\0'))
         return QStringLiteral("holds NUL bytes");
     QTextCodec::ConverterState state;

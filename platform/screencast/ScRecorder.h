@@ -24,6 +24,8 @@ enum ScRecordError {
 };
 
 // How the window list of a screen recording is used (numbered as the settings model does).
+// SWM_Exclude blacks out each listed window as it shows on the screen: a window the window
+// manager manages with its frame and title bar.
 enum ScWindowMode { SWM_None = 0, SWM_Single = 1, SWM_Exclude = 2, SWM_Multiple = 3 };
 
 struct ScVideoOptions {
@@ -35,6 +37,10 @@ struct ScVideoOptions {
     int windowCount = 0;
     // The area keeps the size of `rect` and is centred on the mouse (around-the-mouse).
     bool followMouse = false;
+    // While a Ctrl key is held the area moves with the mouse, kept on the screen (an area
+    // given by `rect` that does not follow the mouse). Each move is reported through
+    // CRecoderCallback::OnRecordRectChanged.
+    bool ctrlMovesArea = false;
     int frameRate = 30;
     VideoCodec codec = VC_H264;
     CodecQuality quality = CQ_Medium;
@@ -63,7 +69,9 @@ class CRecoderCallback {
 public:
     // An error hit the recording; `code` is an ScRecordError. Called on an engine thread.
     virtual void OnRecordError(int code) = 0;
-    // The recorded area moved on the desktop (a followed window moved). Called on an engine thread.
+    // The recorded area moved on the desktop (a followed window moved, the area follows the
+    // mouse or was moved with it); also reported once at the start of an area that follows
+    // the mouse. Called on an engine thread.
     virtual void OnRecordRectChanged(const CRect& rect) = 0;
     virtual ~CRecoderCallback() = default;
 };

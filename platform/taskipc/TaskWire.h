@@ -23,6 +23,8 @@
 //
 //   cb sendPerformTaskRecInfo  recinfo    a task is due; recinfo is the task's text
 //   cb checkActive             -          liveness ping
+//   cb missedStarts            starts     [{name,date}]: starts dropped while no client was
+//                                         connected, told once to the next client accepted
 //
 // "week" is the week text (seven "0"/"1" fields, Sunday first); "date" is the start in
 // the form "MM-dd-yyyy hh:mm:ss", local time; "recinfo" is an opaque text kept verbatim.

@@ -455,7 +455,7 @@ void MainWindow::refreshRecordParameter()
     RecordParameter* parameter = RecordParameter::instance();
     parameter->setSystemAudioEnable(m_pUi->swSystemSound->isChecked());
     parameter->setMicrophoneEnable(m_pUi->swMicrophone->isChecked());
-    parameter->setMouseRecorder(m_pUi->swCursor->isChecked());
+    parameter->m_bHideCtrlBar = parameter->isHideFloat();
     parameter->setOnlyRecordAudio(m_mode == RecordTarget::AudioOnly);
     parameter->setOnlyRecordCamera(false);
     parameter->setWindowRecord(m_mode == RecordTarget::Window);
@@ -1118,6 +1118,8 @@ void MainWindow::onOptionDlgShow(int page)
 void MainWindow::onOptionDlgHide()
 {
     m_bHotKeyEnable = true;
+    if (m_pUi->swCursor->isChecked() != RecordParameter::instance()->isMouseEnable()) // changed in Preferences
+        m_pUi->swCursor->setBtnChecked(RecordParameter::instance()->isMouseEnable());
     if (!m_pHotKeyMsg)
         createHotKeyMessage();
 }

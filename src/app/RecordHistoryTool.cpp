@@ -125,7 +125,7 @@ bool RecordHistoryTool::repairTaskDaemon()
     progress.show();
     // The script runs on a worker; this loop keeps the windows painting meanwhile.
     QEventLoop loop;
-    OSServiceUtils::UserExecuteAsync(Utils::getRecorderTmpRoot(), 1, &loop, [&loop](int) { loop.quit(); });
+    OSServiceUtils::UserExecuteAsync(Utils::getRecorderTmpRoot(), 1, &loop, [&loop](int, const QString&) { loop.quit(); });
     loop.exec();
     TaskManage::instance()->reConnectXPCServer();
     progress.accept();

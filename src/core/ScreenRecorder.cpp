@@ -4,11 +4,13 @@
 #include "RecordParameter.h"
 #include "RecordingScratch.h"
 #include "SignalsTransfer.h"
+#include "recording/RecordBoundary.h"
 #include "services/FileSystemUtils.h"
 #include "services/PlatformSeam.h"
 #include "services/Utils.h"
 #include "watermark/WaterMarkDataManage.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
@@ -27,6 +29,17 @@ const char* suffixOf(RP_Format format)
     case RP_FMT_GIF: return "gif";
     default: return "mp4";
     }
+}
+
+// The application's own panels, which the "exclude" option keeps out of screen recordings:
+// the control bar and the float panel, those that exist when the recording is prepared.
+QList<quint64> ownPanels()
+{
+    QList<quint64> ids;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->inherits("VideoRecCtlWdg") || widget->inherits("FfFloatWindow"))
+            ids << quint64(widget->winId());
+    return ids;
 }
 
 OutputVideoFileType containerOf(RP_Format format)
@@ -69,7 +82,8 @@ void ScreenRecorder::release()
 
 ScreenRecorder::~ScreenRecorder()
 {
-    releaseCanvas();
+    releaseOverlays();
+    delete m_pBoundary.data();
     // A file being finished is finished first; releasing a running recorder stops it and
     // finishes its file.
     waitStopped();
@@ -103,7 +117,7 @@ QSize ScreenRecorder::recordFrameSize(const RecordParameter& parameter)
 
 bool ScreenRecorder::recordVideo()
 {
-    releaseCanvas();
+    releaseOverlays();
     m_recorder.reset();
     m_bStarted = false;
     RecordParameter* parameter = RecordParameter::instance();
@@ -120,16 +134,27 @@ bool ScreenRecorder::recordVideo()
         video.windowCount = int(windows.size());
     }
     const bool areaRecording = !parameter->isWindowRecord() || parameter->getWindowMode() == WM_EXCLUDE;
-    if (areaRecording && !m_hiddenWindows.isEmpty()) {
-        for (quint64 id : m_hiddenWindows)
+    QList<quint64> hidden = m_hiddenWindows;
+    if (parameter->isExcludeFloatBar()) {
+        for (quint64 id : ownPanels())
+            if (!hidden.contains(id))
+                hidden << id;
+    }
+    if (areaRecording && !hidden.isEmpty()) {
+        for (quint64 id : hidden)
             windows.push_back(id);
         video.windowMode = SWM_Exclude;
         video.windows = windows.data();
         video.windowCount = int(windows.size());
     }
+    const bool aroundMouse = parameter->isAroundMouse() || parameter->isFollowMouse();
+    video.ctrlMovesArea = parameter->getMoveRegion() && !parameter->isWindowRecord() && !aroundMouse;
     // A canvas stays where it is put: only an area that does not move can carry one.
-    m_canvasArea = areaRecording ? rect : QRect();
-    if (parameter->isAroundMouse() || parameter->isFollowMouse()) {
+    m_canvasArea = areaRecording && !video.ctrlMovesArea ? rect : QRect();
+    // The boundary of an area that follows the mouse shows once the engine reports its place.
+    m_boundaryArea = aroundMouse ? QRect() : rect;
+    m_bBoundary = parameter->isShowBoundary();
+    if (aroundMouse) {
         m_canvasArea = QRect();
         const QSize size = parameter->getAroundMouseSize();
         video.rect = CRect(0, 0, size.width(), size.height());
@@ -141,11 +166,12 @@ bool ScreenRecorder::recordVideo()
     video.quality = CodecQuality(parameter->getVideoQuality());
     video.drawCursor = parameter->isMouseEnable();
 
+    // Click effects and the highlight are drawn at the cursor: without it, none is.
     ScMouseOptions mouse;
-    mouse.clickMode = parameter->getMouseclick();
+    mouse.clickMode = video.drawCursor ? parameter->getMouseclick() : SCM_None;
     mouse.clickColor = toColorRef(parameter->getMouseClickColor());
     mouse.normalColor = toColorRef(parameter->getMouseNormalColor());
-    mouse.indicate = parameter->isMouseAlwaysShow();
+    mouse.indicate = video.drawCursor && parameter->isMouseAlwaysShow();
 
     const QByteArray microphone = QFile::encodeName(parameter->getMicrophoneDevice());
     ScAudioOptions audio;
@@ -168,8 +194,9 @@ bool ScreenRecorder::recordVideo()
 
 bool ScreenRecorder::recordAudio()
 {
-    releaseCanvas();
+    releaseOverlays();
     m_canvasArea = QRect();
+    m_bBoundary = false;
     m_recorder.reset();
     m_bStarted = false;
     RecordParameter* parameter = RecordParameter::instance();
@@ -192,11 +219,16 @@ bool ScreenRecorder::start()
 {
     if (!m_recorder || m_bStarted)
         return false;
+    if (m_bBoundary)
+        showBoundary();
     m_bStarted = m_recorder->Start();
     if (m_bStarted)
         m_strOutputPath = QFile::decodeName(m_recorder->GetOutputPath());
     else
+    {
+        releaseOverlays();
         m_recorder.reset();
+    }
     Log("ScreenRecorder", m_bStarted ? 1 : 2, "start: %s", m_bStarted ? "recording" : "failed");
     return m_bStarted;
 }
@@ -219,7 +251,7 @@ bool ScreenRecorder::stop()
         return waitStopped();
     if (!m_recorder || !m_bStarted)
         return false;
-    releaseCanvas();
+    releaseOverlays();
     m_finishing = std::move(m_recorder);
     m_bStarted = false;
     return collectStopped(m_finishing->Stop());
@@ -229,7 +261,7 @@ bool ScreenRecorder::beginStop()
 {
     if (!m_recorder || !m_bStarted || m_finishing)
         return false;
-    releaseCanvas();
+    releaseOverlays();
     m_finishing = std::move(m_recorder);
     m_bStarted = false;
     m_bFinishDone = false;
@@ -348,6 +380,27 @@ void ScreenRecorder::onCanvasClear()
         m_canvas->GetCanvas()->Clear();
 }
 
-void ScreenRecorder::releaseCanvas() { m_canvas.reset(); }
+void ScreenRecorder::releaseOverlays()
+{
+    m_canvas.reset();
+    if (m_pBoundary)
+        m_pBoundary->reset();
+}
+
+void ScreenRecorder::showBoundary()
+{
+    if (!m_pBoundary) {
+        m_pBoundary = new RecordBoundary();
+        // Reported on an engine thread: queued to the frame's thread.
+        QObject::connect(SignalsTransfer::instance(), &SignalsTransfer::recordRectChanged, m_pBoundary,
+                         [this](const QRect& area) {
+                             if (m_bStarted && m_bBoundary)
+                                 m_pBoundary->followArea(area);
+                         });
+    }
+    m_pBoundary->reset();
+    if (!m_boundaryArea.isEmpty())
+        m_pBoundary->showAround(m_boundaryArea);
+}
 
 void ScreenRecorder::CanvasEvent::OnNumberChanged(int number) { emit SignalsTransfer::instance()->canvasNumChange(number); }

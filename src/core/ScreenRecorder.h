@@ -10,12 +10,14 @@
 
 #include <QColor>
 #include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <atomic>
 #include <thread>
 
+class RecordBoundary;
 class RecordParameter;
 
 class ScreenRecorder {
@@ -25,7 +27,9 @@ public:
     static void release();
 
     // Prepares a screen recording: fills the engine's video, mouse and sound options from
-    // the settings model, hands the watermark over for the recorded frame's size and creates
+    // the settings model (no click effects or highlight without the cursor; with "Follow the
+    // mouse" a Ctrl key held moves a region with the mouse, and such a region has no canvas;
+    // with "Exclude the float panel" the control bar and float panel are blacked out), hands the watermark over for the recorded frame's size and creates
     // the engine's recorder. Returns false when the engine refused (the caller then shows
     // VideoRecCtlWdg::errorCode(SRE_CaptureOpen)).
     bool recordVideo();
@@ -35,7 +39,9 @@ public:
     void setHiddenWindows(const QList<quint64>& windows) { m_hiddenWindows = windows; }
     // Prepares an audio-only recording of the enabled tracks into a recording folder of its own.
     bool recordAudio();
-    // Starts the prepared recorder. Returns false when it could not start.
+    // Starts the prepared recorder; with the option "Show recording boundary" a frame shows
+    // just outside the recorded area until the recording stops (hidden while the area moves,
+    // shown again where it rests). Returns false when it could not start.
     bool start();
     void pause();
     void resume();
@@ -96,13 +102,20 @@ private:
         void OnScreenCanvasEvent(signed char canUndo, signed char canRedo) override {}
         void OnNumberChanged(int number) override;
     };
-    void releaseCanvas();
+    // Takes away what covers the screen for the recording: the canvas, the boundary.
+    void releaseOverlays();
+    void showBoundary();
 
     RecorderCallback m_callback;
     CanvasEvent m_canvasEvent;
     // The area of the running recording a canvas may cover; empty when it moves or is not a screen.
     QRect m_canvasArea;
     CBasePtr<CRecordCanvasObject> m_canvas;
+    // The boundary of the prepared recording: shown or not, and around which area at first
+    // (empty: where the engine first reports the area).
+    bool m_bBoundary = false;
+    QRect m_boundaryArea;
+    QPointer<RecordBoundary> m_pBoundary;
     QList<quint64> m_hiddenWindows;
     // Collects the end of a stopped recording and releases its recorder.
     bool collectStopped(bool written);

@@ -3,11 +3,15 @@
 #include "Log.h"
 #include "OvResourceMgr.h"
 #include "PlatformSeam.h"
+#include "TaskWire.h"
+
+#include <QCoreApplication>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <cerrno>
@@ -51,37 +55,98 @@ bool OSServiceUtils::moveFile(const QString& from, const QString& to)
     return true;
 }
 
-int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDriver)
+QString OSServiceUtils::taskDaemonProgram()
+{
+    const QString fromEnv = qEnvironmentVariable("SR_TASKD_PROGRAM");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/screenrecorder-taskd");
+}
+
+namespace {
+// Present while the user has uninstalled the task daemon.
+QString uninstalledMarkPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/ScreenRecorder/taskd-uninstalled");
+}
+
+void setTaskDaemonUninstalled(bool uninstalled)
+{
+    const QString mark = uninstalledMarkPath();
+    if (!uninstalled) {
+        QFile::remove(mark);
+        return;
+    }
+    QDir().mkpath(QFileInfo(mark).absolutePath());
+    QFile file(mark);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        Log("OSServiceUtils", 2, "cannot write %s", qUtf8Printable(mark));
+}
+} // namespace
+
+bool OSServiceUtils::isTaskDaemonUninstalled() { return QFileInfo::exists(uninstalledMarkPath()); }
+
+int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDriver, QString* message)
 {
     const QString script = OvResourceMgr::instance()->resourcesPath()
                            + (install ? QStringLiteral("/TaskXPC/install_TaskXPC.sh")
                                       : QStringLiteral("/TaskXPC/uninstall_TaskXPC.sh"));
     Q_UNUSED(audioDriver);
+    const auto fail = [message](const QString& why) {
+        Log("OSServiceUtils", 2, "task daemon script: %s", qUtf8Printable(why));
+        if (message)
+            *message = why;
+        return -1;
+    };
     QDir().mkpath(folder);
     const QString commandFile = folder + QStringLiteral("/command.sh");
     QFile file(commandFile);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return -1;
-    // The script path is passed as an argument, never pasted into the script text.
-    file.write("#!/bin/sh\nexec /bin/sh \"$1\"\n");
+        return fail(QStringLiteral("cannot write %1").arg(commandFile));
+    // The script and its arguments are passed as arguments, never pasted into the script text.
+    file.write("#!/bin/sh\nexec /bin/sh \"$@\"\n");
     file.close();
+    QStringList arguments{commandFile, script};
+    if (install)
+        arguments << taskDaemonProgram();
+    arguments << taskwire::defaultSocketPath();
     QProcess process;
-    process.start(QStringLiteral("/bin/sh"), {commandFile, script});
-    int status = -1;
-    if (process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit)
-        status = process.exitCode();
+    process.start(QStringLiteral("/bin/sh"), arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)
+        return fail(QStringLiteral("/bin/sh could not run %1: %2").arg(script, process.errorString()));
+    const int status = process.exitCode();
     Log("OSServiceUtils", 1, "install:%d, osascript status code: %d", install, status);
+    if (status != 0) {
+        QString why = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        if (why.isEmpty())
+            why = QStringLiteral("%1 ended with status %2").arg(QFileInfo(script).fileName()).arg(status);
+        Log("OSServiceUtils", 2, "task daemon script: %s", qUtf8Printable(why));
+        if (message)
+            *message = why;
+    }
+    // An uninstall keeps the application from starting the daemon even when part of it
+    // failed: the user asked for it to be gone.
+    if (!install)
+        setTaskDaemonUninstalled(true);
+    else if (status == 0)
+        setTaskDaemonUninstalled(false);
     return status;
 }
 
 void OSServiceUtils::UserExecuteAsync(const QString& folder, int install, QObject* context,
-                                      const std::function<void(int status)>& done)
+                                      const std::function<void(int status, const QString& message)>& done)
 {
     OvResourceMgr::instance(); // made here, read by the worker
-    auto status = std::make_shared<int>(-1);
-    QThread* worker = QThread::create([folder, install, status] { *status = UserExecute(folder, install, false); });
+    struct Result {
+        int status = -1;
+        QString message;
+    };
+    auto result = std::make_shared<Result>();
+    QThread* worker = QThread::create(
+        [folder, install, result] { result->status = UserExecute(folder, install, false, &result->message); });
     QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    QObject::connect(worker, &QThread::finished, context, [status, done] { done(*status); });
+    QObject::connect(worker, &QThread::finished, context, [result, done] { done(result->status, result->message); });
     worker->start();
 }
 

@@ -2,45 +2,42 @@
 
 #include "Log.h"
 #include "TaskManage.h"
+#include "services/OSServiceUtils.h"
 #include "services/PlatformSeam.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
-#include <atomic>
+#include <cmath>
 #include <vector>
 
 namespace {
 const char kModule[] = "TaskClint";
 // Pause between two connection attempts while a daemon just started opens its socket.
 const int kConnectRetryMs = 50;
-
-// The connected flag outlives the clients; only the current (newest) client writes it.
-std::atomic_bool s_connected{false};
-TaskClientCall* s_current = nullptr;
-// The local event loops of the waits in progress (nested waits stack up), woken whenever an
-// answer, a callback or a change of the socket's state arrives.
-QList<QEventLoop*> s_waitLoops;
-
-void wakeWaits()
-{
-    for (QEventLoop* loop : qAsConst(s_waitLoops))
-        loop->quit();
-}
+// The reconnection's back-off after a lost connection: the first pause, doubled up to the
+// longest; after this many failed attempts the daemon is started (unless uninstalled).
+const int kReconnectFirstMs = 250;
+const int kReconnectLongestMs = 8000;
+const int kReconnectStartDaemonAfter = 3;
 } // namespace
 
-TaskClientCall::TaskClientCall(QObject* parent)
+TaskClientCall::TaskClientCall(QObject* parent, bool connected)
     : QObject(parent)
     , m_pSocket(new QLocalSocket(this))
+    , m_bConnected(connected)
 {
-    s_current = this;
     connect(m_pSocket, &QLocalSocket::readyRead, this, &TaskClientCall::onReadyRead);
     connect(m_pSocket, &QLocalSocket::disconnected, this, &TaskClientCall::onDisconnected);
-    connect(m_pSocket, &QLocalSocket::stateChanged, this, [] { wakeWaits(); });
+    connect(m_pSocket, &QLocalSocket::stateChanged, this, &TaskClientCall::onStateChanged);
+    m_pReconnect = new QTimer(this);
+    m_pReconnect->setSingleShot(true);
+    connect(m_pReconnect, &QTimer::timeout, this, &TaskClientCall::onReconnectTimer);
 }
 
 TaskClientCall::~TaskClientCall()
@@ -49,16 +46,14 @@ TaskClientCall::~TaskClientCall()
     m_pSocket->disconnect(this);
     m_pSocket->abort();
     failPending(QStringLiteral("the client was released"));
-    if (s_current == this)
-        s_current = nullptr;
 }
 
-QString TaskClientCall::daemonProgram()
+QString TaskClientCall::daemonProgram() { return OSServiceUtils::taskDaemonProgram(); }
+
+void TaskClientCall::wakeWaits()
 {
-    const QString fromEnv = qEnvironmentVariable("SR_TASKD_PROGRAM");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/screenrecorder-taskd");
+    for (QEventLoop* loop : qAsConst(m_waitLoops))
+        loop->quit();
 }
 
 void TaskClientCall::waitUntil(const std::function<bool()>& done, int timeoutMs)
@@ -75,15 +70,20 @@ void TaskClientCall::waitUntil(const std::function<bool()>& done, int timeoutMs)
         timer.setSingleShot(true);
         connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(int(left));
-        s_waitLoops.append(&loop);
+        m_waitLoops.append(&loop);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-        s_waitLoops.removeOne(&loop);
+        if (self)
+            m_waitLoops.removeOne(&loop);
     }
 }
 
 bool TaskClientCall::connectOnce()
 {
+    m_pReconnect->stop();
+    m_bReconnecting = false;
+    m_bClosing = true; // an abort of a live connection is no loss
     m_pSocket->abort();
+    m_bClosing = false;
     m_reader.clear();
     m_pSocket->connectToServer(taskwire::defaultSocketPath());
     QPointer<TaskClientCall> self(this);
@@ -93,6 +93,10 @@ bool TaskClientCall::connectOnce()
 
 bool TaskClientCall::startDaemon()
 {
+    if (OSServiceUtils::isTaskDaemonUninstalled()) {
+        Log(kModule, 2, "task daemon not started: the user uninstalled it");
+        return false;
+    }
     const QString program = daemonProgram();
     if (!QFileInfo(program).isExecutable()) {
         Log(kModule, 2, "task daemon not found: %s", qUtf8Printable(program));
@@ -112,7 +116,7 @@ bool TaskClientCall::createConnection()
     bool created = false;
     QPointer<TaskClientCall> self(this);
     const QMetaObject::Connection watch = connect(this, &TaskClientCall::sigConnectionCreated, this,
-                                                  [&ended, &created](bool ok) {
+                                                  [this, &ended, &created](bool ok) {
                                                       ended = true;
                                                       created = ok;
                                                       wakeWaits();
@@ -172,12 +176,48 @@ void TaskClientCall::finishConnecting(bool created)
     emit sigConnectionCreated(created);
 }
 
-bool TaskClientCall::isConnecting() const { return s_connected; }
+bool TaskClientCall::isConnecting() const { return m_bConnected; }
 
-void TaskClientCall::setConnected(bool connected)
+void TaskClientCall::setConnected(bool connected) { m_bConnected = connected; }
+
+// ---- finding a restarted daemon again ------------------------------------------------------
+
+void TaskClientCall::onStateChanged(QLocalSocket::LocalSocketState state)
 {
-    if (s_current == this)
-        s_connected = connected;
+    wakeWaits();
+    if (!m_bReconnecting || state == QLocalSocket::ConnectingState)
+        return;
+    m_bReconnecting = false;
+    if (state == QLocalSocket::ConnectedState) {
+        Log(kModule, 1, "task daemon connection found again after %d attempts", m_nReconnectAttempts);
+        m_nReconnectAttempts = 0;
+        m_reader.clear();
+        // Handed on from the event loop: the listeners make requests of their own.
+        QMetaObject::invokeMethod(this, &TaskClientCall::sigReconnected, Qt::QueuedConnection);
+        return;
+    }
+    scheduleReconnect();
+}
+
+void TaskClientCall::scheduleReconnect()
+{
+    const int attempts = qMin(m_nReconnectAttempts, 16);
+    m_pReconnect->start(qMin(kReconnectLongestMs, kReconnectFirstMs << attempts));
+}
+
+void TaskClientCall::onReconnectTimer()
+{
+    ++m_nReconnectAttempts;
+    if (m_nReconnectAttempts == kReconnectStartDaemonAfter)
+        startDaemon();
+    m_reader.clear();
+    m_bReconnecting = true;
+    // Never waits: the socket's state change ends the attempt (at once when nothing listens).
+    m_pSocket->connectToServer(taskwire::defaultSocketPath());
+    if (m_bReconnecting && m_pSocket->state() == QLocalSocket::UnconnectedState) {
+        m_bReconnecting = false;
+        scheduleReconnect();
+    }
 }
 
 bool TaskClientCall::request(const char* op, QJsonObject args, QJsonValue* result, QString* error)
@@ -267,23 +307,35 @@ void TaskClientCall::handleMessage(const QJsonObject& message)
                 this, [this, recInfo] { emit sigPerformTaskRecInfo(recInfo); }, Qt::QueuedConnection);
         } else if (name == QLatin1String("checkActive")) {
             Log(kModule, 1, "checkActive");
+        } else if (name == QLatin1String("missedStarts")) {
+            const QStringList missed = missedStarts(message.value(QLatin1String("starts")));
+            if (!missed.isEmpty())
+                QMetaObject::invokeMethod(
+                    this, [this, missed] { emit sigMissedStarts(missed); }, Qt::QueuedConnection);
         } else {
             Log(kModule, 2, "unknown callback %s", qUtf8Printable(name));
         }
         wakeWaits();
         return;
     }
-    const QJsonValue id = message.value(QLatin1String("id"));
-    if (!id.isDouble()) {
-        Log(kModule, 2, "task daemon error: %s", qUtf8Printable(message.value(QLatin1String("error")).toString()));
+    // Only an id this client has handed out can match: a number from the wire is bounded
+    // before it becomes an integer.
+    const QJsonValue idValue = message.value(QLatin1String("id"));
+    const double idNumber = idValue.toDouble(-1);
+    if (!idValue.isDouble() || idNumber < 1 || idNumber > double(m_nNextId) || idNumber != std::floor(idNumber)) {
+        if (idValue.isNull() || idValue.isUndefined())
+            Log(kModule, 2, "task daemon error: %s", qUtf8Printable(message.value(QLatin1String("error")).toString()));
+        else
+            Log(kModule, 2, "task daemon answered an id never asked: %s", qUtf8Printable(idValue.toVariant().toString()));
         return;
     }
-    Pending* pending = m_pending.value(qint64(id.toDouble()), nullptr);
+    const qint64 id = qint64(idNumber);
+    Pending* pending = m_pending.value(id, nullptr);
     if (!pending) {
-        Log(kModule, 1, "late answer %lld ignored", qint64(id.toDouble()));
+        Log(kModule, 1, "late answer %lld ignored", id);
         return;
     }
-    m_pending.remove(qint64(id.toDouble()));
+    m_pending.remove(id);
     ++m_nAnswers;
     pending->done = true;
     pending->ok = message.value(QLatin1String("ok")).toBool();
@@ -296,9 +348,13 @@ void TaskClientCall::handleMessage(const QJsonObject& message)
 
 void TaskClientCall::onDisconnected()
 {
-    Log(kModule, 2, "task daemon connection lost");
     setConnected(false);
     failPending(QStringLiteral("connection to the task daemon lost"));
+    if (m_bClosing)
+        return;
+    Log(kModule, 2, "task daemon connection lost; reconnecting");
+    m_nReconnectAttempts = 0;
+    scheduleReconnect();
 }
 
 void TaskClientCall::failPending(const QString& error)
@@ -345,17 +401,26 @@ quint64 TaskClientCall::getTaskArrayCount(bool* ok)
 {
     QJsonValue answer;
     QString error;
-    const bool answered = request("getTaskArrayCount", {}, &answer, &error) && answer.isDouble()
-                          && answer.toDouble() >= 0;
+    const bool answered = request("getTaskArrayCount", {}, &answer, &error);
+    const double count = answer.toDouble(-1);
+    const bool sane = answered && answer.isDouble() && count >= 0 && count <= kMaxTasks && count == std::floor(count);
     if (ok)
-        *ok = answered;
+        *ok = sane;
     if (!answered) {
-        Log(kModule, 1, "getTaskArrayCount err: %s", qUtf8Printable(error.isEmpty() ? "no count" : error));
+        Log(kModule, 1, "getTaskArrayCount err: %s", qUtf8Printable(error));
         setConnected(false);
         return 0;
     }
+    if (!sane) {
+        const QString shown = answer.isDouble() ? QString::number(count, 'g', 17) : QStringLiteral("no number");
+        Log(kModule, 2, "getTaskArrayCount err: the task daemon answered %s tasks (at most %lld are possible)",
+            qUtf8Printable(shown), qint64(kMaxTasks));
+        setConnected(false);
+        emit sigDaemonBroken(tr("The task service reported %1 tasks, which cannot be right.").arg(shown));
+        return 0;
+    }
     setConnected(true);
-    return quint64(answer.toDouble());
+    return quint64(count);
 }
 
 TaskInfo TaskClientCall::taskFromAnswer(const QJsonValue& answer, bool* ok)
@@ -397,6 +462,11 @@ QList<TaskInfo> TaskClientCall::getTaskInfos(quint64 count, bool* ok)
     *ok = true;
     if (count == 0)
         return tasks;
+    if (count > quint64(kMaxTasks)) {
+        Log(kModule, 2, "getTaskInfo err: %llu tasks asked for, at most %lld are possible", count, qint64(kMaxTasks));
+        *ok = false;
+        return tasks;
+    }
     if (m_pSocket->state() != QLocalSocket::ConnectedState) {
         Log(kModule, 1, "getTaskInfo err: not connected to the task daemon");
         setConnected(false);
@@ -507,4 +577,23 @@ bool TaskClientCall::powerRequest(const char* op, QString* error)
             *error = why;
     }
     return accepted;
+}
+
+QStringList TaskClientCall::missedStarts(const QJsonValue& starts)
+{
+    QStringList lines;
+    const QJsonArray list = starts.toArray();
+    for (int i = 0; i < list.size(); ++i) {
+        if (i == kMaxMissedShown) {
+            lines << tr("... and %1 more").arg(qint64(list.size()) - i);
+            break;
+        }
+        const QJsonObject start = list.at(i).toObject();
+        const QString name = start.value(QLatin1String("name")).toString().left(kMaxNameShown);
+        const QString date = start.value(QLatin1String("date")).toString().left(kMaxNameShown);
+        if (!name.isEmpty())
+            lines << QStringLiteral("%1 (%2)").arg(name, date);
+    }
+    Log(kModule, 2, "the task daemon dropped %lld starts while no client was connected", qint64(list.size()));
+    return lines;
 }

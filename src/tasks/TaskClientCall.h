@@ -1,10 +1,13 @@
 #pragma once
 // The application's end of the task daemon's socket: sends the requests of the wire as plain
 // methods and hands the daemon's "a task is due" on as a signal. GUI thread; owns one local
-// socket. A call that waits for an answer waits at most kReplyTimeoutMs in a local event loop
-// that keeps painting and running timers but takes no user input; a timeout, a lost
-// connection or an error reply is logged, clears the connected flag and gives the empty
-// result. Requests that expect no answer are dropped (and logged) while not connected.
+// socket and its own connected flag. A call that waits for an answer waits at most
+// kReplyTimeoutMs in a local event loop that keeps painting and running timers but takes no
+// user input, so another call may run inside it; a timeout, a lost connection or an error
+// reply is logged, clears the connected flag and gives the empty result. Every number read
+// from the socket is bounded before it is used; an impossible answer is refused
+// (sigDaemonBroken). Requests that expect no answer are dropped (and logged) while not
+// connected. A connection lost is sought again from a back-off timer that never waits.
 
 #include "TaskInfo.h"
 
@@ -14,9 +17,11 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QLocalSocket>
 #include <QObject>
+#include <QStringList>
 
-class QLocalSocket;
+class QEventLoop;
 class QTimer;
 
 class TaskClientCall : public QObject {
@@ -27,8 +32,15 @@ public:
     // How long a daemon just started is given to open its socket.
     static constexpr int kDaemonStartTimeoutMs = 2000;
 
-    explicit TaskClientCall(QObject* parent = nullptr);
-    // Disconnects quietly: the connected flag stays as a newer client has set it.
+    // More tasks than this is an answer of a broken daemon.
+    static constexpr int kMaxTasks = 10000;
+    // At most this many dropped starts are named to the user, each cut to kMaxNameShown.
+    static constexpr int kMaxMissedShown = 20;
+    static constexpr int kMaxNameShown = 200;
+
+    // `connected` is the flag the client starts with (the last client's, when it replaces one).
+    explicit TaskClientCall(QObject* parent = nullptr, bool connected = false);
+    // Disconnects quietly; waits in progress end with their empty results.
     ~TaskClientCall() override;
 
     // Opens the socket; when nothing answers there, starts the daemon detached and retries
@@ -40,7 +52,7 @@ public:
     void createConnectionLater();
     // Introduces the application; the daemon's answer becomes the connected flag.
     bool doConnecting();
-    // The process-wide connected flag, as the current client left it.
+    // The connected flag: the last answer, callback or failure seen.
     bool isConnecting() const;
     // True only when the daemon answers the expected version (a round trip).
     bool checkVersion();
@@ -70,6 +82,14 @@ signals:
     void sigPerformTaskRecInfo(const QString& recInfo);
     // The end of createConnectionLater: `created` is false when no daemon could be reached.
     void sigConnectionCreated(bool created);
+    // A lost connection was found again by the back-off timer (not yet introduced: the
+    // listener sends "connect" and lists the tasks). Delivered from the event loop.
+    void sigReconnected();
+    // The daemon reported starts it dropped while no client was connected: one line per start.
+    // Delivered from the event loop.
+    void sigMissedStarts(const QStringList& starts);
+    // The daemon answered something impossible (`reason` can be shown to the user).
+    void sigDaemonBroken(const QString& reason);
 
 private:
     struct Pending {
@@ -99,14 +119,29 @@ private:
     // Processes events (no user input) until `done` or `timeoutMs`.
     void waitUntil(const std::function<bool()>& done, int timeoutMs);
     void setConnected(bool connected);
+    void wakeWaits();
     void onReadyRead();
     void onDisconnected();
+    void onStateChanged(QLocalSocket::LocalSocketState state);
+    // The next attempt after the back-off pause; the attempt itself never waits.
+    void scheduleReconnect();
+    void onReconnectTimer();
+    // The lines to show for a "missedStarts" callback's list (bounded).
+    static QStringList missedStarts(const QJsonValue& starts);
     void handleMessage(const QJsonObject& message);
     void failPending(const QString& error);
     static QJsonObject taskFields(const TaskInfo& task);
 
     QLocalSocket* m_pSocket = nullptr;
+    bool m_bConnected = false;
+    // The local event loops of this client's waits in progress (nested waits stack up), woken
+    // whenever an answer, a callback or a change of the socket's state arrives.
+    QList<QEventLoop*> m_waitLoops;
     QTimer* m_pDaemonRetry = nullptr; // createConnectionLater's retries, created on first use
+    QTimer* m_pReconnect = nullptr;   // the back-off after a lost connection
+    int m_nReconnectAttempts = 0;
+    bool m_bReconnecting = false; // an attempt of the back-off timer is under way
+    bool m_bClosing = false;      // the client itself ends the connection: no loss
     QElapsedTimer m_daemonStarted;
     taskwire::LineReader m_reader;
     QHash<qint64, Pending*> m_pending;

@@ -45,11 +45,73 @@ TaskManage::~TaskManage() { delete m_pClient; }
 
 TaskClientCall* TaskManage::newClient()
 {
+    // The connected flag carries over until the new client's own answers set it.
+    const bool connected = m_pClient && m_pClient->isConnecting();
     delete m_pClient;
-    m_pClient = new TaskClientCall(this);
+    m_pClient = new TaskClientCall(this, connected);
     connect(m_pClient, &TaskClientCall::sigPerformTaskRecInfo, this, &TaskManage::sendPerformTaskRecInfo);
+    connect(m_pClient, &TaskClientCall::sigReconnected, this, &TaskManage::onClientReconnected);
+    connect(m_pClient, &TaskClientCall::sigMissedStarts, this, &TaskManage::onMissedStarts);
+    connect(m_pClient, &TaskClientCall::sigDaemonBroken, this, &TaskManage::onDaemonBroken);
     m_lstTaskInfo.clear();
+    m_deletedNames.clear();
+    m_bToldBroken = false;
     return m_pClient;
+}
+
+void TaskManage::onClientReconnected()
+{
+    TaskClientCall* client = m_pClient;
+    if (!client || !client->doConnecting() || m_pClient != client)
+        return;
+    Log(kModule, 1, "task daemon found again: listing and replaying");
+    // What the user sees is the truth: the daemon gets every task it lost or holds
+    // differently, and loses those deleted meanwhile; tasks only it knows stay.
+    const QList<TaskInfo> mine = m_lstTaskInfo;
+    const QStringList deleted = m_deletedNames.values();
+    m_lstTaskInfo.clear();
+    initTaskInfoList();
+    if (m_pClient != client || !client->isConnecting()) {
+        m_lstTaskInfo = mine;
+        return;
+    }
+    const QList<TaskInfo> theirs = m_lstTaskInfo;
+    m_lstTaskInfo = mine;
+    for (const TaskInfo& task : mine) {
+        const int index = indexIn(theirs, task.name);
+        if (index < 0 || theirs.at(index) != task)
+            client->changeTask(task.name, task);
+    }
+    for (const TaskInfo& task : theirs) {
+        if (deleted.contains(task.name))
+            client->removeTask(task.name);
+        else if (indexOf(task.name) < 0)
+            m_lstTaskInfo.append(task);
+    }
+    m_deletedNames.clear();
+}
+
+void TaskManage::onMissedStarts(const QStringList& starts)
+{
+    tellUser(tr("These scheduled recordings did not start: no Screen Recorder was running to take them.\n\n%1")
+                 .arg(starts.join(QLatin1Char('\n'))));
+}
+
+void TaskManage::onDaemonBroken(const QString& reason)
+{
+    m_lstTaskInfo.clear();
+    if (m_bToldBroken)
+        return;
+    m_bToldBroken = true;
+    tellUser(tr("Scheduled recordings are not available: %1 Please reinstall Task Schedule.").arg(reason));
+}
+
+void TaskManage::tellUser(const QString& text)
+{
+    // From the event loop: the caller may be inside a wait for the daemon.
+    QTimer::singleShot(0, this, [this, text] {
+        OvMessageBox::information(m_pMainWid, OvProductInfo::instance()->productName(), text);
+    });
 }
 
 void TaskManage::connectXPCServer()
@@ -79,14 +141,20 @@ void TaskManage::initTaskInfoList()
 {
     if (!m_pClient)
         return;
+    TaskClientCall* client = m_pClient;
     bool ok = false;
-    const quint64 count = m_pClient->getTaskArrayCount(&ok);
-    Log(kModule, 1, "initTaskInfoList task count: %d", int(count));
-    if (!ok)
+    const quint64 count = client->getTaskArrayCount(&ok);
+    Log(kModule, 1, "initTaskInfoList task count: %llu", count);
+    if (!ok || m_pClient != client)
         return;
-    const QList<TaskInfo> tasks = m_pClient->getTaskInfos(count, &ok);
+    const QList<TaskInfo> tasks = client->getTaskInfos(count, &ok);
+    // A reconnect inside the wait has listed the tasks of its own client already.
+    if (m_pClient != client)
+        return;
     if (!ok)
-        Log(kModule, 2, "task list stopped at %d of %d", tasks.size(), int(count));
+        Log(kModule, 2, "task list stopped at %lld of %llu", qint64(tasks.size()), count);
+    else
+        m_bToldBroken = false;
     m_lstTaskInfo.append(tasks);
 }
 
@@ -106,13 +174,15 @@ bool TaskManage::isWaitTaskStart() { return m_pClient && m_pClient->getWaitTaskS
 
 // ---- the list ------------------------------------------------------------------------------
 
-int TaskManage::indexOf(const QString& name) const
+int TaskManage::indexIn(const QList<TaskInfo>& tasks, const QString& name)
 {
-    for (int i = 0; i < m_lstTaskInfo.size(); ++i)
-        if (m_lstTaskInfo.at(i).name == name)
+    for (int i = 0; i < tasks.size(); ++i)
+        if (tasks.at(i).name == name)
             return i;
     return -1;
 }
+
+int TaskManage::indexOf(const QString& name) const { return indexIn(m_lstTaskInfo, name); }
 
 TaskInfo TaskManage::getTaskInfo(const QString& name) const
 {
@@ -125,6 +195,7 @@ void TaskManage::addTaskInfo(const TaskInfo& task)
     m_nLastOperate = OperateAdd;
     m_lastTaskInfo = task;
     m_lstTaskInfo.append(task);
+    m_deletedNames.remove(task.name);
     if (m_pClient)
         m_pClient->addTask(task);
 }
@@ -138,6 +209,7 @@ void TaskManage::deleteTaskInfo(const QString& name)
     if (index < 0)
         return;
     m_lstTaskInfo.removeAt(index);
+    m_deletedNames.insert(name);
     if (m_pClient)
         m_pClient->removeTask(name);
 }
@@ -151,6 +223,9 @@ void TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName)
     if (index < 0)
         return;
     m_lstTaskInfo[index] = task;
+    if (oldName != task.name)
+        m_deletedNames.insert(oldName);
+    m_deletedNames.remove(task.name);
     if (m_pClient)
         m_pClient->changeTask(oldName, task);
 }

@@ -4,13 +4,16 @@
 // for the main window, tells the recording windows when a task recording must stop and runs
 // the finishing action after its countdown. GUI thread. Every call that waits on the daemon
 // waits a bounded time with the interface painting; a daemon that does not answer counts as
-// not connected.
+// not connected. When the client finds a lost daemon again, the coordinator lists its tasks
+// and sends it what it lost; starts the daemon dropped, and a daemon that answers the
+// impossible, are told to the user in a message.
 
 #include "TaskInfo.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 class TaskClientCall;
@@ -85,6 +88,14 @@ signals:
 private:
     // Where the task named `name` is in the list; -1 when none is.
     int indexOf(const QString& name) const;
+    static int indexIn(const QList<TaskInfo>& tasks, const QString& name);
+    // The client found the daemon again: introduce, list, and replay what it lost.
+    void onClientReconnected();
+    void onMissedStarts(const QStringList& starts);
+    // The daemon's list is not taken (left empty); the user is told once.
+    void onDaemonBroken(const QString& reason);
+    // A message to the user, shown from the event loop.
+    void tellUser(const QString& text);
     TaskManage();
     ~TaskManage() override;
     // Replaces the client by a new, unconnected one and empties the list.
@@ -101,4 +112,6 @@ private:
     RecordInfo m_curRecInfo;
     QDateTime m_performTime;
     TaskClientCall* m_pClient = nullptr;
+    QSet<QString> m_deletedNames; // deleted or renamed away since the daemon's list was read
+    bool m_bToldBroken = false;
 };

@@ -28,7 +28,7 @@
 namespace {
 // Pages of stackedWidget and of stkConnect.
 enum Page { PageAdd = 0, PageList = 1, PageSetting = 2, PageConnect = 3 };
-enum ConnectPage { CntWaitting = 0, CntInvalid = 1, CntWorking = 2 };
+enum ConnectPage { CntWaitting = 0, CntInvalid = 1, CntWorking = 2, CntNotInstalled = 3 };
 // Ids of the stop-way buttons.
 enum StopButton { BtnDuration = 0, BtnTime = 1, BtnManually = 2, BtnSize = 3 };
 
@@ -49,6 +49,7 @@ dlgTaskScheduler::dlgTaskScheduler(QWidget* parent)
     , ui(new Ui::dlgTaskScheduler)
 {
     ui->setupUi(this);
+    m_strInvalidText = ui->lblInvalid->text();
     const double zoom = OvResourceMgr::instance()->getZoomDPI();
     const int labelWidth = zoom > kWideZoom ? int(kLabelWidth * zoom) : kLabelWidth;
     ui->lblTaskName->setFixedWidth(labelWidth);
@@ -72,6 +73,7 @@ dlgTaskScheduler::dlgTaskScheduler(QWidget* parent)
     connect(ui->btnAdd, &QToolButton::clicked, this, &dlgTaskScheduler::onAddNewTask);
     connect(ui->btnNew, &QToolButton::clicked, this, &dlgTaskScheduler::onAddNewTask);
     connect(ui->btnReInstall, &QPushButton::clicked, this, &dlgTaskScheduler::onInstallXPC);
+    connect(ui->btnInstallNow, &QPushButton::clicked, this, &dlgTaskScheduler::onInstallXPC);
     connect(ui->btnConnectOk, &QPushButton::clicked, this, &dlgTaskScheduler::onXPCBack);
     connect(ui->btnDelele, &QToolButton::clicked, this, &dlgTaskScheduler::onDeleteTask);
     connect(ui->btnOK, &QPushButton::clicked, this, &dlgTaskScheduler::onSaveTaskInfo);
@@ -483,26 +485,44 @@ void dlgTaskScheduler::runScript(bool install)
     ui->stkConnect->setCurrentIndex(CntWaitting);
     Log("dlgTaskScheduler", 1, "%s the task daemon", install ? "installing" : "uninstalling");
     const QPointer<dlgTaskScheduler> self(this);
-    OSServiceUtils::UserExecuteAsync(Utils::getRecorderTmpRoot(), install ? 1 : 0, this, [self](int) {
-        QTimer::singleShot(kCheckDelayMs, self, [self] {
-            if (self)
-                self->onCheckXPC();
-        });
-    });
+    OSServiceUtils::UserExecuteAsync(Utils::getRecorderTmpRoot(), install ? 1 : 0, this,
+                                     [self, install](int status, const QString& message) {
+                                         if (!self)
+                                             return;
+                                         if (status != 0) {
+                                             self->showScriptFailure(install, message);
+                                             return;
+                                         }
+                                         QTimer::singleShot(kCheckDelayMs, self, [self] {
+                                             if (self)
+                                                 self->onCheckXPC();
+                                         });
+                                     });
+}
+
+void dlgTaskScheduler::showScriptFailure(bool install, const QString& reason)
+{
+    const QString what = install ? tr("Task Schedule could not be installed: %1")
+                                 : tr("Task Schedule could not be uninstalled: %1");
+    ui->lblInvalid->setText(what.arg(reason) + QStringLiteral("\n\n") + m_strInvalidText);
+    ui->stackedWidget->setCurrentIndex(PageConnect);
+    ui->stkConnect->setCurrentIndex(CntInvalid);
 }
 
 void dlgTaskScheduler::onCheckXPC()
 {
     ui->lblWaitText->setText(tr("Detecting the status of Task Schedule..."));
+    ui->lblInvalid->setText(m_strInvalidText);
     ui->stackedWidget->setCurrentIndex(PageConnect);
     ui->stkConnect->setCurrentIndex(CntWaitting);
     TaskManage* manage = TaskManage::instance();
+    // After an uninstall the check only looks: the daemon is started again by an install.
     manage->reConnectXPCServer();
     if (manage->isConnected()) {
         manage->reReportInfo();
         ui->stkConnect->setCurrentIndex(CntWorking);
     } else {
-        ui->stkConnect->setCurrentIndex(CntInvalid);
+        ui->stkConnect->setCurrentIndex(OSServiceUtils::isTaskDaemonUninstalled() ? CntNotInstalled : CntInvalid);
     }
 }
 

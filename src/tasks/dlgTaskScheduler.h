@@ -2,7 +2,9 @@
 // The scheduler window: lists, adds, edits, switches on and off and deletes scheduled tasks,
 // and installs, checks, repairs and uninstalls the task daemon. Every task change goes
 // through TaskManage; the window keeps only its rows and the editor. The install scripts run
-// on a worker thread while the window shows its waiting page. Nothing is deleted or
+// on a worker thread while the window shows its waiting page; a script that fails shows its
+// reason on the page that offers "Reinstall", and after an uninstall the page offers
+// "Install now". Nothing is deleted or
 // discarded unless the user answered Yes (delete) or No (discard) explicitly. GUI thread.
 
 #include "OvDialogBase.h"
@@ -81,8 +83,11 @@ private:
     // nothing was changed and the list is shown instead).
     bool askSaveing();
     int askQuestion(const QString& text, int buttons);
-    // Runs the install (or uninstall) script off the GUI thread, then checks the daemon.
+    // Runs the install (or uninstall) script off the GUI thread, then checks the daemon; a
+    // script that fails shows its reason instead.
     void runScript(bool install);
+    // The "abnormal" page with the reason the script gave.
+    void showScriptFailure(bool install, const QString& reason);
     FfTaskItemWidget* rowWidget(QListWidgetItem* item) const;
     static QString storedName(const QListWidgetItem* item);
 
@@ -98,4 +103,5 @@ private:
     QColor m_colorBacNormal;
     QString m_strWaitImg;
     QString m_strUrlColor;
+    QString m_strInvalidText; // the "abnormal" page's own text, without a script's reason
 };

@@ -31,20 +31,34 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QLabel>
+#include <QLocalSocket>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTimeEdit>
+#include <QToolButton>
 #include <QProcess>
 #include <optional>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 const char* const kChildMode = "SR_SCHEDULED_CHILD";   // "timed" or "task": run as the application
 const char* const kChildReport = "SR_SCHEDULED_REPORT"; // where the driver writes what it saw
+// The "restart" mode's hand-over files beside the report: the application is up, and the
+// test has killed and restarted the daemon.
+const char kUpFile[] = ".up";
+const char kRestartedFile[] = ".restarted";
 const int kCountdownTickMs = 20;
 const int kTimedSeconds = 2;
 const int kTaskSeconds = 3;
 const int kTaskDueInSeconds = 3;
+const int kTaskDueAfterRestartSeconds = 5;
 const int kWatchdogMs = 120000;
 
 QAbstractButton* button(const QString& name) { return SrTest::widgetNamed<QAbstractButton>(name, true); }
@@ -67,6 +81,8 @@ class Driver : public QObject {
 public:
     explicit Driver(const QString& mode)
         : m_bTask(mode == QLatin1String("task"))
+        , m_bRestart(mode == QLatin1String("restart"))
+        , m_bMissed(mode == QLatin1String("missed"))
     {
         DlgAutoShutdownTips::setTickIntervalForTests(kCountdownTickMs);
         m_watchdog.start();
@@ -79,6 +95,10 @@ public:
     {
         if (request.kind == OvModalRequest::Dialog && request.className == QLatin1String("DlgHotKeyMessage"))
             return QVariant(int(QDialog::Accepted));
+        if (request.kind == OvModalRequest::Dialog && request.className == QLatin1String("dlgTaskScheduler"))
+            return makeTaskInScheduler(request.widget);
+        if (request.kind == OvModalRequest::InputDialog && m_state == InScheduler)
+            return request.value; // the proposed name
         auto* dialog = qobject_cast<QDialog*>(request.widget);
         if (dialog && (request.className == QLatin1String("DlgVideoClip")
                        || request.className == QLatin1String("DlgAutoShutdownTips"))) {
@@ -95,7 +115,7 @@ public:
     }
 
 private:
-    enum State { WaitMainWindow, WaitRecording, Recording, Done };
+    enum State { WaitMainWindow, WaitReconnect, InScheduler, WaitRecording, Recording, Done };
 
     void step()
     {
@@ -112,12 +132,31 @@ private:
                 return;
             m_state = WaitRecording;
             fullScreen->click();
-            if (m_bTask)
+            if (m_bMissed) {
+                m_state = Done;
+                // The dropped start is told in a message: end once it was asked.
+                QTimer::singleShot(0, this, [this] { waitForQuestionThenExit(); });
+            } else if (m_bRestart) {
+                m_state = WaitReconnect;
+                touch(kUpFile);
+            } else if (m_bTask) {
                 addTask();
-            else
+            } else {
                 rec->click();
+            }
             break;
         }
+        case WaitReconnect:
+            // Nothing here reconnects: the client finds the restarted daemon by itself.
+            if (!QFile::exists(reportPath() + QLatin1String(kRestartedFile)) || !TaskManage::instance()->isConnected())
+                return;
+            m_state = InScheduler;
+            m_report[QStringLiteral("reconnected")] = true;
+            if (QAbstractButton* tasks = button(QStringLiteral("btnTasks")))
+                QTimer::singleShot(0, tasks, &QAbstractButton::click);
+            break;
+        case InScheduler:
+            break;
         case WaitRecording:
             if (controlBar() && controlBar()->isRecording()) {
                 m_state = Recording;
@@ -129,7 +168,7 @@ private:
                 return;
             m_state = Done;
             // A task ends here; a timed recording goes on to its countdown and the exit.
-            if (m_bTask)
+            if (m_bTask || m_bRestart)
                 QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
             break;
         case Done: break;
@@ -154,6 +193,40 @@ private:
         tasks->addTaskInfo(task);
     }
 
+    static QString reportPath() { return qEnvironmentVariable(kChildReport); }
+    static void touch(const char* suffix)
+    {
+        QFile file(reportPath() + QLatin1String(suffix));
+        file.open(QIODevice::WriteOnly);
+    }
+
+    void waitForQuestionThenExit()
+    {
+        SrTest::spinUntil([this] { return !m_questions.isEmpty(); }, 60000);
+        QCoreApplication::exit(0);
+    }
+
+    // The scheduler window as a user fills it: "Add" with the proposed name, a start a few
+    // seconds ahead, a three-second video, OK, and the window closed.
+    QVariant makeTaskInScheduler(QWidget* dialog)
+    {
+        if (SrTest::child<QStackedWidget>(dialog, "stackedWidget")->currentWidget()->objectName()
+            != QLatin1String("pageAdd")) {
+            m_report[QStringLiteral("error")] = QStringLiteral("the scheduler did not open on its Add page");
+            return QVariant(int(QDialog::Rejected));
+        }
+        SrTest::child<QToolButton>(dialog, "btnAdd")->click();
+        SrTest::child<QComboBox>(dialog, "cmbRecSet")->setCurrentIndex(0);
+        SrTest::child<QDateTimeEdit>(dialog, "dtEdtStartTime")
+            ->setDateTime(QDateTime::currentDateTime().addSecs(kTaskDueAfterRestartSeconds));
+        SrTest::child<QRadioButton>(dialog, "rdbDuration")->click();
+        SrTest::child<QTimeEdit>(dialog, "dtEdtStopDuraion")->setTime(QTime(0, 0).addSecs(kTaskSeconds));
+        SrTest::child<QPushButton>(dialog, "btnOK")->click();
+        m_report[QStringLiteral("tasks")] = TaskManage::instance()->getLstTaskInfo().size();
+        m_state = WaitRecording;
+        return QVariant(int(QDialog::Accepted));
+    }
+
     void writeReport()
     {
         m_tick.stop();
@@ -164,6 +237,8 @@ private:
     }
 
     bool m_bTask = false;
+    bool m_bRestart = false;
+    bool m_bMissed = false;
     State m_state = WaitMainWindow;
     QTimer m_tick;
     QElapsedTimer m_watchdog;
@@ -188,10 +263,14 @@ private slots:
     void cleanup();
     void timedRecordingEndsInCountdownAndExit();
     void dueTaskRecordsAndSavesWithoutAClick();
+    void killedDaemonIsFoundAgainAndItsTaskRecordsWithoutAClick();
+    void startDroppedWithoutTheApplicationIsToldAtItsNextStart();
 
 private:
     // Runs the application in `mode`; its exit status, and the driver's report in `report`.
-    int runApplication(const QString& mode, QJsonObject* report);
+    // `meanwhile` runs while the application does.
+    int runApplication(const QString& mode, QJsonObject* report, const std::function<void()>& meanwhile = {},
+                       const QStringList& extraEnvironment = {});
     // The one file saved, checked for its length and its history entry; empty on failure.
     QString checkSaved(double seconds);
 
@@ -219,7 +298,8 @@ void ScheduledRecordingTest::cleanup()
     QVERIFY(!QFile::exists(power));
 }
 
-int ScheduledRecordingTest::runApplication(const QString& mode, QJsonObject* report)
+int ScheduledRecordingTest::runApplication(const QString& mode, QJsonObject* report,
+                                           const std::function<void()>& meanwhile, const QStringList& extraEnvironment)
 {
     const QString reportPath = m_strWork + QStringLiteral("/report.json");
     QProcess child;
@@ -229,9 +309,13 @@ int ScheduledRecordingTest::runApplication(const QString& mode, QJsonObject* rep
     env.insert(QStringLiteral("SR_NONINTERACTIVE"), QStringLiteral("1"));
     env.insert(QStringLiteral("SR_TASKD_SOCKET"), m_daemon->socket());
     env.insert(QStringLiteral("SR_TASKD_ARGS"), QStringLiteral("--power dry-run:") + m_daemon->power());
+    for (const QString& variable : extraEnvironment)
+        env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(), QStringList());
+    if (meanwhile)
+        meanwhile();
     const bool finished = child.waitForFinished(180000) && child.exitStatus() == QProcess::NormalExit;
     if (!finished)
         child.kill();
@@ -294,6 +378,61 @@ void ScheduledRecordingTest::dueTaskRecordsAndSavesWithoutAClick()
     // A task with nothing to do once finished shows no countdown.
     QVERIFY(!report.contains(QStringLiteral("DlgAutoShutdownTips")));
     QVERIFY(!checkSaved(kTaskSeconds).isEmpty());
+}
+
+void ScheduledRecordingTest::killedDaemonIsFoundAgainAndItsTaskRecordsWithoutAClick()
+{
+    RecordParameter::instance()->setTimerEnable(false);
+    const QString reportPath = m_strWork + QStringLiteral("/report.json");
+    QJsonObject report;
+    const auto restartDaemon = [&] {
+        QVERIFY(SrTest::spinUntil([&] { return QFile::exists(reportPath + QLatin1String(kUpFile)); }, 120000));
+        m_daemon->process.kill(); // SIGKILL: no goodbye on the socket
+        QVERIFY(m_daemon->process.waitForFinished(10000));
+        QVERIFY(m_daemon->start({}, 30000));
+        QFile restarted(reportPath + QLatin1String(kRestartedFile));
+        QVERIFY(restarted.open(QIODevice::WriteOnly));
+    };
+    // Only the test's daemon serves: the application must not start one of its own.
+    QCOMPARE(runApplication(QStringLiteral("restart"), &report, restartDaemon,
+                            {QStringLiteral("SR_TASKD_PROGRAM=/nonexistent/screenrecorder-taskd")}),
+             0);
+    QVERIFY(!report.contains(QStringLiteral("error")));
+    QVERIFY(report.value(QStringLiteral("questions")).toArray().isEmpty());
+    QVERIFY(report.value(QStringLiteral("reconnected")).toBool());
+    QCOMPARE(report.value(QStringLiteral("tasks")).toInt(), 1);
+    QVERIFY(report.value(QStringLiteral("tasking")).toBool());
+    QCOMPARE(report.value(QStringLiteral("DlgVideoClip")).toInt(-1), int(QDialog::Accepted));
+    QVERIFY(!checkSaved(kTaskSeconds).isEmpty());
+    QVERIFY(m_daemon->logText().contains(QStringLiteral("fired")));
+}
+
+void ScheduledRecordingTest::startDroppedWithoutTheApplicationIsToldAtItsNextStart()
+{
+    RecordParameter::instance()->setTimerEnable(false);
+    const QString name = QStringLiteral("Nobody was there");
+    m_daemon->stop();
+    QVERIFY(m_daemon->start({QStringLiteral("--grace"), QStringLiteral("1")}, 30000));
+    {
+        QLocalSocket wire;
+        wire.connectToServer(m_daemon->socket());
+        QVERIFY(wire.waitForConnected(5000));
+        RecordInfo info;
+        info.recwhat = TaskManage::RecordVideo;
+        const QJsonObject task{{"op", "addTask"}, {"name", name}, {"enable", true}, {"repeat", false},
+                               {"week", taskwire::weekToText(0)},
+                               {"date", taskwire::dateText(QDateTime::currentDateTime().addSecs(1))},
+                               {"recinfo", TaskManage::convertRecInfo(info)}};
+        wire.write(taskwire::frame(task));
+        QVERIFY(wire.waitForBytesWritten(5000));
+    }
+    QVERIFY(SrTest::spinUntil([&] { return m_daemon->logText().contains(QStringLiteral("dropped")); }, 30000));
+    QJsonObject report;
+    QCOMPARE(runApplication(QStringLiteral("missed"), &report), 0);
+    const QJsonArray questions = report.value(QStringLiteral("questions")).toArray();
+    QCOMPARE(questions.size(), 1);
+    QVERIFY2(questions.at(0).toString().contains(name), qPrintable(questions.at(0).toString()));
+    QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
 }
 
 SR_TEST_DISPLAY(ScheduledRecordingTest)

@@ -3,6 +3,7 @@
 #include "TestMain.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QLocale>
 #include <QTest>
 #include <csignal>
@@ -132,10 +133,23 @@ private slots:
             WireClient client(daemon.socket());
             QVERIFY(client.result("getWaitTaskStart").toBool());
             QVERIFY(client.accept());
-            QVERIFY(SrTest::spinUntil([&] { return client.callbacks.size() == 1; }, 1000));
+            QVERIFY(SrTest::spinUntil([&] { return client.callbacks.size() == 1; }, 10000));
         }
         WireClient(daemon.socket()).send("addTask", task("late", kFake.addSecs(4), recinfo(2)));
         QVERIFY(SrTest::spinUntil([&] { return daemon.logText().contains("dropped"); }, 8000));
+        // The dropped start is not started late: it is told once, to the next client accepted.
+        {
+            WireClient client(daemon.socket());
+            QVERIFY(client.accept());
+            QVERIFY(SrTest::spinUntil([&] { return !client.callbacks.isEmpty(); }, 5000));
+            QTest::qWait(1200);
+            QCOMPARE(client.callbacks.size(), 1);
+            QCOMPARE(client.callbacks[0].value("cb").toString(), QString("missedStarts"));
+            const QJsonArray starts = client.callbacks[0].value("starts").toArray();
+            QCOMPARE(starts.size(), 1);
+            QCOMPARE(starts[0].toObject().value("name").toString(), QString("late"));
+            QCOMPARE(starts[0].toObject().value("date").toString(), taskwire::dateText(kFake.addSecs(4)));
+        }
         WireClient client(daemon.socket());
         QVERIFY(client.accept());
         QTest::qWait(1200);

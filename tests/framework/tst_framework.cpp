@@ -6,13 +6,17 @@
 #include "TestMain.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 #include <sys/resource.h>
 
 namespace {
@@ -121,6 +125,37 @@ private slots:
         QVERIFY(s->takeDamageReport(&second));
         QVERIFY(second != keptAs);
         QVERIFY(contentOf(keptAs) == damaged);
+    }
+
+    // Another process replacing the file whole (as every write does) while this one loads it
+    // is no damage: the file read is sound, nothing is set aside and nothing is told.
+    void fileReplacedWhileReadIsNotTakenForDamaged()
+    {
+        OvSettings* s = OvSettings::instance();
+        QVERIFY(s->setApplicationParam("Zz/Seed", 1));
+        const QString path = s->fileName();
+        const QByteArray base = contentOf(path);
+        const QFileInfo info(path);
+        const auto keptAside = [&] {
+            return QDir(info.absolutePath()).entryList({info.fileName() + QStringLiteral(".damaged-*")});
+        };
+        const QStringList keptBefore = keptAside();
+        std::atomic<bool> stop{false};
+        std::thread writer([&] {
+            for (int n = 0; !stop; ++n) {
+                QSaveFile file(path);
+                file.open(QIODevice::WriteOnly);
+                file.write(base + "[Other]\nPad=" + QByteArray(n % 97, 'x') + "\n");
+                file.commit();
+            }
+        });
+        constexpr int kLoads = 2000;
+        for (int i = 0; i < kLoads && !s->takeDamageReport(nullptr); ++i)
+            s->reload();
+        stop = true;
+        writer.join();
+        QCOMPARE(keptAside(), keptBefore);
+        QCOMPARE(s->applicationParam("Zz/Seed", 0).toInt(), 1);
     }
 
     // A write that fails part-way (a full disk; here the file size limit) is reported and

@@ -8,11 +8,15 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include "RecordedSpan.h"
 #include <QFile>
 #include <QImage>
+#include <QTest>
 #include <QThread>
+#include <QWidget>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -67,7 +71,29 @@ inline void spin(int ms)
     }
 }
 
+// How much later than the start call a busy machine may take the first frame or sample, and
+// how far the last one may reach past the stop call.
+constexpr double kLateStart = 0.5;
+constexpr double kLastFrame = 0.1;
+
+// A plain coloured top-level window at a place of the screen.
+inline std::unique_ptr<QWidget> colouredWindow(const QColor& colour, const QRect& geometry)
+{
+    std::unique_ptr<QWidget> window(new QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, colour);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+    window->setGeometry(geometry);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("the window did not show");
+    spin(300);
+    return window;
+}
+
 struct Result {
+    SrTest::RecordedSpan span; // the start and stop calls, timed
     bool created = false;
     bool started = false;
     bool stopped = false;
@@ -86,7 +112,7 @@ inline Result record(Reports& reports, const ScVideoOptions& video, const QStrin
     result.created = bool(recorder);
     if (!recorder)
         return result;
-    result.started = recorder->Start();
+    result.started = result.span.mark([&] { return recorder->Start(); });
     if (!result.started)
         return result;
     QElapsedTimer timer;
@@ -96,7 +122,7 @@ inline Result record(Reports& reports, const ScVideoOptions& video, const QStrin
             during(recorder.get(), timer.elapsed());
         spin(20);
     }
-    result.stopped = recorder->Stop();
+    result.stopped = result.span.mark([&] { return recorder->Stop(); });
     result.duration = recorder->GetDuration();
     result.dropped = recorder->GetDroppedFrames();
     return result;

@@ -4,6 +4,7 @@
 #include "TestMain.h"
 
 #include "RecorderSupport.h"
+#include "recorder/AreaDrag.h"
 #include "recorder/FrameConverter.h"
 #include "recorder/FrameDecorator.h"
 
@@ -63,6 +64,23 @@ private slots:
         QCOMPARE(canvas.at(2, 2), 0u);
         QCOMPARE(canvas.at(20, 20), 0xffffffu);
         QCOMPARE(canvas.at(10, 12), 0xffffffu);
+    }
+
+    void areaMovesWithThePointerOnlyWhileCtrlIsHeld()
+    {
+        AreaDrag drag(100, 100, 200, 150, 1000, 800);
+        QVERIFY(!drag.step(500, 500, false));
+        QVERIFY(!drag.step(600, 550, true)); // Ctrl just went down: nothing travelled yet
+        QVERIFY(drag.step(650, 520, true));
+        QCOMPARE(QPoint(drag.x(), drag.y()), QPoint(150, 70));
+        QVERIFY(!drag.step(900, 700, false)); // let go: the area stays
+        QVERIFY(!drag.step(100, 100, true));
+        QCOMPARE(QPoint(drag.x(), drag.y()), QPoint(150, 70));
+        // Kept whole on the screen, and moving back from the edge at once.
+        QVERIFY(drag.step(-900, 2000, true));
+        QCOMPARE(QPoint(drag.x(), drag.y()), QPoint(0, 650));
+        QVERIFY(drag.step(-890, 1990, true));
+        QCOMPARE(QPoint(drag.x(), drag.y()), QPoint(10, 640));
     }
 
     void haloIsAlwaysShownWhenIndicated()

@@ -15,7 +15,10 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
+#include <QLocalSocket>
+#include <QProcess>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -50,6 +53,47 @@ QStringList daemonNames()
     return names;
 }
 
+// A stand-in "systemctl" first on PATH: it writes each call to $SR_FAKE_SYSTEMCTL_LOG and
+// fails the subcommand named in $SR_FAKE_SYSTEMCTL_FAIL with a reason on stderr.
+QString installFakeSystemctl(const QString& folder)
+{
+    const QString path = folder + "/systemctl";
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write("#!/bin/sh\n"
+               "echo \"$*\" >>\"$SR_FAKE_SYSTEMCTL_LOG\"\n"
+               "if [ -n \"${SR_FAKE_SYSTEMCTL_FAIL:-}\" ] && [ \"$2\" = \"$SR_FAKE_SYSTEMCTL_FAIL\" ]; then\n"
+               "  echo \"Failed to $2 unit: Access denied\" >&2\n"
+               "  exit 1\n"
+               "fi\n");
+    file.close();
+    file.setPermissions(file.permissions() | QFile::ExeOwner);
+    qputenv("PATH", QFile::encodeName(folder) + ':' + qgetenv("PATH"));
+    return folder + "/calls.txt";
+}
+
+QString textOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+bool answers(const QString& socket)
+{
+    QLocalSocket probe;
+    probe.connectToServer(socket);
+    return probe.waitForConnected(1000);
+}
+
+// The page of the daemon's state, once the script and the check after it have ended.
+QString connectPageAfterScript(QWidget& dialog)
+{
+    auto* pages = SrTest::child<QStackedWidget>(&dialog, "stkConnect");
+    SrTest::spinUntil([pages] { return pages->currentWidget()->objectName() != "pageCntWaitting"; }, 30000);
+    return pages->currentWidget()->objectName();
+}
+
 TaskInfo oneOff(const QString& name)
 {
     TaskInfo task;
@@ -79,6 +123,8 @@ private slots:
     void cleanupTestCase()
     {
         m_daemon.stop();
+        // An uninstall left half-way would keep the next tests' daemons from being started.
+        QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + "/ScreenRecorder/taskd-uninstalled");
         for (const char* name : {"SR_TASKD_SOCKET", "SR_TASKD_PROGRAM"})
             qunsetenv(name);
         SrTest::useDryRunTaskDaemon();
@@ -187,6 +233,57 @@ private slots:
         QCOMPARE(page(dialog), QStringLiteral("pageList"));
         QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->count(), 0);
         QCOMPARE(daemonNames(), QStringList());
+    }
+
+    // Last: it uninstalls this test's daemon. The scripts run exactly as for the user (the
+    // same program and arguments; /bin/sh is dash on Debian) against a stand-in systemctl.
+    void scriptsInstallReportFailureAndUninstallOnlyTheirOwnDaemon()
+    {
+        const QString calls = installFakeSystemctl(SrTest::newFolder("fake-systemctl"));
+        QVERIFY(!calls.isEmpty());
+        qputenv("SR_FAKE_SYSTEMCTL_LOG", QFile::encodeName(calls));
+        const QString daemon = QCoreApplication::applicationDirPath() + "/screenrecorder-taskd";
+        qputenv("SR_TASKD_PROGRAM", QFile::encodeName(daemon));
+        const QString unit = qEnvironmentVariable("XDG_CONFIG_HOME") + "/systemd/user/screenrecorder-taskd.service";
+
+        dlgTaskScheduler dialog;
+        dialog.show();
+        dialog.onInstallXPC();
+        QCOMPARE(connectPageAfterScript(dialog), QStringLiteral("pageCntWorking"));
+        QVERIFY2(textOf(calls).contains("--user daemon-reload\n--user enable --now screenrecorder-taskd.service\n"),
+                 qPrintable(textOf(calls)));
+        const QString unitText = textOf(unit);
+        QVERIFY2(unitText.contains(QString("ExecStart=\"%1\" --socket \"%2\"").arg(daemon, m_daemon.socket())),
+                 qPrintable(unitText));
+
+        // A failing systemctl: its reason, and the page that offers "Reinstall".
+        qputenv("SR_FAKE_SYSTEMCTL_FAIL", "enable");
+        SrTest::child<QPushButton>(&dialog, "btnReInstall")->click();
+        QCOMPARE(connectPageAfterScript(dialog), QStringLiteral("pageCntInvalid"));
+        QVERIFY2(SrTest::child<QLabel>(&dialog, "lblInvalid")->text().contains("Failed to enable unit: Access denied"),
+                 qPrintable(SrTest::child<QLabel>(&dialog, "lblInvalid")->text()));
+        qunsetenv("SR_FAKE_SYSTEMCTL_FAIL");
+
+        // Uninstall stops this socket's daemon only, and nothing starts it again.
+        SrTest::TaskDaemonRun other(SrTest::newFolder("other-daemon"));
+        QVERIFY(other.start({}, kDaemonStartMs));
+        QTest::mouseClick(SrTest::child<QLabel>(&dialog, "lblUninstall"), Qt::LeftButton);
+        QCOMPARE(connectPageAfterScript(dialog), QStringLiteral("pageCntNotInstalled"));
+        QVERIFY(textOf(calls).contains("--user disable --now screenrecorder-taskd.service\n"));
+        QVERIFY(!QFile::exists(unit));
+        QVERIFY(SrTest::spinUntil([this] { return m_daemon.process.state() == QProcess::NotRunning; }, 10000));
+        QVERIFY(answers(other.socket()));
+        QTest::qWait(1000);
+        QVERIFY(!answers(m_daemon.socket()));
+        QVERIFY(!TaskManage::instance()->isConnected());
+
+        // "Install now" lets the application start its daemon again.
+        SrTest::child<QPushButton>(&dialog, "btnInstallNow")->click();
+        QCOMPARE(connectPageAfterScript(dialog), QStringLiteral("pageCntWorking"));
+        QVERIFY(TaskManage::instance()->isConnected());
+        QFile pid(m_daemon.socket() + ".pid");
+        QVERIFY(pid.open(QIODevice::ReadOnly));
+        QProcess::execute("kill", {QString::fromLatin1(pid.readAll().trimmed())});
     }
 };
 

@@ -1,7 +1,9 @@
 // The daemon client against an in-test daemon that misbehaves on purpose: silence, a wrong
 // version, a callback in the middle of a wait, a query that fails half-way through the list.
 
+#include "ModalAnswers.h"
 #include "TestEnv.h"
+#include "WaitFor.h"
 #include "TestMain.h"
 #include "TaskWire.h"
 #include "tasks/TaskClientCall.h"
@@ -11,6 +13,7 @@
 #include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -108,7 +111,9 @@ private slots:
             QElapsedTimer clock;
             clock.start();
             QVERIFY(!call());
-            QVERIFY(clock.elapsed() < TaskClientCall::kReplyTimeoutMs + 500);
+            // Bounded: the wait gives up at its time-out (a busy machine may wake it late, but
+            // never a whole time-out later).
+            QVERIFY(clock.elapsed() < 2 * TaskClientCall::kReplyTimeoutMs);
             QVERIFY2(ticks >= 20, qPrintable(QString("the timer ticked %1 times").arg(ticks)));
             QVERIFY(!client.isConnecting());
         }
@@ -162,6 +167,99 @@ private slots:
         QCOMPARE(tasks->getLstTaskInfo().size(), 1);
         QCOMPARE(tasks->getLstTaskInfo().at(0).name, QString("first"));
         QVERIFY(!tasks->isConnected());
+    }
+
+    void impossibleNumbersFromTheWireAreRefusedWithoutACrash_data()
+    {
+        QTest::addColumn<QJsonValue>("count");
+        QTest::newRow("a million million") << QJsonValue(1e12);
+        QTest::newRow("one past the bound") << QJsonValue(TaskClientCall::kMaxTasks + 1);
+        QTest::newRow("negative") << QJsonValue(-3);
+        QTest::newRow("a fraction") << QJsonValue(2.5);
+        QTest::newRow("text") << QJsonValue("many");
+    }
+    void impossibleNumbersFromTheWireAreRefusedWithoutACrash()
+    {
+        QFETCH(QJsonValue, count);
+        FakeDaemon daemon;
+        daemon.answer = [count](QLocalSocket*, const QJsonObject& request) {
+            return request.value("op") == "getTaskArrayCount" ? count : wellBehaved(request);
+        };
+        QVERIFY(daemon.listen());
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        TaskManage* tasks = TaskManage::instance();
+        tasks->reConnectXPCServer();
+        QVERIFY(tasks->getLstTaskInfo().isEmpty());
+        QVERIFY(!tasks->isConnected());
+        // The user hears of it once, from the event loop.
+        QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 5000));
+        QVERIFY2(ModalAnswers::messages().constLast().contains("cannot be right"),
+                 qPrintable(ModalAnswers::messages().join('|')));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+
+    void answersWithIdsNeverAskedAreIgnored()
+    {
+        FakeDaemon daemon;
+        daemon.answer = [](QLocalSocket* socket, const QJsonObject& request) {
+            if (request.value("op") != "getWaitTaskStart")
+                return wellBehaved(request);
+            for (const QJsonValue bogus : {QJsonValue(1e300), QJsonValue(-5), QJsonValue(0.5),
+                                           QJsonValue(request.value("id").toDouble() + 1000), QJsonValue("1")})
+                FakeDaemon::send(socket, {{"id", bogus}, {"ok", true}, {"result", false}});
+            return QJsonValue(true);
+        };
+        QVERIFY(daemon.listen());
+        TaskClientCall client;
+        QVERIFY(client.createConnection() && client.doConnecting());
+        QVERIFY(client.getWaitTaskStart());
+        QVERIFY(client.isConnecting());
+    }
+
+    // A wait keeps timers running, so a call can run inside another one's wait: each gets
+    // its own answer (here the inner one first), and a client released inside a wait ends
+    // that wait with the empty result.
+    void callsMadeInsideAWaitGetTheirOwnAnswers()
+    {
+        FakeDaemon daemon;
+        daemon.answer = [](QLocalSocket* socket, const QJsonObject& request) {
+            const QString op = request.value("op").toString();
+            if (op == "getWaitTaskStart")
+                return QJsonValue(true);
+            if (op == "getTaskArrayCount")
+                return QJsonValue(0);
+            if (op != "getVersion")
+                return wellBehaved(request);
+            const QJsonValue id = request.value("id");
+            QTimer::singleShot(300, socket, [socket, id] {
+                FakeDaemon::send(socket, {{"id", id}, {"ok", true}, {"result", taskwire::kVersion}});
+            });
+            return QJsonValue(QJsonValue::Undefined);
+        };
+        QVERIFY(daemon.listen());
+        TaskClientCall client;
+        QVERIFY(client.createConnection() && client.doConnecting());
+        bool innerAnswer = false;
+        bool innerRan = false;
+        QTimer::singleShot(20, &client, [&] {
+            innerAnswer = client.getWaitTaskStart();
+            innerRan = true;
+        });
+        QVERIFY(client.checkVersion());
+        QVERIFY(innerRan);
+        QVERIFY(innerAnswer);
+
+        TaskManage* tasks = TaskManage::instance();
+        tasks->reConnectXPCServer();
+        bool released = false;
+        QTimer::singleShot(20, tasks, [&] {
+            tasks->reConnectXPCServer();
+            released = true;
+        });
+        QVERIFY(!tasks->isConnected()); // its client was replaced inside the wait
+        QVERIFY(released);
+        QVERIFY(tasks->isConnected());
     }
 };
 

@@ -126,6 +126,30 @@ private slots:
         QCOMPARE(countNamed("Kept"), 1);
     }
 
+    // The daemon killed and started again on its socket (as systemd's Restart= does): the
+    // coordinator finds it alone, lists its tasks and sends what it missed meanwhile.
+    void killedDaemonIsFoundAgainAndGetsWhatItMissed()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        tasks->addTaskInfo(mondayTask("Before"));
+        tasks->addTaskInfo(mondayTask("Gone"));
+        QVERIFY(tasks->isConnected());
+        const QString program = m_seam.process.program();
+        const QStringList arguments = m_seam.process.arguments();
+        m_seam.process.kill();
+        QVERIFY(SrTest::spinUntil([tasks] { return !tasks->isConnected(); }, 10000));
+        tasks->addTaskInfo(mondayTask("While away"));
+        tasks->deleteTaskInfo("Gone");
+        QVERIFY(m_seam.startDetached(program, arguments));
+        QVERIFY(SrTest::spinUntil([tasks] { return tasks->isConnected(); }, 30000));
+        tasks->reConnectXPCServer();
+        QStringList names;
+        for (const TaskInfo& task : tasks->getLstTaskInfo())
+            names << task.name;
+        names.sort();
+        QCOMPARE(names, (QStringList{"Before", "While away"}));
+    }
+
     void connectionAtStartUpFollowsWithoutBlockingAndListsTheStoredTasks()
     {
         TaskManage* tasks = TaskManage::instance();

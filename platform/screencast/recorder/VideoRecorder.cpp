@@ -1,5 +1,6 @@
 #include "VideoRecorder.h"
 
+#include "AreaDrag.h"
 #include "AudioAlign.h"
 #include "Finisher.h"
 #include "FrameConverter.h"
@@ -216,7 +217,12 @@ void VideoRecorder::captureLoop()
 {
     XDisplayProbe probe;
     const bool follow = m_video.windowMode == SWM_Single && !m_windows.empty();
+    const bool byRect = m_video.windowMode != SWM_Single && m_video.windowMode != SWM_Multiple;
+    const bool draggable = m_video.ctrlMovesArea && byRect && !m_video.followMouse;
+    AreaDrag drag(m_area.x, m_area.y, m_area.w, m_area.h, m_screenW, m_screenH);
     XRectI followed = m_area;
+    // Where the last frame was taken; none yet for an area that follows the mouse.
+    XRectI reported = m_video.followMouse ? XRectI{} : m_area;
     bool windowLost = false;
     int64_t lastIndex = -1;
     const double fps = m_video.frameRate;
@@ -229,10 +235,15 @@ void VideoRecorder::captureLoop()
             } else if (now.x != followed.x || now.y != followed.y) {
                 followed = now;
                 m_capture.moveTo(now.x, now.y, m_screenW, m_screenH);
-                if (m_callback)
-                    m_callback->OnRecordRectChanged(CRect(now.x, now.y, now.x + m_area.w, now.y + m_area.h));
+                reportArea(now.x, now.y, &reported);
             }
         }
+        int px = 0;
+        int py = 0;
+        bool down = false;
+        bool ctrl = false;
+        if (draggable && probe.pointer(&px, &py, &down, &ctrl) && drag.step(px, py, ctrl))
+            m_capture.moveTo(drag.x(), drag.y(), m_screenW, m_screenH);
         RawFrame raw;
         raw.packet = av_packet_alloc();
         if (!m_capture.read(raw.packet, &raw.originX, &raw.originY)) {
@@ -241,6 +252,8 @@ void VideoRecorder::captureLoop()
                 report(SRE_CaptureLost);
             break;
         }
+        if (!follow)
+            reportArea(raw.originX, raw.originY, &reported);
         if (m_clock.paused) {
             av_packet_free(&raw.packet);
             continue;
@@ -259,11 +272,22 @@ void VideoRecorder::captureLoop()
     m_rawQueue.close();
 }
 
+void VideoRecorder::reportArea(int x, int y, XRectI* reported)
+{
+    if (!reported->empty() && reported->x == x && reported->y == y)
+        return;
+    *reported = XRectI{x, y, m_area.w, m_area.h};
+    if (m_callback)
+        m_callback->OnRecordRectChanged(CRect(x, y, x + m_area.w, y + m_area.h));
+}
+
 void VideoRecorder::decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects)
 {
     BgraFrame frame{raw.packet->data, m_area.w * kBytesPerPixel, m_area.w, m_area.h};
     if (m_video.windowMode == SWM_Multiple || m_video.windowMode == SWM_Exclude) {
-        std::vector<XRectI> rects = probe.windowRects(m_windows);
+        // An excluded window goes with its frame; the chosen windows are recorded without theirs.
+        std::vector<XRectI> rects
+            = m_video.windowMode == SWM_Exclude ? probe.frameRects(m_windows) : probe.windowRects(m_windows);
         for (XRectI& r : rects) {
             r.x -= raw.originX;
             r.y -= raw.originY;

@@ -1,6 +1,6 @@
 #pragma once
 // A screen recording: one thread per stage with bounded queues between them.
-//   capture thread  -> x11grab frames (and window following)
+//   capture thread  -> x11grab frames (window following, the area moved with Ctrl held)
 //   convert thread  -> blackouts, mouse effects, watermark, colour conversion (in bands on
 //                      a few threads of its own, into reused frame buffers)
 //   encode thread   -> video and mixed sound encoding into the file in progress
@@ -67,6 +67,8 @@ private:
     void convertLoop();
     void encodeLoop();
     void decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects);
+    // Reports the area at (x, y) when it is not where `reported` says, and remembers it. Capture thread.
+    void reportArea(int x, int y, XRectI* reported);
     // Encodes every whole frame of mixed sound that is ready. Encoding thread.
     bool drainAudio(AVFrame* frame);
     bool canWrite() const;

@@ -2,7 +2,15 @@
 
 #include "XcbConnection.h"
 
+#include <cstring>
+
 namespace recorder {
+
+namespace {
+// Frames are shallow; this only stops a walk up a broken tree.
+const int kMaxFrameDepth = 16;
+const char* const kWmState = "WM_STATE"; // set by the window manager on the windows it manages
+} // namespace
 
 XDisplayProbe::XDisplayProbe()
 {
@@ -11,12 +19,14 @@ XDisplayProbe::XDisplayProbe()
         return;
     m_screenW = conn->screen()->width_in_pixels;
     m_screenH = conn->screen()->height_in_pixels;
+    auto atom = conn->reply(xcb_intern_atom_reply, xcb_intern_atom(conn->get(), 0, uint16_t(strlen(kWmState)), kWmState));
+    m_wmStateAtom = atom ? atom->atom : uint32_t(XCB_ATOM_NONE);
     m_conn = std::move(conn);
 }
 
 XDisplayProbe::~XDisplayProbe() = default;
 
-bool XDisplayProbe::pointer(int* x, int* y, bool* buttonDown)
+bool XDisplayProbe::pointer(int* x, int* y, bool* buttonDown, bool* ctrlDown)
 {
     if (!m_conn)
         return false;
@@ -26,6 +36,8 @@ bool XDisplayProbe::pointer(int* x, int* y, bool* buttonDown)
     *x = reply->root_x;
     *y = reply->root_y;
     *buttonDown = (reply->mask & (XCB_BUTTON_MASK_1 | XCB_BUTTON_MASK_2 | XCB_BUTTON_MASK_3)) != 0;
+    if (ctrlDown)
+        *ctrlDown = (reply->mask & XCB_KEY_BUT_MASK_CONTROL) != 0;
     return true;
 }
 
@@ -36,7 +48,38 @@ bool XDisplayProbe::windowRect(uint64_t window, XRectI* rect)
     return !rect->empty();
 }
 
-std::vector<XRectI> XDisplayProbe::windowRects(const std::vector<uint64_t>& windows)
+std::vector<XRectI> XDisplayProbe::windowRects(const std::vector<uint64_t>& windows) { return rectsOf(windows, false); }
+
+std::vector<XRectI> XDisplayProbe::frameRects(const std::vector<uint64_t>& windows)
+{
+    std::vector<uint64_t> frames(windows);
+    for (uint64_t& window : frames)
+        window = frameOf(window);
+    return rectsOf(frames, true);
+}
+
+uint64_t XDisplayProbe::frameOf(uint64_t window)
+{
+    if (!m_conn || m_wmStateAtom == XCB_ATOM_NONE || window == 0 || window > 0xffffffffu)
+        return window;
+    xcb_connection_t* conn = m_conn->get();
+    auto state = m_conn->reply(xcb_get_property_reply,
+                               xcb_get_property(conn, 0, xcb_window_t(window), m_wmStateAtom, m_wmStateAtom, 0, 0));
+    if (!state || state->type == XCB_ATOM_NONE)
+        return window; // not managed: an override-redirect window, an embedded one, or gone
+    xcb_window_t current = xcb_window_t(window);
+    for (int depth = 0; depth < kMaxFrameDepth; ++depth) {
+        auto tree = m_conn->reply(xcb_query_tree_reply, xcb_query_tree(conn, current));
+        if (!tree || tree->parent == XCB_WINDOW_NONE)
+            return window;
+        if (tree->parent == m_conn->root())
+            return current;
+        current = tree->parent;
+    }
+    return window;
+}
+
+std::vector<XRectI> XDisplayProbe::rectsOf(const std::vector<uint64_t>& windows, bool withBorder)
 {
     std::vector<XRectI> rects(windows.size());
     if (!m_conn)
@@ -52,8 +95,10 @@ std::vector<XRectI> XDisplayProbe::windowRects(const std::vector<uint64_t>& wind
     for (size_t i = 0; i < windows.size(); ++i) {
         auto g = m_conn->reply(xcb_get_geometry_reply, geometry[i]);
         auto o = m_conn->reply(xcb_translate_coordinates_reply, origin[i]);
-        if (g && o)
-            rects[i] = XRectI{o->dst_x, o->dst_y, g->width, g->height};
+        if (!g || !o)
+            continue;
+        const int border = withBorder ? g->border_width : 0;
+        rects[i] = XRectI{o->dst_x - border, o->dst_y - border, g->width + 2 * border, g->height + 2 * border};
     }
     return rects;
 }

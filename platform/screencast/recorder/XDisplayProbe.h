@@ -30,15 +30,26 @@ public:
     int screenWidth() const { return m_screenW; }
     int screenHeight() const { return m_screenH; }
 
-    // The pointer on the root window; false when it cannot be read.
-    bool pointer(int* x, int* y, bool* buttonDown);
+    // The pointer on the root window, whether a button is down and (when `ctrlDown` is
+    // given) whether a Ctrl key is held; false when it cannot be read.
+    bool pointer(int* x, int* y, bool* buttonDown, bool* ctrlDown = nullptr);
     // A window's area in root coordinates; false when the window does not exist.
     bool windowRect(uint64_t window, XRectI* rect);
     // Areas of several windows, asked in one round trip; a missing window gives an empty area.
     std::vector<XRectI> windowRects(const std::vector<uint64_t>& windows);
+    // Areas of several windows as they show on the screen: a window the window manager
+    // manages with its frame (title bar and borders included), any other window by itself.
+    // A missing window gives an empty area.
+    std::vector<XRectI> frameRects(const std::vector<uint64_t>& windows);
 
 private:
-    std::unique_ptr<XcbConnection> m_conn; // null when the display could not be opened
+    // The window manager's frame around a managed window (the window's ancestor that is a
+    // child of the root); the window itself when it is not managed or has no frame.
+    uint64_t frameOf(uint64_t window);
+    std::vector<XRectI> rectsOf(const std::vector<uint64_t>& windows, bool withBorder);
+
+    std::unique_ptr<XcbConnection> m_conn;
+    uint32_t m_wmStateAtom = 0; // null when the display could not be opened
     int m_screenW = 0;
     int m_screenH = 0;
 };

@@ -1,0 +1,128 @@
+// The recording options of Preferences as the next recording takes them, in this process's
+// main window on the real X display and engine: a cursor turned off in Preferences stays
+// off, and a hidden control bar stays hidden while the recording runs.
+
+#include "DesktopInput.h"
+#include "FindChild.h"
+#include "ModalAnswers.h"
+#include "OvSettings.h"
+#include "TestMain.h"
+#include "WaitFor.h"
+#include "app/MainEntry.h"
+#include "app/MainWindow.h"
+#include "app/MainWindowBase.h"
+#include "core/RecordParameter.h"
+#include "recording/SystemStatusBar.h"
+#include "recording/VideoRecCtlWdg.h"
+#include "widgets/FfSwitchButton.h"
+#include "OvWindowList.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+
+using SrTest::child;
+
+class RecordingOptionsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void cursorTurnedOffInPreferencesStaysOff();
+    void hiddenControlBarStaysHiddenWhileRecording();
+
+private:
+    // Records the full screen from a click on the record button, runs `during` while it
+    // records and stops it through the status item; the preview is cancelled.
+    void recordByClick(const std::function<void()>& during);
+
+    MainWindowBase* m_pBase = nullptr;
+    MainWindow* m_pMain = nullptr;
+};
+
+void RecordingOptionsTest::init()
+{
+    ModalAnswers::clear();
+    SrTest::usePlainScreenRecording();
+    RecordParameter* p = RecordParameter::instance();
+    p->setSystemAudioEnable(false);
+    p->setCountDown(false);
+    p->setMouseRecorder(true);
+    p->setHideFloat(false);
+    OvSettings::instance()->setApplicationParam(QStringLiteral("VideoLast/RecordMode"), 0);
+    OvSettings::instance()->setApplicationParam(QStringLiteral("HotkeyRemind"), true);
+    m_pBase = MainEntry::createMainWindow();
+    m_pMain = m_pBase->mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pBase));
+}
+
+void RecordingOptionsTest::cleanup()
+{
+    MainEntry::destroyMainWindow(m_pBase);
+    m_pBase = nullptr;
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+void RecordingOptionsTest::recordByClick(const std::function<void()>& during)
+{
+    QVERIFY(SrTest::clickAt(child<QPushButton>(m_pBase, "btnRec")));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->controlBar() && m_pMain->controlBar()->isRecording(); }, 20000));
+    during();
+    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
+    SystemStatusBar::instance()->action(QStringLiteral("actStop"))->trigger();
+    QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 30000));
+}
+
+void RecordingOptionsTest::cursorTurnedOffInPreferencesStaysOff()
+{
+    auto* cursorSwitch = child<FfSwitchButton>(m_pBase, "swCursor");
+    QVERIFY(cursorSwitch->isChecked());
+    // Preferences, opened from the status item: Mouse page, "Record mouse cursor" off, OK.
+    bool unticked = false;
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&unticked](const OvModalRequest& request) {
+        QDialog* dialog = qobject_cast<QDialog*>(request.widget);
+        dialog->show();
+        if (!QTest::qWaitForWindowExposed(dialog))
+            return QVariant(int(QDialog::Rejected));
+        auto* box = child<QCheckBox>(dialog, "chbCursor");
+        SrTest::clickAt(child<QPushButton>(dialog, "btnMouse"));
+        SrTest::spinUntil([box] { return box->isVisible(); }, 5000);
+        SrTest::clickAt(box);
+        unticked = SrTest::spinUntil([box] { return !box->isChecked(); }, 5000);
+        SrTest::clickAt(child<QPushButton>(dialog, "btnOK"));
+        SrTest::spinUntil([dialog] { return !dialog->isVisible(); }, 5000);
+        return QVariant(dialog->result());
+    });
+    SystemStatusBar::instance()->action(QStringLiteral("actSettings"))->trigger();
+    QVERIFY(SrTest::spinUntil([] { return ModalAnswers::asked().size() == 1; }, 20000));
+    QVERIFY(unticked);
+    QVERIFY(!RecordParameter::instance()->isMouseEnable());
+    QVERIFY2(SrTest::spinUntil([cursorSwitch] { return !cursorSwitch->isChecked(); }, 5000),
+             "the main window's switch shows the choice");
+
+    // The next recording keeps it.
+    recordByClick([] { QVERIFY(!RecordParameter::instance()->isMouseEnable()); });
+    QVERIFY(!RecordParameter::instance()->isMouseEnable());
+    QVERIFY(!cursorSwitch->isChecked());
+}
+
+void RecordingOptionsTest::hiddenControlBarStaysHiddenWhileRecording()
+{
+    for (const bool hide : {false, true}) {
+        RecordParameter::instance()->setHideFloat(hide);
+        recordByClick([this, hide] {
+            VideoRecCtlWdg* bar = m_pMain->controlBar();
+            // Shown when it is to be seen; given a while to show when it is not.
+            const bool shown = SrTest::spinUntil([bar] { return OvWindowList::isWindowVisible(bar->winId()); },
+                                                 hide ? 1500 : 10000);
+            QCOMPARE(shown, !hide);
+            QCOMPARE(bar->isVisible(), !hide);
+        });
+    }
+}
+
+SR_TEST_DISPLAY(RecordingOptionsTest)
+
+#include "tst_recordingoptions.moc"

@@ -21,7 +21,8 @@
 
 namespace {
 const quint64 kKeyJ = 38;
-// L: Ctrl+Super+K is the float panel's own shortcut, held by the desktop for it.
+// L: Ctrl+Super+K is the float panel's shortcut, grabbed as a global hotkey, so the X server
+// hands it to the grab and never to the field.
 const quint64 kKeyL = 37;
 
 using SrTest::child;

@@ -454,6 +454,18 @@ void VideoRecCtlWdg::showErrorMessage(QWidget* parent, int code)
                                     MB_OK);
         return;
     }
+    if (code == errorCode(SRE_AudioDevice)) {
+        // The sound server went away (stopped or crashed): the user can start it again.
+        Utils::showMacWindowMessage(MT_WARNING, parent,
+                                    tr("The sound stopped coming in, so the recording was stopped (Error code: %1): "
+                                       "the sound server (PulseAudio) has stopped or a sound device was removed. "
+                                       "What was recorded until then is kept. Please start the sound server again "
+                                       "(for example with \"pulseaudio --start\") or plug the device back in "
+                                       "before recording again.")
+                                        .arg(code),
+                                    MB_OK);
+        return;
+    }
     const QString text = tr("Recording error! (Error code: %1), you can click OK to give feedback on this issue.").arg(code);
     if (Utils::showMacWindowMessage(MT_ERROR, parent, text, MB_OKCANCEL) == OvMessageBox::Ok)
         FeedBackDialog::showFeedBack(parent);

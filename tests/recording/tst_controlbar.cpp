@@ -233,6 +233,27 @@ void ControlBarTest::engineErrorsEndTheRoadWithTheirCode()
         QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
     }
 
+    // The sound server stopping is no fault to report: the message says what happened and
+    // what to do, offers no feedback, and what was recorded goes to the preview.
+    {
+        ModalAnswers::clear();
+        VideoRecCtlWdg bar;
+        QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+        QVERIFY(bar.prepareRecord());
+        bar.startRecord();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        ModalAnswers::push(OvModalRequest::Dialog, 0);
+        recording.reportError(SRE_AudioDevice);
+        QVERIFY(spinUntil([&] { return finished.count() == 1; }));
+        const QString said = ModalAnswers::messages().value(0);
+        QVERIFY2(said.contains(QLatin1String("Error code: 4005")) && said.contains(QLatin1String("sound server"))
+                     && !said.contains(QLatin1String("feedback")),
+                 qPrintable(said));
+        QCOMPARE(ModalAnswers::asked().size(), 2);
+        QCOMPARE(ModalAnswers::asked().value(1).className, QStringLiteral("DlgVideoClip"));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+
     // No playable file could be made: said so, and no preview of nothing.
     ModalAnswers::clear();
     recording.stopOk = false;

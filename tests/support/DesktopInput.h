@@ -65,6 +65,42 @@ inline bool clickAt(QWidget* widget)
     return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"});
 }
 
+// Clicks `widget` at `at` (widget pixels).
+inline bool clickAt(QWidget* widget, const QPoint& at)
+{
+    const QPoint global = widget->mapToGlobal(at);
+    return xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "sleep", "0.1", "click", "1"});
+}
+
+// Presses the keys of a chord in order and lets them go in reverse, as a hand does
+// (xdotool key names: "ctrl", "super", "shift", "j", "Escape").
+inline bool pressChord(const QStringList& keys)
+{
+    QStringList commands;
+    for (const QString& key : keys)
+        commands << "keydown" << key << "sleep" << "0.05";
+    for (int i = keys.size() - 1; i >= 0; --i)
+        commands << "keyup" << keys.at(i) << "sleep" << "0.05";
+    return xdotool(commands);
+}
+
+// Types `text` on the keyboard, one key press and release per character.
+inline bool typeText(const QString& text)
+{
+    return xdotool({"type", "--delay", "60", text});
+}
+
+// Turns the mouse wheel `notches` times over the middle of `widget`: away from the user
+// (scrolling up) for a positive count, towards for a negative one.
+inline bool wheelOver(QWidget* widget, int notches)
+{
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    QStringList commands{"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1"};
+    for (int i = 0; i < qAbs(notches); ++i)
+        commands << "click" << (notches > 0 ? "4" : "5") << "sleep" << "0.05";
+    return xdotool(commands);
+}
+
 // Presses at `from`, moves to `to` in steps and lets go (desktop pixels).
 inline bool dragOnScreen(const QPoint& from, const QPoint& to)
 {

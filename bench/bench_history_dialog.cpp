@@ -7,7 +7,7 @@
 #include "OvResourceMgr.h"
 #include "OvSettings.h"
 #include "output/HistoryFileListWidget.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
 
 #include <QApplication>

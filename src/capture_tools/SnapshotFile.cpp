@@ -3,7 +3,7 @@
 #include "ScImageCapture.h"
 #include "core/RecordTypes.h"
 #include "core/SignalsTransfer.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 

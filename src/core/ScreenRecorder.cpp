@@ -4,7 +4,7 @@
 #include "RecordParameter.h"
 #include "RecordingScratch.h"
 #include "SignalsTransfer.h"
-#include "recording/RecordBoundary.h"
+#include "widgets/RecordBoundary.h"
 #include "services/FileSystemUtils.h"
 #include "services/PlatformSeam.h"
 #include "services/Utils.h"

@@ -5,7 +5,7 @@
 #include "ScRecorder.h"
 #include "core/RecordingScratch.h"
 #include "core/SignalsTransfer.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 

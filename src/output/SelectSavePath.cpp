@@ -4,7 +4,7 @@
 #include "OvFileUtils.h"
 #include "OvSettings.h"
 #include "core/RecordParameter.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "services/FileSystemUtils.h"
 #include "services/OSServiceUtils.h"
 #include "services/Utils.h"

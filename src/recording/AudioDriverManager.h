@@ -5,7 +5,7 @@
 // is asked before a recording whose system sound cannot be recorded: "Check Again" asks the
 // sound server again and closes the dialog (accepted) once the source is there.
 
-#include "AudioSourceStatus.h"
+#include "services/AudioSourceStatus.h"
 #include "OvDialogBase.h"
 
 namespace Ui {

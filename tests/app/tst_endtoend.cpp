@@ -13,7 +13,7 @@
 #include "TestMain.h"
 #include "WaitFor.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 

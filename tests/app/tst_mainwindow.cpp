@@ -25,7 +25,7 @@
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
 #include "output/HistoryFileListWidget.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
 #include "recording/DlgSelectWindow.h"
 #include "recording/SystemStatusBar.h"

@@ -17,7 +17,7 @@
 #include "app/MainEntry.h"
 #include "core/RecordParameter.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 #include "tasks/DlgAutoShutdownTips.h"

@@ -16,7 +16,7 @@
 #include "core/CameraManager.h"
 #include "core/RecordParameter.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "services/Utils.h"
 
 #include <QDateTime>

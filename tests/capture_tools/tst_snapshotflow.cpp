@@ -18,7 +18,7 @@
 #include "capture_tools/FfColor.h"
 #include "core/RecordParameter.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 

@@ -11,7 +11,7 @@
 #include "core/RecordParameter.h"
 #include "core/RecordingScratch.h"
 #include "core/ScreenRecorder.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "output/RecordingRecovery.h"
 #include "services/Utils.h"
 

@@ -6,7 +6,7 @@
 #include "TestEnv.h"
 #include "output/HistoryFileListItemWidget.h"
 #include "output/HistoryFileListWidget.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 
 #include <QFileInfo>
 #include <QLineEdit>

@@ -12,7 +12,7 @@
 #include "core/RecordParameter.h"
 #include "output/AVClipManager.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "recording/DlgReRecord.h"
 #include "recording/SystemStatusBar.h"
 #include "DesktopInput.h"

@@ -19,7 +19,7 @@
 #include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"

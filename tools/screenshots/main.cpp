@@ -33,7 +33,7 @@
 #include "hotkeys/MASShortcutView.h"
 #include "output/DlgVideoClip.h"
 #include "output/HistoryFileListWidget.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
 #include "preferences/OptionDialog.h"
 #include "preferences/ShortcutTool.h"

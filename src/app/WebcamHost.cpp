@@ -6,6 +6,7 @@
 #include "RecordHistoryTool.h"
 #include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgWebcamOptions.h"
+#include "core/RecordState.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
 #include "widgets/FfSwitchButton.h"
@@ -175,8 +176,7 @@ void WebcamHost::close()
         return;
     }
     if (m_pCamera->isOnlyCamera()) {
-        RecordParameter::instance()->m_bRecording = false;
-        RecordParameter::instance()->m_bPreview = false;
+        RecordState::instance()->end();
         if (m_pBase)
             m_pBase->showNormal();
     }

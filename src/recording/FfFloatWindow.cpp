@@ -1,5 +1,6 @@
 #include "FfFloatWindow.h"
 
+#include "core/RecordState.h"
 #include "ui_FfFloatWindow.h"
 
 #include <QCursor>
@@ -28,7 +29,10 @@ FfFloatWindow::FfFloatWindow(QWidget* parent)
     connect(m_pUi->btnRec, &QToolButton::clicked, this, &FfFloatWindow::sigRecord);
     connect(m_pUi->btnPause, &QToolButton::clicked, this, &FfFloatWindow::sigPauseResume);
     connect(m_pUi->btnStop, &QToolButton::clicked, this, &FfFloatWindow::sigStop);
-    setRecordState(SBS_NORMAL);
+    // The panel follows what is recording now, whichever window records it.
+    RecordState* state = RecordState::instance();
+    connect(state, &RecordState::stateChanged, this, [this, state] { setRecordState(state->barState()); });
+    setRecordState(state->barState());
     adjustSize();
 }
 

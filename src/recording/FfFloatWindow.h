@@ -2,7 +2,7 @@
 // The floating mini panel: a small always-on-top strip at the right edge of the screen with
 // record, pause/resume and stop buttons. While it is shown, a 50 ms timer slides it in when
 // the cursor is over it and out, down to its grip, when the cursor leaves. It only reports
-// the clicks; the main window acts on them and tells it the recording state. GUI thread.
+// the clicks, which the main window acts on; its buttons follow RecordState. GUI thread.
 
 #include "core/RecordTypes.h"
 

@@ -269,7 +269,7 @@ void CameraDlg::showRecordingControls()
     ui->btnPause->show();
     ui->btnResume->hide();
     ui->btnStop->setEnabled(false);
-    SystemStatusBar::instance()->setStopEnable(false);
+    RecordState::instance()->allowStop(false);
     ui->btnRec->hide();
     ui->btnStop->show();
     ui->frmSize->show();
@@ -300,7 +300,7 @@ void CameraDlg::onUpdateInfo()
     const CameraTickRules::Result result = m_pRules->tick(seconds);
     if (result.stopEnabled) {
         ui->btnStop->setEnabled(true);
-        SystemStatusBar::instance()->setStopEnable(true);
+        RecordState::instance()->allowStop(true);
     }
     switch (result.action) {
     case CameraTickRules::StopLowSpace:

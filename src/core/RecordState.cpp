@@ -107,12 +107,22 @@ void RecordState::end()
 
 void RecordState::setHotKeysEnabled(bool enabled) { m_bHotKeysEnabled = enabled; }
 
+void RecordState::allowStop(bool allowed)
+{
+    if (allowed == m_bStopAllowed || (!allowed && m_state != Recording && m_state != Paused))
+        return;
+    m_bStopAllowed = allowed;
+    emit stateChanged(m_state);
+}
+
 void RecordState::moveTo(State state)
 {
     const State old = m_state;
     m_state = state;
-    if (state == Idle)
+    if (state == Idle) {
         m_source = Screen;
+        m_bStopAllowed = true;
+    }
     // Only the marks this step changes are written: a mark set elsewhere stays.
     RecordParameter* parameter = RecordParameter::instance();
     if (marksRecording(old) != marksRecording(state))

@@ -23,6 +23,9 @@ public:
     // The picture of the status item and the float panel for the current state.
     SysBarState barState() const;
     bool hotKeysEnabled() const { return m_bHotKeysEnabled; }
+    // The running recording may be stopped now (a recorder may hold its stop back for its
+    // first seconds); true again once nothing records.
+    bool stopAllowed() const { return m_bStopAllowed; }
 
     // Idle -> asking; false (and nothing changes) when something else is under way.
     bool ask();
@@ -46,6 +49,8 @@ public:
     void end();
     // Hotkeys are held back (false) while a dialog of ours has its own hotkey rows.
     void setHotKeysEnabled(bool enabled);
+    // The running recording may (not) be stopped yet; the followers are told.
+    void allowStop(bool allowed);
 
 signals:
     void stateChanged(RecordState::State state);
@@ -58,4 +63,5 @@ private:
     Source m_source = Screen;
     int m_nPreviews = 0;
     bool m_bHotKeysEnabled = true;
+    bool m_bStopAllowed = true;
 };

@@ -18,8 +18,9 @@ public:
     explicit FfFloatWindow(QWidget* parent = nullptr);
     ~FfFloatWindow() override;
 
-    // Record is offered when nothing records, pause/resume and stop while a recording runs.
-    void setRecordState(SysBarState state);
+    // Record is offered when nothing records, pause/resume and stop while a recording runs
+    // (stop once `stopAllowed`).
+    void setRecordState(SysBarState state, bool stopAllowed = true);
     // Shown (slid in, at the right edge of the primary screen) or hidden.
     void toggle();
     // All of the panel is on the screen (not only its grip).

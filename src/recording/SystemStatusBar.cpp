@@ -63,7 +63,10 @@ SystemStatusBar::SystemStatusBar()
     connect(m_pBlinkTimer, &QTimer::timeout, this, &SystemStatusBar::onBlink);
     setSysBarState(SBS_NORMAL);
     RecordState* state = RecordState::instance();
-    connect(state, &RecordState::stateChanged, this, [this, state] { setSysBarState(state->barState()); });
+    connect(state, &RecordState::stateChanged, this, [this, state] {
+        setSysBarState(state->barState());
+        setStopEnable(state->stopAllowed());
+    });
 }
 
 QAction* SystemStatusBar::addAction(const QString& name, const QString& text)

@@ -65,7 +65,12 @@ private slots:
     void webcamPictureIsItsOwnAndEndsWithIt()
     {
         RecordState* state = RecordState::instance();
+        // Nothing records: there is no stop to hold back.
+        state->allowStop(false);
+        QVERIFY(state->stopAllowed());
         state->startRecording(RecordState::Webcam);
+        state->allowStop(false);
+        QVERIFY(!state->stopAllowed());
         state->pause();
         QCOMPARE(state->barState(), SBS_PAUSED2);
         state->finish();
@@ -74,6 +79,8 @@ private slots:
         QCOMPARE(state->barState(), SBS_PAUSED);
         state->closePreview();
         QCOMPARE(state->barState(), SBS_NORMAL);
+        // A recording that ended before its stop was allowed does not hold back the next one.
+        QVERIFY(state->stopAllowed());
         // A clip opened from the History afterwards is not the webcam's.
         state->openPreview();
         QCOMPARE(state->barState(), SBS_NORMAL);

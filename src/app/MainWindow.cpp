@@ -2,9 +2,9 @@
 
 #include "Log.h"
 #include "HotKeyDispatcher.h"
+#include "HotKeyReminder.h"
 #include "MainWindowBase.h"
 #include "MainWindowStyle.h"
-#include "HotKeyReminder.h"
 #include "OvSettings.h"
 #include "RecordChecks.h"
 #include "RecordHistoryTool.h"

@@ -18,7 +18,7 @@
 #include "core/RecordParameter.h"
 #include "core/RecordState.h"
 #include "core/ScreenRecorder.h"
-#include "core/ScreenRegion.h"
+#include "recording/ScreenRegion.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
 #include "output/RecordingRecovery.h"

@@ -8,7 +8,7 @@
 #include "capture_tools/DlgSnapshot.h"
 #include "capture_tools/SnapshotSaveAs.h"
 #include "core/RecordParameter.h"
-#include "core/ScreenRegion.h"
+#include "recording/ScreenRegion.h"
 #include "recording/DlgSetPermissions.h"
 #include "services/PlatformSeam.h"
 #include "services/ScreenLeaveWait.h"

@@ -14,7 +14,7 @@
 #include "ScPlayer.h"
 #include "ScRecorder.h"
 #include "core/RecordTypes.h"
-#include "services/AudioSourceStatus.h"
+#include "AudioSourceStatus.h"
 
 #include <QString>
 #include <QStringList>

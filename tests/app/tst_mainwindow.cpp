@@ -21,7 +21,7 @@
 #include "capture_tools/CameraDlg.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
-#include "core/ScreenRegion.h"
+#include "recording/ScreenRegion.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
 #include "output/HistoryFileListWidget.h"

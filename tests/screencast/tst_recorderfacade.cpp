@@ -11,7 +11,7 @@
 #include "services/Utils.h"
 #include "services/PlatformSeam.h"
 #include "recording/FfFloatWindow.h"
-#include "widgets/RecordBoundary.h"
+#include "core/RecordBoundary.h"
 #include "DesktopInput.h"
 
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "ScreenRegion.h"
 
 #include "Log.h"
-#include "widgets/RegionBox.h"
-#include "widgets/RegionSelector.h"
+#include "recording/RegionBox.h"
+#include "recording/RegionSelector.h"
 
 #include <QTimer>
 

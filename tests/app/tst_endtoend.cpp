@@ -12,8 +12,8 @@
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
-#include "output/DlgVideoClip.h"
 #include "core/HistoryFileUtils.h"
+#include "output/DlgVideoClip.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 

@@ -1,7 +1,7 @@
 #include "OvSettings.h"
 #include "TestMain.h"
-#include "core/SignalsTransfer.h"
 #include "core/HistoryFileUtils.h"
+#include "core/SignalsTransfer.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -19,6 +19,7 @@
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "core/ScreenRegion.h"
+#include "core/SettingsKeys.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
 #include "hotkeys/DlgHotKeyMessage.h"
@@ -66,10 +67,10 @@ const int kFinishActionDelayMs = 500;
 // The latest the engine starts loading when the window has not painted by then.
 const int kEngineLoadLatestMs = 1000;
 
-const char kModeKey[] = "VideoLast/RecordMode";
-const char kRegionKey[] = "VideoLast/VideoRect";
-const char kRegionSizeKey[] = "VideoLast/RegionSize";
-const char kMouseSizeKey[] = "VideoLast/MouseSize";
+const char* const kModeKey = SettingsKeys::kRecordMode;
+const char* const kRegionKey = SettingsKeys::kRegionRect;
+const char* const kRegionSizeKey = SettingsKeys::kRegionSize;
+const char* const kMouseSizeKey = SettingsKeys::kMouseRegionSize;
 
 QVariant setting(const char* key, const QVariant& def)
 {
@@ -1093,7 +1094,7 @@ void MainWindow::onWebcamOptions()
 
 void MainWindow::placeCamera(CameraDlg* dlg)
 {
-    const QVariant stored = setting(CameraDlg::kWindowPosKey, QVariant());
+    const QVariant stored = setting(SettingsKeys::kCameraWindowPos, QVariant());
     const QPoint corner = stored.toPoint();
     if (stored.canConvert<QPoint>() && stored.type() == QVariant::Point && QGuiApplication::screenAt(corner)) {
         dlg->move(corner);

@@ -23,6 +23,7 @@
 #include "capture_tools/DlgSnapshot.h"
 #include "capture_tools/FfColor.h"
 #include "core/RecordParameter.h"
+#include "core/SettingsKeys.h"
 #include "feedback/FeedBackDialog.h"
 #include "hotkeys/DlgHotKeyMessage.h"
 #include "hotkeys/FrameMASShotcut.h"
@@ -549,7 +550,7 @@ void mainWindow()
     p->setSystemAudioEnable(true);
     p->setMicrophoneEnable(false);
     p->setMouseRecorder(true);
-    OvSettings::instance()->setApplicationParam(QStringLiteral("VideoLast/RecordMode"), 0);
+    OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kRecordMode), 0);
     MainWindowBase* window = MainEntry::createMainWindow();
     if (!QTest::qWaitForWindowExposed(window)) {
         MainEntry::destroyMainWindow(window);

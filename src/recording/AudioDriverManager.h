@@ -5,8 +5,8 @@
 // is asked before a recording whose system sound cannot be recorded: "Check Again" asks the
 // sound server again and closes the dialog (accepted) once the source is there.
 
-#include "AudioSourceStatus.h"
 #include "OvDialogBase.h"
+#include "services/AudioSourceStatus.h"
 
 namespace Ui {
 class AudioDriverManager;

@@ -45,6 +45,24 @@ CBasePtr<CAudioPlayerObject> PlatformSeam::audioPlayer(CAVPlayerCallback* callba
     return CreateAudioPlayer(callback, host);
 }
 
+QStringList PlatformSeam::cameras()
+{
+    QStringList names;
+    for (const std::string& name : scGetCameras())
+        names << QString::fromStdString(name);
+    return names;
+}
+
+CBasePtr<CCameraObject> PlatformSeam::openCamera(CCameraCallback* callback, const char* name, NSView* host)
+{
+    return scOpenCamera(callback, name, host);
+}
+
+CBasePtr<CImageCaptureObject> PlatformSeam::imageCapture(CImageCaptureCallback* callback, int display)
+{
+    return CreateImageCapture(callback, display);
+}
+
 void PlatformSeam::setWatermark(const char* path, int x, int y, int width, int height)
 {
     SetWatermark(path, x, y, width, height);

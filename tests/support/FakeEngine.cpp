@@ -165,6 +165,18 @@ qint64 FakeSeam::freeDiskSize(const QString&, bool& ok)
     return freeBytes;
 }
 
+CBasePtr<CCameraObject> FakeSeam::openCamera(CCameraCallback* callback, const char* name, NSView* host)
+{
+    if (busyCameras.contains(QString::fromUtf8(name)))
+        return {};
+    return PlatformSeam::openCamera(callback, name, host);
+}
+
+CBasePtr<CImageCaptureObject> FakeSeam::imageCapture(CImageCaptureCallback* callback, int display)
+{
+    return captureRefused ? CBasePtr<CImageCaptureObject>() : PlatformSeam::imageCapture(callback, display);
+}
+
 bool FakeSeam::openUrl(const QUrl& url)
 {
     openedUrls << url;

@@ -66,8 +66,8 @@ private slots:
     // First: the main window of the other test, once destroyed, is still known to the task
     // coordinator, which the end of a recording asks for its main window.
     void rectangleDrawnWhileRecordingIsInTheVideo();
-    void screenshotFromTheMainWindowIsSavedAndListed();
     void screenThatCannotBeGrabbedIsReportedAndTheMainWindowReturns();
+    void screenshotFromTheMainWindowIsSavedAndListed();
 };
 
 void SnapshotFlowTest::init() { ModalAnswers::clear(); }

@@ -1,11 +1,16 @@
-// The settings file is the program's format: a file written by an earlier build holds every
-// key the program stores, and this build reads it and writes every value back byte for byte
-// (keys, value forms, escapes of non-ASCII text, commas and nested lists). The reference file
-// under data/ was written by writeEveryKey() with the code of that earlier build.
+// The settings files are the program's format: files written by an earlier build hold every
+// key the program stores (the settings file, and the shortcut rows' user-defaults file), and
+// this build reads them and writes every value back byte for byte (keys, value forms, escapes
+// of non-ASCII text, commas and nested lists). The reference files under data/ were written
+// by writeEveryKey() with the code of that earlier build.
 
+#include "OvKeyCodes.h"
 #include "OvSettings.h"
+#include "OvUserDefaults.h"
+#include "TestEnv.h"
 #include "TestMain.h"
 #include "core/RecordParameter.h"
+#include "hotkeys/MASShortcut.h"
 #include "output/HistoryFileUtils.h"
 #include "preferences/OptionDialog.h"
 #include "services/Utils.h"
@@ -18,6 +23,10 @@ namespace {
 const char kVideoFolder[] = "/tmp";
 const char kScreenshotFolder[] = "/var/tmp";
 const char kHistoryVideo[] = "/var/tmp/Demo, take 2 \xe2\x80\x93 \"final\".mp4";
+const int kHotKeys[] = {RP_HK_START, RP_HK_PAUSE, RP_HK_SNAPSHOT, RP_HK_WEBCAM, RP_HK_FLOAT};
+const quint64 kWebcamKeyCode = 2;   // D
+const quint64 kSnapshotKeyCode = 3; // F
+const quint64 kSnapshotModifiers = OvKeyCodes::kShift | OvKeyCodes::kOption;
 const char kHistoryPicture[] = "/var/tmp/Bildschirmfoto \xc3\xbc" "ber alles.png";
 
 // The values the windows and prompts store straight into the settings store, each in the
@@ -94,6 +103,16 @@ void writeEveryKey()
                                          QStringLiteral("00:00:42"), QStringLiteral("12.5 MB"));
     for (const auto& value : windowValues())
         settings->setApplicationParam(value.first, value.second);
+
+    OvUserDefaults* defaults = OvUserDefaults::instance();
+    const MASShortcut start = MASShortcut::defaultShortcut(RP_HK_START);
+    defaults->setValue(MASShortcut::userDefaultsKey(RP_HK_START), start.data());
+    defaults->setValue(MASShortcut::userDefaultsKey(RP_HK_PAUSE), MASShortcut::defaultShortcut(RP_HK_PAUSE).data());
+    defaults->setValue(MASShortcut::userDefaultsKey(RP_HK_SNAPSHOT),
+                       MASShortcut::shortcutWithKeyCode(kSnapshotKeyCode, kSnapshotModifiers).data());
+    defaults->setValue(MASShortcut::userDefaultsKey(RP_HK_WEBCAM),
+                       MASShortcut::shortcutWithKeyCode(kWebcamKeyCode, start.modifierFlags()).data());
+    defaults->setValue(MASShortcut::userDefaultsKey(RP_HK_FLOAT), MASShortcut::defaultShortcut(RP_HK_FLOAT).data());
 }
 
 // Writes every stored value back: the settings model's values through its getters and setters,
@@ -123,6 +142,9 @@ void writeEveryValueBack()
     OvSettings* settings = OvSettings::instance();
     for (const auto& value : windowValues())
         settings->setApplicationParam(value.first, settings->applicationParam(value.first));
+    OvUserDefaults* defaults = OvUserDefaults::instance();
+    for (int hotKey : kHotKeys)
+        defaults->setValue(MASShortcut::userDefaultsKey(hotKey), defaults->value(MASShortcut::userDefaultsKey(hotKey)));
 }
 
 QByteArray bytesOf(const QString& path)
@@ -135,18 +157,39 @@ QByteArray bytesOf(const QString& path)
 class SettingsFileTest : public QObject {
     Q_OBJECT
     QByteArray m_reference;
+    QByteArray m_defaultsReference;
+    QString m_defaultsPath;
+
+    // Both files as the earlier build left them, read afresh.
+    void useReferenceFiles()
+    {
+        const QString settingsPath = OvSettings::instance()->fileName();
+        for (const auto& copy : {qMakePair(QStringLiteral("data/settings-written-before.ini"), settingsPath),
+                                 qMakePair(QStringLiteral("data/userdefaults-written-before.ini"), m_defaultsPath)}) {
+            QFile::remove(copy.second);
+            QVERIFY(QFile::copy(QFINDTESTDATA(copy.first), copy.second));
+            QVERIFY(QFile::setPermissions(copy.second, QFile::ReadOwner | QFile::WriteOwner));
+        }
+        OvSettings::instance()->reload();
+        OvUserDefaults::instance()->setFileName(m_defaultsPath);
+    }
 
 private slots:
     void initTestCase()
     {
         m_reference = bytesOf(QFINDTESTDATA("data/settings-written-before.ini"));
+        m_defaultsReference = bytesOf(QFINDTESTDATA("data/userdefaults-written-before.ini"));
         QVERIFY(!m_reference.isEmpty());
+        QVERIFY(!m_defaultsReference.isEmpty());
+        m_defaultsPath = SrTest::newFolder(QStringLiteral("defaults")) + QStringLiteral("/UserDefaults.ini");
     }
 
     void init()
     {
         QFile::remove(OvSettings::instance()->fileName());
         OvSettings::instance()->reload();
+        QFile::remove(m_defaultsPath);
+        OvUserDefaults::instance()->setFileName(m_defaultsPath);
     }
 
     // Every key and value form is what the earlier build wrote.
@@ -154,24 +197,24 @@ private slots:
     {
         writeEveryKey();
         QCOMPARE(bytesOf(OvSettings::instance()->fileName()), m_reference);
+        QCOMPARE(bytesOf(m_defaultsPath), m_defaultsReference);
     }
 
-    void fileWrittenBeforeIsWrittenBackUnchanged()
+    void filesWrittenBeforeAreWrittenBackUnchanged()
     {
-        const QString path = OvSettings::instance()->fileName();
-        QFile::remove(path);
-        QVERIFY(QFile::copy(QFINDTESTDATA("data/settings-written-before.ini"), path));
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-        OvSettings::instance()->reload();
+        useReferenceFiles();
         QCOMPARE(RecordParameter::instance()->usedImgFmt(), RP_FMT_JPG);
         QCOMPARE(Utils::getVideoOutputPath(), QString::fromLatin1(kVideoFolder));
 
         writeEveryValueBack();
-        QCOMPARE(bytesOf(path), m_reference);
+        QCOMPARE(bytesOf(OvSettings::instance()->fileName()), m_reference);
+        QCOMPARE(bytesOf(m_defaultsPath), m_defaultsReference);
         // And once more after a restart.
         OvSettings::instance()->reload();
+        OvUserDefaults::instance()->setFileName(m_defaultsPath);
         writeEveryValueBack();
-        QCOMPARE(bytesOf(path), m_reference);
+        QCOMPARE(bytesOf(OvSettings::instance()->fileName()), m_reference);
+        QCOMPARE(bytesOf(m_defaultsPath), m_defaultsReference);
     }
 };
 SR_TEST(SettingsFileTest)

@@ -3,9 +3,12 @@
 // showSettingPage(), loads it with init(), runs exec() and deletes it. Nothing is stored
 // while the user edits: OK (or Yes to the question on close) writes every control to the
 // settings model at once; the hotkey rows store their shortcuts themselves. A value that no
-// list entry carries is kept as stored, never replaced by an empty selection. GUI thread.
+// list entry carries is kept as stored, never replaced by an empty selection. Loading,
+// saving, the change check and "Restore to Default" all go through one table of fields
+// (buildFields). GUI thread.
 
 #include "OvDialogBase.h"
+#include "PreferenceFields.h"
 #include "core/RecordTypes.h"
 
 #include <QColor>
@@ -88,6 +91,10 @@ private:
     void setMouseChecked(int click);
     int getMouseChecked() const;
     void initSelectColorBtn();
+    // Checks the swatch of `colour` in `group`, or its "Choose" button painted in it.
+    void showColour(QButtonGroup* group, const QColor& colour);
+    // The table of fields (m_fields); called once the controls exist.
+    void buildFields();
     // Widens the page area to its contents, so that nothing needs scrolling sideways.
     void fitContentsWidth();
     void retranslateFrameRates();
@@ -101,11 +108,7 @@ private:
 
     Ui::OptionDialog* m_pUi = nullptr;
     QColor m_linkFontColor;
-    int m_nInitAudioFmtIndex = -1;
-    int m_nInitVideoQualityIndex = -1;
-    int m_nInitVideoFmtIndex = -1;
-    int m_nInitFrameRateIndex = -1;
-    int m_nInitImgFmtIndex = -1;
+    PreferenceFields m_fields;
     bool m_bLoading = true;
     QButtonGroup* m_pClickColorGroup = nullptr;
     QButtonGroup* m_pAreaColorGroup = nullptr;

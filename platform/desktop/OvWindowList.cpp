@@ -149,6 +149,24 @@ bool OvWindowList::isWindowVisible(quint64 id)
     return a.exists && a.viewable && !isHidden(c, xcb_window_t(id));
 }
 
+bool OvWindowList::isShownWithFrame(quint64 id)
+{
+    XcbConnection c;
+    if (!c.isOpen() || id == 0 || id > 0xffffffffu)
+        return false;
+    // Up to the child of the root that holds the window: its frame while the window
+    // manager keeps it, else the window itself.
+    xcb_window_t window = xcb_window_t(id);
+    for (;;) {
+        if (attributes(c, window).viewable)
+            return true;
+        auto tree = c.reply(xcb_query_tree_reply, xcb_query_tree(c.get(), window));
+        if (!tree || tree->parent == c.root() || tree->parent == XCB_WINDOW_NONE)
+            return false;
+        window = tree->parent;
+    }
+}
+
 QRect OvWindowList::windowRect(quint64 id)
 {
     XcbConnection c;

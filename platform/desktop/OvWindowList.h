@@ -22,6 +22,9 @@ namespace OvWindowList {
 QList<OvWindowInfo> windows();
 // True when the window exists, is mapped (viewable) and is not minimised.
 bool isWindowVisible(quint64 id);
+// True while the window, or the frame the window manager drew around it, is mapped: false
+// once both have left the screen (or the window does not exist).
+bool isShownWithFrame(quint64 id);
 // The window's area in root coordinates; empty when it does not exist.
 QRect windowRect(quint64 id);
 // True when the X display can be connected to and read (one pixel of the root window).

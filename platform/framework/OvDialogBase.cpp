@@ -2,10 +2,11 @@
 
 #include "Framework.h"
 #include "OvModalHook.h"
+#include "OvWindowPlacement.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+
 #include <QMouseEvent>
-#include <QScreen>
 
 OvDialogBase::OvDialogBase(QWidget* parent, Qt::WindowFlags flags, bool frameless)
     : QDialog(parent, flags | (frameless ? Qt::FramelessWindowHint : Qt::WindowFlags()))
@@ -25,43 +26,26 @@ void OvDialogBase::adjuestDlgSizeAndShow(QWidget* reference)
     show();
 }
 
-void OvDialogBase::centreOn(QWidget* reference)
-{
-    QRect area;
-    QScreen* screen = nullptr;
-    if (reference && reference->isVisible()) {
-        area = reference->frameGeometry();
-        screen = QGuiApplication::screenAt(area.center());
-        if (!screen)
-            screen = reference->screen();
-    }
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!area.isValid() && screen)
-        area = screen->availableGeometry();
-    if (!area.isValid())
-        return;
-    // A reference near a screen corner would put a larger dialog partly off the screen.
-    QRect placed(area.center() - rect().center(), frameGeometry().size());
-    if (screen)
-        placed = keptInside(placed, screen->availableGeometry());
-    move(placed.topLeft());
-}
+void OvDialogBase::centreOn(QWidget* reference) { OvWindowPlacement::centreOn(this, reference); }
 
 QRect OvDialogBase::keptInside(const QRect& dialog, const QRect& available)
 {
-    QRect placed = dialog;
-    if (!available.isValid())
-        return placed;
-    if (placed.right() > available.right())
-        placed.moveRight(available.right());
-    if (placed.bottom() > available.bottom())
-        placed.moveBottom(available.bottom());
-    if (placed.left() < available.left())
-        placed.moveLeft(available.left());
-    if (placed.top() < available.top())
-        placed.moveTop(available.top());
-    return placed;
+    return OvWindowPlacement::keptInside(dialog, available);
+}
+
+QWidget* OvDialogBase::owningWindow(const QWidget* dialog)
+{
+    QWidget* owner = dialog->parentWidget() ? dialog->parentWidget()->window() : QApplication::activeWindow();
+    return owner && owner != dialog && owner->isVisible() ? owner : nullptr;
+}
+
+void OvDialogBase::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Qt's own centring leaves the place to the window manager, which puts the dialog where
+    // it likes: a dialog nobody placed is moved itself, which the window manager keeps.
+    if (!testAttribute(Qt::WA_Moved) && windowState() == Qt::WindowNoState)
+        centreOn(owningWindow(this));
 }
 
 int OvDialogBase::exec() { return OvModalHook::execDialog(this); }

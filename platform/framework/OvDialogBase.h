@@ -1,6 +1,8 @@
 #pragma once
 // Base of the application's dialogs. exec() runs the modal loop, or, when a test
-// answerer is installed (OvModalHook), hands the dialog to it instead. GUI thread.
+// answerer is installed (OvModalHook), hands the dialog to it instead. A dialog that its
+// caller did not place opens centred on the window it belongs to; every placement keeps it
+// wholly inside one screen's available area (OvWindowPlacement). GUI thread.
 
 #include <QDialog>
 
@@ -19,14 +21,17 @@ public:
     // Moves the dialog to the centre of `reference` when it is shown, else of the primary
     // screen, kept inside the available area of the screen it lands on.
     void centreOn(QWidget* reference);
-    // `dialog` moved (not resized) into `available`; one larger than `available` is put at
-    // its top-left corner so that its title bar can be reached.
+    // `dialog` moved (not resized) into `available` (OvWindowPlacement::keptInside).
     static QRect keptInside(const QRect& dialog, const QRect& available);
+    // The window a dialog without a place of its own is centred on: its parent's window, else
+    // the active window; null when neither is shown.
+    static QWidget* owningWindow(const QWidget* dialog);
 
 public slots:
     int exec() override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -1,7 +1,9 @@
 #include "OvMessageBox.h"
 
 #include "Framework.h"
+#include "OvDialogBase.h"
 #include "OvModalHook.h"
+#include "OvWindowPlacement.h"
 
 #include <QPointer>
 
@@ -61,6 +63,13 @@ int OvMessageBox::exec()
         return int(QMessageBox::Cancel);
     QAbstractButton* pressed = clickedButton();
     return pressed ? int(standardButton(pressed)) : int(QMessageBox::Cancel);
+}
+
+void OvMessageBox::showEvent(QShowEvent* event)
+{
+    // The box has its size only now; placed by us, the window manager keeps the place.
+    QMessageBox::showEvent(event);
+    OvWindowPlacement::centreOn(this, OvDialogBase::owningWindow(this));
 }
 
 int OvMessageBox::run(QWidget* parent, int icon, const QString& title, const QString& text, int buttons, int def)

@@ -1,6 +1,7 @@
 #pragma once
 // The framework's message box. Buttons and results are Qt's standard-button codes
-// (OK 0x400, Yes 0x4000, No 0x10000, Cancel 0x400000). GUI thread.
+// (OK 0x400, Yes 0x4000, No 0x10000, Cancel 0x400000). It opens centred on the window it
+// belongs to (its parent's, else the active one), wholly inside one screen. GUI thread.
 
 #include <QMessageBox>
 
@@ -27,6 +28,9 @@ public:
                         int buttons = QMessageBox::Yes | QMessageBox::No, int defaultButton = QMessageBox::NoButton);
     static int warning(QWidget* parent, const QString& title, const QString& text,
                        int buttons = QMessageBox::Ok, int defaultButton = QMessageBox::NoButton);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     static int run(QWidget* parent, int icon, const QString& title, const QString& text, int buttons, int def);

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "Log.h"
+#include "HotKeyDispatcher.h"
 #include "MainWindowBase.h"
 #include "MainWindowStyle.h"
 #include "OvProductInfo.h"
@@ -9,10 +10,10 @@
 #include "OvSettings.h"
 #include "RecordHistoryTool.h"
 #include "ScEngine.h"
+#include "WebcamHost.h"
 #include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgPaintToScreen.h"
 #include "capture_tools/DlgSnapshot.h"
-#include "capture_tools/DlgWebcamOptions.h"
 #include "capture_tools/SnapshotFile.h"
 #include "core/CameraManager.h"
 #include "core/DeviceManager.h"
@@ -30,12 +31,12 @@
 #include "recording/DlgQuitPrompt.h"
 #include "recording/DlgSelectWindow.h"
 #include "recording/DlgSetPermissions.h"
-#include "recording/FfFloatWindow.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/FileSystemUtils.h"
 #include "services/OSServiceUtils.h"
 #include "services/PlatformSeam.h"
+#include "services/ScreenLeaveWait.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
 #include "ui_MainWindow.h"
@@ -57,11 +58,6 @@ namespace {
 // countdown runs; the numbers a countdown shows.
 const int kStartDelayMs = 500;
 const int kCountdownFrom = 3;
-// How long the main window, hidden for a screenshot, gets to leave the screen before the
-// screen is captured.
-const int kHideSettleMs = 50;
-// How soon a webcam switch change is tried again while the webcam window takes a photo.
-const int kPhotoRetryMs = 100;
 // The pause between the end of a timed recording and its finishing action's countdown.
 const int kFinishActionDelayMs = 500;
 // The latest the engine starts loading when the window has not painted by then.
@@ -88,6 +84,8 @@ MainWindow::MainWindow(MainWindowBase* base)
     , m_pBase(base)
 {
     m_pUi->setupUi(this);
+    m_pWebcam = new WebcamHost(base, m_pUi->swWebcam, m_pUi->historyTool, this);
+    m_pHotKeys = new HotKeyDispatcher(this, m_pWebcam);
     setObjectName(QStringLiteral("MainWindow"));
     m_pUi->centralwidget->setStyleSheet(MainWindowStyle::styleSheet());
     initEngine();
@@ -110,13 +108,13 @@ MainWindow::~MainWindow()
     Log("MainWindow", 2, "shutting down");
     // The hotkey rows let go of the hot keys while the hub their presses go to still exists.
     delete m_pHotKeyMsg;
-    delete m_pFloat;
+    delete m_pHotKeys;
     if (m_pCountdown)
         delete m_pCountdown;
     delete m_pCtlWdg;
     // A screenshot still running gives its capture back before the engine stops.
     delete m_pSnapshot;
-    delete m_pCamera;
+    delete m_pWebcam;
     // The camera reports to the hub from its own threads: it goes first.
     CameraManager::release();
     DeviceManager::release();
@@ -328,7 +326,8 @@ void MainWindow::setRecordMode(RecordTarget::Mode mode)
     buttons[mode]->setChecked(true);
     // A webcam window of the other kind goes: the webcam recorder belongs to the Webcam
     // card, the window over the screen to the screen modes.
-    if (m_pCamera && (m_pCamera->isOnlyCamera() ? mode != RecordTarget::Webcam : !recordsScreen()))
+    const CameraDlg* camera = cameraDialog();
+    if (camera && (camera->isOnlyCamera() ? mode != RecordTarget::Webcam : !recordsScreen()))
         closeCamera();
     updateModeView();
 }
@@ -751,63 +750,16 @@ void MainWindow::showMainWindow()
 
 // ---- hotkeys, tasks, quitting -------------------------------------------------------------------
 
-void MainWindow::onHotKeyPressed(int hotkey)
-{
-    if (!m_bHotKeyEnable) {
-        Log("MainWindow", 1, "hotkey %d ignored", hotkey);
-        return;
-    }
-    // A question of ours is open (a record click's checks, the reminder, any modal dialog).
-    const bool asking = m_bRecordAsking || QApplication::activeModalWidget() != nullptr;
-    if (asking && (hotkey == RP_HK_SNAPSHOT || hotkey == RP_HK_WEBCAM || (hotkey == RP_HK_START && !m_bRecordBusy))) {
-        Log("MainWindow", 1, "hotkey %d ignored while a question is open", hotkey);
-        return;
-    }
-    if (CameraDlg* recorder = webcamRecorder()) {
-        // The webcam recorder is what records now.
-        switch (hotkey) {
-        case RP_HK_START: recorder->startOrStop(); return;
-        case RP_HK_PAUSE: recorder->pauseOrResume(); return;
-        case RP_HK_SNAPSHOT: recorder->snapshot(); return;
-        default: break;
-        }
-    }
-    switch (hotkey) {
-    case RP_HK_PAUSE: onPauseResume(); break;
-    case RP_HK_START:
-        if (m_bRecordBusy)
-            onStopRecord();
-        else
-            onBtnRecClicked();
-        break;
-    case RP_HK_SNAPSHOT: onBtnSnapshot(); break;
-    case RP_HK_WEBCAM: openWebcamForMode(); break;
-    case RP_HK_FLOAT: toggleFloatWindow(); break;
-    default: Log("MainWindow", 1, "unknown hotkey %d", hotkey); break;
-    }
-}
+void MainWindow::onHotKeyPressed(int hotkey) { m_pHotKeys->dispatch(hotkey); }
 
 DlgHotKeyMessage* MainWindow::hotKeyMessage() const { return m_pHotKeyMsg; }
 
-FfFloatWindow* MainWindow::floatWindow() const { return m_pFloat; }
-
-void MainWindow::toggleFloatWindow()
-{
-    if (!m_pFloat) {
-        m_pFloat = new FfFloatWindow();
-        connect(m_pFloat, &FfFloatWindow::sigRecord, this, &MainWindow::onBtnRecClicked);
-        connect(m_pFloat, &FfFloatWindow::sigPauseResume, this, &MainWindow::onPauseResume);
-        connect(m_pFloat, &FfFloatWindow::sigStop, this, &MainWindow::onStopRecord);
-        m_pFloat->setRecordState(SystemStatusBar::instance()->sysBarState());
-    }
-    m_pFloat->toggle();
-}
+FfFloatWindow* MainWindow::floatWindow() const { return m_pHotKeys->floatWindow(); }
 
 void MainWindow::setBarState(SysBarState state)
 {
     SystemStatusBar::instance()->setSysBarState(state);
-    if (m_pFloat)
-        m_pFloat->setRecordState(state);
+    m_pHotKeys->setRecordState(state);
 }
 
 void MainWindow::onHotKeyEnable(bool enable) { m_bHotKeyEnable = enable; }
@@ -822,9 +774,9 @@ void MainWindow::onTaskStartRec(int recWhat)
         return;
     }
     if (recWhat == TaskManage::RecordWebcam) {
-        if (m_pCamera && !m_pCamera->isOnlyCamera())
+        if (cameraDialog() && !cameraDialog()->isOnlyCamera())
             closeCamera();
-        if (!m_pCamera) {
+        if (!cameraDialog()) {
             parameter->setOnlyRecordCamera(true);
             openCamera();
         }
@@ -832,12 +784,13 @@ void MainWindow::onTaskStartRec(int recWhat)
             Log("TaskManage", 2, "Task start out of date");
             return;
         }
-        if (!m_pCamera || !m_pCamera->isOnlyCamera() || !CameraManager::instance()->isCameraRunning()) {
+        CameraDlg* recorder = webcamRecorder();
+        if (!recorder || !CameraManager::instance()->isCameraRunning()) {
             Log("TaskManage", 2, "camera task start failed: camera state failed");
             return;
         }
         tasks->m_bTasking = true;
-        QTimer::singleShot(kStartDelayMs, m_pCamera, &CameraDlg::on_btnRec_clicked);
+        QTimer::singleShot(kStartDelayMs, recorder, &CameraDlg::on_btnRec_clicked);
         return;
     }
     if (recWhat != TaskManage::RecordVideo && recWhat != TaskManage::RecordAudio) {
@@ -913,7 +866,7 @@ void MainWindow::onBtnSnapshot()
     // The native window exists before the capture starts, without showing it.
     dlg->createWinId();
     if (m_bSnapshotHidMain)
-        QTimer::singleShot(kHideSettleMs, dlg, [dlg] { dlg->createImageCapture(); });
+        ScreenLeaveWait::afterLeaving({m_pBase}, dlg, [dlg] { dlg->createImageCapture(); });
     else
         dlg->createImageCapture();
 }
@@ -990,157 +943,23 @@ void MainWindow::releaseSnapshot()
 
 // ---- the webcam window -----------------------------------------------------------------------------
 
-CameraDlg* MainWindow::cameraDialog() const { return m_pCamera; }
+CameraDlg* MainWindow::cameraDialog() const { return m_pWebcam->camera(); }
 
-void MainWindow::openCamera()
-{
-    if (m_pCamera) {
-        m_pCamera->showNormal();
-        m_pCamera->raise();
-        return;
-    }
-    if (DeviceManager::instance()->isPermissionCamera() != DeviceManager::kPermissionGranted)
-        return;
-    const bool onlyCamera = RecordParameter::instance()->isOnlyRecordCamera();
-    auto* dlg = new CameraDlg(onlyCamera, m_pBase);
-    dlg->setMainWindowBase(m_pBase);
-    m_pCamera = dlg;
-    connect(dlg, &CameraDlg::closes, this, &MainWindow::onCameraCloses, Qt::QueuedConnection);
-    if (onlyCamera)
-        dlg->resize(CameraDlg::kDefaultWidth, CameraDlg::kDefaultHeight);
-    else
-        dlg->resizeView();
-    placeCamera(dlg);
-    dlg->show();
-    // The webcam recorder takes the main window's place.
-    if (onlyCamera && m_pBase)
-        m_pBase->hide();
-    setWebcamSwitch(!onlyCamera);
-}
+void MainWindow::openCamera() { m_pWebcam->open(); }
 
-CameraDlg* MainWindow::webcamRecorder() const
-{
-    return m_pCamera && m_pCamera->isOnlyCamera() ? m_pCamera.data() : nullptr;
-}
+CameraDlg* MainWindow::webcamRecorder() const { return m_pWebcam->recorder(); }
 
-void MainWindow::openWebcamRecorder()
-{
-    if (m_pCamera && !m_pCamera->isOnlyCamera())
-        closeCamera();
-    if (m_pCamera) {
-        openCamera();
-        return;
-    }
-    RecordParameter::instance()->setOnlyRecordCamera(true);
-    openCamera();
-    if (!m_pCamera)
-        RecordParameter::instance()->setOnlyRecordCamera(false);
-}
+void MainWindow::openWebcamRecorder() { m_pWebcam->openRecorder(); }
 
-void MainWindow::openWebcamForMode()
-{
-    if (m_mode == RecordTarget::Webcam)
-        openWebcamRecorder();
-    else
-        openCamera();
-}
+void MainWindow::openWebcamForMode() { m_pWebcam->openForMode(m_mode == RecordTarget::Webcam); }
 
-void MainWindow::setWebcamSwitch(bool on)
-{
-    if (m_pUi->swWebcam->isChecked() == on)
-        return;
-    const QSignalBlocker blocker(m_pUi->swWebcam);
-    m_pUi->swWebcam->setBtnChecked(on);
-}
+void MainWindow::onWebcamSwitch(bool on) { m_pWebcam->onSwitch(on); }
 
-void MainWindow::onWebcamSwitch(bool on)
-{
-    if (m_pCamera && m_pCamera->isSanping()) {
-        // A photo is being taken: the window stays until it is done.
-        QTimer::singleShot(kPhotoRetryMs, this, [this, on] { onWebcamSwitch(on); });
-        return;
-    }
-    if (!on) {
-        closeCamera();
-        return;
-    }
-    if (!m_pCamera)
-        openCamera();
-    // No window (the camera may not be used): the switch goes back.
-    setWebcamSwitch(m_pCamera != nullptr);
-}
+void MainWindow::onCameraCloses(bool open) { m_pWebcam->onCameraCloses(open); }
 
-void MainWindow::onCameraCloses(bool open)
-{
-    setWebcamSwitch(open);
-    if (!open)
-        closeCamera();
-}
+void MainWindow::onWebcamOptions() { m_pWebcam->onOptions(); }
 
-void MainWindow::onWebcamOptions()
-{
-    // The options dialog shows the camera itself: the window over the screen steps aside
-    // meanwhile and comes back with the new choices.
-    const bool overlay = m_pCamera && !m_pCamera->isOnlyCamera();
-    if (overlay)
-        closeCamera();
-    {
-        DlgWebcamOptions dlg(m_pBase);
-        dlg.exec();
-    }
-    if (overlay && !m_pCamera)
-        openCamera();
-}
-
-void MainWindow::placeCamera(CameraDlg* dlg)
-{
-    const QVariant stored = setting(SettingsKeys::kCameraWindowPos, QVariant());
-    const QPoint corner = stored.toPoint();
-    if (stored.canConvert<QPoint>() && stored.type() == QVariant::Point && QGuiApplication::screenAt(corner)) {
-        dlg->move(corner);
-        return;
-    }
-    if (dlg->isOnlyCamera()) {
-        dlg->centreOn(m_pBase);
-        return;
-    }
-    // The overlay goes where the webcam picture is to be placed on the recorded display.
-    const QRect display = selectedDisplayRect();
-    const QSize size = dlg->frameGeometry().size();
-    QPoint at = display.center() - QPoint(size.width() / 2, size.height() / 2);
-    switch (RecordParameter::instance()->getCameraDefaultPos()) {
-    case RP_POS_TOPLEFT: at = display.topLeft(); break;
-    case RP_POS_TOPRIGHT: at = QPoint(display.right() - size.width() + 1, display.top()); break;
-    case RP_POS_BOTTOMLEFT: at = QPoint(display.left(), display.bottom() - size.height() + 1); break;
-    case RP_POS_BOTTOMRIGHT: at = display.bottomRight() - QPoint(size.width() - 1, size.height() - 1); break;
-    default: break;
-    }
-    dlg->move(at);
-}
-
-void MainWindow::closeCamera()
-{
-    if (!m_pCamera)
-        return;
-    if (m_pCamera->isBusy()) {
-        // Its recording is never dropped: the window asks, saves it and then closes.
-        m_pCamera->close();
-        return;
-    }
-    if (RecordParameter::instance()->m_bPreview || historyTool()->isHistoryShowing()) {
-        QTimer::singleShot(1000, this, &MainWindow::closeCamera);
-        return;
-    }
-    if (m_pCamera->isOnlyCamera()) {
-        RecordParameter::instance()->m_bRecording = false;
-        RecordParameter::instance()->m_bPreview = false;
-        if (m_pBase)
-            m_pBase->showNormal();
-    }
-    m_pCamera->disconnect(this);
-    delete m_pCamera;
-    setWebcamSwitch(false);
-}
+void MainWindow::closeCamera() { m_pWebcam->close(); }
 
 // ---- the Preferences ---------------------------------------------------------------------------
 

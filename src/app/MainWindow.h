@@ -5,10 +5,10 @@
 // bar prepare the recorder, counts down and lets the control bar start. The webcam alone is
 // recorded in the webcam recorder, which stands in for the main window while open and then
 // takes the record, stop, pause and snapshot requests (hotkeys, status item, float panel).
-// It owns the webcam window; its webcam switch follows the window shown over the screen.
-// It also runs screenshots (one at a time; it owns the running one) and pins them on the
-// screen. It serves the global hotkeys and keeps the hotkey reminder (whose rows hold the
-// hot keys) and the float panel.
+// Its webcam host owns the webcam window; its webcam switch follows the window shown over
+// the screen. It also runs screenshots (one at a time; it owns the running one) and pins
+// them on the screen. It serves the global hotkeys (through its hotkey dispatcher, which
+// owns the float panel) and keeps the hotkey reminder (whose rows hold the hot keys).
 // A hidden QMainWindow of its own; its central widget is shown inside the framework main
 // window. GUI thread.
 
@@ -24,11 +24,13 @@ class CameraDlg;
 class DlgHotKeyMessage;
 class DlgSnapshot;
 class FfFloatWindow;
+class HotKeyDispatcher;
 class MainWindowBase;
 class QAbstractButton;
 class QImage;
 class RecordHistoryTool;
 class VideoRecCtlWdg;
+class WebcamHost;
 
 namespace Ui {
 class MainWindow;
@@ -59,6 +61,8 @@ public:
     void setCountdownStep(int ms) { m_nCountdownStepMs = ms; }
     // True from the record click until the recording has ended.
     bool isRecordBusy() const { return m_bRecordBusy; }
+    // True while a record click asks its questions (checks, reminder).
+    bool isRecordAsking() const { return m_bRecordAsking; }
     // The screenshot that runs, null when none.
     DlgSnapshot* snapshotDialog() const;
     // The webcam window, null when none.
@@ -72,8 +76,9 @@ public:
 
 public slots:
     void onBtnRecClicked();
-    // A hotkey's action. While a question of ours is open nothing new starts (no recording,
-    // screenshot or webcam); a running recording is still paused, resumed or stopped.
+    // A hotkey's action (HotKeyDispatcher). While a question of ours awaits its answer
+    // nothing new starts (no recording, screenshot or webcam); a running recording is still
+    // paused, resumed or stopped. An open History steps aside.
     void onHotKeyPressed(int hotkey);
     void onHotKeyEnable(bool enable);
     void onTaskStartRec(int recWhat);
@@ -157,21 +162,16 @@ private:
     // The webcam hotkey and the status item's webcam action: the recorder in Webcam mode,
     // else the window over the screen.
     void openWebcamForMode();
-    void setWebcamSwitch(bool on);
 
     // The checks of a record click, in order; false (after telling the user) stops the road.
     bool checkBeforeRecord();
     // Shows the hotkey reminder (a new one) unless the user turned it off or a task records.
     void remindHotKeys();
     void createHotKeyMessage();
-    void toggleFloatWindow();
     // The recording state, for the status item and the float panel.
     void setBarState(SysBarState state);
     // Shows the guide for a source that cannot be recorded; true when it is usable afterwards.
     bool guideToAccess(Privacy_Setting kind, QWidget* parent);
-    // Where the webcam window opens: its stored corner when that is on a screen, else by
-    // its mode.
-    void placeCamera(CameraDlg* dlg);
     void startRoad();
     // Ends the task recording mark when its recording could not start.
     void abandonTask();
@@ -192,9 +192,9 @@ private:
     // A record click is asking its questions (checks, reminder): another one waits its turn.
     bool m_bRecordAsking = false;
     QPointer<DlgHotKeyMessage> m_pHotKeyMsg;
-    QPointer<FfFloatWindow> m_pFloat;
     QPointer<DlgSnapshot> m_pSnapshot;
-    QPointer<CameraDlg> m_pCamera;
+    WebcamHost* m_pWebcam = nullptr;
+    HotKeyDispatcher* m_pHotKeys = nullptr;
     bool m_bSnapshotHidMain = false; // the screenshot hid the framework main window
     bool m_engineStarted = false;
 };

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "MainWindow.h"
 #include "OvProductInfo.h"
+#include "OvWindowPlacement.h"
 #include "tasks/TaskManage.h"
 
 #include <QCloseEvent>
@@ -41,4 +42,16 @@ void MainWindowBase::closeEvent(QCloseEvent* event)
     event->ignore();
     if (m_pMainWindow)
         m_pMainWindow->onCloseRequest();
+}
+
+void MainWindowBase::setVisible(bool visible)
+{
+    if (!visible && isVisible() && windowState() == Qt::WindowNoState) {
+        m_lastPlace = frameGeometry().topLeft();
+        m_bPlaced = true;
+    } else if (visible && !isVisible() && m_bPlaced) {
+        // Mapped again without a place of its own, the window manager would put it anywhere.
+        OvWindowPlacement::moveTo(this, m_lastPlace);
+    }
+    OvMainWindowBase::setVisible(visible);
 }

@@ -46,6 +46,9 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
     ui->setupUi(this);
     ensurePolished();
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    // Modal to its window only: the status item's menu stays usable meanwhile, so that "Show
+    // Preview" can bring the dialog back.
+    setWindowModality(Qt::WindowModal);
 
     RecordParameter::instance()->m_bPreview = true;
 
@@ -70,6 +73,8 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
             [this] {
                 if (isHidden() || isMinimized())
                     showNormal();
+                raise();
+                activateWindow();
             },
             Qt::QueuedConnection);
 

@@ -8,6 +8,7 @@
 #include "OvResourceMgr.h"
 #include "OvSettings.h"
 #include "capture_tools/DlgSnapshot.h"
+#include "services/ScreenLeaveWait.h"
 #include "watermark/DlgScreenEditWaterMark.h"
 #include "watermark/PicClrFrm.h"
 #include "watermark/ShadowSetDlg.h"
@@ -596,7 +597,8 @@ void DlgWatermarkManage::onBtnPreviewClicked()
     m_pSnapshotDlg = new DlgSnapshot(this, true);
     connect(m_pSnapshotDlg, &DlgSnapshot::cusSnapshotSave, this, &DlgWatermarkManage::onGetCusRectDlgBg,
             Qt::QueuedConnection);
-    m_pSnapshotDlg->createImageCapture();
+    // The picture to pick from must not show the manager: grabbed once it has left the screen.
+    ScreenLeaveWait::afterLeaving({this}, m_pSnapshotDlg, [dlg = m_pSnapshotDlg] { dlg->createImageCapture(); });
 }
 
 void DlgWatermarkManage::onGetCusRectDlgBg(const QString& path, const QRect& rcSelect)

@@ -133,7 +133,7 @@ private slots:
             WireClient client(daemon.socket());
             QVERIFY(client.result("getWaitTaskStart").toBool());
             QVERIFY(client.accept());
-            QVERIFY(SrTest::spinUntil([&] { return client.callbacks.size() == 1; }, 1000));
+            QVERIFY(SrTest::spinUntil([&] { return client.callbacks.size() == 1; }, 10000));
         }
         WireClient(daemon.socket()).send("addTask", task("late", kFake.addSecs(4), recinfo(2)));
         QVERIFY(SrTest::spinUntil([&] { return daemon.logText().contains("dropped"); }, 8000));

@@ -1,9 +1,16 @@
-// Dialogs centred on a window stay on the screen, also when the window sits in a corner.
+// Dialogs centred on a window stay on the screen, also when the window sits in a corner; under
+// the window manager a question opens centred on the window it belongs to.
 
 #include "OvDialogBase.h"
+#include "OvMessageBox.h"
+#include "ModalAnswers.h"
+#include "WaitFor.h"
 #include "TestMain.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QTimer>
+#include <QWindow>
 #include <QScreen>
 #include <QTest>
 
@@ -47,4 +54,73 @@ private slots:
 };
 
 SR_TEST(DialogPlacementTest)
+
+namespace {
+// A box may settle its size a few pixels after it is placed.
+const int kCentreSlack = 8;
+
+// The window manager has framed `w` (the native window knows its frame; QWidget's own idea
+// of it may lag behind).
+bool framed(const QWidget* w) { return w->isVisible() && !w->windowHandle()->frameMargins().isNull(); }
+QRect frameOf(const QWidget* w) { return w->windowHandle()->frameGeometry(); }
+
+// Runs `ask`, which asks a question of `kind`; the question is shown as its modal loop
+// shows it, and its frame's place once the window manager has framed it is returned.
+QRect placeOfQuestion(OvModalRequest::Kind kind, const std::function<void()>& ask)
+{
+    QRect seen;
+    ModalAnswers::pushHandler(kind, [&seen](const OvModalRequest& request) {
+        QWidget* question = request.widget;
+        question->show();
+        if (SrTest::spinUntil([question] { return framed(question); }, 30000)) {
+            // The window manager has had its say.
+            SrTest::spinUntil([] { return false; }, 300);
+            seen = frameOf(question);
+        }
+        question->hide();
+        return QVariant();
+    });
+    ask();
+    return seen;
+}
+} // namespace
+
+class QuestionPlacementTest : public QObject {
+    Q_OBJECT
+private slots:
+    void questionOpensCentredOnItsWindow_data()
+    {
+        QTest::addColumn<bool>("messageBox");
+        QTest::newRow("message box") << true;
+        QTest::newRow("dialog") << false;
+    }
+    void questionOpensCentredOnItsWindow()
+    {
+        QFETCH(bool, messageBox);
+        ModalAnswers::clear();
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("owner"));
+        window.setGeometry(QRect(available.topLeft() + QPoint(available.width() / 2, available.height() / 3),
+                                 QSize(600, 400)));
+        window.show();
+        QVERIFY(SrTest::spinUntil([&window] { return framed(&window); }, 5000));
+        const QRect question = placeOfQuestion(messageBox ? OvModalRequest::MessageBox : OvModalRequest::Dialog,
+                                               [&window, messageBox] {
+            if (messageBox) {
+                OvMessageBox::question(&window, QStringLiteral("Question"), QStringLiteral("Save the changes?"));
+            } else {
+                OvDialogBase dialog(&window);
+                dialog.resize(300, 200);
+                dialog.exec();
+            }
+        });
+        QVERIFY(question.isValid());
+        const QPoint off = question.center() - frameOf(&window).center();
+        QVERIFY2(qAbs(off.x()) <= kCentreSlack && qAbs(off.y()) <= kCentreSlack,
+                 qPrintable(QStringLiteral("%1,%2 off the window's centre").arg(off.x()).arg(off.y())));
+    }
+};
+
+SR_TEST_DISPLAY(QuestionPlacementTest)
 #include "tst_dialogplacement.moc"

@@ -1,7 +1,8 @@
 // The global hotkeys as a user presses them (xdotool on the test's own X display), through
 // the main window built as main_entry builds it, on the fake engine: the start/stop chord
 // records a file, a chord typed into a row is stored and fires, the float panel comes and
-// goes, and a chord pressed while a question is open starts nothing.
+// goes, a chord pressed while a question is open starts nothing while one pressed with the
+// History open acts, and the webcam chord opens and closes the webcam window.
 
 #include "DesktopInput.h"
 #include "FakeEngine.h"
@@ -13,6 +14,10 @@
 #include "app/MainEntry.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowBase.h"
+#include "app/RecordHistoryTool.h"
+#include "ScCamera.h"
+#include "capture_tools/CameraDlg.h"
+#include "output/RecordHistoryDlg.h"
 #include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
 #include "hotkeys/DlgHotKeyMessage.h"
@@ -35,6 +40,7 @@ namespace {
 const char kStartStopChord[] = "ctrl+super+s";
 const char kPauseChord[] = "ctrl+super+r";
 const char kFloatChord[] = "ctrl+super+k";
+const char kWebcamChord[] = "ctrl+super+w";
 
 // Serves events for `ms` milliseconds.
 void serve(int ms)
@@ -73,6 +79,8 @@ private slots:
     void chordTypedIntoARowIsStoredAndFires();
     void floatChordShowsAndHidesThePanelThatSlides();
     void chordDuringAQuestionStartsNothing();
+    void chordStartsARecordingWhileHistoryIsOpen();
+    void webcamChordOpensAndCloses();
 
 private:
     void openMainWindow(bool remind);
@@ -222,6 +230,42 @@ void HotkeyWiringTest::chordDuringAQuestionStartsNothing()
     QCOMPARE(reminders, 1);
     QCOMPARE(pressed.count(), 2);
     QCOMPARE(controlBarCount(), 1);
+}
+
+void HotkeyWiringTest::chordStartsARecordingWhileHistoryIsOpen()
+{
+    openMainWindow(false);
+    // After a save the History opens, as the preview leaves it.
+    m_pMain->historyTool()->onShowHistory();
+    RecordHistoryDlg* history = m_pMain->historyTool()->historyDlg();
+    QVERIFY(QTest::qWaitForWindowExposed(history));
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    QVERIFY(SrTest::spinUntil([this] { return isRecording(); }, 10000));
+    // It gave way: the control bar can be used.
+    QVERIFY(!history->isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    answerPreviewWhenItEnds();
+    QVERIFY(SrTest::xdotool({"key", kStartStopChord}));
+    QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 20000));
+    QCOMPARE(SrTest::filesIn(m_strOut).size(), 1);
+}
+
+void HotkeyWiringTest::webcamChordOpensAndCloses()
+{
+    scSetSyntheticCamera("1");
+    openMainWindow(false);
+    QVERIFY(SrTest::xdotool({"key", kWebcamChord}));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() && m_pMain->cameraDialog()->isVisible(); },
+                              10000));
+    QVERIFY(QTest::qWaitForWindowExposed(m_pMain->cameraDialog()));
+    QVERIFY(SrTest::xdotool({"key", kWebcamChord}));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() == nullptr; }, 10000));
+    // And again: the chord keeps toggling.
+    QVERIFY(SrTest::xdotool({"key", kWebcamChord}));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() != nullptr; }, 10000));
+    QVERIFY(SrTest::xdotool({"key", kWebcamChord}));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() == nullptr; }, 10000));
+    scSetSyntheticCamera(nullptr);
 }
 
 SR_TEST_DISPLAY(HotkeyWiringTest)

@@ -14,9 +14,16 @@
 #include "output/DlgVideoClip.h"
 #include "output/HistoryFileUtils.h"
 #include "recording/DlgReRecord.h"
+#include "recording/SystemStatusBar.h"
+#include "DesktopInput.h"
 #include "services/Utils.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QProcess>
+#include <QSystemTrayIcon>
 #include <QMessageBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,6 +34,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -411,4 +419,65 @@ private slots:
 };
 
 SR_TEST(VideoClipTest)
+
+// The preview and the status item on a desktop with a system tray (the tray host program) and
+// a window manager: the status item's menu works while the preview is open, and its "Show
+// Preview" brings a minimised preview back.
+class PreviewFromStatusItemTest : public QObject {
+    Q_OBJECT
+private slots:
+    void showPreviewRestoresTheMinimisedPreview()
+    {
+        ModalAnswers::clear();
+        setVideoKind();
+        Utils::setVideoOutputPath(SrTest::newFolder(QStringLiteral("out_tray")));
+        QProcess host;
+        host.start(QStringLiteral(SR_TRAYHOST), QStringList());
+        QVERIFY(SrTest::spinUntil([&host] { return host.canReadLine(); }, 10000));
+        const QList<QByteArray> ready = host.readLine().trimmed().split(' ');
+        QCOMPARE(ready.value(0), QByteArray("ready"));
+        // The first cell of the tray, where the icon docks.
+        const QPoint icon(ready.value(1).toInt() + ready.value(3).toInt() / 2, ready.value(3).toInt() / 2);
+        QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
+        SystemStatusBar::instance()->showIcon();
+        QVERIFY(SrTest::spinUntil([&host] { return host.canReadLine() && host.readLine().startsWith("docked"); }, 10000));
+
+        const QString source = Utils::getRecorderTmpRoot() + QStringLiteral("/tray.mov");
+        QVERIFY(SrTest::makeClip(source, 2.0, 320, 240));
+        QWidget owner; // the main window, as the control bar hands it over
+        owner.resize(400, 300);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        DlgVideoClip dlg(source, nullptr, &owner, true, false);
+        bool restored = false;
+        ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest&) {
+            QTimer::singleShot(0, [&] {
+                if (!QTest::qWaitForWindowExposed(&dlg))
+                    return dlg.reject();
+                dlg.showMinimized();
+                SrTest::spinUntil([&dlg] { return dlg.isMinimized(); }, 5000);
+                // Right-click on the icon, then the menu's "Show Preview".
+                SrTest::xdotool({"mousemove", QString::number(icon.x()), QString::number(icon.y()), "sleep", "0.2",
+                                 "click", "3"});
+                QMenu* menu = SystemStatusBar::instance()->menu();
+                if (SrTest::spinUntil([menu] { return menu->isVisible(); }, 5000)) {
+                    QAction* show = SystemStatusBar::instance()->action(QStringLiteral("actPreview"));
+                    const QPoint at = menu->mapToGlobal(menu->actionGeometry(show).center());
+                    SrTest::xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.2",
+                                     "click", "1"});
+                    restored = SrTest::spinUntil([&dlg] { return dlg.isVisible() && !dlg.isMinimized(); }, 5000);
+                }
+                dlg.reject();
+            });
+            // The preview's own modal loop, as its caller runs it.
+            return QVariant(dlg.QDialog::exec());
+        });
+        dlg.exec();
+        host.kill();
+        host.waitForFinished();
+        QVERIFY(restored);
+    }
+};
+
+SR_TEST_DISPLAY(PreviewFromStatusItemTest)
 #include "tst_videoclip.moc"

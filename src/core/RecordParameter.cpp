@@ -3,6 +3,7 @@
 #include "OvSettings.h"
 #include "ScEngine.h"
 #include "SettingsKeys.h"
+#include "services/PlatformSeam.h"
 
 namespace {
 RecordParameter* g_instance = nullptr;
@@ -77,7 +78,7 @@ bool RecordParameter::getVideoEnable() const
 RP_Format RecordParameter::usedVideoFmt() const
 {
     // MOV unless the linked encoders cannot write it; then MP4.
-    const int def = scGetSupportCodecs(OVFT_MOV, nullptr, 0) > 0 ? RP_FMT_MOV : RP_FMT_MP4;
+    const int def = PlatformSeam::current()->supportedCodecs(OVFT_MOV, nullptr, 0) > 0 ? RP_FMT_MOV : RP_FMT_MP4;
     return RP_Format(value(SettingsKeys::kVideoFormat, def).toInt());
 }
 void RecordParameter::setUsedVideoFmt(RP_Format fmt) { setValue(SettingsKeys::kVideoFormat, int(fmt)); }

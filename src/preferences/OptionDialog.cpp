@@ -203,12 +203,6 @@ OptionDialog::~OptionDialog() { delete m_pUi; }
 
 void OptionDialog::showSettingPage(int page) { m_nPage = page; }
 
-bool OptionDialog::isFormatSupported(RP_Format fmt) const { return Utils::suportVidoeType(fmt); }
-
-QMap<int, QString> OptionDialog::supportedCodecs(RP_Format fmt) const { return Utils::getSupportCodecs(fmt); }
-
-bool OptionDialog::isX86_64() const { return DeviceManager::instance()->isX86_64(); }
-
 namespace {
 using F = PreferenceFields;
 using C = PreferenceFields::Control;
@@ -527,7 +521,7 @@ void OptionDialog::onRestor()
 int OptionDialog::firstSupportedFormatIndex() const
 {
     for (int i = 0; i < m_pUi->cbType->count(); ++i)
-        if (isFormatSupported(RP_Format(m_pUi->cbType->itemData(i).toInt())))
+        if (Utils::suportVidoeType(RP_Format(m_pUi->cbType->itemData(i).toInt())))
             return i;
     return -1;
 }
@@ -538,7 +532,7 @@ void OptionDialog::onCheckIsSupport(int nIndxe)
     const int index = nIndxe < 0 ? formats->currentIndex() : nIndxe;
     if (index < 0)
         return;
-    if (isFormatSupported(RP_Format(formats->itemData(index).toInt()))) {
+    if (Utils::suportVidoeType(RP_Format(formats->itemData(index).toInt()))) {
         applyVideoFormat(index);
         return;
     }
@@ -601,7 +595,7 @@ void OptionDialog::applyVideoFormat(int index)
         QComboBox* codecs = m_pUi->cbVideoCodec;
         const QSignalBlocker blocker(codecs);
         codecs->clear();
-        const QMap<int, QString> supported = supportedCodecs(fmt);
+        const QMap<int, QString> supported = Utils::getSupportCodecs(fmt);
         for (auto it = supported.cbegin(); it != supported.cend(); ++it)
             codecs->addItem(QIcon(), it.value(), it.key());
         codecs->setCurrentIndex(qMax(0, codecs->findData(RecordParameter::instance()->getVideoCodecType())));
@@ -653,7 +647,7 @@ void OptionDialog::onCheckAudioFormat(int index)
 {
     QComboBox* formats = m_pUi->cbAudioFormat;
     const int fmt = formats->itemData(index).toInt();
-    if ((fmt == RP_FMT_OGG || fmt == RP_FMT_OPUS) && !isX86_64()) {
+    if ((fmt == RP_FMT_OGG || fmt == RP_FMT_OPUS) && !DeviceManager::instance()->isX86_64()) {
         QPointer<OptionDialog> alive(this);
         Utils::showMacWindowMessage(
             MT_WARNING, this, tr("This audio format is about to be compatible with the new ARM processor, so stay tuned."),

@@ -62,12 +62,6 @@ protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    // What the engine and the machine answer; tests replace them for answers this machine
-    // cannot give.
-    virtual bool isFormatSupported(RP_Format fmt) const;
-    virtual QMap<int, QString> supportedCodecs(RP_Format fmt) const;
-    virtual bool isX86_64() const;
-
 private slots:
     void onOutputFolderBrowseClicked();
     void onRestor();

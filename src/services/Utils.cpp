@@ -172,7 +172,7 @@ QMap<int, QString> Utils::getSupportCodecs(RP_Format fmt)
     if (!video)
         return result;
     int codecs[8] = {};
-    const int count = std::min(8, scGetSupportCodecs(container, codecs, 8));
+    const int count = std::min(8, PlatformSeam::current()->supportedCodecs(container, codecs, 8));
     for (int i = 0; i < count; ++i) {
         switch (codecs[i]) {
         case RP_CODEC_H264: result.insert(codecs[i], QStringLiteral("H.264")); break;

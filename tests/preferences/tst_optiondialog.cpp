@@ -1,6 +1,7 @@
 // The Preferences dialog against the real settings store: every control's key and default,
 // the editing rules with their warnings and reverts, and the folder check.
 
+#include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
@@ -18,24 +19,6 @@
 
 namespace {
 const char* const kSwatch[] = {"#d9252b", "#ffb517", "#3788e4"};
-
-// The dialog with the engine's answers replaced, for formats and machines this one is not.
-class ScriptedOptionDialog : public OptionDialog {
-public:
-    QList<RP_Format> unsupported;
-    bool x86 = true;
-
-protected:
-    bool isFormatSupported(RP_Format fmt) const override
-    {
-        return !unsupported.contains(fmt) && OptionDialog::isFormatSupported(fmt);
-    }
-    QMap<int, QString> supportedCodecs(RP_Format fmt) const override
-    {
-        return unsupported.contains(fmt) ? QMap<int, QString>() : OptionDialog::supportedCodecs(fmt);
-    }
-    bool isX86_64() const override { return x86; }
-};
 
 using Read = std::function<QVariant(Ui::OptionDialog*)>;
 using Write = std::function<void(Ui::OptionDialog*, const QVariant&)>;
@@ -228,8 +211,9 @@ void OptionDialogTest::unsupportedFormatKeepsFormatCodecAndRateTogether()
     settings->setApplicationParam("VideoCodec", int(RP_CODEC_GIF));
     settings->setApplicationParam("VideoFrameRate", 6);
     {
-        ScriptedOptionDialog dialog;
-        dialog.unsupported = {RP_FMT_MP4};
+        FakeSeam seam;
+        seam.unwritable = {OVFT_MP4};
+        OptionDialog dialog;
         dialog.init();
         ModalAnswers::push(OvModalRequest::MessageBox, 0x400);
         dialog.ui()->cbType->setCurrentIndex(dialog.ui()->cbType->findData(RP_FMT_MP4));
@@ -246,8 +230,9 @@ void OptionDialogTest::unsupportedFormatKeepsFormatCodecAndRateTogether()
     settings->setApplicationParam("VideoCodec", int(RP_CODEC_PRORES422));
     ModalAnswers::clear();
     {
-        ScriptedOptionDialog dialog;
-        dialog.unsupported = {RP_FMT_MOV};
+        FakeSeam seam;
+        seam.unwritable = {OVFT_MOV};
+        OptionDialog dialog;
         ModalAnswers::push(OvModalRequest::MessageBox, 0x400);
         dialog.init();
         QCOMPARE(ModalAnswers::messages().size(), 1);
@@ -300,8 +285,9 @@ void OptionDialogTest::editRulesWarnAndRevert()
     settings->setApplicationParam("VideoCodec", int(RP_CODEC_H264));
     settings->setApplicationParam("VideoFrameRate", 60);
     settings->setApplicationParam("AudioFormat", int(RP_FMT_MP3));
-    ScriptedOptionDialog dialog;
-    dialog.x86 = false;
+    FakeSeam seam;
+    seam.otherProcessor = true;
+    OptionDialog dialog;
     dialog.init();
     QVERIFY2(ModalAnswers::asked().isEmpty(), "loading warned");
     Ui::OptionDialog* ui = dialog.ui();

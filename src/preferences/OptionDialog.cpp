@@ -340,11 +340,10 @@ void OptionDialog::accept()
 
 int OptionDialog::querySavingModification()
 {
-    RecordParameter* param = RecordParameter::instance();
-    const bool changed = m_fields.changed();
-    if (!changed)
+    if (!m_fields.changed())
         return kButtonNo;
-    Log("OptionDialog", 1, "%d,%d", int(param->isExcludeFloatBar()), int(m_pUi->chbExcludeFloatBar->isChecked()));
+    Log("OptionDialog", 1, "%d,%d", int(RecordParameter::instance()->isExcludeFloatBar()),
+        int(m_pUi->chbExcludeFloatBar->isChecked()));
     return Utils::showMacWindowMessage(
         MT_ERROR, this, tr("You have changed some settings. Do you want to save the changes before exiting?"),
         MB_YESNOCANCEL);

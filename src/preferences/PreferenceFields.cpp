@@ -50,8 +50,9 @@ PreferenceFields::Value PreferenceFields::video(VideoPart part)
 {
     RecordParameter* p = RecordParameter::instance();
     return {[p, part] {
-                return QVariant(part == FrameRate ? p->getVideoFrameRate()
-                                                  : int(part == Codec ? p->getVideoCodecType() : p->getVideoQuality()));
+                if (part == FrameRate)
+                    return QVariant(p->getVideoFrameRate());
+                return QVariant(part == Codec ? int(p->getVideoCodecType()) : int(p->getVideoQuality()));
             },
             [p, part](const QVariant& v) {
                 const int value = v.toInt();

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Remakes every picture in docs/: builds, then opens each window with made-up data under a
-# private X display and sound server, in a private HOME, and saves its picture. A picture
-# that cannot be made keeps its old file; the script then ends with status 1.
+# Remakes every picture in docs/: builds the picture program and the task daemon it starts,
+# then opens each window with made-up data under a private X display and sound server, in a
+# private HOME, and saves its picture. A picture that cannot be made keeps its old file; the
+# script then ends with status 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-bash scripts/build.sh
+bash scripts/build.sh sr_screenshots screenrecorder-taskd
 BUILD_DIR=${SR_BUILD_DIR:-build}
 
 # The program records the screen and writes settings and a made-up history: none of it

@@ -107,6 +107,10 @@ public:
     // The canvas over the selection, reporting to `event` (may be null; a later call
     // replaces it). Never null; owned by the capture.
     virtual CScreenCanvas* GetCanvas(CScreenCanvasEvent* event) = 0;
+    // The overlay's native window (an X window id): a window that belongs over the overlay,
+    // such as the screenshot's tool strip, is made transient for it, so that a window manager
+    // keeps it above the overlay whatever the user clicks. 0 when the overlay has none yet.
+    virtual unsigned long long OverlayWindow() = 0;
 };
 
 // A drawing canvas shown over an area of the desktop while recording.
@@ -114,6 +118,11 @@ class CRecordCanvasObject : public CBaseObject {
 public:
     // The canvas; never null; owned by this object. Blur tools are refused (Start returns -1).
     virtual CScreenCanvas* GetCanvas() = 0;
+    // Keeps `area` (desktop pixels, right and bottom exclusive; empty: nothing) free of the
+    // canvas: no drawing shows there and the mouse reaches the windows below it, also while a
+    // tool is started. For a window over the recorded area that must stay usable, such as the
+    // recording's control bar.
+    virtual void SetClearArea(CRect area) = 0;
 };
 
 // Freezes the display `display` (numbered as QGuiApplication::screens(); -1 or a number out

@@ -5,8 +5,6 @@
 #include "MainWindowBase.h"
 #include "MainWindowStyle.h"
 #include "OvProductInfo.h"
-#include "OvFileDialog.h"
-#include "OvFileUtils.h"
 #include "OvSettings.h"
 #include "RecordHistoryTool.h"
 #include "ScEngine.h"
@@ -14,7 +12,7 @@
 #include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgPaintToScreen.h"
 #include "capture_tools/DlgSnapshot.h"
-#include "capture_tools/SnapshotFile.h"
+#include "capture_tools/SnapshotSaveAs.h"
 #include "core/CameraManager.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
@@ -33,8 +31,6 @@
 #include "recording/DlgSetPermissions.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
-#include "services/FileSystemUtils.h"
-#include "services/OSServiceUtils.h"
 #include "services/PlatformSeam.h"
 #include "services/ScreenLeaveWait.h"
 #include "services/Utils.h"
@@ -873,52 +869,9 @@ void MainWindow::onBtnSnapshot()
 
 void MainWindow::onSaveSnapPic(const QString& filePath, const QString& fileFmt)
 {
-    Log("MainWindow", 1, "show save dialog");
-    const QString filters = QStringLiteral("PNG (*.png);;JPEG (*.jpg *.jpeg);;BMP (*.bmp);;GIF (*.gif);;TIFF (*.tiff);;"
-                                           "Images (*.png *.jpeg *.bmp *.gif *.tiff)");
-    const QString suffix = QFileInfo(filePath).suffix();
-    QString folder = Utils::getSnapshotPath();
-    QString target;
-    bool cancelled = false;
-    while (QFileInfo::exists(filePath)) {
-        Utils::ensureExists(folder);
-        QString selected = fileFmt;
-        target = OvFileDialog::getSaveFileName(
-            nullptr, tr("Save as..."), FileSystemUtils::freeFilePath(folder, SnapshotFile::plainBaseName(filePath), suffix),
-            filters, &selected);
-        if (target.isEmpty()) {
-            cancelled = true;
-            break;
-        }
-        if (QFileInfo(target).suffix().isEmpty())
-            target += QLatin1Char('.') + suffix;
-        folder = QFileInfo(target).absolutePath();
-        Utils::ensureExists(folder);
-        if (!OvFileUtils::isFolderPathWritable(folder)) {
-            Utils::showMacWindowMessage(
-                MT_WARNING, nullptr,
-                tr("\"%1\" is not writable, please select another one.").arg(OvFileUtils::makeOSLikePath(folder)), MB_OK);
-            continue;
-        }
-        // Never onto an existing file: a name that is taken is asked again.
-        if (OSServiceUtils::moveFile(filePath, target))
-            break;
-        Utils::showMacWindowMessage(
-            MT_WARNING, nullptr,
-            tr("File exported to \"%1\" failed! Please select another one.").arg(OvFileUtils::makeOSLikePath(target)),
-            MB_OK);
-        target.clear();
-    }
+    const SnapshotSaveAs::Result saved = SnapshotSaveAs::ask(filePath, fileFmt);
     releaseSnapshot();
-    if (target.isEmpty()) {
-        Log("MainWindow", 1, "screenshot not saved");
-        if (!cancelled)
-            Utils::showMacWindowMessage(MT_WARNING, nullptr, tr("The screenshot to save can no longer be found."), MB_OK);
-        QFile::remove(filePath);
-        return;
-    }
-    Utils::setSnapshotPath(folder);
-    SnapshotFile::addToHistory(target);
+    SnapshotSaveAs::finish(filePath, saved);
 }
 
 void MainWindow::onPaintToScreen(const QImage& image)

@@ -47,12 +47,12 @@ QToolButton[modeButton="true"]:checked {
     background-color: #ffffff;
     border-top: 1px solid #dcdfe4;
 }
-#historyTool QToolButton {
+#historyTool > QToolButton, #shortcutTool > QToolButton {
     border: none;
     border-radius: 6px;
     padding: 6px 10px;
     color: #3d4452;
 }
-#historyTool QToolButton:hover { background-color: #eef2f8; }
+#historyTool > QToolButton:hover, #shortcutTool > QToolButton:hover { background-color: #eef2f8; }
 )");
 }

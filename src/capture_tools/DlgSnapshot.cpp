@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 const char* const kModule = "DlgSnapshot";
@@ -100,8 +101,23 @@ void DlgSnapshot::onSelectionCompleted(const CRect& rect)
         return;
     }
     ui->frmAction->setEnabled(true);
+    stayAboveOverlay();
     show();
     placeAt(m_rcSelect);
+}
+
+void DlgSnapshot::stayAboveOverlay()
+{
+    CImageCaptureObject* capture = m_pSnapshot->capture();
+    const unsigned long long overlay = capture ? capture->OverlayWindow() : 0;
+    if (overlay == 0 || (m_pOverlayWindow && m_pOverlayWindow->winId() == WId(overlay)))
+        return;
+    winId();
+    std::unique_ptr<QWindow> window(QWindow::fromWinId(WId(overlay)));
+    if (!window) // a platform without foreign windows
+        return;
+    windowHandle()->setTransientParent(window.get());
+    m_pOverlayWindow = std::move(window);
 }
 
 void DlgSnapshot::onBeginResize()

@@ -6,7 +6,8 @@
 // The screenshot ends with finished(0) (or, for a save, pictureSave; in custom mode
 // cusSnapshotSave); the dialog never closes or deletes itself: its owner deletes it. A save
 // or pin that fails keeps the screenshot and tells the user. GUI thread; owns its form and
-// the engine's capture object (through Snapshot).
+// the engine's capture object (through Snapshot). Shown, it is transient for the overlay,
+// so that a window manager keeps it above the overlay whatever the user clicks there.
 
 #include "OvDialogBase.h"
 #include "ScImageCapture.h"
@@ -16,6 +17,7 @@
 #include <memory>
 
 class FfColor;
+class QWindow;
 class Snapshot;
 
 namespace Ui {
@@ -97,11 +99,14 @@ private:
     void customSave();
     // Moves the dialog beside `selection` on the recording's display.
     void placeAt(const QRect& selection);
+    // Makes the dialog transient for the capture's overlay (before it is shown).
+    void stayAboveOverlay();
     // Tells the user `text` (a save that failed); the screenshot goes on.
     void reportFailure(const QString& text);
 
     std::unique_ptr<Ui::DlgSnapshot> ui;
     std::unique_ptr<Snapshot> m_pSnapshot;
+    std::unique_ptr<QWindow> m_pOverlayWindow; // the overlay's window, not owned by Qt
     bool m_bCustom = false;
     bool m_bSelected = false;
     bool m_bEnded = false;

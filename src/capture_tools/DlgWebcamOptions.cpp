@@ -68,14 +68,16 @@ void DlgWebcamOptions::onChangeDevice()
     CameraManager::release();
     camera = CameraManager::instance();
     ui->cmbResolution->clear();
-    for (int preset = 0; preset < CR_Count; ++preset) {
-        if (camera->isSupportPreset(CameraResolution(preset)))
-            ui->cmbResolution->addItem(QString(), preset);
+    const QString name = ui->cmbWebcam->currentText();
+    // A camera is read at the size it delivers: that size is what the list offers.
+    if (!name.isEmpty() && camera->openCamera(name, ui->wdgWebcamRender, false)) {
+        int width = 0;
+        int height = 0;
+        camera->getVideoSize(width, height);
+        if (width > 0 && height > 0)
+            ui->cmbResolution->addItem(tr("%1 x %2").arg(width).arg(height), QSize(width, height));
     }
     ui->cmbResolution->setEnabled(ui->cmbResolution->count() > 0);
-    const QString name = ui->cmbWebcam->currentText();
-    if (!name.isEmpty())
-        camera->openCamera(name, ui->wdgWebcamRender, false);
 }
 
 void DlgWebcamOptions::showEvent(QShowEvent* event)

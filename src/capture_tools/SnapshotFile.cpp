@@ -14,6 +14,7 @@
 #include <QImageReader>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 SnapshotFile::Format SnapshotFile::formatFor(int imageFormat)
 {
@@ -44,14 +45,75 @@ QString SnapshotFile::plainBaseName(const QString& path)
     return QFileInfo(path).completeBaseName().remove(counter);
 }
 
+namespace {
+// The picture in the form `writerName` stores: JPEG and BMP carry no transparency.
+QImage storable(const QImage& image, const QByteArray& writerName)
+{
+    const bool opaque = writerName == "jpeg" || writerName == "bmp";
+    return opaque ? image.convertToFormat(QImage::Format_RGB32) : image;
+}
+
+// Suffixes of image formats, with the writer of each; GIF has none here.
+struct SuffixWriter {
+    const char* suffix;
+    const char* writer;
+};
+const SuffixWriter kSuffixWriters[] = {{"png", "png"}, {"jpg", "jpeg"}, {"jpeg", "jpeg"}, {"bmp", "bmp"},
+                                       {"tif", "tiff"}, {"tiff", "tiff"}, {"gif", ""}};
+
+// The entry of `suffix`; null for a suffix that names no image format.
+const SuffixWriter* suffixEntry(const QString& suffix)
+{
+    for (const SuffixWriter& entry : kSuffixWriters)
+        if (suffix.compare(QLatin1String(entry.suffix), Qt::CaseInsensitive) == 0)
+            return &entry;
+    return nullptr;
+}
+} // namespace
+
+QByteArray SnapshotFile::writerForSuffix(const QString& suffix)
+{
+    const SuffixWriter* entry = suffixEntry(suffix);
+    return entry ? QByteArray(entry->writer) : QByteArray();
+}
+
+bool SnapshotFile::exportTo(const QString& source, const QString& target)
+{
+    const QString suffix = QFileInfo(target).suffix();
+    const bool namesFormat = suffixEntry(suffix) != nullptr;
+    const QByteArray writerName = writerForSuffix(suffix);
+    QImageReader reader(source);
+    const QByteArray sourceFormat = reader.format();
+    const bool sameFormat = !namesFormat || sourceFormat == writerName
+                            || (writerName.isEmpty() && sourceFormat == QByteArray("gif"));
+    if (!sameFormat && writerName.isEmpty())
+        return false; // a format that cannot be written from another one
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    bool written = false;
+    if (sameFormat) {
+        QFile in(source);
+        written = in.open(QIODevice::ReadOnly) && file.write(in.readAll()) == in.size();
+    } else {
+        const QImage image = reader.read();
+        QImageWriter writer(&file, writerName);
+        written = !image.isNull() && writer.write(storable(image, writerName));
+    }
+    if (!written) {
+        file.cancelWriting(); // the file beside is removed, the target left as it was
+        return false;
+    }
+    return file.commit();
+}
+
 bool SnapshotFile::write(const QImage& image, const QString& path, const QByteArray& writerName)
 {
     QFile file(path);
     if (image.isNull() || writerName.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
-    const bool opaque = writerName == "jpeg" || writerName == "bmp";
     QImageWriter writer(&file, writerName);
-    const bool written = writer.write(opaque ? image.convertToFormat(QImage::Format_RGB32) : image) && file.flush();
+    const bool written = writer.write(storable(image, writerName)) && file.flush();
     file.close();
     if (!written || file.error() != QFileDevice::NoError) {
         file.remove();

@@ -29,6 +29,14 @@ public:
     // Writes `image` to `path` with the writer `writerName`, never over an existing file; a
     // failed write leaves no file. JPEG and BMP get the picture without transparency.
     static bool write(const QImage& image, const QString& path, const QByteArray& writerName);
+    // QImageWriter's name of the format a file suffix names ("jpg" -> "jpeg"); empty for a
+    // suffix that names no image format, or one that cannot be written here (GIF).
+    static QByteArray writerForSuffix(const QString& suffix);
+    // Saves the picture file `source` as `target`, in the format the target's suffix names
+    // (converted when it differs; kept as it is for a suffix that names no format).
+    // An existing `target` is replaced whole: the file is written beside it and renamed over
+    // it. False, with `target` untouched and no file left beside it, on failure.
+    static bool exportTo(const QString& source, const QString& target);
     // Adds the saved screenshot at `path` to the history (an image, with its picture size
     // and file size), through the signal hub. GUI thread.
     static void addToHistory(const QString& path);

@@ -17,6 +17,12 @@
 #include <vector>
 
 namespace {
+// `rect` as the engine takes an area: right and bottom exclusive.
+CRect exclusiveCRect(const QRect& rect)
+{
+    return CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
+}
+
 ScreenRecorder* g_instance = nullptr;
 
 ColorRef toColorRef(const QColor& colour) { return ColorRef(colour.rgba()); }
@@ -124,7 +130,7 @@ bool ScreenRecorder::recordVideo()
 
     ScVideoOptions video;
     const QRect rect = parameter->getVideoRect();
-    video.rect = CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
+    video.rect = exclusiveCRect(rect);
     std::vector<uint64_t> windows;
     if (parameter->isWindowRecord()) {
         for (quint64 id : parameter->getWindowList())
@@ -335,11 +341,10 @@ void ScreenRecorder::onStartCanvs(int shape, int fontSize, int penSize, QColor c
     if (shape == CS_None || !hasCanvas())
         return;
     if (!m_canvas) {
-        const QRect& area = m_canvasArea;
-        m_canvas = CreateRecordCanvas(&m_canvasEvent, CRect(area.left(), area.top(), area.left() + area.width(),
-                                                            area.top() + area.height()));
+        m_canvas = CreateRecordCanvas(&m_canvasEvent, exclusiveCRect(m_canvasArea));
         if (!m_canvas)
             return;
+        m_canvas->SetClearArea(exclusiveCRect(m_canvasClearArea));
     }
     const double size = shape == CS_Text ? fontSize : penSize;
     CScreenCanvas* canvas = m_canvas->GetCanvas();
@@ -402,5 +407,12 @@ void ScreenRecorder::showBoundary()
     if (!m_boundaryArea.isEmpty())
         m_pBoundary->showAround(m_boundaryArea);
 }
+void ScreenRecorder::setCanvasClearArea(const QRect& area)
+{
+    m_canvasClearArea = area;
+    if (m_canvas)
+        m_canvas->SetClearArea(exclusiveCRect(area));
+}
+
 
 void ScreenRecorder::CanvasEvent::OnNumberChanged(int number) { emit SignalsTransfer::instance()->canvasNumChange(number); }

@@ -87,6 +87,9 @@ public:
                       int number);
     // Stops drawing; the drawings stay and clicks pass through the canvas again.
     void onStopCanvs();
+    // Keeps `area` (desktop pixels; empty: nothing) free of the canvas, now and for a canvas
+    // made later: the control bar's place, which stays clickable while a tool draws.
+    void setCanvasClearArea(const QRect& area);
     void onCanvasUndo();
     void onCanvasRedo();
     void onCanvasClear();
@@ -116,6 +119,7 @@ private:
     bool m_bBoundary = false;
     QRect m_boundaryArea;
     QPointer<RecordBoundary> m_pBoundary;
+    QRect m_canvasClearArea;
     QList<quint64> m_hiddenWindows;
     // Collects the end of a stopped recording and releases its recorder.
     bool collectStopped(bool written);

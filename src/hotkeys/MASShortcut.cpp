@@ -38,6 +38,40 @@ int functionKeyIndex(quint64 keyCode)
 
 QString tr(const char* text) { return QCoreApplication::translate("MASShortcut", text); }
 
+// The modifiers as the desktops of Linux name them, in the order they are written.
+struct ModifierName {
+    quint64 flag;
+    const char* name;
+};
+const ModifierName kModifierNames[] = {{OvKeyCodes::kControl, QT_TRANSLATE_NOOP("MASShortcut", "Ctrl")},
+                                       {OvKeyCodes::kOption, QT_TRANSLATE_NOOP("MASShortcut", "Alt")},
+                                       {OvKeyCodes::kShift, QT_TRANSLATE_NOOP("MASShortcut", "Shift")},
+                                       {OvKeyCodes::kCommand, QT_TRANSLATE_NOOP("MASShortcut", "Super")}};
+
+// The name a desktop shows for a key whose fixed text is a glyph; null for the other keys.
+const char* desktopKeyName(quint64 keyCode)
+{
+    switch (keyCode) {
+    case 36: return QT_TRANSLATE_NOOP("MASShortcut", "Return");
+    case 48: return QT_TRANSLATE_NOOP("MASShortcut", "Tab");
+    case 51: return QT_TRANSLATE_NOOP("MASShortcut", "Backspace");
+    case 53: return QT_TRANSLATE_NOOP("MASShortcut", "Esc");
+    case 76: return QT_TRANSLATE_NOOP("MASShortcut", "Enter");
+    case 78: return "-";
+    case 114: return QT_TRANSLATE_NOOP("MASShortcut", "Insert");
+    case 115: return QT_TRANSLATE_NOOP("MASShortcut", "Home");
+    case 119: return QT_TRANSLATE_NOOP("MASShortcut", "End");
+    case 116: return QT_TRANSLATE_NOOP("MASShortcut", "Page Up");
+    case 121: return QT_TRANSLATE_NOOP("MASShortcut", "Page Down");
+    case 117: return QT_TRANSLATE_NOOP("MASShortcut", "Delete");
+    case 123: return QT_TRANSLATE_NOOP("MASShortcut", "Left");
+    case 124: return QT_TRANSLATE_NOOP("MASShortcut", "Right");
+    case 125: return QT_TRANSLATE_NOOP("MASShortcut", "Down");
+    case 126: return QT_TRANSLATE_NOOP("MASShortcut", "Up");
+    default: return nullptr;
+    }
+}
+
 // Keys with a fixed text whatever the layout.
 QString specialKeyText(quint64 keyCode, bool* special)
 {
@@ -213,19 +247,22 @@ QString MASShortcut::keyCodeStringForKeyEquivalent() const
 
 QString MASShortcut::modifierFlagsString() const
 {
-    QString text;
-    if (m_modifierFlags & OvKeyCodes::kControl)
-        text += QChar(0x2303);
-    if (m_modifierFlags & OvKeyCodes::kOption)
-        text += QChar(0x2325);
-    if (m_modifierFlags & OvKeyCodes::kShift)
-        text += QChar(0x21E7);
-    if (m_modifierFlags & OvKeyCodes::kCommand)
-        text += QChar(0x2318);
-    return text;
+    QStringList names;
+    for (const ModifierName& modifier : kModifierNames)
+        if (m_modifierFlags & modifier.flag)
+            names << tr(modifier.name);
+    return names.join(QLatin1Char('+'));
 }
 
-QString MASShortcut::description() const { return modifierFlagsString() + keyCodeString(); }
+QString MASShortcut::description() const
+{
+    const QString modifiers = modifierFlagsString();
+    const char* name = desktopKeyName(m_keyCode);
+    const QString key = name ? tr(name) : keyCodeString();
+    if (modifiers.isEmpty() || key.isEmpty())
+        return modifiers + key;
+    return modifiers + QLatin1Char('+') + key;
+}
 
 QVariant MASShortcut::data() const
 {

@@ -62,9 +62,11 @@ public:
     // The key's text as a menu key equivalent: one lower-case character, " " for Space, the
     // function-key characters for F1-F16, empty otherwise.
     QString keyCodeStringForKeyEquivalent() const;
-    // The modifier glyphs in the order Control, Option, Shift, Command.
+    // The modifiers as the desktop names them, joined by "+": "Ctrl+Alt+Shift+Super" in that
+    // order (Option is Alt, Command is Super); empty when none is set.
     QString modifierFlagsString() const;
-    // The modifier glyphs followed by the key text.
+    // The shortcut as the desktop writes it: the modifiers and the key joined by "+"
+    // ("Ctrl+Super+S", "Ctrl+Page Down"); special keys by their names, not glyphs.
     QString description() const;
 
     // The stored form: a map of "KeyCode" and "ModifierFlags"; archiveOfNil() for no

@@ -200,6 +200,15 @@ void MASShortcutView::mousePressEvent(QMouseEvent* event)
     event->accept();
 }
 
+void MASShortcutView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !isEnabled()) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+}
+
 void MASShortcutView::mouseMoveEvent(QMouseEvent* event)
 {
     setHinting(hintRect().contains(event->pos()));

@@ -7,11 +7,13 @@
 #include "OvSettings.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
+#include "preferences/DesktopSettingsLauncher.h"
 #include "recording/AudioDriverManager.h"
 #include "services/PlatformSeam.h"
 #include "services/Utils.h"
 #include "ui_OptionDialog.h"
 #include "widgets/OvComboboxViewItemDelegate.h"
+#include "widgets/WheelFocusFilter.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -20,7 +22,6 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
@@ -81,20 +82,6 @@ const int kUpdateAsk = 1;
 const int kButtonYes = 0x4000;
 const int kButtonNo = 0x10000;
 const int kButtonCancel = 0x400000;
-
-enum SystemPanel { PanelMouse, PanelSound, PanelDisplay };
-
-struct SettingsProgram {
-    const char* program;
-    const char* argument; // null: none
-};
-// Desktop settings tools tried in order for each panel.
-const SettingsProgram kMousePrograms[] = {
-    {"gnome-control-center", "mouse"}, {"systemsettings5", "kcm_mouse"}, {"xfce4-mouse-settings", nullptr}};
-const SettingsProgram kSoundPrograms[] = {
-    {"gnome-control-center", "sound"}, {"systemsettings5", "kcm_pulseaudio"}, {"pavucontrol", nullptr}};
-const SettingsProgram kDisplayPrograms[] = {
-    {"gnome-control-center", "display"}, {"systemsettings5", "kcm_kscreen"}, {"xfce4-display-settings", nullptr}};
 
 template <size_t N>
 void fillList(QComboBox* combo, const ListEntry (&entries)[N])
@@ -189,11 +176,16 @@ OptionDialog::OptionDialog(QWidget* parent)
     connect(m_pUi->chbAutoUpdates, &QCheckBox::stateChanged, this, &OptionDialog::onAutoUpdateChanged);
 
     initCmbDelegate();
+    // Options that mean nothing on an X11 desktop stay stored as loaded but are not shown: no
+    // dock to hide, no desktop icons of a known shell, no updater in this build (the "Others"
+    // page held only the two update boxes).
     for (QWidget* hidden : {static_cast<QWidget*>(m_pUi->frmRetina), static_cast<QWidget*>(m_pUi->chbHidePannel),
                             static_cast<QWidget*>(m_pUi->chbHideIcon), static_cast<QWidget*>(m_pUi->rdbExit),
                             static_cast<QWidget*>(m_pUi->rdbMinimize), static_cast<QWidget*>(m_pUi->label_8),
-                            static_cast<QWidget*>(m_pUi->cmbRetina)})
+                            static_cast<QWidget*>(m_pUi->cmbRetina), static_cast<QWidget*>(m_pUi->chbAutoHide),
+                            static_cast<QWidget*>(m_pUi->gbSystem), static_cast<QWidget*>(m_pUi->btnSystem)})
         hidden->hide();
+    WheelFocusFilter::install(m_pUi->scrollAreaWidgetContents);
     buildFields();
     postCreateDerivedDialog(true, false, nullptr);
     fitContentsWidth();
@@ -416,11 +408,11 @@ bool OptionDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched == m_pUi->lblSysSound) {
-            openSystemSettings(PanelSound);
+            openSystemSettings(DesktopSettingsLauncher::Sound);
             return true;
         }
         if (watched == m_pUi->lblSysDisplay) {
-            openSystemSettings(PanelDisplay);
+            openSystemSettings(DesktopSettingsLauncher::Display);
             return true;
         }
         if (watched == m_pUi->lblAboutAudioDriver) {
@@ -764,35 +756,13 @@ void OptionDialog::onOpenSnapshotPath()
         reportOpenFailure(pathOf(m_pUi->edtSnapshotFile));
 }
 
-void OptionDialog::showSystemCursorDlg() { openSystemSettings(PanelMouse); }
+void OptionDialog::showSystemCursorDlg() { openSystemSettings(DesktopSettingsLauncher::Mouse); }
 
 void OptionDialog::openSystemSettings(int panel)
 {
-    const SettingsProgram* programs = kMousePrograms;
-    size_t count = std::size(kMousePrograms);
-    QString what = tr("the mouse settings");
-    if (panel == PanelSound) {
-        programs = kSoundPrograms;
-        count = std::size(kSoundPrograms);
-        what = tr("the sound settings");
-    } else if (panel == PanelDisplay) {
-        programs = kDisplayPrograms;
-        count = std::size(kDisplayPrograms);
-        what = tr("the display settings");
-    }
-    for (size_t i = 0; i < count; ++i) {
-        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(programs[i].program));
-        if (program.isEmpty())
-            continue;
-        QStringList arguments;
-        if (programs[i].argument)
-            arguments << QString::fromLatin1(programs[i].argument);
-        if (PlatformSeam::current()->startDetached(program, arguments))
-            return;
-        Log("OptionDialog", 2, "could not start %s", qPrintable(program));
-        break;
-    }
-    reportOpenFailure(what);
+    QString what;
+    if (!DesktopSettingsLauncher::open(DesktopSettingsLauncher::Panel(panel), &what))
+        reportOpenFailure(what);
 }
 
 void OptionDialog::reportOpenFailure(const QString& what)

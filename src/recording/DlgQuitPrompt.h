@@ -1,5 +1,6 @@
 #pragma once
-// Asked when the main window is closed: quit, or keep running in the status area. A checked
+// Asked when the main window is closed: quit, or keep running in the status area (in the
+// minimised window on a desktop without one, and the question says which). A checked
 // "Quit" is remembered as the setting "CloseWhenClos", after which closing quits at once.
 // GUI thread.
 

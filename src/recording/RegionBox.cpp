@@ -1,5 +1,6 @@
 #include "RegionBox.h"
 
+#include "XcbNoShadow.h"
 #include "widgets/ZoomPx.h"
 
 #include <QMouseEvent>
@@ -11,6 +12,8 @@ RegionBox::RegionBox(QWidget* parent)
 {
     setObjectName(QStringLiteral("regionBox"));
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // No shadow of the window may darken the area inside the frame.
+    markUnshadowed(this);
     setMouseTracking(true);
     setWindowTitle(QStringLiteral("Region"));
 }

@@ -2,7 +2,8 @@
 // The region box: a frameless window drawn as a frame just outside the capture rectangle,
 // so that it is never recorded. Only the frame takes the mouse (the inside is cut away by
 // a mask and clicks reach the windows below): dragging the frame moves the rectangle,
-// dragging one of the eight handles resizes it. GUI thread.
+// dragging one of the eight handles resizes it. It casts no shadow under a compositor, which
+// would darken the area inside. GUI thread.
 
 #include <QRect>
 #include <QWidget>

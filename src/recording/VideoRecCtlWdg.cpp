@@ -57,8 +57,11 @@ QList<QRect> screenRects()
 }
 } // namespace
 
+// The bar places and stacks itself: a window manager would frame it, move it when it changes
+// its size and leave this process with a stale idea of where it is.
 VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
+                          | Qt::X11BypassWindowManagerHint)
     , ui(new Ui::VideoRecCtlWdg)
 {
     ui->setupUi(this);
@@ -316,8 +319,12 @@ void VideoRecCtlWdg::onResume()
 
 void VideoRecCtlWdg::updatePauseButtons()
 {
-    ui->btnPause->setVisible(!m_bPaused);
-    ui->btnResume->setVisible(m_bPaused);
+    // One goes before the other comes: shown together for a moment, they would widen the bar
+    // for good and move every button after them.
+    QToolButton* going = m_bPaused ? ui->btnPause : ui->btnResume;
+    QToolButton* coming = m_bPaused ? ui->btnResume : ui->btnPause;
+    going->hide();
+    coming->show();
     ui->lblRecState->setPixmap(
         QPixmap(m_bPaused ? QStringLiteral(":/sr/icons/ctl_paused.svg") : QStringLiteral(":/sr/icons/ctl_recording.svg")));
 }
@@ -447,6 +454,18 @@ void VideoRecCtlWdg::showErrorMessage(QWidget* parent, int code)
                                     MB_OK);
         return;
     }
+    if (code == errorCode(SRE_AudioDevice)) {
+        // The sound server went away (stopped or crashed): the user can start it again.
+        Utils::showMacWindowMessage(MT_WARNING, parent,
+                                    tr("The sound stopped coming in, so the recording was stopped (Error code: %1): "
+                                       "the sound server (PulseAudio) has stopped or a sound device was removed. "
+                                       "What was recorded until then is kept. Please start the sound server again "
+                                       "(for example with \"pulseaudio --start\") or plug the device back in "
+                                       "before recording again.")
+                                        .arg(code),
+                                    MB_OK);
+        return;
+    }
     const QString text = tr("Recording error! (Error code: %1), you can click OK to give feedback on this issue.").arg(code);
     if (Utils::showMacWindowMessage(MT_ERROR, parent, text, MB_OKCANCEL) == OvMessageBox::Ok)
         FeedBackDialog::showFeedBack(parent);
@@ -492,6 +511,27 @@ void VideoRecCtlWdg::onStopCanvs(bool exit)
     // Exit closes the drawing tool bar, also when no tool was chosen.
     if (exit && ui->btnEdit->isChecked())
         ui->btnEdit->click();
+}
+
+bool VideoRecCtlWdg::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+        keepCanvasClear();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void VideoRecCtlWdg::keepCanvasClear()
+{
+    ScreenRecorder::instance()->setCanvasClearArea(isVisible() ? frameGeometry() : QRect());
 }
 
 void VideoRecCtlWdg::onHideBar()

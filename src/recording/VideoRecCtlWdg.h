@@ -8,7 +8,10 @@
 // for a GIF) while the recorder facade finishes the file on its worker, and goes on when
 // the hub reports the end. Destroyed meanwhile, it waits for the file. While the screen is
 // recorded, its edit button opens the drawing tool bar, which draws on the recorded area, and
-// its snapshot button saves a picture of the area. GUI thread only.
+// its snapshot button saves a picture of the area. It places and stacks itself, outside any
+// window manager; wherever it is, the drawing canvas leaves its place clear, so that its
+// buttons take clicks while a tool draws; its size does not change when Pause turns into
+// Resume and back. GUI thread only.
 
 #include "RecordStopRules.h"
 
@@ -97,7 +100,12 @@ signals:
     // deleteLater: the bar is still on the stack when this is emitted.
     void sigRecordFinished(bool saved);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    // Tells the recording canvas where the bar is (nowhere while hidden).
+    void keepCanvasClear();
     void onTick();
     void onRecordError(int code);
     // Stops the recorder; the error `code` (0: none) is shown once the file is finished.

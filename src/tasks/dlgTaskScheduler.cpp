@@ -14,6 +14,7 @@
 #include "services/OSServiceUtils.h"
 #include "services/Utils.h"
 #include "widgets/OvComboboxViewItemDelegate.h"
+#include "widgets/SectionTypingFilter.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -54,9 +55,12 @@ dlgTaskScheduler::dlgTaskScheduler(QWidget* parent)
     ui->lblTaskName->setFixedWidth(labelWidth);
     ui->lblStartTime->setFixedWidth(labelWidth);
 
-    // The edits show and take the C locale's digits, as the task texts are written.
-    for (QDateTimeEdit* edit : {ui->dtEdtStartTime, ui->dtEdtStopTime, static_cast<QDateTimeEdit*>(ui->dtEdtStopDuraion)})
+    // The edits show and take the C locale's digits, as the task texts are written, and take
+    // them typed after a click.
+    for (QDateTimeEdit* edit : {ui->dtEdtStartTime, ui->dtEdtStopTime, static_cast<QDateTimeEdit*>(ui->dtEdtStopDuraion)}) {
         edit->setLocale(QLocale::c());
+        SectionTypingFilter::install(edit);
+    }
 
     ui->frmDay->setEnabled(false);
     m_pStopGroup = new QButtonGroup(this);

@@ -117,15 +117,38 @@ QImage WaterMarkRenderer::loadPicture(const QString& path)
     return reader.read();
 }
 
+namespace {
+// Where each line's letters reach from its pen position: a letter may start before the pen
+// (a negative left bearing) and end past the advance (an italic overhang).
+struct TextExtent {
+    int left = 0;  // <= 0
+    int right = 0; // >= the widest advance
+};
+
+TextExtent textExtent(const QStringList& lines, const QFontMetrics& metrics)
+{
+    TextExtent extent;
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        const QRect ink = metrics.boundingRect(line) | metrics.tightBoundingRect(line);
+        extent.left = qMin(extent.left, ink.left());
+        extent.right = qMax(extent.right, qMax(metrics.horizontalAdvance(line), ink.left() + ink.width()));
+    }
+    return extent;
+}
+
+QStringList textLines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::KeepEmptyParts); }
+} // namespace
+
 QSize WaterMarkRenderer::textSize(const QString& text, const QFont& font)
 {
     const QFontMetrics metrics(font);
-    if (!text.contains(QLatin1Char('\n')))
-        return metrics.boundingRect(text).size();
-    const QStringList lines = text.split(QLatin1Char('\n'), Qt::KeepEmptyParts);
-    int width = 0;
-    for (const QString& line : lines)
-        width = qMax(width, metrics.boundingRect(line).width());
+    const QStringList lines = textLines(text);
+    const TextExtent extent = textExtent(lines, metrics);
+    const int width = extent.right - extent.left;
+    if (lines.size() == 1)
+        return QSize(width, metrics.boundingRect(text).height());
     // One line height per line; never less than the spacing the lines are drawn at.
     const int lineHeight = qMax(metrics.boundingRect(text).height(), metrics.lineSpacing());
     return QSize(width, int(qMin<qint64>(qint64(lines.size()) * lineHeight, INT_MAX)));
@@ -143,7 +166,10 @@ QImage WaterMarkRenderer::renderText(const QString& text, const QFont& font, con
     painter.fillRect(image.rect(), Qt::transparent);
     painter.setFont(font);
     painter.setPen(color.isValid() ? color : QColor(Qt::black));
-    painter.drawText(image.rect(), Qt::AlignLeft | Qt::AlignVCenter, text);
+    // The pen starts where a letter reaching left of it still fits. The text box starts at the
+    // pen, so it must not clip: the picture itself is the bound.
+    const int penX = -textExtent(textLines(text), QFontMetrics(font)).left;
+    painter.drawText(image.rect().adjusted(penX, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, text);
     painter.end();
     return image;
 }

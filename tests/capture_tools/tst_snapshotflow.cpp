@@ -7,6 +7,7 @@
 #include "FakeEngine.h"
 #include "FindChild.h"
 #include "ModalAnswers.h"
+#include "PlainScene.h"
 #include "ScEngine.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -62,12 +63,14 @@ void answerPreviewWithSave()
 class SnapshotFlowTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QVERIFY2(SrTest::awaitCompositor(), "the compositing manager did not come"); }
     void init();
     // First: the main window of the other test, once destroyed, is still known to the task
     // coordinator, which the end of a recording asks for its main window.
     void rectangleDrawnWhileRecordingIsInTheVideo();
     void screenThatCannotBeGrabbedIsReportedAndTheMainWindowReturns();
     void screenshotFromTheMainWindowIsSavedAndListed();
+    void toolStripStaysAboveTheOverlayWhileDrawing();
 };
 
 void SnapshotFlowTest::init() { ModalAnswers::clear(); }
@@ -83,6 +86,7 @@ void SnapshotFlowTest::screenshotFromTheMainWindowIsSavedAndListed()
 
     MainWindowBase* base = MainEntry::createMainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(base));
+    QVERIFY(SrTest::waitPlaced(base));
     MainWindow* main = base->mainWindow();
     QVERIFY(clickAt(child(base, "btnSnapshot")));
     QVERIFY(spinUntil([main] { return main->snapshotDialog() && main->snapshotDialog()->hasCapture(); }, 10000));
@@ -91,6 +95,7 @@ void SnapshotFlowTest::screenshotFromTheMainWindowIsSavedAndListed()
     QVERIFY(dragOnScreen(QPoint(300, 200), QPoint(700, 500)));
     DlgSnapshot* dlg = main->snapshotDialog();
     QVERIFY(spinUntil([dlg] { return dlg->isVisible(); }, 10000));
+    QVERIFY(SrTest::waitPlaced(dlg));
     const QSize selected = dlg->selection().size();
     QVERIFY(clickAt(child(dlg, "btnSaveToDisc")));
     QVERIFY(spinUntil([folder] { return !SrTest::filesIn(folder).isEmpty(); }, 10000));
@@ -156,12 +161,8 @@ void SnapshotFlowTest::rectangleDrawnWhileRecordingIsInTheVideo()
     QCOMPARE(scInitialize(), 0);
 
     // A plain grey scene, so that the drawing stands out.
-    QWidget scene;
-    scene.setWindowFlags(Qt::FramelessWindowHint);
-    scene.setStyleSheet(QStringLiteral("background-color: #808080;"));
-    scene.setGeometry(area);
-    scene.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&scene));
+    SrTest::PlainScene scene(area, QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
 
     VideoRecCtlWdg bar;
     QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
@@ -212,6 +213,34 @@ void SnapshotFlowTest::rectangleDrawnWhileRecordingIsInTheVideo()
     for (const QPoint& away : {QPoint(midX, midY), topLeft - QPoint(30, 30)})
         QVERIFY2(SrTest::nearColour(frame.pixel(away), QColor(0x80, 0x80, 0x80), 30),
                  qPrintable(QColor(frame.pixel(away)).name()));
+}
+
+void SnapshotFlowTest::toolStripStaysAboveTheOverlayWhileDrawing()
+{
+    RecordParameter::instance()->setUsedImgFmt(RP_FMT_PNG);
+    DlgSnapshot dlg(nullptr, false);
+    QSignalSpy finished(&dlg, &DlgSnapshot::finished);
+    QVERIFY(dlg.createImageCapture());
+    QTest::qWait(300);
+    const QRect selection(QPoint(400, 250), QPoint(1100, 700));
+    QVERIFY(dragOnScreen(selection.topLeft(), selection.bottomRight()));
+    QVERIFY(spinUntil([&dlg] { return dlg.isVisible(); }, 10000));
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QVERIFY(SrTest::waitPlaced(&dlg));
+    FfColor* strip = dlg.toolBar();
+
+    // Each tool draws a shape on the overlay, then the next tool is chosen on the strip.
+    const QList<QPair<const char*, int>> tools{{"btnArrow", CS_Arrow}, {"btnRect", CS_Rectangle}, {"btnBrush", CS_Brush}};
+    for (int i = 0; i < tools.size(); ++i) {
+        QVERIFY2(clickAt(child(strip, tools[i].first)) && spinUntil([&] { return strip->getCanvsType() == tools[i].second && dlg.isDrawing(); }, 10000),
+                 qPrintable(QStringLiteral("%1 did not react after %2 shapes").arg(tools[i].first).arg(i)));
+        const QPoint from = selection.topLeft() + QPoint(40 + 150 * i, 60);
+        QVERIFY(dragOnScreen(from, from + QPoint(100, 90)));
+        QVERIFY(spinUntil([&dlg] { return dlg.canUndo(); }, 10000));
+    }
+    QVERIFY2(clickAt(child(strip, "btnUndo")) && spinUntil([&dlg] { return dlg.canRedo(); }, 10000), "Undo did not react");
+    QVERIFY2(clickAt(child(&dlg, "btnClose")) && spinUntil([&finished] { return finished.count() == 1; }, 10000),
+             "Close did not react");
 }
 
 SR_TEST_DISPLAY(SnapshotFlowTest)

@@ -1,6 +1,7 @@
-// The hotkey rows and their recorder fields, the reminder and the key sequence editor, without
+// The hotkey rows and their recorder fields, the reminder and the key sequence editor, mostly without
 // a display: keys are sent to the widgets, hot keys go to a backend that grabs nothing.
 
+#include "DesktopInput.h"
 #include "ModalAnswers.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
@@ -87,9 +88,9 @@ void HotkeyViewsTest::recorderShowsHeldModifiersAndStoresAValidChord()
     };
     send(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
     send(QEvent::KeyPress, Qt::Key_Meta, Qt::ControlModifier);
-    QCOMPARE(view->shortcutPlaceholder(), QString("\u2303\u2318"));
+    QCOMPARE(view->shortcutPlaceholder(), QString("Ctrl+Super"));
     send(QEvent::KeyRelease, Qt::Key_Meta, Qt::ControlModifier | Qt::MetaModifier);
-    QCOMPARE(view->shortcutPlaceholder(), QString("\u2303"));
+    QCOMPARE(view->shortcutPlaceholder(), QString("Ctrl"));
     send(QEvent::KeyRelease, Qt::Key_Control, Qt::ControlModifier);
     QCOMPARE(view->shortcutPlaceholder(), QString());
     QTest::keyClick(&frame, Qt::Key_J, Qt::ShiftModifier);
@@ -178,4 +179,40 @@ void HotkeyViewsTest::keySequenceEditKeepsOneChordWithAModifier()
 }
 
 SR_TEST(HotkeyViewsTest)
+
+// The reminder's rows on the X display, changed as the user does it: a click (press and
+// release through xdotool) on a row, then a chord; Esc ends a second recording and keeps it.
+class HotkeyReminderClickTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rowIsChangedByAClickAndAChord();
+};
+
+void HotkeyReminderClickTest::rowIsChangedByAClickAndAChord()
+{
+    ModalAnswers::clear();
+    OvUserDefaults::instance()->setFileName(SrTest::newFolder(QTest::currentTestFunction()) + "/UserDefaults.ini");
+    DlgHotKeyMessage dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    MASShortcutView* view = dlg.hotkeyFrame()->view(RP_HK_START);
+    const QPoint onText((view->width() - MASShortcutView::kHintWidth) / 2, view->height() / 2);
+
+    QVERIFY(SrTest::clickAt(view, onText));
+    QVERIFY(SrTest::spinUntil([view] { return view->isRecording(); }, 10000));
+    QVERIFY(SrTest::pressChord({"ctrl", "super", "j"}));
+    QVERIFY(SrTest::spinUntil([view] { return !view->isRecording(); }, 10000));
+    const MASShortcut chosen = MASShortcut::shortcutWithKeyCode(kKeyJ, kControlCommand);
+    QCOMPARE(stored(RP_HK_START), chosen);
+
+    QVERIFY(SrTest::clickAt(view, onText));
+    QVERIFY(SrTest::spinUntil([view] { return view->isRecording(); }, 10000));
+    QVERIFY(SrTest::pressChord({"Escape"}));
+    QVERIFY(SrTest::spinUntil([view] { return !view->isRecording(); }, 10000));
+    QCOMPARE(stored(RP_HK_START), chosen);
+    QVERIFY(dlg.isVisible()); // Esc went to the recorder, not to the dialog
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+}
+
+SR_TEST_DISPLAY(HotkeyReminderClickTest)
 #include "tst_hotkeyviews.moc"

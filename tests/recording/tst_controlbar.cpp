@@ -1,16 +1,21 @@
 // The control bar's road on the fake engine (stop rules, refused starts, error codes,
 // finishing, the status item), and on the real engine and X display what needs pixels or a
-// real disk: the bar blacked out of a recording, a full disk, the progress of a GIF.
+// real disk: the bar blacked out of a recording, a full disk, the progress of a GIF; and on
+// a desktop with a window manager (once more with a compositor that draws shadows) what a
+// user's clicks reach while drawing, pausing and resuming.
 
 #include "DesktopInput.h"
+#include "FindChild.h"
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "OvMainWindowBase.h"
+#include "PlainScene.h"
 #include "ScEngine.h"
 #include "SmallDisk.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
+#include "capture_tools/FfColor.h"
 #include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
 #include "output/DlgVideoClip.h"
@@ -228,6 +233,27 @@ void ControlBarTest::engineErrorsEndTheRoadWithTheirCode()
         QVERIFY(SrTest::filesIn(m_strOut).isEmpty());
     }
 
+    // The sound server stopping is no fault to report: the message says what happened and
+    // what to do, offers no feedback, and what was recorded goes to the preview.
+    {
+        ModalAnswers::clear();
+        VideoRecCtlWdg bar;
+        QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+        QVERIFY(bar.prepareRecord());
+        bar.startRecord();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        ModalAnswers::push(OvModalRequest::Dialog, 0);
+        recording.reportError(SRE_AudioDevice);
+        QVERIFY(spinUntil([&] { return finished.count() == 1; }));
+        const QString said = ModalAnswers::messages().value(0);
+        QVERIFY2(said.contains(QLatin1String("Error code: 4005")) && said.contains(QLatin1String("sound server"))
+                     && !said.contains(QLatin1String("feedback")),
+                 qPrintable(said));
+        QCOMPARE(ModalAnswers::asked().size(), 2);
+        QCOMPARE(ModalAnswers::asked().value(1).className, QStringLiteral("DlgVideoClip"));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+
     // No playable file could be made: said so, and no preview of nothing.
     ModalAnswers::clear();
     recording.stopOk = false;
@@ -431,12 +457,8 @@ void ControlBarRecordingTest::barOnTheRecordedAreaIsBlackedOut()
     const QRect display = QGuiApplication::primaryScreen()->geometry();
     RecordParameter::instance()->setVideoRect(display);
     RecordParameter::instance()->setAutoSave(true);
-    QWidget backdrop;
-    backdrop.setWindowFlags(Qt::FramelessWindowHint);
-    backdrop.setStyleSheet(QStringLiteral("background:#ffffff;"));
-    backdrop.setGeometry(display);
-    backdrop.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&backdrop));
+    SrTest::PlainScene backdrop(display, Qt::white);
+    QVERIFY(backdrop.showExposed());
 
     VideoRecCtlWdg bar;
     QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
@@ -517,6 +539,191 @@ void ControlBarRecordingTest::fullDiskKeepsTheRecordingAndPreviewsIt()
     QVERIFY2(Utils::getMediaDuration(saved) >= 0.5, qPrintable(QString::number(Utils::getMediaDuration(saved))));
 }
 
+// The bar on a desktop that a window manager stacks and places (and, in a second run, that a
+// compositing manager draws with shadows), driven by real clicks as a user drives it.
+class ControlBarDesktopTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(scInitialize(), 0);
+        QVERIFY2(SrTest::awaitCompositor(), "the compositing manager did not come");
+    }
+    void init();
+    void cleanup() { QCOMPARE(ModalAnswers::unexpectedCount(), 0); }
+    void barAnswersClicksWhileDrawing_data();
+    void barAnswersClicksWhileDrawing();
+    void barKeepsItsSizeAndPlaceThroughPauseAndResume_data();
+    void barKeepsItsSizeAndPlaceThroughPauseAndResume();
+    void drawingLeavesTheRestOfTheRegionAsBright();
+
+private:
+    // Starts `bar` recording and waits until it is on the screen.
+    static bool startShown(VideoRecCtlWdg& bar);
+    // Clicks `button` of the bar and waits for `done`.
+    static bool clickUntil(QWidget* button, const std::function<bool()>& done);
+
+    QString m_strOut;
+};
+
+namespace {
+const QRect kRegion(100, 120, 640, 360);
+// Time for the window manager to act on a change it was asked for.
+const int kSettleMs = 500;
+
+QRect fullDisplay() { return QGuiApplication::primaryScreen()->geometry(); }
+
+// The mean grey of `area` of `image`.
+double meanGrey(const QImage& image, const QRect& area)
+{
+    double sum = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            sum += qGray(image.pixel(x, y));
+    return sum / (area.width() * area.height());
+}
+} // namespace
+
+void ControlBarDesktopTest::init()
+{
+    m_strOut = prepareTest();
+    RecordParameter::instance()->setAutoSave(true); // saved directly, without the preview
+    answerPreviewWithSave(false);
+}
+
+bool ControlBarDesktopTest::startShown(VideoRecCtlWdg& bar)
+{
+    if (!bar.prepareRecord())
+        return false;
+    bar.startRecord();
+    return bar.isRecording() && QTest::qWaitForWindowExposed(&bar) && SrTest::waitPlaced(&bar);
+}
+
+bool ControlBarDesktopTest::clickUntil(QWidget* button, const std::function<bool()>& done)
+{
+    return SrTest::waitPlaced(button->window()) && SrTest::clickAt(button) && spinUntil(done, 10000);
+}
+
+void ControlBarDesktopTest::barAnswersClicksWhileDrawing_data()
+{
+    QTest::addColumn<bool>("fullScreen");
+    QTest::newRow("region") << false;
+    QTest::newRow("full screen") << true;
+}
+
+void ControlBarDesktopTest::barAnswersClicksWhileDrawing()
+{
+    QFETCH(bool, fullScreen);
+    const QRect region = fullScreen ? fullDisplay() : kRegion;
+    RecordParameter::instance()->setVideoRect(region);
+    VideoRecCtlWdg bar;
+    QSignalSpy paused(&bar, &VideoRecCtlWdg::sigRecordPaused);
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(startShown(bar));
+    FfColor* drawing = bar.drawingBar();
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnEdit"), [drawing] { return drawing->isVisible(); }));
+    QTest::qWait(kSettleMs);
+    QVERIFY(clickUntil(SrTest::child(drawing, "btnRect"), [&bar] { return bar.isDrawing(); }));
+    // A shape, away from the bar.
+    const QPoint from = region.topLeft() + QPoint(60, 60);
+    QVERIFY(SrTest::dragOnScreen(from, from + QPoint(200, 120)));
+    QTest::qWait(kSettleMs);
+
+    QVERIFY2(clickUntil(SrTest::child(drawing, "btnEclips"), [drawing] { return drawing->getCanvsType() == CS_Ellipse; }),
+             "the tool did not change");
+    QVERIFY2(clickUntil(SrTest::child(drawing, "btnLarge"), [drawing] { return drawing->getPainterSize() == 8; }),
+             "the size did not change");
+    QVERIFY2(clickUntil(SrTest::child(&bar, "btnPause"), [&paused] { return paused.count() == 1; }), "Pause did not react");
+    QVERIFY2(clickUntil(SrTest::child(&bar, "btnResume"), [&paused] { return paused.count() == 2; }),
+             "Resume did not react");
+    QVERIFY2(clickUntil(SrTest::child(drawing, "btnQuitEdit"), [&bar, drawing] { return !bar.isDrawing() && !drawing->isVisible(); }),
+             "Exit did not react");
+    QVERIFY2(clickUntil(SrTest::child(&bar, "btnStop"), [&finished] { return finished.count() == 1; }), "Stop did not react");
+    QVERIFY(finished.first().value(0).toBool());
+}
+
+void ControlBarDesktopTest::barKeepsItsSizeAndPlaceThroughPauseAndResume_data()
+{
+    QTest::addColumn<bool>("fullScreen");
+    QTest::addColumn<bool>("drawingBar");
+    QTest::newRow("region") << false << false;
+    QTest::newRow("region, drawing tool bar open") << false << true;
+    QTest::newRow("full screen") << true << false;
+}
+
+void ControlBarDesktopTest::barKeepsItsSizeAndPlaceThroughPauseAndResume()
+{
+    QFETCH(bool, fullScreen);
+    QFETCH(bool, drawingBar);
+    RecordParameter::instance()->setVideoRect(fullScreen ? fullDisplay() : kRegion);
+    VideoRecCtlWdg bar;
+    QSignalSpy paused(&bar, &VideoRecCtlWdg::sigRecordPaused);
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(startShown(bar));
+    if (drawingBar)
+        QVERIFY(clickUntil(SrTest::child(&bar, "btnEdit"), [&bar] { return bar.drawingBar()->isVisible(); }));
+    QTest::qWait(kSettleMs);
+    const QRect placed = bar.frameGeometry();
+    QWidget* pause = SrTest::child(&bar, "btnPause");
+    const QPoint pausePlace = pause->mapToGlobal(pause->rect().center());
+    const auto clickPausePlace = [pausePlace] {
+        return SrTest::xdotool({"mousemove", QString::number(pausePlace.x()), QString::number(pausePlace.y()), "sleep",
+                                "0.1", "click", "1"});
+    };
+
+    // Pause, Resume and Pause again, each a click on the same place.
+    for (int click = 1; click <= 3; ++click) {
+        QVERIFY(clickPausePlace());
+        QVERIFY2(spinUntil([&paused, click] { return paused.count() == click; }, 10000),
+                 qPrintable(QStringLiteral("click %1 on Pause's place did not pause or resume").arg(click)));
+        QCOMPARE(paused.last().value(0).toBool(), click % 2 == 1);
+        QTest::qWait(kSettleMs);
+        QCOMPARE(bar.frameGeometry(), placed);
+    }
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnStop"), [&finished] { return finished.count() == 1; }));
+}
+
+void ControlBarDesktopTest::drawingLeavesTheRestOfTheRegionAsBright()
+{
+    // A plain grey scene; the recording's first second has no drawing layer yet, its last
+    // one has a shape in a corner (and the drawing ended): the rest of the region is as
+    // bright in both.
+    RecordParameter::instance()->setVideoRect(kRegion);
+    SrTest::PlainScene scene(kRegion, QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
+    QTest::qWait(kSettleMs);
+
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(startShown(bar));
+    QTest::qWait(1500);
+    FfColor* drawing = bar.drawingBar();
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnEdit"), [drawing] { return drawing->isVisible(); }));
+    QTest::qWait(kSettleMs);
+    QVERIFY(clickUntil(SrTest::child(drawing, "btnRect"), [&bar] { return bar.isDrawing(); }));
+    const QPoint corner = kRegion.bottomRight() - QPoint(100, 80);
+    QVERIFY(SrTest::dragOnScreen(corner, corner + QPoint(60, 50)));
+    QVERIFY(clickUntil(SrTest::child(drawing, "btnQuitEdit"), [&bar] { return !bar.isDrawing(); }));
+    QTest::qWait(1500);
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnStop"), [&finished] { return finished.count() == 1; }));
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString video = m_strOut + QLatin1Char('/') + files[0];
+    const QImage before = SrTest::frameAt(video, 0.8);
+    const QImage after = SrTest::frameAt(video, Utils::getMediaDuration(video) - 0.5);
+    QCOMPARE(before.size(), kRegion.size());
+    QCOMPARE(after.size(), kRegion.size());
+    // The middle of the region and its top-left part, both well away from the shape.
+    for (const QRect& patch : {QRect(220, 80, 200, 200), QRect(10, 10, 120, 120)}) {
+        const double was = meanGrey(before, patch);
+        const double is = meanGrey(after, patch);
+        QVERIFY2(qAbs(was - 128) < 12, qPrintable(QStringLiteral("before drawing: %1").arg(was)));
+        QVERIFY2(qAbs(is - was) < 6, qPrintable(QStringLiteral("mean grey %1 with the drawing, %2 without").arg(is).arg(was)));
+    }
+}
+
 SR_TEST(ControlBarTest)
 SR_TEST_DISPLAY(ControlBarRecordingTest)
+SR_TEST_DISPLAY(ControlBarDesktopTest)
 #include "tst_controlbar.moc"

@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 namespace {
@@ -71,6 +72,7 @@ private slots:
     void cleanup();
     void reRecordRemembersOnlyACheckedConfirmation();
     void quitPromptKeepsRunningUnlessQuitIsChosen();
+    void quitPromptNamesWhereTheProgramWaits();
     void audioSourceParsing_data();
     void audioSourceParsing();
     void audioSourceWithoutCurrentPactl();
@@ -145,6 +147,21 @@ void PromptsTest::quitPromptKeepsRunningUnlessQuitIsChosen()
     const int asked = ModalAnswers::asked().size();
     QCOMPARE(DlgQuitPrompt::askQuit(nullptr), DlgQuitPrompt::Quit);
     QCOMPARE(ModalAnswers::asked().size(), asked);
+}
+
+void PromptsTest::quitPromptNamesWhereTheProgramWaits()
+{
+    // A window manager alone gives no status area: "Keep Running" leaves the window
+    // minimised, and the question says so instead of naming a place that is not there.
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    QString said;
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [&said](const OvModalRequest& request) {
+        said = child<QLabel>(request.widget, "labelText")->text();
+        return QVariant(int(QDialog::Rejected));
+    });
+    QCOMPARE(DlgQuitPrompt::askQuit(nullptr), DlgQuitPrompt::KeepRunning);
+    QVERIFY2(!said.contains(QLatin1String("status area")) && said.contains(QLatin1String("minimised window")),
+             qPrintable(said));
 }
 
 void PromptsTest::audioSourceParsing_data()

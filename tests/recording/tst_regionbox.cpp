@@ -1,22 +1,28 @@
 // The region box and the selection overlay: moving and resizing the capture rectangle
 // within the display, the frame that stays outside the recorded area, and the signals that
-// reach the main window.
+// reach the main window; on a desktop that draws shadows, the frame leaves the inside as it is.
 
+#include "DesktopInput.h"
+#include "PlainScene.h"
 #include "TestMain.h"
 #include "WaitFor.h"
 #include "core/ScreenRegion.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
 class RegionBoxTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QVERIFY2(SrTest::awaitCompositor(), "the compositing manager did not come"); }
     void cleanup() { ScreenRegion::release(); }
     void moveStaysInsideTheDisplay();
     void resizeIsCutAtTheDisplayAndKeepsAMinimum();
     void handlesAreFoundOnTheFrameOnly();
     void frameLiesOutsideTheRecordedArea();
+    void frameLeavesTheInsideAsBright();
     void draggingTheFrameMovesTheRegion();
     void selectionOverlayReportsTheDraggedRectangle();
     void selectionOverlayCancels();
@@ -87,6 +93,32 @@ void RegionBoxTest::frameLiesOutsideTheRecordedArea()
     ScreenRegion::instance()->closeRegion();
     ScreenRegion::instance()->restoreRegion();
     QVERIFY(!ScreenRegion::instance()->isRegionVisible());
+}
+
+void RegionBoxTest::frameLeavesTheInsideAsBright()
+{
+    // A plain grey scene: inside the frame, up to its edges, the screen shows the scene as it
+    // is (no shadow of the frame's window falls on what is recorded).
+    const QRect rect(300, 200, 640, 480);
+    SrTest::PlainScene scene(rect.adjusted(-100, -100, 100, 100), QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
+    ScreenRegion::instance()->showRegion(rect, QRect(0, 0, 1920, 1080), false);
+    QVERIFY(QTest::qWaitForWindowExposed(ScreenRegion::instance()->regionBox()));
+    QTest::qWait(500); // the compositing manager draws the new window
+
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0, rect.x(), rect.y(), rect.width(), rect.height()).toImage();
+    QCOMPARE(screen.size(), rect.size());
+    // Along each edge, a band as deep as a shadow reaches.
+    const int depth = 40;
+    for (const QRect& band : {QRect(0, 0, rect.width(), depth), QRect(0, 0, depth, rect.height()),
+                              QRect(0, rect.height() - depth, rect.width(), depth),
+                              QRect(rect.width() - depth, 0, depth, rect.height())}) {
+        int darkest = 255;
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            for (int x = band.left(); x <= band.right(); ++x)
+                darkest = qMin(darkest, qGray(screen.pixel(x, y)));
+        QVERIFY2(darkest >= 120, qPrintable(QStringLiteral("a pixel of grey %1 inside the frame").arg(darkest)));
+    }
 }
 
 void RegionBoxTest::draggingTheFrameMovesTheRegion()

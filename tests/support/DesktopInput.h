@@ -1,8 +1,8 @@
 #pragma once
 // The mouse and keyboard as a user moves them, through xdotool on the X display named by
 // DISPLAY, while this process goes on serving its windows; and the settings of a plain
-// screen recording. Shared by the display tests and the program that makes the pictures.
-// GUI thread.
+// screen recording; the compositing manager a test run asked for. Shared by the display
+// tests and the program that makes the pictures. GUI thread.
 
 #include "WaitFor.h"
 #include "core/RecordParameter.h"
@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QWidget>
+#include <QX11Info>
 
 namespace SrTest {
 // Runs "xdotool <commands>" and serves events until it ends; true when it succeeded.
@@ -24,6 +25,37 @@ inline bool xdotool(const QStringList& commands)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
+// Where the X server has `window` (a shown top-level widget); a null point when it cannot be asked.
+inline QPoint serverPosition(QWidget* window)
+{
+    QProcess process;
+    process.start(QStringLiteral("xwininfo"), {"-id", QString::number(window->winId())});
+    if (!process.waitForFinished(10000) || process.exitCode() != 0)
+        return QPoint();
+    QPoint at;
+    for (QByteArray line : process.readAllStandardOutput().split('\n')) {
+        line = line.trimmed();
+        if (line.startsWith("Absolute upper-left X:"))
+            at.setX(line.mid(line.indexOf(':') + 1).trimmed().toInt());
+        else if (line.startsWith("Absolute upper-left Y:"))
+            at.setY(line.mid(line.indexOf(':') + 1).trimmed().toInt());
+    }
+    return at;
+}
+
+// Waits until this process knows where the window manager put `window`: a window just shown
+// is first reported at its frame's corner, and a click aimed then misses.
+inline bool waitPlaced(QWidget* window)
+{
+    if (spinUntil([window] { return window->mapToGlobal(QPoint(0, 0)) == serverPosition(window); }, 10000))
+        return true;
+    const QPoint known = window->mapToGlobal(QPoint(0, 0));
+    const QPoint server = serverPosition(window);
+    qWarning("%s is at %d,%d, but this process has it at %d,%d", window->metaObject()->className(), server.x(),
+             server.y(), known.x(), known.y());
+    return false;
+}
+
 // Clicks the middle of `widget`.
 inline bool clickAt(QWidget* widget)
 {
@@ -31,6 +63,42 @@ inline bool clickAt(QWidget* widget)
         return false;
     const QPoint at = widget->mapToGlobal(widget->rect().center());
     return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"});
+}
+
+// Clicks `widget` at `at` (widget pixels).
+inline bool clickAt(QWidget* widget, const QPoint& at)
+{
+    const QPoint global = widget->mapToGlobal(at);
+    return xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "sleep", "0.1", "click", "1"});
+}
+
+// Presses the keys of a chord in order and lets them go in reverse, as a hand does
+// (xdotool key names: "ctrl", "super", "shift", "j", "Escape").
+inline bool pressChord(const QStringList& keys)
+{
+    QStringList commands;
+    for (const QString& key : keys)
+        commands << "keydown" << key << "sleep" << "0.05";
+    for (int i = keys.size() - 1; i >= 0; --i)
+        commands << "keyup" << keys.at(i) << "sleep" << "0.05";
+    return xdotool(commands);
+}
+
+// Types `text` on the keyboard, one key press and release per character.
+inline bool typeText(const QString& text)
+{
+    return xdotool({"type", "--delay", "60", text});
+}
+
+// Turns the mouse wheel `notches` times over the middle of `widget`: away from the user
+// (scrolling up) for a positive count, towards for a negative one.
+inline bool wheelOver(QWidget* widget, int notches)
+{
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    QStringList commands{"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1"};
+    for (int i = 0; i < qAbs(notches); ++i)
+        commands << "click" << (notches > 0 ? "4" : "5") << "sleep" << "0.05";
+    return xdotool(commands);
 }
 
 // Presses at `from`, moves to `to` in steps and lets go (desktop pixels).
@@ -41,6 +109,16 @@ inline bool dragOnScreen(const QPoint& from, const QPoint& to)
                     "sleep", "0.1", "mousemove", QString::number(middle.x()), QString::number(middle.y()), "sleep",
                     "0.1", "mousemove", QString::number(to.x()), QString::number(to.y()), "sleep", "0.1", "mouseup",
                     "1"});
+}
+
+// Waits until the compositing manager that the test run asked for (SR_TEST_COMPOSITING=1,
+// started by with-services.sh --composite) owns the screen; true at once when none was asked
+// for, false when it never came.
+inline bool awaitCompositor()
+{
+    if (qEnvironmentVariableIntValue("SR_TEST_COMPOSITING") != 1)
+        return true;
+    return spinUntil([] { return QX11Info::isCompositingManagerRunning(); }, 20000);
 }
 
 // A screen recording of the chosen area in MOV/H.264 with system sound, nothing stopping it

@@ -51,8 +51,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ModalAnswers::install();
 
-    // Plain arguments name test functions ("name" or "Class::name"); each class runs
-    // only the ones it has, and a class that has none of them is skipped.
+    // Plain arguments name test functions ("name" or "Class::name") or whole classes
+    // ("Class"); each class runs only the ones it has, and a class that has none of them is
+    // skipped.
     QStringList options;
     QStringList wanted;
     const QStringList all = QCoreApplication::arguments();
@@ -79,7 +80,12 @@ int main(int argc, char** argv)
         if (!wanted.isEmpty()) {
             QStringList mine;
             const QMetaObject* meta = test->metaObject();
+            bool whole = false;
             for (const QString& name : wanted) {
+                if (name == QLatin1String(r.name)) {
+                    whole = true;
+                    break;
+                }
                 const QString function = name.section(QStringLiteral("::"), -1);
                 const QString cls = name.contains(QStringLiteral("::")) ? name.section(QStringLiteral("::"), 0, 0)
                                                                          : QString();
@@ -89,9 +95,10 @@ int main(int argc, char** argv)
                     || meta->indexOfMethod(qPrintable(function.section(QLatin1Char(':'), 0, 0) + "()")) >= 0)
                     mine << function;
             }
-            if (mine.isEmpty())
+            if (!whole && mine.isEmpty())
                 continue;
-            args << mine;
+            if (!whole)
+                args << mine;
         }
         ModalAnswers::clear();
         const int failures = QTest::qExec(test.get(), args);

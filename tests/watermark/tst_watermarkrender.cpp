@@ -6,6 +6,7 @@
 #include "watermark/WaterMarkRenderer.h"
 
 #include <QGraphicsDropShadowEffect>
+#include <QPainter>
 #include <QTest>
 
 namespace {
@@ -172,6 +173,42 @@ private slots:
         QCOMPARE(qAlpha(two.pixel(two.width() - 1, 0)), 0);
 
         QVERIFY(WaterMarkRenderer::renderText(QString(), font, Qt::red).isNull());
+    }
+
+    // Every letter is in the picture whole: its ink is as wide as the same text drawn on a
+    // roomy canvas, the first and last letters included, upright and slanted.
+    void textPictureHoldsEveryLetter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("italic");
+        QTest::newRow("ends in a wide letter") << QStringLiteral("Text watermark W") << false;
+        QTest::newRow("slanted") << QStringLiteral("jolly f") << true;
+        QTest::newRow("lines") << QStringLiteral("Jy\nlast line ends in W") << false;
+    }
+    void textPictureHoldsEveryLetter()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, italic);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(40);
+        font.setItalic(italic);
+        const QImage picture = WaterMarkRenderer::renderText(text, font, Qt::black);
+        QVERIFY(!picture.isNull());
+
+        const int spare = 100;
+        QImage roomy(picture.width() + 2 * spare, picture.height() + 2 * spare, QImage::Format_ARGB32);
+        roomy.fill(Qt::transparent);
+        {
+            QPainter painter(&roomy);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(roomy.rect().adjusted(spare, spare, -spare, -spare), Qt::AlignLeft | Qt::AlignVCenter, text);
+        }
+        const QRect whole = inkRect(roomy);
+        const QRect shown = inkRect(picture);
+        QCOMPARE(shown.width(), whole.width());
+        QCOMPARE(shown.height(), whole.height());
+        QVERIFY(shown.right() < picture.width());
     }
 };
 

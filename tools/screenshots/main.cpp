@@ -1,5 +1,7 @@
 // Makes the pictures in docs/: opens each window with made-up data, as a user sees it with
-// the default skin, and saves its picture into the folder given as the only argument.
+// the default skin, and saves its picture into the folder given as the only argument. A
+// window the main window opens has the parent the program gives it, so that the main
+// window's style sheet reaches it as in the program.
 // Run it through scripts/screenshots.sh, which gives it a private X display, sound server
 // and HOME: it records the screen and writes settings and a made-up history.
 //
@@ -15,7 +17,9 @@
 #include "ScEngine.h"
 #include "ScPlayer.h"
 #include "app/MainEntry.h"
+#include "app/MainWindow.h"
 #include "app/MainWindowBase.h"
+#include "app/RecordHistoryTool.h"
 #include "ScCamera.h"
 #include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgPaintToScreen.h"
@@ -33,6 +37,7 @@
 #include "output/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
 #include "preferences/OptionDialog.h"
+#include "preferences/ShortcutTool.h"
 #include "recording/DlgRecordLength.h"
 #include "recording/FfFloatWindow.h"
 #include "recording/VideoRecCtlWdg.h"
@@ -102,6 +107,9 @@ const double kClipSeconds = 3.0; // length of the made-up clip
 QString g_out;  // the folder the pictures go to
 QString g_work; // a folder for made-up files
 int g_failures = 0;
+// The main window the dialogs below are opened from, as in the program: their parent, whose
+// style sheet reaches them. Hidden until its own picture, which is the last.
+MainWindowBase* g_main = nullptr;
 
 void fail(const QString& what)
 {
@@ -110,6 +118,11 @@ void fail(const QString& what)
 }
 
 using SrTest::spinUntil;
+
+// The window a dialog opened from the main window has as its parent.
+QWidget* mainBase() { return g_main; }
+// The main window's bottom strip, parent of the watermark drop-down.
+QWidget* bottomStrip() { return g_main->mainWindow()->historyTool(); }
 
 void settle(int ms = kSettleMs)
 {
@@ -450,7 +463,7 @@ void historyDialog()
     }
     OvSettings::instance()->setApplicationParam(QString::fromLatin1(HistoryFileUtils::settingKey()), stored);
 
-    RecordHistoryDlg dialog(nullptr);
+    RecordHistoryDlg dialog(mainBase());
     dialog.resize(kHistorySize);
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog))
@@ -498,7 +511,7 @@ void watermarkPopups()
     WaterMarkData logo;
     logo.m_strWaterMarkName = QStringLiteral("Company logo, bottom right corner");
     store->m_lstWaterMarkData.append(logo);
-    WhaterMarkMenuDlg menu;
+    WhaterMarkMenuDlg menu(bottomStrip());
     menu.onLoadData(store->m_lstWaterMarkData.size() - 1);
     grabShown(menu, QStringLiteral("watermark-dropdown.png"));
     store->reload();
@@ -526,7 +539,7 @@ void watermarkManager()
     WaterMarkDataManage* store = WaterMarkDataManage::instance();
     store->m_nCurIndex = 0;
     {
-        DlgWatermarkManage dialog;
+        DlgWatermarkManage dialog(mainBase());
         dialog.onInitUI();
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog))
@@ -543,7 +556,8 @@ void watermarkManager()
 
 // ---- the main window as a first start shows it (it ends the engine when closed) ------
 
-void mainWindow()
+// Makes the main window, as a first start shows it, and hides it until its own picture.
+bool openMainWindow()
 {
     RecordParameter* p = RecordParameter::instance();
     p->setCountDown(false);
@@ -551,16 +565,28 @@ void mainWindow()
     p->setMicrophoneEnable(false);
     p->setMouseRecorder(true);
     OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kRecordMode), 0);
-    MainWindowBase* window = MainEntry::createMainWindow();
-    if (!QTest::qWaitForWindowExposed(window)) {
-        MainEntry::destroyMainWindow(window);
-        return fail(QStringLiteral("the main window was not shown"));
+    g_main = MainEntry::createMainWindow();
+    if (!QTest::qWaitForWindowExposed(g_main)) {
+        MainEntry::destroyMainWindow(g_main);
+        g_main = nullptr;
+        fail(QStringLiteral("the main window was not shown"));
+        return false;
     }
-    if (auto* fullScreen = child<QAbstractButton>(window, "btnFullScreen"))
+    g_main->hide();
+    return true;
+}
+
+void mainWindow()
+{
+    g_main->show();
+    if (!QTest::qWaitForWindowExposed(g_main))
+        fail(QStringLiteral("the main window was not shown again"));
+    if (auto* fullScreen = child<QAbstractButton>(g_main, "btnFullScreen"))
         fullScreen->click();
     settle();
-    save(window->grab().toImage(), QStringLiteral("main-window.png"));
-    MainEntry::destroyMainWindow(window);
+    save(g_main->grab().toImage(), QStringLiteral("main-window.png"));
+    MainEntry::destroyMainWindow(g_main);
+    g_main = nullptr;
 }
 
 // ---- screenshots and drawing on the screen ---------------------------------------------
@@ -667,13 +693,13 @@ void hotkeys()
         if (!QTest::qWaitForWindowExposed(&window))
             return fail(QStringLiteral("the hotkey rows were not shown"));
         rows->view(RP_HK_SNAPSHOT)->setRecording(true);
-        rows->view(RP_HK_SNAPSHOT)->setShortcutPlaceholder(QStringLiteral("\u2303\u21E7"));
+        rows->view(RP_HK_SNAPSHOT)->setShortcutPlaceholder(QStringLiteral("Ctrl+Shift"));
         settle();
         save(window.grab().toImage(), QStringLiteral("hotkey-rows.png"));
         rows->setCellDisenabled();
     }
     {
-        DlgHotKeyMessage reminder;
+        DlgHotKeyMessage reminder(mainBase());
         reminder.setWindowTitle(QStringLiteral("Screen Recorder"));
         reminder.show();
         if (!QTest::qWaitForWindowExposed(&reminder))
@@ -713,10 +739,10 @@ void preferences()
     } pages[] = {{"btnRecording", "preferences-recording.png"},
                  {"btnMouse", "preferences-mouse.png"},
                  {"btnHotkeys", "preferences-hotkeys.png"},
-                 {"btnOutput", "preferences-output.png"},
-                 {"btnSystem", "preferences-others.png"}};
+                 {"btnOutput", "preferences-output.png"}};
     for (const auto& shot : pages) {
-        OptionDialog dialog;
+        // Opened from the bottom strip's Preferences button, inside the main window.
+        OptionDialog dialog(g_main->mainWindow()->historyTool()->shortcutTool());
         dialog.init();
         dialog.adjustSize();
         dialog.show();
@@ -736,7 +762,7 @@ void preferences()
 
 void recordLength()
 {
-    DlgRecordLength dialog;
+    DlgRecordLength dialog(mainBase());
     DlgRecordLength::Values values;
     values.enabled = true;
     values.seconds = 30 * 60;
@@ -793,7 +819,7 @@ void taskScheduler()
         manage->addTaskInfo(weekly);
         manage->addTaskInfo(once);
         manage->reConnectXPCServer(); // the list as the daemon keeps it
-        dlgTaskScheduler dialog;
+        dlgTaskScheduler dialog(mainBase());
         grabShown(dialog, QStringLiteral("task-scheduler.png"));
         auto* list = child<QListWidget>(&dialog, "taskList");
         if (QWidget* row = list->count() ? list->itemWidget(list->item(0)) : nullptr) {
@@ -803,7 +829,7 @@ void taskScheduler()
             fail(QStringLiteral("the task scheduler lists no task"));
         }
         // The service page, as "Detect the status of Task Schedule" shows it.
-        dlgTaskScheduler service;
+        dlgTaskScheduler service(mainBase());
         QMetaObject::invokeMethod(&service, "onCheckXPC");
         grabShown(service, QStringLiteral("task-scheduler-service.png"));
     } else {
@@ -822,7 +848,7 @@ void webcam()
     scSetSyntheticCamera("1");
     {
         RecordParameter::instance()->setOnlyRecordCamera(true);
-        CameraDlg recorder(true);
+        CameraDlg recorder(true, mainBase());
         recorder.resize(CameraDlg::kDefaultWidth * 2 / 3, CameraDlg::kDefaultHeight * 2 / 3);
         recorder.move(40, 40);
         recorder.show();
@@ -846,7 +872,7 @@ void webcam()
     {
         QLabel document;
         showDocument(document, QRect(60, 60, 700, 460));
-        CameraDlg overlay(false);
+        CameraDlg overlay(false, mainBase());
         overlay.setGeometry(520, 340, 320, 200);
         overlay.show();
         if (!QTest::qWaitForWindowExposed(&overlay))
@@ -855,7 +881,7 @@ void webcam()
         save(screenArea(QRect(40, 40, 840, 540)), QStringLiteral("webcam-overlay.png"));
     }
     {
-        DlgWebcamOptions options;
+        DlgWebcamOptions options(mainBase());
         options.show();
         if (!QTest::qWaitForWindowExposed(&options))
             return fail(QStringLiteral("the webcam options were not shown"));
@@ -897,20 +923,23 @@ int main(int argc, char** argv)
     widgets();
     feedbackDialog();
     watermarkProgress();
-    watermarkPopups();
-    watermarkManager();
-    historyDialog();
     players();
     controlBarAndPreview();
     screenshotOverlay();
     pinnedImage();
-    webcam();
-    hotkeys();
-    preferences();
-    recordLength();
     finishingCountdown();
-    taskScheduler();
-    mainWindow();
+    // The windows the main window opens, with it as their parent.
+    if (openMainWindow()) {
+        watermarkPopups();
+        watermarkManager();
+        historyDialog();
+        webcam();
+        hotkeys();
+        preferences();
+        recordLength();
+        taskScheduler();
+        mainWindow();
+    }
 
     scUninitialize();
     QDir(g_work).removeRecursively();

@@ -115,4 +115,11 @@ CScreenCanvas* ImageCapture::GetCanvas(CScreenCanvasEvent* event)
     return canvas;
 }
 
+unsigned long long ImageCapture::OverlayWindow()
+{
+    if (!m_overlay || !m_overlay->testAttribute(Qt::WA_WState_Created))
+        return 0;
+    return m_overlay->winId();
+}
+
 } // namespace capture

@@ -26,6 +26,7 @@ public:
     void SetBlur(int level) override;
     void SelectArea(CRect rect) override;
     CScreenCanvas* GetCanvas(CScreenCanvasEvent* event) override;
+    unsigned long long OverlayWindow() override;
 
 private:
     ~ImageCapture() override;

@@ -2,9 +2,13 @@
 
 #include "XcbConnection.h"
 
+#include <QRegion>
 #include <QSocketNotifier>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+#include <xcb/shape.h>
+#include <xcb/xfixes.h>
 
 namespace capture {
 
@@ -13,6 +17,8 @@ namespace {
 const uint16_t kCrosshairGlyph = 34;
 const uint16_t kFullIntensity = 0xffff;
 const uint8_t kLeftButton = 1;
+// The XFixes version whose regions can shape a window's input.
+const uint32_t kXFixesMajor = 2;
 } // namespace
 
 InputCatcher::InputCatcher(const QRect& area, QObject* parent) : QObject(parent)
@@ -36,6 +42,9 @@ InputCatcher::InputCatcher(const QRect& area, QObject* parent) : QObject(parent)
     xcb_create_window(c, 0, m_window, conn->root(), int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
                       uint16_t(area.height()), 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
                       XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
+    const auto version = conn->reply(xcb_xfixes_query_version_reply, xcb_xfixes_query_version(c, kXFixesMajor, 0));
+    m_canShape = version && version->major_version >= kXFixesMajor;
+    m_size = area.size();
     xcb_flush(c);
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &InputCatcher::onReadable);
@@ -63,6 +72,21 @@ void InputCatcher::setActive(bool active)
     } else {
         xcb_unmap_window(c, m_window);
     }
+    xcb_flush(c);
+}
+
+void InputCatcher::setLeftOut(const QRect& rect)
+{
+    if (!m_conn || !m_canShape)
+        return;
+    xcb_connection_t* c = m_conn->get();
+    std::vector<xcb_rectangle_t> rects;
+    for (const QRect& r : QRegion(QRect(QPoint(0, 0), m_size)).subtracted(rect))
+        rects.push_back({int16_t(r.x()), int16_t(r.y()), uint16_t(r.width()), uint16_t(r.height())});
+    const xcb_xfixes_region_t region = xcb_generate_id(c);
+    xcb_xfixes_create_region(c, region, uint32_t(rects.size()), rects.data());
+    xcb_xfixes_set_window_shape_region(c, m_window, XCB_SHAPE_SK_INPUT, 0, 0, region);
+    xcb_xfixes_destroy_region(c, region);
     xcb_flush(c);
 }
 

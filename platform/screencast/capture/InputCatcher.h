@@ -1,12 +1,14 @@
 #pragma once
 // An invisible X window (input only) over an area of the desktop that takes the mouse while
-// it is active and passes the left button's presses, drags and releases on as signals. It
-// is the drawing input of a recording canvas, whose visible window lets every click through.
+// it is active and passes the left button's presses, drags and releases on as signals; a
+// part of the area can be left out, where the mouse reaches the windows below. It is the
+// drawing input of a recording canvas, whose visible window lets every click through.
 // It has an X connection of its own, read on the GUI thread; GUI thread only.
 
 #include <QObject>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <memory>
 
 class QSocketNotifier;
@@ -24,6 +26,9 @@ public:
     bool isOpen() const { return m_window != 0; }
     // Active: the window is on top of the area and takes its mouse; inactive: it is gone.
     void setActive(bool active);
+    // The mouse over `rect` (area pixels; empty: nothing) reaches the windows below, also
+    // while active. Without the X server's XFixes extension nothing is left out.
+    void setLeftOut(const QRect& rect);
 
 signals:
     // The left button, at a point in area pixels.
@@ -37,6 +42,8 @@ private:
     std::unique_ptr<XcbConnection> m_conn;
     uint32_t m_window = 0;
     uint32_t m_cursor = 0;
+    QSize m_size;
+    bool m_canShape = false;
     QSocketNotifier* m_notifier = nullptr;
 };
 

@@ -6,8 +6,8 @@
 #include "OvProductInfo.h"
 #include "OvResourceMgr.h"
 #include "OvSettings.h"
+#include "core/HistoryFileUtils.h"
 #include "output/HistoryFileListWidget.h"
-#include "output/HistoryFileUtils.h"
 #include "output/RecordHistoryDlg.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 // open.
 // GUI thread.
 
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 
 #include <QFrame>
 #include <QPointer>

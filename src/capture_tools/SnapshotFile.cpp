@@ -1,9 +1,9 @@
 #include "SnapshotFile.h"
 
 #include "ScImageCapture.h"
+#include "core/HistoryFileUtils.h"
 #include "core/RecordTypes.h"
 #include "core/SignalsTransfer.h"
-#include "output/HistoryFileUtils.h"
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 

@@ -1,10 +1,10 @@
 #include "ScreenRecorder.h"
 
 #include "Log.h"
+#include "RecordBoundary.h"
 #include "RecordParameter.h"
 #include "RecordingScratch.h"
 #include "SignalsTransfer.h"
-#include "recording/RecordBoundary.h"
 #include "services/FileSystemUtils.h"
 #include "services/PlatformSeam.h"
 #include "services/Utils.h"

@@ -4,7 +4,7 @@
 // windows connect to them. Engine callbacks emit from engine threads: receivers that
 // touch widgets connect queued.
 
-#include "output/HistoryFileUtils.h"
+#include "HistoryFileUtils.h"
 
 #include <QObject>
 #include <QRect>

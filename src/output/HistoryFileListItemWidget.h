@@ -4,7 +4,7 @@
 // longer exists. The buttons are active while the cursor is over the row or the row is
 // selected (frozen). GUI thread.
 
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 
 #include <QWidget>
 #include <memory>

@@ -9,7 +9,7 @@
 // into view, so that a long history opens quickly. Everything the list decides (filter,
 // search, actions) reads the item's own data, never a row. GUI thread.
 
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 
 #include <QHash>
 #include <QIcon>

@@ -3,9 +3,9 @@
 #include "Log.h"
 #include "OvProductInfo.h"
 #include "ScRecorder.h"
+#include "core/HistoryFileUtils.h"
 #include "core/RecordingScratch.h"
 #include "core/SignalsTransfer.h"
-#include "output/HistoryFileUtils.h"
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 

@@ -12,8 +12,8 @@
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "WaitFor.h"
+#include "core/HistoryFileUtils.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 

@@ -14,9 +14,9 @@
 #include "capture_tools/CameraDlg.h"
 #include "capture_tools/CameraTickRules.h"
 #include "core/CameraManager.h"
+#include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
 #include "services/Utils.h"
 
 #include <QDateTime>

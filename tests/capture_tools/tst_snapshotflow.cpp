@@ -18,9 +18,9 @@
 #include "app/MainWindowBase.h"
 #include "capture_tools/DlgSnapshot.h"
 #include "capture_tools/FfColor.h"
+#include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
 #include "output/DlgVideoClip.h"
-#include "output/HistoryFileUtils.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 

@@ -7,7 +7,7 @@
 #include "TestMain.h"
 #include "WaitFor.h"
 #include "capture_tools/SnapshotSaveAs.h"
-#include "output/HistoryFileUtils.h"
+#include "core/HistoryFileUtils.h"
 #include "services/Utils.h"
 
 #include <QFile>

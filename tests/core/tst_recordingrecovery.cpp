@@ -8,10 +8,10 @@
 #include "TestMain.h"
 #include "WaitFor.h"
 #include "ScEngine.h"
+#include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
 #include "core/RecordingScratch.h"
 #include "core/ScreenRecorder.h"
-#include "output/HistoryFileUtils.h"
 #include "output/RecordingRecovery.h"
 #include "services/Utils.h"
 

@@ -9,9 +9,9 @@
 #include "OvUserDefaults.h"
 #include "TestEnv.h"
 #include "TestMain.h"
+#include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
 #include "hotkeys/MASShortcut.h"
-#include "output/HistoryFileUtils.h"
 #include "preferences/OptionDialog.h"
 #include "services/Utils.h"
 

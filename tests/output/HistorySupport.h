@@ -4,9 +4,9 @@
 
 #include "OvSettings.h"
 #include "TestEnv.h"
+#include "core/HistoryFileUtils.h"
 #include "output/HistoryFileListItemWidget.h"
 #include "output/HistoryFileListWidget.h"
-#include "output/HistoryFileUtils.h"
 
 #include <QFileInfo>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #include "OvSettings.h"
 #include "TestMain.h"
+#include "core/HistoryFileUtils.h"
 #include "core/SignalsTransfer.h"
-#include "output/HistoryFileUtils.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -6,7 +6,7 @@
 #include "PlainScene.h"
 #include "TestMain.h"
 #include "WaitFor.h"
-#include "core/ScreenRegion.h"
+#include "recording/ScreenRegion.h"
 
 #include <QGuiApplication>
 #include <QScreen>

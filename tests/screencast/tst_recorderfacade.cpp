@@ -5,13 +5,13 @@
 #include "MediaSupport.h"
 #include "RecorderSupport.h"
 
+#include "core/RecordBoundary.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "core/SignalsTransfer.h"
 #include "services/Utils.h"
 #include "services/PlatformSeam.h"
 #include "recording/FfFloatWindow.h"
-#include "recording/RecordBoundary.h"
 #include "DesktopInput.h"
 
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 // and the selection overlay on which the user drags out a new one. The box's signals reach
 // the main window queued. GUI thread.
 
-#include "recording/RegionBox.h"
-#include "recording/RegionSelector.h"
+#include "RegionBox.h"
+#include "RegionSelector.h"
 
 #include <QObject>
 #include <QPointer>

@@ -55,31 +55,47 @@ fail() {
 }
 
 # Xvfb takes the first free display number and writes it to the descriptor once it accepts
-# connections: no guessing, no race with other servers starting at the same time.
-Xvfb -displayfd 3 -screen 0 "$SCREEN_SIZE" -nolisten tcp 3>"$DIR/display" >"$DIR/xvfb.log" 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
-  grep -q '^[0-9]' "$DIR/display" 2>/dev/null && break
-  kill -0 "$XVFB_PID" 2>/dev/null || break
-  sleep 0.1
-done
-grep -q '^[0-9]' "$DIR/display" 2>/dev/null || fail "could not start Xvfb" "$DIR/xvfb.log"
-export DISPLAY=":$(head -n1 "$DIR/display")"
-
-# The window manager: it places, frames and stacks the program's windows as a user's does.
-# It runs with a home of its own (no user's configuration) and is ready once it has set the
+# connections. Two servers starting at the same moment can still both claim one number, and
+# the loser is gone by the time a client connects: then the display, and its window manager,
+# are started again on another number.
+# The window manager places, frames and stacks the program's windows as a user's does. It
+# runs with a home of its own (no user's configuration) and is ready once it has set the
 # root window's _NET_SUPPORTING_WM_CHECK.
-mkdir -p "$DIR/wm"
-HOME="$DIR/wm" XDG_CONFIG_HOME="$DIR/wm" XDG_CACHE_HOME="$DIR/wm" \
-  openbox --sm-disable >"$DIR/wm.log" 2>&1 &
-WM_PID=$!
-ready=0
-for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { ready=1; break; }
-  kill -0 "$WM_PID" 2>/dev/null || break
-  sleep 0.1
+START_ATTEMPTS=3
+start_display() {
+  : >"$DIR/display"
+  Xvfb -displayfd 3 -screen 0 "$SCREEN_SIZE" -nolisten tcp 3>"$DIR/display" >"$DIR/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
+    grep -q '^[0-9]' "$DIR/display" 2>/dev/null && break
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  grep -q '^[0-9]' "$DIR/display" 2>/dev/null || return 1
+  export DISPLAY=":$(head -n1 "$DIR/display")"
+  mkdir -p "$DIR/wm"
+  HOME="$DIR/wm" XDG_CONFIG_HOME="$DIR/wm" XDG_CACHE_HOME="$DIR/wm" \
+    openbox --sm-disable >"$DIR/wm.log" 2>&1 &
+  WM_PID=$!
+  for _ in $(seq 1 "$START_TIMEOUT_TENTHS"); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "$WM_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  return 1
+}
+started=0
+for _ in $(seq 1 "$START_ATTEMPTS"); do
+  if start_display; then
+    started=1
+    break
+  fi
+  kill "$WM_PID" "$XVFB_PID" 2>/dev/null
+  wait "$WM_PID" "$XVFB_PID" 2>/dev/null
+  WM_PID=""
+  XVFB_PID=""
 done
-[ "$ready" = 1 ] || fail "could not start the window manager" "$DIR/wm.log"
+[ "$started" = 1 ] || fail "could not start Xvfb with a window manager" "$DIR/wm.log"
 
 if [ "$COMPOSITE" = 1 ]; then
   # -c: client-side shadows, the path where a shaped or translucent window casts one.

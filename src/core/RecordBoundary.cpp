@@ -1,6 +1,7 @@
 #include "RecordBoundary.h"
 
 #include "OvResourceMgr.h"
+#include "XcbNoShadow.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -8,15 +9,38 @@
 namespace {
 // The frame's colour: the recording red of the status icons.
 const QColor kLineColour(0xd9, 0x25, 0x2b);
+constexpr Qt::WindowFlags kSideFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                                       | Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput
+                                       | Qt::WindowDoesNotAcceptFocus;
+
+// A side of the frame: takes no clicks, no focus, and casts no shadow.
+void setUpSide(QWidget* side)
+{
+    side->setAttribute(Qt::WA_ShowWithoutActivating);
+    side->setAttribute(Qt::WA_TransparentForMouseEvents);
+    markUnshadowed(side);
+}
+
+class BoundarySide : public QWidget {
+public:
+    explicit BoundarySide(QWidget* owner)
+        : QWidget(owner, kSideFlags)
+    {
+        setUpSide(this);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kLineColour); }
+};
 } // namespace
 
 RecordBoundary::RecordBoundary(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
-                          | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, kSideFlags)
 {
     setObjectName(QStringLiteral("RecordBoundary"));
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setUpSide(this);
+    for (QWidget*& side : m_sides)
+        side = new BoundarySide(this);
     m_pRest = new QTimer(this);
     m_pRest->setSingleShot(true);
     m_pRest->setInterval(kRestMs);
@@ -27,7 +51,20 @@ void RecordBoundary::reset()
 {
     m_pRest->stop();
     m_area = QRect();
+    hideSides();
+}
+
+void RecordBoundary::hideSides()
+{
     hide();
+    for (QWidget* side : m_sides)
+        side->hide();
+}
+
+QRect RecordBoundary::outerRect() const
+{
+    const int outer = gap() + line();
+    return m_area.isEmpty() ? QRect() : m_area.adjusted(-outer, -outer, outer, outer);
 }
 
 void RecordBoundary::followArea(const QRect& area)
@@ -40,7 +77,7 @@ void RecordBoundary::followArea(const QRect& area)
         showAround(area);
         return;
     }
-    hide();
+    hideSides();
     m_pRest->start();
 }
 
@@ -48,11 +85,15 @@ int RecordBoundary::line() const { return qMax(1, qRound(kLine * OvResourceMgr::
 
 int RecordBoundary::gap() const { return qMax(1, qRound(kGap * OvResourceMgr::instance()->getZoomDPI())); }
 
-QRegion RecordBoundary::ring(const QRect& area, int line, int gap)
+std::array<QRect, 4> RecordBoundary::sides(const QRect& area, int line, int gap)
 {
-    const int inner = gap;
     const int outer = gap + line;
-    return QRegion(area.adjusted(-outer, -outer, outer, outer)) - QRegion(area.adjusted(-inner, -inner, inner, inner));
+    const int across = area.width() + 2 * outer;
+    const int down = area.height() + 2 * gap;
+    return {QRect(area.left() - outer, area.top() - outer, across, line),
+            QRect(area.left() - outer, area.bottom() + 1 + gap, across, line),
+            QRect(area.left() - outer, area.top() - gap, line, down),
+            QRect(area.right() + 1 + gap, area.top() - gap, line, down)};
 }
 
 void RecordBoundary::showAround(const QRect& area)
@@ -61,14 +102,17 @@ void RecordBoundary::showAround(const QRect& area)
         return;
     m_pRest->stop();
     m_area = area;
-    const int outer = gap() + line();
-    const QRect bounds = area.adjusted(-outer, -outer, outer, outer);
-    setGeometry(bounds);
-    // Only the band is a window: what lies inside shows through and stays reachable.
-    setMask(ring(area, line(), gap()).translated(-bounds.topLeft()));
+    const std::array<QRect, 4> rects = sides(area, line(), gap());
+    setGeometry(rects[0]);
+    for (size_t i = 0; i < m_sides.size(); ++i)
+        m_sides[i]->setGeometry(rects[i + 1]);
     if (!isVisible())
         show();
     raise();
+    for (QWidget* side : m_sides) {
+        side->show();
+        side->raise();
+    }
 }
 
 void RecordBoundary::paintEvent(QPaintEvent*)

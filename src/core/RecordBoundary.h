@@ -2,10 +2,14 @@
 // The recording boundary: a thin frame drawn just outside the recorded area while a screen
 // recording runs, so that the user sees what is recorded and the frame never is. It takes
 // no clicks and no focus. While the area moves it is hidden (the area would take it in), and
-// shows again around the area once it has rested. GUI thread.
+// shows again around the area once it has rested. The frame is four windows, one a side,
+// none of which covers the area: a compositor's treatment of a window (a shadow, a blend)
+// can then never reach what is recorded. This widget is the top side and owns the others.
+// GUI thread.
 
 #include <QRect>
 #include <QWidget>
+#include <array>
 
 class QTimer;
 
@@ -26,11 +30,14 @@ public:
     // another move (at once when it was not shown yet).
     void followArea(const QRect& area);
     QRect area() const { return m_area; }
+    // The rectangle the whole frame spans while shown (the area grown by gap and line).
+    QRect outerRect() const;
     // Hides the frame and forgets its area.
     void reset();
-    // The band the frame covers around `area` with a line `line` wide at `gap` from it:
-    // everything of the grown rectangle that is not the area grown by the gap.
-    static QRegion ring(const QRect& area, int line, int gap);
+    // The four sides of the frame around `area` with a line `line` wide at `gap` from it: top,
+    // bottom, left, right. Together they cover the grown rectangle less the area grown by
+    // the gap.
+    static std::array<QRect, 4> sides(const QRect& area, int line, int gap);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,6 +46,9 @@ private:
     int line() const;
     int gap() const;
 
+    void hideSides();
+
     QRect m_area;
     QTimer* m_pRest = nullptr;
+    std::array<QWidget*, 3> m_sides{}; // bottom, left, right: windows of their own
 };

@@ -285,10 +285,13 @@ void VideoRecCtlWdg::onTick()
     showRecordInfo();
     if (m_bPaused || !m_pRules)
         return;
-    const RecordStopRules::StopReason reason = m_pRules->check(m_nElapsed, m_nFileSize);
+    // The rules count whole seconds recorded: the shown clock's rounding would end a
+    // recording up to half a second short of its length.
+    const qint64 recordedSeconds = qint64(recorder->duration());
+    const RecordStopRules::StopReason reason = m_pRules->check(recordedSeconds, m_nFileSize);
     if (reason == RecordStopRules::NoStop)
         return;
-    Log(kModule, 1, "stop rule %d fired at %lld s", int(reason), m_nElapsed);
+    Log(kModule, 1, "stop rule %d fired at %lld s", int(reason), recordedSeconds);
     m_eStopReason = reason;
     finishRecording(0);
 }

@@ -91,7 +91,7 @@ void SnapshotFlowTest::screenshotFromTheMainWindowIsSavedAndListed()
     QVERIFY(clickAt(child(base, "btnSnapshot")));
     QVERIFY(spinUntil([main] { return main->snapshotDialog() && main->snapshotDialog()->hasCapture(); }, 10000));
     QVERIFY(!base->isVisible());
-    QTest::qWait(300);
+    QVERIFY(SrTest::waitSelectionOverlay());
     QVERIFY(dragOnScreen(QPoint(300, 200), QPoint(700, 500)));
     DlgSnapshot* dlg = main->snapshotDialog();
     QVERIFY(spinUntil([dlg] { return dlg->isVisible(); }, 10000));
@@ -221,7 +221,7 @@ void SnapshotFlowTest::toolStripStaysAboveTheOverlayWhileDrawing()
     DlgSnapshot dlg(nullptr, false);
     QSignalSpy finished(&dlg, &DlgSnapshot::finished);
     QVERIFY(dlg.createImageCapture());
-    QTest::qWait(300);
+    QVERIFY(SrTest::waitSelectionOverlay());
     const QRect selection(QPoint(400, 250), QPoint(1100, 700));
     QVERIFY(dragOnScreen(selection.topLeft(), selection.bottomRight()));
     QVERIFY(spinUntil([&dlg] { return dlg.isVisible(); }, 10000));

@@ -193,7 +193,7 @@ private slots:
         QVERIFY(recorder->recordVideo() && recorder->start());
         QVERIFY(SrTest::spinUntil([] { return shownBoundary() != nullptr; }, 5000));
         spin(800);
-        const QRect outer = shownBoundary()->geometry();
+        const QRect outer = shownBoundary()->outerRect();
         QVERIFY(outer.contains(area) && outer != area);
         // On the screen the frame lies just outside the area, on each side.
         const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();

@@ -10,7 +10,9 @@
 #include <QPoint>
 #include <QProcess>
 #include <QStringList>
+#include <QApplication>
 #include <QWidget>
+#include <QWindow>
 #include <QX11Info>
 
 namespace SrTest {
@@ -54,6 +56,25 @@ inline bool waitPlaced(QWidget* window)
     qWarning("%s is at %d,%d, but this process has it at %d,%d", window->metaObject()->className(), server.x(),
              server.y(), known.x(), known.y());
     return false;
+}
+
+// Waits until the screenshot's full-screen selection overlay is on the screen and takes the
+// mouse: a drag that starts before it is mapped reaches whatever lies below.
+inline bool waitSelectionOverlay()
+{
+    QWidget* overlay = nullptr;
+    const bool shown = spinUntil(
+        [&overlay] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget->inherits("capture::SelectionOverlay") && widget->isVisible() && widget->windowHandle()
+                    && widget->windowHandle()->isExposed()) {
+                    overlay = widget;
+                    return true;
+                }
+            return false;
+        },
+        10000);
+    return shown && waitPlaced(overlay);
 }
 
 // Clicks the middle of `widget`.

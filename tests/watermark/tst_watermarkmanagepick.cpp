@@ -58,7 +58,7 @@ private slots:
         QSignalSpy picked(pick, &DlgSnapshot::cusSnapshotSave);
         QVERIFY(SrTest::spinUntil([pick] { return pick->hasCapture(); }, 10000));
         // The overlay shows the frozen picture; the user drags the area out on it.
-        SrTest::spinUntil([] { return false; }, 300);
+        QVERIFY(SrTest::waitSelectionOverlay());
         QVERIFY(SrTest::dragOnScreen(where.topLeft(), where.bottomRight()));
         QVERIFY(SrTest::spinUntil([&picked] { return picked.count() == 1; }, 10000));
         const QImage image(picked.at(0).at(0).toString());

@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMap>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>

@@ -12,7 +12,6 @@
 #include "core/RecordTypes.h"
 
 #include <QColor>
-#include <QMap>
 
 class QAbstractButton;
 class QButtonGroup;

@@ -619,11 +619,11 @@ void screenshotOverlay()
     QLabel document;
     showDocument(document, documentArea);
     DlgSnapshot dlg(nullptr, false);
-    if (!dlg.createImageCapture())
+    if (!dlg.createImageCapture() || !SrTest::waitSelectionOverlay())
         return fail(QStringLiteral("the screenshot overlay did not start"));
-    settle();
     const QRect selection(260, 200, 560, 330);
-    if (!SrTest::dragOnScreen(selection.topLeft(), selection.bottomRight()) || !spinUntil([&dlg] { return dlg.isVisible(); }))
+    if (!SrTest::dragOnScreen(selection.topLeft(), selection.bottomRight()) || !spinUntil([&dlg] { return dlg.isVisible(); })
+        || !SrTest::waitPlaced(&dlg))
         return fail(QStringLiteral("the screenshot area was not selected"));
     FfColor* bar = dlg.toolBar();
     const QPoint origin = selection.topLeft();

@@ -7,7 +7,6 @@
 #include "capture_tools/CameraDlg.h"
 #include "output/RecordHistoryDlg.h"
 #include "recording/FfFloatWindow.h"
-#include "recording/SystemStatusBar.h"
 
 #include <QApplication>
 
@@ -83,13 +82,7 @@ void HotKeyDispatcher::toggleFloatWindow()
         connect(m_pFloat, &FfFloatWindow::sigRecord, m_pMain, &MainWindow::onBtnRecClicked);
         connect(m_pFloat, &FfFloatWindow::sigPauseResume, m_pMain, &MainWindow::onPauseResume);
         connect(m_pFloat, &FfFloatWindow::sigStop, m_pMain, &MainWindow::onStopRecord);
-        m_pFloat->setRecordState(SystemStatusBar::instance()->sysBarState());
     }
     m_pFloat->toggle();
 }
 
-void HotKeyDispatcher::setRecordState(SysBarState state)
-{
-    if (m_pFloat)
-        m_pFloat->setRecordState(state);
-}

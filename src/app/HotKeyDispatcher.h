@@ -23,8 +23,6 @@ public:
 
     // The float panel, null until its hotkey first shows it.
     FfFloatWindow* floatWindow() const;
-    // The recording state, shown by the float panel.
-    void setRecordState(SysBarState state);
 
     // A hotkey's action (RP_HotKey); nothing while the main window does not serve hotkeys.
     void dispatch(int hotkey);

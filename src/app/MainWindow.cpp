@@ -2,37 +2,33 @@
 
 #include "Log.h"
 #include "HotKeyDispatcher.h"
+#include "HotKeyReminder.h"
 #include "MainWindowBase.h"
 #include "MainWindowStyle.h"
-#include "OvProductInfo.h"
 #include "OvSettings.h"
+#include "RecordChecks.h"
 #include "RecordHistoryTool.h"
 #include "ScEngine.h"
+#include "SnapshotFlow.h"
+#include "TaskRecordStart.h"
 #include "WebcamHost.h"
 #include "capture_tools/CameraDlg.h"
-#include "capture_tools/DlgPaintToScreen.h"
-#include "capture_tools/DlgSnapshot.h"
-#include "capture_tools/SnapshotSaveAs.h"
 #include "core/CameraManager.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
+#include "core/RecordState.h"
 #include "core/ScreenRecorder.h"
 #include "core/SettingsKeys.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
-#include "hotkeys/DlgHotKeyMessage.h"
 #include "output/RecordingRecovery.h"
 #include "preferences/ShortcutTool.h"
-#include "recording/AudioDriverManager.h"
 #include "recording/CountdownWidget.h"
 #include "recording/DlgQuitPrompt.h"
 #include "recording/DlgSelectWindow.h"
-#include "recording/DlgSetPermissions.h"
 #include "recording/ScreenRegion.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
-#include "services/PlatformSeam.h"
-#include "services/ScreenLeaveWait.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
 #include "ui_MainWindow.h"
@@ -40,14 +36,11 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCursor>
-#include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
 
 namespace {
 // The pause between the record click (or a task's start) and the recording, when no
@@ -80,8 +73,10 @@ MainWindow::MainWindow(MainWindowBase* base)
     , m_pBase(base)
 {
     m_pUi->setupUi(this);
+    RecordState::instance()->setHotKeysEnabled(true);
     m_pWebcam = new WebcamHost(base, m_pUi->swWebcam, m_pUi->historyTool, this);
     m_pHotKeys = new HotKeyDispatcher(this, m_pWebcam);
+    m_pSnapshots = new SnapshotFlow(base, m_pWebcam, [this] { showMainWindow(); }, this);
     setObjectName(QStringLiteral("MainWindow"));
     m_pUi->centralwidget->setStyleSheet(MainWindowStyle::styleSheet());
     initEngine();
@@ -94,7 +89,7 @@ MainWindow::MainWindow(MainWindowBase* base)
                                                                                    : RecordTarget::FullScreen);
     SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
     SystemStatusBar::instance()->showIcon();
-    createHotKeyMessage();
+    m_pReminder = new HotKeyReminder(m_pBase ? static_cast<QWidget*>(m_pBase) : this, this);
     // Once the window is up: recordings a crash left behind are saved, off the GUI thread.
     QTimer::singleShot(0, this, [this] { RecordingRecovery::start(this, m_pBase); });
 }
@@ -103,13 +98,13 @@ MainWindow::~MainWindow()
 {
     Log("MainWindow", 2, "shutting down");
     // The hotkey rows let go of the hot keys while the hub their presses go to still exists.
-    delete m_pHotKeyMsg;
+    delete m_pReminder;
     delete m_pHotKeys;
     if (m_pCountdown)
         delete m_pCountdown;
     delete m_pCtlWdg;
     // A screenshot still running gives its capture back before the engine stops.
-    delete m_pSnapshot;
+    delete m_pSnapshots;
     delete m_pWebcam;
     // The camera reports to the hub from its own threads: it goes first.
     CameraManager::release();
@@ -359,10 +354,7 @@ void MainWindow::updateModeView()
         ScreenRegion::instance()->closeRegion();
 }
 
-bool MainWindow::recordsScreen() const
-{
-    return m_mode != RecordTarget::AudioOnly && m_mode != RecordTarget::Webcam;
-}
+bool MainWindow::recordsScreen() const { return RecordTarget::recordsScreen(m_mode); }
 
 QRect MainWindow::selectedDisplayRect() const { return DeviceManager::instance()->getSelectedDisplayRect(); }
 
@@ -485,67 +477,6 @@ void MainWindow::refreshRecordParameter()
 
 // ---- the recording road ---------------------------------------------------------------------
 
-bool MainWindow::guideToAccess(Privacy_Setting kind, QWidget* parent)
-{
-    DlgSetPermissions dlg(parent);
-    dlg.setMainWindow(m_pBase);
-    dlg.setshowGuide(kind, true);
-    return dlg.exec() == QDialog::Accepted;
-}
-
-bool MainWindow::checkBeforeRecord()
-{
-    RecordParameter* parameter = RecordParameter::instance();
-    QWidget* parent = m_pBase;
-    // A scheduled task records with the choices of the window as they stand.
-    if (TaskManage::instance()->m_bTasking)
-        Log("MainWindow", 1, "record for a scheduled task");
-    if (parameter->m_bRecording || parameter->m_bPreview || m_bRecordBusy) {
-        Log("MainWindow", 1, "record refused: recording %d, preview %d, busy %d", bool(parameter->m_bRecording),
-            bool(parameter->m_bPreview), m_bRecordBusy);
-        return false;
-    }
-    if (parameter->isOnlyRecordAudio() && !parameter->isSystemAudioEnable() && !parameter->isMicrophoneEnable()) {
-        Utils::showMacWindowMessage(MT_WARNING, parent,
-                                    tr("Nothing to record: turn on System Sound or Microphone for an audio recording."),
-                                    MB_OK);
-        return false;
-    }
-    PlatformSeam* system = PlatformSeam::current();
-    if (parameter->getVideoEnable() && !system->canRecord(PS_SCREEN) && !guideToAccess(PS_SCREEN, parent))
-        return false;
-    if (parameter->isWindowRecord()) {
-        const QList<quint64> windows = parameter->getWindowList();
-        if (windows.isEmpty() && parameter->getWindowMode() != WM_EXCLUDE) {
-            Utils::showMacWindowMessage(MT_WARNING, parent, tr("Select the window to record first."), MB_OK);
-            onSelectWindow();
-            return false;
-        }
-        if (parameter->getWindowMode() != WM_EXCLUDE && WindowListManger::instance()->firstHiddenWindow(windows) != 0) {
-            Utils::showMacWindowMessage(MT_WARNING, parent,
-                                        tr("A window you selected is no longer visible. Please select it again."), MB_OK);
-            return false;
-        }
-    }
-    const QString excluded = OvProductInfo::instance()->extendParam(QStringLiteral("ExcludeProgress"));
-    const QString running = RecordTarget::runningProgram(excluded);
-    if (!running.isEmpty()) {
-        QString name = OvProductInfo::instance()->extendParam(QStringLiteral("ExcludeProgressName"));
-        if (name.isEmpty())
-            name = running;
-        Utils::showMacWindowMessage(MT_WARNING, parent, tr("Please close %1 before recording.").arg(name), MB_OK);
-        return false;
-    }
-    if (parameter->isMicrophoneEnable() && !system->canRecord(PS_MICROPHONE) && !guideToAccess(PS_MICROPHONE, parent))
-        return false;
-    if (parameter->isSystemAudioEnable() && !system->audioSourceStatus().available) {
-        AudioDriverManager dlg(parent, 0);
-        if (dlg.exec() != QDialog::Accepted)
-            return false;
-    }
-    return true;
-}
-
 void MainWindow::onBtnRecClicked()
 {
     if (CameraDlg* recorder = webcamRecorder()) {
@@ -556,7 +487,7 @@ void MainWindow::onBtnRecClicked()
         openWebcamRecorder();
         return;
     }
-    if (m_bRecordAsking) {
+    if (isRecordAsking()) {
         // A click (or hotkey, or the status item) that comes while the questions of the
         // last click are open must not start a recording of its own.
         Log("MainWindow", 1, "record click ignored: the last one is still asking");
@@ -564,32 +495,18 @@ void MainWindow::onBtnRecClicked()
     }
     Log("MainWindow", 2, "record clicked, mode %d", int(m_mode));
     refreshRecordParameter();
-    m_bRecordAsking = true;
-    const bool go = checkBeforeRecord();
+    RecordState* state = RecordState::instance();
+    const bool asking = state->ask();
+    const bool go = RecordChecks::pass(m_pBase, m_bRecordBusy, [this] { onSelectWindow(); });
     if (go)
-        remindHotKeys();
-    m_bRecordAsking = false;
+        m_pReminder->remind();
+    if (asking)
+        state->stopAsking();
     if (!go) {
         abandonTask();
         return;
     }
     startRoad();
-}
-
-void MainWindow::remindHotKeys()
-{
-    if (TaskManage::instance()->m_bTasking || DlgHotKeyMessage::isRemindOff())
-        return;
-    // A new reminder, so that at most one set of hotkey rows exists.
-    delete m_pHotKeyMsg;
-    createHotKeyMessage();
-    m_pHotKeyMsg->setWindowTitle(OvProductInfo::instance()->productName());
-    m_pHotKeyMsg->exec();
-}
-
-void MainWindow::createHotKeyMessage()
-{
-    m_pHotKeyMsg = new DlgHotKeyMessage(m_pBase ? static_cast<QWidget*>(m_pBase) : this);
 }
 
 void MainWindow::abandonTask()
@@ -625,7 +542,7 @@ void MainWindow::startRoad()
     }
     RecordParameter* parameter = RecordParameter::instance();
     if (parameter->isCountDown() && !TaskManage::instance()->m_bTasking) {
-        m_bHotKeyEnable = false;
+        RecordState::instance()->countDown(true);
         if (!m_pCountdown) {
             m_pCountdown = new CountdownWidget();
             connect(m_pCountdown, &CountdownWidget::sigFinished, this, &MainWindow::startRecordNow);
@@ -633,29 +550,25 @@ void MainWindow::startRoad()
         const QRect area = parameter->getVideoEnable() ? parameter->getVideoRect() : selectedDisplayRect();
         m_pCountdown->start(area, kCountdownFrom, m_nCountdownStepMs);
     } else {
+        RecordState::instance()->countDown(false);
         QTimer::singleShot(kStartDelayMs, this, &MainWindow::startRecordNow);
     }
 }
 
 void MainWindow::startRecordNow()
 {
-    m_bHotKeyEnable = true;
     VideoRecCtlWdg* bar = controlBar();
     if (!bar) {
         endRoad();
         return;
     }
-    setBarState(SBS_RECORDING);
     SystemStatusBar::instance()->setActionEnable(true);
     bar->startRecord();
 }
 
 void MainWindow::onRecordStarted() { Log("MainWindow", 2, "recording started"); }
 
-void MainWindow::onRecordPaused(bool paused)
-{
-    setBarState(paused ? SBS_PAUSED : SBS_RECORDING);
-}
+void MainWindow::onRecordPaused(bool paused) { Log("MainWindow", 1, "recording paused %d", paused); }
 
 void MainWindow::onRecordFinished(bool saved)
 {
@@ -686,8 +599,7 @@ void MainWindow::finishTimedRecording()
 void MainWindow::endRoad()
 {
     m_bRecordBusy = false;
-    m_bHotKeyEnable = true;
-    setBarState(SBS_NORMAL);
+    RecordState::instance()->end();
     SystemStatusBar::instance()->setActionEnable(true);
     if (m_mode == RecordTarget::Region)
         ScreenRegion::instance()->restoreRegion();
@@ -748,62 +660,17 @@ void MainWindow::showMainWindow()
 
 void MainWindow::onHotKeyPressed(int hotkey) { m_pHotKeys->dispatch(hotkey); }
 
-DlgHotKeyMessage* MainWindow::hotKeyMessage() const { return m_pHotKeyMsg; }
+DlgHotKeyMessage* MainWindow::hotKeyMessage() const { return m_pReminder->message(); }
 
 FfFloatWindow* MainWindow::floatWindow() const { return m_pHotKeys->floatWindow(); }
 
-void MainWindow::setBarState(SysBarState state)
-{
-    SystemStatusBar::instance()->setSysBarState(state);
-    m_pHotKeys->setRecordState(state);
-}
+void MainWindow::onHotKeyEnable(bool enable) { RecordState::instance()->setHotKeysEnabled(enable); }
 
-void MainWindow::onHotKeyEnable(bool enable) { m_bHotKeyEnable = enable; }
+bool MainWindow::isHotKeyEnabled() const { return RecordState::instance()->hotKeysEnabled(); }
 
-void MainWindow::onTaskStartRec(int recWhat)
-{
-    RecordParameter* parameter = RecordParameter::instance();
-    TaskManage* tasks = TaskManage::instance();
-    if (tasks->m_bTasking || parameter->m_bRecording || parameter->m_bPreview || m_bRecordBusy) {
-        Log("TaskManage", 2, "Task start cancel, isTasking:%d, isRecording:%d, isPreview:%d", tasks->m_bTasking,
-            bool(parameter->m_bRecording), bool(parameter->m_bPreview));
-        return;
-    }
-    if (recWhat == TaskManage::RecordWebcam) {
-        if (cameraDialog() && !cameraDialog()->isOnlyCamera())
-            closeCamera();
-        if (!cameraDialog()) {
-            parameter->setOnlyRecordCamera(true);
-            openCamera();
-        }
-        if (tasks->isOutOfDate()) {
-            Log("TaskManage", 2, "Task start out of date");
-            return;
-        }
-        CameraDlg* recorder = webcamRecorder();
-        if (!recorder || !CameraManager::instance()->isCameraRunning()) {
-            Log("TaskManage", 2, "camera task start failed: camera state failed");
-            return;
-        }
-        tasks->m_bTasking = true;
-        QTimer::singleShot(kStartDelayMs, recorder, &CameraDlg::on_btnRec_clicked);
-        return;
-    }
-    if (recWhat != TaskManage::RecordVideo && recWhat != TaskManage::RecordAudio) {
-        Log("TaskManage", 2, "Task start failed: invalid record type");
-        return;
-    }
-    if (recWhat == TaskManage::RecordVideo && !recordsScreen())
-        setRecordMode(RecordTarget::FullScreen);
-    else if (recWhat == TaskManage::RecordAudio && m_mode != RecordTarget::AudioOnly)
-        setRecordMode(RecordTarget::AudioOnly);
-    if (tasks->isOutOfDate()) {
-        Log("TaskManage", 2, "Task start out of date");
-        return;
-    }
-    tasks->m_bTasking = true;
-    QTimer::singleShot(kStartDelayMs, this, &MainWindow::onBtnRecClicked);
-}
+bool MainWindow::isRecordAsking() const { return RecordState::instance()->state() == RecordState::Asking; }
+
+void MainWindow::onTaskStartRec(int recWhat) { TaskRecordStart::start(this, m_pWebcam, recWhat, kStartDelayMs); }
 
 void MainWindow::onCloseRequest()
 {
@@ -837,62 +704,15 @@ void MainWindow::onQuit()
 
 // ---- screenshots ---------------------------------------------------------------------------------
 
-DlgSnapshot* MainWindow::snapshotDialog() const { return m_pSnapshot; }
+DlgSnapshot* MainWindow::snapshotDialog() const { return m_pSnapshots->dialog(); }
 
-void MainWindow::onBtnSnapshot()
-{
-    if (m_pSnapshot) {
-        Log("MainWindow", 1, "a screenshot runs already");
-        return;
-    }
-    if (!PlatformSeam::current()->canRecord(PS_SCREEN) && !guideToAccess(PS_SCREEN, m_pBase))
-        return;
-    m_bSnapshotHidMain = false;
-    if (RecordParameter::instance()->isHideMainWhenScreenshot() && m_pBase && m_pBase->isVisible()) {
-        ScreenRegion::instance()->hideRegion();
-        m_pBase->hide();
-        m_bSnapshotHidMain = true;
-    }
-    closeCamera();
-    auto* dlg = new DlgSnapshot(nullptr, false);
-    m_pSnapshot = dlg;
-    connect(dlg, &QDialog::finished, this, &MainWindow::releaseSnapshot);
-    connect(dlg, &DlgSnapshot::paintToScreen, this, &MainWindow::onPaintToScreen);
-    connect(dlg, &DlgSnapshot::pictureSave, this, &MainWindow::onSaveSnapPic);
-    // The native window exists before the capture starts, without showing it.
-    dlg->createWinId();
-    if (m_bSnapshotHidMain)
-        ScreenLeaveWait::afterLeaving({m_pBase}, dlg, [dlg] { dlg->createImageCapture(); });
-    else
-        dlg->createImageCapture();
-}
+void MainWindow::onBtnSnapshot() { m_pSnapshots->start(); }
 
-void MainWindow::onSaveSnapPic(const QString& filePath, const QString& fileFmt)
-{
-    const SnapshotSaveAs::Result saved = SnapshotSaveAs::ask(filePath, fileFmt);
-    releaseSnapshot();
-    SnapshotSaveAs::finish(filePath, saved);
-}
+void MainWindow::onSaveSnapPic(const QString& filePath, const QString& fileFmt) { m_pSnapshots->save(filePath, fileFmt); }
 
-void MainWindow::onPaintToScreen(const QImage& image)
-{
-    auto* pin = new DlgPaintToScreen(nullptr);
-    pin->setImg(image);
-    connect(pin, &QDialog::finished, pin, &QObject::deleteLater);
-    if (m_pSnapshot && m_pSnapshot->selection().isValid())
-        pin->placePictureAt(m_pSnapshot->selection().topLeft());
-    pin->show();
-}
+void MainWindow::onPaintToScreen(const QImage& image) { m_pSnapshots->pinToScreen(image); }
 
-void MainWindow::releaseSnapshot()
-{
-    if (m_bSnapshotHidMain)
-        showMainWindow();
-    m_bSnapshotHidMain = false;
-    if (m_pSnapshot)
-        m_pSnapshot->deleteLater();
-    m_pSnapshot = nullptr;
-}
+void MainWindow::releaseSnapshot() { m_pSnapshots->release(); }
 
 // ---- the webcam window -----------------------------------------------------------------------------
 
@@ -930,24 +750,22 @@ void MainWindow::onOptionDlgShow(int page)
         return;
     // The Preferences' Hotkeys page holds its own hotkey rows: the reminder's go meanwhile,
     // and the hot keys are not served while they may change.
-    delete m_pHotKeyMsg;
-    m_bHotKeyEnable = false;
+    m_pReminder->drop();
+    RecordState::instance()->setHotKeysEnabled(false);
     tool->showOptionDlg(SETTINGPAGE(page));
 }
 
 void MainWindow::onOptionDlgHide()
 {
-    m_bHotKeyEnable = true;
+    RecordState::instance()->setHotKeysEnabled(true);
     if (m_pUi->swCursor->isChecked() != RecordParameter::instance()->isMouseEnable()) // changed in Preferences
         m_pUi->swCursor->setBtnChecked(RecordParameter::instance()->isMouseEnable());
-    if (!m_pHotKeyMsg)
-        createHotKeyMessage();
+    m_pReminder->restore();
 }
 
 void MainWindow::hidePopupDialog()
 {
     Log("MainWindow", 1, "hide pop-up dialogs");
-    if (m_pHotKeyMsg && m_pHotKeyMsg->isVisible())
-        m_pHotKeyMsg->reject();
+    m_pReminder->hide();
     historyTool()->shortcutTool()->hideOptionDlg();
 }

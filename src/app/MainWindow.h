@@ -1,14 +1,15 @@
 #pragma once
 // The main window: chooses what to record (full screen, region, window, around the mouse,
 // audio only, the webcam alone) and with which sound and cursor, and starts the recording:
-// it checks that the recording can run, hides itself and the region box, has the control
-// bar prepare the recorder, counts down and lets the control bar start. The webcam alone is
-// recorded in the webcam recorder, which stands in for the main window while open and then
-// takes the record, stop, pause and snapshot requests (hotkeys, status item, float panel).
-// Its webcam host owns the webcam window; its webcam switch follows the window shown over
-// the screen. It also runs screenshots (one at a time; it owns the running one) and pins
-// them on the screen. It serves the global hotkeys (through its hotkey dispatcher, which
-// owns the float panel) and keeps the hotkey reminder (whose rows hold the hot keys).
+// it checks that the recording can run (RecordChecks), hides itself and the region box, has
+// the control bar prepare the recorder, counts down and lets the control bar start; each
+// step is told to RecordState, which the status item and the float panel follow. The webcam
+// alone is recorded in the webcam recorder, which stands in for the main window while open
+// and then takes the record, stop, pause and snapshot requests (hotkeys, status item, float
+// panel). Its webcam host owns the webcam window; its webcam switch follows the window shown
+// over the screen. Its snapshot flow runs screenshots; its hotkey dispatcher serves the
+// global hotkeys (and owns the float panel); its hotkey reminder keeps the reminder (whose
+// rows hold the hot keys); a scheduled task starts through TaskRecordStart.
 // A hidden QMainWindow of its own; its central widget is shown inside the framework main
 // window. GUI thread.
 
@@ -25,10 +26,12 @@ class DlgHotKeyMessage;
 class DlgSnapshot;
 class FfFloatWindow;
 class HotKeyDispatcher;
+class HotKeyReminder;
 class MainWindowBase;
 class QAbstractButton;
 class QImage;
 class RecordHistoryTool;
+class SnapshotFlow;
 class VideoRecCtlWdg;
 class WebcamHost;
 
@@ -62,12 +65,13 @@ public:
     // True from the record click until the recording has ended.
     bool isRecordBusy() const { return m_bRecordBusy; }
     // True while a record click asks its questions (checks, reminder).
-    bool isRecordAsking() const { return m_bRecordAsking; }
+    bool isRecordAsking() const;
     // The screenshot that runs, null when none.
     DlgSnapshot* snapshotDialog() const;
     // The webcam window, null when none.
     CameraDlg* cameraDialog() const;
-    bool isHotKeyEnabled() const { return m_bHotKeyEnable; }
+    // Global hotkeys are served (RecordState holds the answer).
+    bool isHotKeyEnabled() const;
     // The hotkey reminder, kept hidden while no reminder shows: its rows keep the global hot
     // keys installed. Null only while the Preferences dialog has its own rows.
     DlgHotKeyMessage* hotKeyMessage() const;
@@ -163,15 +167,6 @@ private:
     // else the window over the screen.
     void openWebcamForMode();
 
-    // The checks of a record click, in order; false (after telling the user) stops the road.
-    bool checkBeforeRecord();
-    // Shows the hotkey reminder (a new one) unless the user turned it off or a task records.
-    void remindHotKeys();
-    void createHotKeyMessage();
-    // The recording state, for the status item and the float panel.
-    void setBarState(SysBarState state);
-    // Shows the guide for a source that cannot be recorded; true when it is usable afterwards.
-    bool guideToAccess(Privacy_Setting kind, QWidget* parent);
     void startRoad();
     // Ends the task recording mark when its recording could not start.
     void abandonTask();
@@ -188,13 +183,9 @@ private:
     QPointer<CountdownWidget> m_pCountdown;
     int m_nCountdownStepMs = 1000;
     bool m_bRecordBusy = false;
-    bool m_bHotKeyEnable = true;
-    // A record click is asking its questions (checks, reminder): another one waits its turn.
-    bool m_bRecordAsking = false;
-    QPointer<DlgHotKeyMessage> m_pHotKeyMsg;
-    QPointer<DlgSnapshot> m_pSnapshot;
     WebcamHost* m_pWebcam = nullptr;
     HotKeyDispatcher* m_pHotKeys = nullptr;
-    bool m_bSnapshotHidMain = false; // the screenshot hid the framework main window
+    HotKeyReminder* m_pReminder = nullptr;
+    SnapshotFlow* m_pSnapshots = nullptr;
     bool m_engineStarted = false;
 };

@@ -12,6 +12,8 @@ namespace RecordTarget {
 // stored under "VideoLast/RecordMode". Webcam records the camera alone, in the webcam
 // recorder window.
 enum Mode { FullScreen = 0, Region = 1, Window = 2, AroundMouse = 3, AudioOnly = 4, Webcam = 5 };
+// The mode records the screen (not sound alone, not the webcam alone).
+inline bool recordsScreen(Mode mode) { return mode != AudioOnly && mode != Webcam; }
 
 // Preset sizes offered for a region and for the area around the mouse.
 QList<QSize> presetSizes();

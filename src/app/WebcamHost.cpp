@@ -6,6 +6,7 @@
 #include "RecordHistoryTool.h"
 #include "capture_tools/CameraDlg.h"
 #include "capture_tools/DlgWebcamOptions.h"
+#include "core/RecordState.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
 #include "core/SettingsKeys.h"
@@ -176,8 +177,7 @@ void WebcamHost::close()
         return;
     }
     if (m_pCamera->isOnlyCamera()) {
-        RecordParameter::instance()->m_bRecording = false;
-        RecordParameter::instance()->m_bPreview = false;
+        RecordState::instance()->end();
         if (m_pBase)
             m_pBase->showNormal();
     }

@@ -6,6 +6,7 @@
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "app/MainWindowBase.h"
+#include "core/RecordState.h"
 #include "core/CameraManager.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
@@ -97,7 +98,7 @@ CameraDlg::CameraDlg(bool onlyCamera, QWidget* parent)
     connect(SystemStatusBar::instance(), &SystemStatusBar::sigShowCamera, this, &QWidget::showNormal);
     // An overlay window leaves the state of a screen recording alone.
     if (m_bOnlyCamera)
-        RecordParameter::instance()->m_bRecording = false;
+        RecordState::instance()->end();
     postCreateDerivedDialog(m_bOnlyCamera, false, nullptr);
 }
 
@@ -256,9 +257,7 @@ void CameraDlg::on_btnRec_clicked()
         const qint64 free = Utils::freeDiskSize(Utils::getRecorderTmpRoot(), ok);
         return ok ? free : qint64(-1);
     }));
-    SystemStatusBar::instance()->setSysBarState(SBS_RECORDING);
-    param->m_bRecording = true;
-    param->m_bPause = false;
+    RecordState::instance()->startRecording(RecordState::Webcam);
     hide();
     setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint | Qt::WindowMinMaxButtonsHint);
     show();
@@ -271,7 +270,7 @@ void CameraDlg::showRecordingControls()
     ui->btnPause->show();
     ui->btnResume->hide();
     ui->btnStop->setEnabled(false);
-    SystemStatusBar::instance()->setStopEnable(false);
+    RecordState::instance()->allowStop(false);
     ui->btnRec->hide();
     ui->btnStop->show();
     ui->frmSize->show();
@@ -302,7 +301,7 @@ void CameraDlg::onUpdateInfo()
     const CameraTickRules::Result result = m_pRules->tick(seconds);
     if (result.stopEnabled) {
         ui->btnStop->setEnabled(true);
-        SystemStatusBar::instance()->setStopEnable(true);
+        RecordState::instance()->allowStop(true);
     }
     switch (result.action) {
     case CameraTickRules::StopLowSpace:
@@ -335,13 +334,12 @@ void CameraDlg::onPause()
 {
     if (m_eState != Recording)
         return;
-    SystemStatusBar::instance()->setSysBarState(SBS_PAUSED2);
     ui->btnPause->hide();
     ui->btnResume->show();
     if (CameraManager::instance()->isCameraRunning()) {
         m_pUpdateTimer->stop();
         CameraManager::instance()->pause();
-        RecordParameter::instance()->m_bPause = true;
+        RecordState::instance()->pause();
     }
 }
 
@@ -349,13 +347,12 @@ void CameraDlg::onResume()
 {
     if (m_eState != Recording)
         return;
-    SystemStatusBar::instance()->setSysBarState(SBS_RECORDING);
     ui->btnPause->show();
     ui->btnResume->hide();
     if (CameraManager::instance()->isCameraRunning()) {
         m_pUpdateTimer->start();
         CameraManager::instance()->resume();
-        RecordParameter::instance()->m_bPause = false;
+        RecordState::instance()->resume();
     }
     onUpdateInfo();
 }
@@ -366,14 +363,11 @@ void CameraDlg::stopRecording(bool forced)
 {
     if (m_eState != Recording || (!forced && !ui->btnStop->isEnabled()))
         return;
-    RecordParameter* param = RecordParameter::instance();
-    param->m_bPause = false;
     showIdleControls();
-    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
+    RecordState::instance()->finish();
     m_pUpdateTimer->stop();
     m_eState = Finishing;
     const bool stopped = CameraManager::instance()->stopRecord();
-    param->m_bRecording = false;
     if (!stopped) {
         // No end will be reported: the user hears of it, and what was written is offered.
         Log(kModule, 2, "stop camera recording error!");
@@ -386,9 +380,7 @@ void CameraDlg::onRecordingError()
 {
     if (m_eState == Idle)
         return;
-    RecordParameter::instance()->m_bRecording = false;
-    RecordParameter::instance()->m_bPause = false;
-    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
+    RecordState::instance()->finish();
     TaskManage::instance()->m_bTasking = false;
     showIdleControls();
     m_pUpdateTimer->stop();
@@ -414,7 +406,6 @@ void CameraDlg::onRecordingFinish(bool failed)
         return;
     }
     m_eState = Idle;
-    RecordParameter::instance()->m_bRecording = false;
     m_pUpdateTimer->stop();
     showIdleControls();
     finishRecording(failed);
@@ -432,12 +423,14 @@ void CameraDlg::finishRecording(bool failed)
                                                                   : m_strTempFile + QLatin1String(kProgressSuffix);
         if (QFileInfo(written).isFile() && QFileInfo(written).size() > 0)
             runPreview(written);
+        RecordState::instance()->end();
         closeWhenDone();
         return;
     }
     Log(kModule, 1, "stop camera recording success!");
     runPreview(m_strTempFile);
     afterPreview();
+    RecordState::instance()->end();
     closeWhenDone();
 }
 
@@ -449,7 +442,6 @@ void CameraDlg::runPreview(const QString& file)
     const bool timer = param->timerEnable();
     const bool saveDirectly = param->isAutoSave() || tasking || timer;
     hide();
-    SystemStatusBar::instance()->setSysBarState(SBS_PAUSED);
     OvMainWindowBase* mainWindow = m_pMainWnd ? m_pMainWnd.data() : qobject_cast<OvMainWindowBase*>(tasks->mainWidBase());
     int result = QDialog::Rejected;
     {
@@ -459,7 +451,6 @@ void CameraDlg::runPreview(const QString& file)
     if (result == QDialog::Accepted && !tasking && !timer)
         emit SignalsTransfer::instance()->showHistory();
     setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
-    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
     if (!m_bCloseWhenDone)
         show();
 }

@@ -3,7 +3,8 @@
 // and the microphone, records, pauses, resumes and stops a webcam recording (showing its
 // length and size), hands the finished recording to the preview, and takes photos. In
 // overlay mode it only shows the camera's picture and stays on top, so that a screen
-// recording records it; it never touches a screen recording's state.
+// recording records it; it never touches a screen recording's state. The recorder tells
+// each step of its recording (start, pause, resume, finish) to RecordState.
 // A recording is never dropped: closing the window while one runs asks first and then
 // finishes it through the preview; a failed start leaves the window idle with a message; a
 // failed end tells the user and still offers what was written.

@@ -61,7 +61,7 @@ MASShortcutView::MASShortcutView(QWidget* parent)
 
 MASShortcutView::~MASShortcutView()
 {
-    if (m_bRecording)
+    if (m_bTakingChord)
         setMonitoring(false);
 }
 
@@ -84,9 +84,9 @@ void MASShortcutView::setRecording(bool recording)
         s_recorder = this;
     else if (s_recorder == this)
         s_recorder = nullptr;
-    if (recording == m_bRecording)
+    if (recording == m_bTakingChord)
         return;
-    m_bRecording = recording;
+    m_bTakingChord = recording;
     m_strPlaceholder.clear();
     setMonitoring(recording);
     update();
@@ -155,7 +155,7 @@ void MASShortcutView::paintEvent(QPaintEvent*)
     QColor border = textColor;
     border.setAlphaF(0.45);
     QColor fill = palette().color(QPalette::Highlight);
-    fill.setAlphaF(m_bRecording ? 0.25 : 0.0);
+    fill.setAlphaF(m_bTakingChord ? 0.25 : 0.0);
     painter.setPen(QPen(border, 1));
     painter.setBrush(fill);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
@@ -165,10 +165,10 @@ void MASShortcutView::paintEvent(QPaintEvent*)
     painter.setFont(font);
     painter.setPen(textColor);
     const QRect hint = hintRect().adjusted(0, 0, -8, 0);
-    if (!m_shortcutValue.isNull() || m_bRecording) {
-        painter.drawText(hint, Qt::AlignRight | Qt::AlignVCenter, m_bRecording ? QString(kGlyphEscape) : QString(kGlyphClear));
+    if (!m_shortcutValue.isNull() || m_bTakingChord) {
+        painter.drawText(hint, Qt::AlignRight | Qt::AlignVCenter, m_bTakingChord ? QString(kGlyphEscape) : QString(kGlyphClear));
         QString shown;
-        if (!m_bRecording)
+        if (!m_bTakingChord)
             shown = m_shortcutValue.description();
         else if (m_bHinting)
             shown = text(m_shortcutValue.isNull() ? TextCancel : TextUseOld);
@@ -189,7 +189,7 @@ void MASShortcutView::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QPoint pos = event->pos();
-    if (m_bRecording) {
+    if (m_bTakingChord) {
         if (hintRect().contains(pos))
             setRecording(false);
     } else if (m_shortcutValue.isNull() || shortcutRect().contains(pos)) {
@@ -225,7 +225,7 @@ bool MASShortcutView::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        if (m_shortcutValue.isNull() || m_bRecording) {
+        if (m_shortcutValue.isNull() || m_bTakingChord) {
             QToolTip::hideText();
         } else {
             const bool overHint = hintRect().contains(help->pos());
@@ -250,7 +250,7 @@ void MASShortcutView::setMonitoring(bool on)
 
 bool MASShortcutView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!m_bRecording)
+    if (!m_bTakingChord)
         return false;
     switch (event->type()) {
     case QEvent::ShortcutOverride:
@@ -347,6 +347,6 @@ void MASShortcutView::presentTakenError(const MASShortcutError& error)
         }
     }
     setShortcutPlaceholder(QString());
-    if (m_bRecording)
+    if (m_bTakingChord)
         setMonitoring(true);
 }

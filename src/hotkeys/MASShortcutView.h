@@ -37,7 +37,7 @@ public:
     MASShortcut shortcutValue() const { return m_shortcutValue; }
     void setShortcutValue(const MASShortcut& shortcut);
 
-    bool isRecording() const { return m_bRecording; }
+    bool isRecording() const { return m_bTakingChord; }
     // Starting stops the field that recorded before.
     void setRecording(bool recording);
     QString shortcutPlaceholder() const { return m_strPlaceholder; }
@@ -88,7 +88,7 @@ private:
     MASShortcut m_shortcutValue;
     QString m_strPlaceholder;
     QStringList m_texts;
-    bool m_bRecording = false;
+    bool m_bTakingChord = false;
     bool m_bHinting = false;
     bool m_bWhiteColor = false;
     bool m_bMonitoring = false;

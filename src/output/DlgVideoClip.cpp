@@ -6,6 +6,7 @@
 #include "OvFileDialog.h"
 #include "OvMessageBox.h"
 #include "OvSettings.h"
+#include "core/RecordState.h"
 #include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
 #include "feedback/FeedBackDialog.h"
@@ -50,7 +51,7 @@ DlgVideoClip::DlgVideoClip(QString file, OvMainWindowBase* mainWindow, QWidget* 
     // Preview" can bring the dialog back.
     setWindowModality(Qt::WindowModal);
 
-    RecordParameter::instance()->m_bPreview = true;
+    RecordState::instance()->openPreview();
 
     m_strClipFile = initialClipFile();
     for (QDateTimeEdit* edit : {ui->dteStart, ui->dteEnd}) {
@@ -112,7 +113,7 @@ DlgVideoClip::~DlgVideoClip()
     m_pClipManager.reset();
     delete m_pProgressTimer;
     ui.reset();
-    RecordParameter::instance()->m_bPreview = false;
+    RecordState::instance()->closePreview();
 }
 
 double DlgVideoClip::DateTimeToSecond(const QDateTime& time)

@@ -5,6 +5,7 @@
 // saved and entered the history; rejected on "Re-Record", on closing, and when the
 // recording cannot be played or is gone. A failed export, conversion or save leaves the
 // recording untouched and the dialog on its clip page, from where it can be saved again.
+// While it exists, RecordState counts a preview open.
 // GUI thread only; the save worker runs on the dialog's worker thread.
 
 #include "OvDialogBase.h"

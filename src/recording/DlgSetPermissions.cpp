@@ -22,6 +22,14 @@ DlgSetPermissions::DlgSetPermissions(QWidget* parent)
 
 DlgSetPermissions::~DlgSetPermissions() { delete m_pUi; }
 
+bool DlgSetPermissions::guide(Privacy_Setting kind, QWidget* parent, MainWindowBase* mainWindow)
+{
+    DlgSetPermissions dlg(parent);
+    dlg.setMainWindow(mainWindow);
+    dlg.setshowGuide(kind, true);
+    return dlg.exec() == QDialog::Accepted;
+}
+
 void DlgSetPermissions::setshowGuide(Privacy_Setting kind, bool show)
 {
     m_kind = kind;

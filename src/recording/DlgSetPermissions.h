@@ -19,6 +19,9 @@ public:
     explicit DlgSetPermissions(QWidget* parent = nullptr);
     ~DlgSetPermissions() override;
 
+    // Shows the guide for `kind` over `parent`, modal; true when the need is met afterwards.
+    static bool guide(Privacy_Setting kind, QWidget* parent, MainWindowBase* mainWindow);
+
     void setMainWindow(MainWindowBase* mainWindow) { m_pMainWindow = mainWindow; }
     // Selects the guide: PS_MICROPHONE or PS_SCREEN; `show` false leaves the page empty.
     void setshowGuide(Privacy_Setting kind, bool show);

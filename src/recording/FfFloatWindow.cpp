@@ -1,5 +1,6 @@
 #include "FfFloatWindow.h"
 
+#include "core/RecordState.h"
 #include "ui_FfFloatWindow.h"
 
 #include <QCursor>
@@ -28,19 +29,23 @@ FfFloatWindow::FfFloatWindow(QWidget* parent)
     connect(m_pUi->btnRec, &QToolButton::clicked, this, &FfFloatWindow::sigRecord);
     connect(m_pUi->btnPause, &QToolButton::clicked, this, &FfFloatWindow::sigPauseResume);
     connect(m_pUi->btnStop, &QToolButton::clicked, this, &FfFloatWindow::sigStop);
-    setRecordState(SBS_NORMAL);
+    // The panel follows what is recording now, whichever window records it.
+    RecordState* state = RecordState::instance();
+    connect(state, &RecordState::stateChanged, this,
+            [this, state] { setRecordState(state->barState(), state->stopAllowed()); });
+    setRecordState(state->barState(), state->stopAllowed());
     adjustSize();
 }
 
 FfFloatWindow::~FfFloatWindow() { delete m_pUi; }
 
-void FfFloatWindow::setRecordState(SysBarState state)
+void FfFloatWindow::setRecordState(SysBarState state, bool stopAllowed)
 {
     const bool recording = state != SBS_NORMAL;
     const bool paused = state == SBS_PAUSED || state == SBS_PAUSED2;
     m_pUi->btnRec->setEnabled(!recording);
     m_pUi->btnPause->setEnabled(recording);
-    m_pUi->btnStop->setEnabled(recording);
+    m_pUi->btnStop->setEnabled(recording && stopAllowed);
     m_pUi->btnPause->setIcon(QIcon(paused ? QStringLiteral(":/sr/icons/ctl_resume.svg")
                                           : QStringLiteral(":/sr/icons/ctl_pause.svg")));
     m_pUi->btnPause->setToolTip(paused ? tr("Resume recording") : tr("Pause recording"));

@@ -2,7 +2,7 @@
 // The floating mini panel: a small always-on-top strip at the right edge of the screen with
 // record, pause/resume and stop buttons. While it is shown, a 50 ms timer slides it in when
 // the cursor is over it and out, down to its grip, when the cursor leaves. It only reports
-// the clicks; the main window acts on them and tells it the recording state. GUI thread.
+// the clicks, which the main window acts on; its buttons follow RecordState. GUI thread.
 
 #include "core/RecordTypes.h"
 
@@ -18,8 +18,9 @@ public:
     explicit FfFloatWindow(QWidget* parent = nullptr);
     ~FfFloatWindow() override;
 
-    // Record is offered when nothing records, pause/resume and stop while a recording runs.
-    void setRecordState(SysBarState state);
+    // Record is offered when nothing records, pause/resume and stop while a recording runs
+    // (stop once `stopAllowed`).
+    void setRecordState(SysBarState state, bool stopAllowed = true);
     // Shown (slid in, at the right edge of the primary screen) or hidden.
     void toggle();
     // All of the panel is on the screen (not only its grip).

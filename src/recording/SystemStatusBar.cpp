@@ -1,5 +1,6 @@
 #include "SystemStatusBar.h"
 
+#include "core/RecordState.h"
 #include "Log.h"
 #include "OvProductInfo.h"
 #include "core/RecordParameter.h"
@@ -61,6 +62,11 @@ SystemStatusBar::SystemStatusBar()
     m_pBlinkTimer->setInterval(kBlinkMs);
     connect(m_pBlinkTimer, &QTimer::timeout, this, &SystemStatusBar::onBlink);
     setSysBarState(SBS_NORMAL);
+    RecordState* state = RecordState::instance();
+    connect(state, &RecordState::stateChanged, this, [this, state] {
+        setSysBarState(state->barState());
+        setStopEnable(state->stopAllowed());
+    });
 }
 
 QAction* SystemStatusBar::addAction(const QString& name, const QString& text)

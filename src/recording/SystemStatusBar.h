@@ -1,7 +1,8 @@
 #pragma once
 // The status item: an icon in the system tray with a menu that starts, pauses and stops a
 // recording, shows the main window, the preview, the webcam and the settings, and quits.
-// While recording its icon blinks once a second. Never released. GUI thread.
+// While recording its icon blinks once a second; its state follows RecordState. Never
+// released. GUI thread.
 
 #include "core/RecordTypes.h"
 

@@ -8,6 +8,7 @@
 #include "capture_tools/DlgPaintToScreen.h"
 #include "capture_tools/FfColor.h"
 #include "capture_tools/SnapshotFile.h"
+#include "core/RecordState.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
 #include "core/SignalsTransfer.h"
@@ -101,15 +102,14 @@ VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
 
 VideoRecCtlWdg::~VideoRecCtlWdg()
 {
-    if (m_bRecording || m_bFinishing) {
+    if (m_bRunning || m_bFinishing) {
         // Destroyed before the end of the road (the application quits): the file is
         // finished and kept.
-        if (m_bRecording)
+        if (m_bRunning)
             ScreenRecorder::instance()->stop();
         else
             ScreenRecorder::instance()->waitStopped();
-        RecordParameter::instance()->m_bRecording = false;
-        RecordParameter::instance()->m_bPause = false;
+        RecordState::instance()->end();
     }
 }
 
@@ -144,14 +144,13 @@ void VideoRecCtlWdg::startRecord()
         return;
     }
     m_bPrepared = false;
-    m_bRecording = true;
+    m_bRunning = true;
     m_bPaused = false;
     m_bGif = !m_bAudioOnly && param->getVideoEnable() && param->usedVideoFmt() == RP_FMT_GIF;
     m_nElapsed = 0;
     m_nFileSize = 0;
     m_eStopReason = RecordStopRules::NoStop;
-    param->m_bRecording = true;
-    param->m_bPause = false;
+    RecordState::instance()->startRecording(RecordState::Screen);
 
     const QString tmpRoot = Utils::getRecorderTmpRoot();
     m_pRules.reset(new RecordStopRules(RecordStopRules::fromParameter(), [tmpRoot] {
@@ -275,7 +274,7 @@ void VideoRecCtlWdg::onTick()
         showFinishing();
         return;
     }
-    if (!m_bRecording)
+    if (!m_bRunning)
         return;
     ScreenRecorder* recorder = ScreenRecorder::instance();
     // The tick runs about a whole second after the start: round, or the clock lags one second.
@@ -298,11 +297,11 @@ void VideoRecCtlWdg::onTick()
 
 void VideoRecCtlWdg::onPause()
 {
-    if (!m_bRecording || m_bPaused)
+    if (!m_bRunning || m_bPaused)
         return;
     ScreenRecorder::instance()->pause();
     m_bPaused = true;
-    RecordParameter::instance()->m_bPause = true;
+    RecordState::instance()->pause();
     m_nElapsed = qRound64(ScreenRecorder::instance()->duration());
     showRecordInfo();
     updatePauseButtons();
@@ -311,11 +310,11 @@ void VideoRecCtlWdg::onPause()
 
 void VideoRecCtlWdg::onResume()
 {
-    if (!m_bRecording || !m_bPaused)
+    if (!m_bRunning || !m_bPaused)
         return;
     ScreenRecorder::instance()->resume();
     m_bPaused = false;
-    RecordParameter::instance()->m_bPause = false;
+    RecordState::instance()->resume();
     updatePauseButtons();
     emit sigRecordPaused(false);
 }
@@ -334,14 +333,14 @@ void VideoRecCtlWdg::updatePauseButtons()
 
 void VideoRecCtlWdg::onStop()
 {
-    if (!m_bRecording)
+    if (!m_bRunning)
         return;
     finishRecording(0);
 }
 
 void VideoRecCtlWdg::onRecordError(int code)
 {
-    if (!m_bRecording)
+    if (!m_bRunning)
         return;
     if (code == SRE_WindowLost) {
         // The area stays where it was; the recording goes on.
@@ -360,11 +359,10 @@ void VideoRecCtlWdg::finishRecording(int code)
     m_nErrorCode = code;
     ScreenRecorder* recorder = ScreenRecorder::instance();
     m_nElapsed = qRound64(recorder->duration());
-    m_bRecording = false;
+    m_bRunning = false;
     m_bPaused = false;
-    RecordParameter::instance()->m_bPause = false;
     // Nothing records any more: the status item is idle; its actions wait for the preview.
-    SystemStatusBar::instance()->setSysBarState(SBS_NORMAL);
+    RecordState::instance()->finish();
     SystemStatusBar::instance()->setActionEnable(false);
     if (!recorder->beginStop()) {
         endRecording(false);
@@ -409,7 +407,6 @@ void VideoRecCtlWdg::endRecording(bool written)
     ScreenRecorder* recorder = ScreenRecorder::instance();
     const QString file = recorder->outputPath();
     m_nElapsed = qRound64(recorder->duration());
-    RecordParameter* param = RecordParameter::instance();
     SystemStatusBar* status = SystemStatusBar::instance();
     Log(kModule, 1, "recording finished after %lld s: %s", m_nElapsed, written ? "file written" : "no file");
 
@@ -422,7 +419,7 @@ void VideoRecCtlWdg::endRecording(bool written)
     if (!written) {
         if (m_nErrorCode == 0)
             showErrorMessage(nullptr, errorCode(SRE_Finish));
-        param->m_bRecording = false;
+        RecordState::instance()->end();
         status->setActionEnable(true);
         m_bStopping = false;
         emit sigRecordFinished(false);
@@ -436,11 +433,11 @@ void VideoRecCtlWdg::endRecording(bool written)
     bool saved = false;
     {
         // The preview's mark is set as the recording's is cleared: never neither.
-        param->m_bRecording = false;
         DlgVideoClip dialog(file, mainWindow, mainWindow, !m_bAudioOnly, saveDirectly);
         saved = dialog.exec() == QDialog::Accepted;
     }
     Log(kModule, 1, "preview ended: %s", saved ? "saved" : "not saved");
+    RecordState::instance()->end();
     status->setActionEnable(true);
     m_bStopping = false;
     emit sigRecordFinished(saved);
@@ -484,7 +481,7 @@ void VideoRecCtlWdg::onEditToggled(bool open)
     if (!open && ui->frameEdit->getCanvsType() != CS_None)
         ui->frameEdit->onQuitEdit();
     // The bar changed its size: it finds its place again.
-    if (m_bRecording && isVisible())
+    if (m_bRunning && isVisible())
         placeBar();
 }
 
@@ -545,7 +542,7 @@ void VideoRecCtlWdg::onHideBar()
 
 void VideoRecCtlWdg::onSnapshot()
 {
-    if (!m_bRecording || m_bAudioOnly)
+    if (!m_bRunning || m_bAudioOnly)
         return;
     const QRect area = RecordParameter::instance()->getVideoRect();
     QImage image;

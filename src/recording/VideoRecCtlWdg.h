@@ -11,7 +11,7 @@
 // its snapshot button saves a picture of the area. It places and stacks itself, outside any
 // window manager; wherever it is, the drawing canvas leaves its place clear, so that its
 // buttons take clicks while a tool draws; its size does not change when Pause turns into
-// Resume and back. GUI thread only.
+// Resume and back. Each step of the recording is told to RecordState. GUI thread only.
 
 #include "RecordStopRules.h"
 
@@ -43,7 +43,7 @@ public:
     // message and sigRecordFinished(false).
     void startRecord();
 
-    bool isRecording() const { return m_bRecording; }
+    bool isRecording() const { return m_bRunning; }
     // The recording stopped and its file is being finished.
     bool isFinishing() const { return m_bFinishing; }
     // The recorded seconds shown on the bar.
@@ -133,7 +133,7 @@ private:
     bool m_bAudioOnly = false;
     bool m_bOnRegion = false; // the bar sits on the recorded area, blacked out of it
     bool m_bPrepared = false;
-    bool m_bRecording = false;
+    bool m_bRunning = false;
     bool m_bPaused = false;
     bool m_bStopping = false;
     bool m_bFinishing = false;

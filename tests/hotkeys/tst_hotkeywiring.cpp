@@ -2,10 +2,12 @@
 // the main window built as main_entry builds it, on the fake engine: the start/stop chord
 // records a file, a chord typed into a row is stored and fires, the float panel comes and
 // goes, a chord pressed while a question is open starts nothing while one pressed with the
-// History open acts, and the webcam chord opens and closes the webcam window.
+// History open acts, the webcam chord opens and closes the webcam window, and the float
+// panel's clicks run a webcam-only recording.
 
 #include "DesktopInput.h"
 #include "FakeEngine.h"
+#include "FindChild.h"
 #include "ModalAnswers.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
@@ -19,11 +21,13 @@
 #include "capture_tools/CameraDlg.h"
 #include "output/RecordHistoryDlg.h"
 #include "core/RecordParameter.h"
+#include "core/RecordState.h"
 #include "core/SignalsTransfer.h"
 #include "hotkeys/DlgHotKeyMessage.h"
 #include "hotkeys/FrameMASShotcut.h"
 #include "hotkeys/MASShortcutView.h"
 #include "recording/FfFloatWindow.h"
+#include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
 
@@ -34,6 +38,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <optional>
 
 namespace {
@@ -81,6 +86,7 @@ private slots:
     void chordDuringAQuestionStartsNothing();
     void chordStartsARecordingWhileHistoryIsOpen();
     void webcamChordOpensAndCloses();
+    void floatPanelRunsAWebcamOnlyRecording();
 
 private:
     void openMainWindow(bool remind);
@@ -265,6 +271,63 @@ void HotkeyWiringTest::webcamChordOpensAndCloses()
     QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() != nullptr; }, 10000));
     QVERIFY(SrTest::xdotool({"key", kWebcamChord}));
     QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() == nullptr; }, 10000));
+    scSetSyntheticCamera(nullptr);
+}
+
+void HotkeyWiringTest::floatPanelRunsAWebcamOnlyRecording()
+{
+    scSetSyntheticCamera("1");
+    openMainWindow(false);
+    QVERIFY(SrTest::clickAt(SrTest::child(m_pBase, "btnWebcam")));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() && m_pMain->cameraDialog()->isVisible(); },
+                              10000));
+    CameraDlg* recorder = m_pMain->cameraDialog();
+    QVERIFY(recorder->isOnlyCamera());
+    QVERIFY(QTest::qWaitForWindowExposed(recorder));
+    QVERIFY(SrTest::xdotool({"key", kFloatChord}));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->floatWindow() && m_pMain->floatWindow()->isVisible(); }, 5000));
+    FfFloatWindow* panel = m_pMain->floatWindow();
+    auto button = [panel](const char* name) { return panel->findChild<QToolButton*>(QLatin1String(name)); };
+    // Each click goes to the panel slid in under the cursor.
+    auto clickPanel = [panel, button](const char* name) {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QPoint grip(screen.right() - FfFloatWindow::kGripWidth / 2, panel->geometry().center().y());
+        return SrTest::xdotool({"mousemove", QString::number(grip.x()), QString::number(grip.y())})
+               && SrTest::spinUntil([panel] { return panel->isSlidIn(); }, 5000) && SrTest::clickAt(button(name));
+    };
+    RecordParameter* parameter = RecordParameter::instance();
+    SystemStatusBar* status = SystemStatusBar::instance();
+
+    QVERIFY(clickPanel("btnRec"));
+    QVERIFY(SrTest::spinUntil([recorder] { return recorder->isBusy(); }, 10000));
+    QVERIFY(parameter->m_bRecording && !parameter->m_bPause);
+    QCOMPARE(status->sysBarState(), SBS_RECORDING);
+    // The panel offers what the webcam recording can do: stop once the recorder takes it.
+    QWidget* recorderStop = recorder->findChild<QWidget*>(QStringLiteral("btnStop"));
+    QVERIFY(!button("btnRec")->isEnabled() && button("btnPause")->isEnabled());
+    QCOMPARE(button("btnStop")->isEnabled(), recorderStop->isEnabled());
+
+    QVERIFY(clickPanel("btnPause"));
+    QVERIFY(SrTest::spinUntil([parameter] { return parameter->m_bPause.load(); }, 5000));
+    QCOMPARE(status->sysBarState(), SBS_PAUSED2);
+    QCOMPARE(RecordState::instance()->state(), RecordState::Paused);
+    QVERIFY(!recorder->findChild<QWidget*>(QStringLiteral("btnResume"))->isHidden());
+    QVERIFY(clickPanel("btnPause"));
+    QVERIFY(SrTest::spinUntil([parameter] { return !parameter->m_bPause; }, 5000));
+    QCOMPARE(status->sysBarState(), SBS_RECORDING);
+    QVERIFY(parameter->m_bRecording);
+
+    // Stop is taken once the recording is long enough to keep.
+    QVERIFY(SrTest::spinUntil([&] { return button("btnStop")->isEnabled(); }, 20000));
+    QVERIFY(recorderStop->isEnabled());
+    answerPreviewWhenItEnds();
+    QVERIFY(clickPanel("btnStop"));
+    QVERIFY(SrTest::spinUntil([recorder] { return !recorder->isBusy(); }, 30000));
+    QVERIFY(SrTest::spinUntil([] { return RecordState::instance()->state() == RecordState::Idle; }, 30000));
+    QVERIFY(!parameter->m_bRecording && !parameter->m_bPause && !parameter->m_bPreview);
+    QCOMPARE(status->sysBarState(), SBS_NORMAL);
+    QVERIFY(button("btnRec")->isEnabled() && !button("btnStop")->isEnabled());
+    QVERIFY(m_pMain->isHotKeyEnabled());
     scSetSyntheticCamera(nullptr);
 }
 

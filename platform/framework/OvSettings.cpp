@@ -17,6 +17,13 @@
 #include <unistd.h>
 
 namespace {
+// The framework's own keys.
+const char kSkinKey[] = "Framework/Skin";
+const char kUpdateModeKey[] = "Framework/UpdateMode";
+const char kAutoUpdateKey[] = "Framework/AutoUpdate";
+// Install updates on exit, the mode while nothing is stored.
+const int kDefaultUpdateMode = 3;
+
 // QSettings' INI writer turns a one-element list into a plain value and an empty list
 // into nothing; wrapping every list in a one-key map keeps it exact through a round trip.
 const char* const kListKey = "\x01ovlist";
@@ -279,23 +286,23 @@ bool OvSettings::contains(const QString& key) const
 
 QString OvSettings::currentSkin(const QString& defaultSkin) const
 {
-    return applicationParam(QStringLiteral("Framework/Skin"), defaultSkin).toString();
+    return applicationParam(QLatin1String(kSkinKey), defaultSkin).toString();
 }
 
-void OvSettings::setCurrentSkin(const QString& skin) { setApplicationParam(QStringLiteral("Framework/Skin"), skin); }
+void OvSettings::setCurrentSkin(const QString& skin) { setApplicationParam(QLatin1String(kSkinKey), skin); }
 
-int OvSettings::updateMode() const { return applicationParam(QStringLiteral("Framework/UpdateMode"), 3).toInt(); }
+int OvSettings::updateMode() const { return applicationParam(QLatin1String(kUpdateModeKey), kDefaultUpdateMode).toInt(); }
 
-void OvSettings::setUpdateMode(int mode) { setApplicationParam(QStringLiteral("Framework/UpdateMode"), mode); }
+void OvSettings::setUpdateMode(int mode) { setApplicationParam(QLatin1String(kUpdateModeKey), mode); }
 
 bool OvSettings::appAutoUpdateEnabled() const
 {
-    return applicationParam(QStringLiteral("Framework/AutoUpdate"), false).toBool();
+    return applicationParam(QLatin1String(kAutoUpdateKey), false).toBool();
 }
 
 void OvSettings::setAppAutoUpdateEnabled(bool enabled)
 {
-    setApplicationParam(QStringLiteral("Framework/AutoUpdate"), enabled);
+    setApplicationParam(QLatin1String(kAutoUpdateKey), enabled);
 }
 
 QString OvSettings::fileName() const { return m_path; }

@@ -11,6 +11,7 @@
 #include "OvSettings.h"
 #include "ScEngine.h"
 #include "SingleInstance.h"
+#include "core/SettingsKeys.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
 
@@ -106,8 +107,8 @@ void MainEntry::setupLogs()
     SetLogLevel(1);
     const QString engineLog = Utils::getAppDataLocation() + QStringLiteral("/screencast.log");
     scSetLogFile(QFile::encodeName(engineLog).constData());
-    OvSettings::instance()->setApplicationParam(QStringLiteral("Log/AppLog"), appLog);
-    OvSettings::instance()->setApplicationParam(QStringLiteral("Log/EngineLog"), engineLog);
+    OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kAppLog), appLog);
+    OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kEngineLog), engineLog);
 }
 
 MainWindowBase* MainEntry::createMainWindow()

@@ -18,7 +18,7 @@
 #include "core/RecordParameter.h"
 #include "core/RecordState.h"
 #include "core/ScreenRecorder.h"
-#include "recording/ScreenRegion.h"
+#include "core/SettingsKeys.h"
 #include "core/SignalsTransfer.h"
 #include "core/WindowListManger.h"
 #include "output/RecordingRecovery.h"
@@ -26,6 +26,7 @@
 #include "recording/CountdownWidget.h"
 #include "recording/DlgQuitPrompt.h"
 #include "recording/DlgSelectWindow.h"
+#include "recording/ScreenRegion.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "services/Utils.h"
@@ -51,10 +52,10 @@ const int kFinishActionDelayMs = 500;
 // The latest the engine starts loading when the window has not painted by then.
 const int kEngineLoadLatestMs = 1000;
 
-const char kModeKey[] = "VideoLast/RecordMode";
-const char kRegionKey[] = "VideoLast/VideoRect";
-const char kRegionSizeKey[] = "VideoLast/RegionSize";
-const char kMouseSizeKey[] = "VideoLast/MouseSize";
+const char* const kModeKey = SettingsKeys::kRecordMode;
+const char* const kRegionKey = SettingsKeys::kRegionRect;
+const char* const kRegionSizeKey = SettingsKeys::kRegionSize;
+const char* const kMouseSizeKey = SettingsKeys::kMouseRegionSize;
 
 QVariant setting(const char* key, const QVariant& def)
 {

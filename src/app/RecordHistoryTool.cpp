@@ -4,6 +4,7 @@
 #include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
+#include "core/SettingsKeys.h"
 #include "core/SignalsTransfer.h"
 #include "output/RecordHistoryDlg.h"
 #include "recording/DlgRecordLength.h"
@@ -176,7 +177,7 @@ void RecordHistoryTool::onPopViewListItemClicked(int index, const QString& name,
     store->m_nCurIndex = index;
     setWatermarkText(index, name);
     m_pWaterMarkMenuDlg->close();
-    OvSettings::instance()->setApplicationParam(QStringLiteral("WatermarkIndex"), index);
+    OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kWatermarkIndex), index);
     Log("RecordHistoryTool", 1, "watermark %d -> %d", oldIndex, index);
     if (sender() == m_pWaterMarkMenuDlg) {
         // Rendered once the pop-up has closed, so that the next recording starts from it.

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "OvFileLock.h"
 #include "OvSettings.h"
+#include "core/SettingsKeys.h"
 #include "services/OSServiceUtils.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,7 @@
 #include <unistd.h>
 
 namespace {
-const char kPidKey[] = "pid";
+const char* const kPidKey = SettingsKeys::kRunningPid;
 constexpr int kSegmentSize = 1024;
 } // namespace
 

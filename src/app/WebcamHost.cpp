@@ -9,6 +9,7 @@
 #include "core/RecordState.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
+#include "core/SettingsKeys.h"
 #include "widgets/FfSwitchButton.h"
 
 #include <QTimer>
@@ -141,7 +142,7 @@ void WebcamHost::onOptions()
 void WebcamHost::place(CameraDlg* dlg)
 {
     if (dlg->isOnlyCamera()) {
-        const QVariant stored = OvSettings::instance()->applicationParam(QString::fromLatin1(CameraDlg::kWindowPosKey));
+        const QVariant stored = OvSettings::instance()->applicationParam(QString::fromLatin1(SettingsKeys::kCameraWindowPos));
         if (stored.type() == QVariant::Point)
             OvWindowPlacement::moveTo(dlg, stored.toPoint());
         else

@@ -10,6 +10,7 @@
 #include "core/CameraManager.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
+#include "core/SettingsKeys.h"
 #include "core/SignalsTransfer.h"
 #include "feedback/FeedBackDialog.h"
 #include "output/DlgVideoClip.h"
@@ -29,13 +30,13 @@
 #include <QTimer>
 #include <QToolTip>
 
-const char CameraDlg::kWindowPosKey[] = "CameraWindowPos";
-const char CameraDlg::kSizeKey[] = "CameraSize";
-
 namespace {
 const char kModule[] = "camera";
-const char kMicKey[] = "CameraMicEnable";
-const char kOutputKey[] = "outputVideo";
+// The window's top-left corner (a point) and its overlay size.
+const char* const kWindowPosKey = SettingsKeys::kCameraWindowPos;
+const char* const kSizeKey = SettingsKeys::kCameraSize;
+const char* const kMicKey = SettingsKeys::kCameraMicEnable;
+const char* const kOutputKey = SettingsKeys::kCameraOutput;
 const char kTempName[] = "/.CaptureCamera.mov";
 // The engine writes a recording beside its path under this suffix until it is finished; it
 // stays there when the finished file could not be made.

@@ -37,9 +37,6 @@ public:
     static constexpr int kDefaultHeight = 745;
     static constexpr int kMinWidth = 113;
     static constexpr int kMinHeight = 64;
-    // The settings keys of the window's top-left corner (a point) and its overlay size.
-    static const char kWindowPosKey[];
-    static const char kSizeKey[];
 
     CameraDlg(bool onlyCamera, QWidget* parent = nullptr);
     ~CameraDlg() override;

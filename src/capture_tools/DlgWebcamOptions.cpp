@@ -3,7 +3,6 @@
 #include "CameraPhoto.h"
 #include "Log.h"
 #include "OvMessageBox.h"
-#include "OvSettings.h"
 #include "core/CameraManager.h"
 #include "core/RecordParameter.h"
 #include "ui_DlgWebcamOptions.h"
@@ -11,7 +10,6 @@
 #include <QCloseEvent>
 
 namespace {
-const char kPosKey[] = "CameraPos";
 const int kPositionCount = RP_POS_BOTTOMRIGHT + 1;
 } // namespace
 
@@ -128,7 +126,6 @@ void DlgWebcamOptions::accept()
     RecordParameter* parameter = RecordParameter::instance();
     const int pos = ui->cmbPos->currentIndex();
     parameter->setCameraDefaultPos(RP_DefalutPos(pos));
-    OvSettings::instance()->setApplicationParam(QString::fromLatin1(kPosKey), pos);
     if (ui->cmbWebcam->currentIndex() >= 0)
         parameter->setCameraIndex(ui->cmbWebcam->currentIndex());
     OvDialogBase::accept();

@@ -1,6 +1,7 @@
 #include "Snapshot.h"
 
 #include "DlgSnapshot.h"
+#include "services/PlatformSeam.h"
 
 Snapshot::Snapshot(DlgSnapshot* dlg)
     : m_pDlg(dlg)
@@ -13,7 +14,7 @@ Snapshot::~Snapshot() { release(); }
 bool Snapshot::create(int display)
 {
     release();
-    m_capture = CreateImageCapture(this, display);
+    m_capture = PlatformSeam::current()->imageCapture(this, display);
     return bool(m_capture);
 }
 

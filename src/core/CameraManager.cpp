@@ -4,6 +4,7 @@
 #include "ScCamera.h"
 #include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
+#include "services/PlatformSeam.h"
 
 #include <QFile>
 #include <QWidget>
@@ -71,10 +72,7 @@ void CameraManager::closeCamera()
 
 QStringList CameraManager::getCameras() const
 {
-    QStringList names;
-    for (const std::string& name : scGetCameras())
-        names << QString::fromStdString(name);
-    return names;
+    return PlatformSeam::current()->cameras();
 }
 
 bool CameraManager::openCamera(QWidget* view, bool onlyCamera)
@@ -97,7 +95,7 @@ bool CameraManager::openCamera(const QString& name, QWidget* view, bool onlyCame
         return false;
     }
     closeCamera();
-    m_engine->camera = scOpenCamera(&m_engine->callback, name.toUtf8().constData(), view);
+    m_engine->camera = PlatformSeam::current()->openCamera(&m_engine->callback, name.toUtf8().constData(), view);
     if (!m_engine->camera) {
         Log(kModule, 2, "camera could not be opened (only camera: %d)", onlyCamera);
         return false;

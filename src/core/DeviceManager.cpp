@@ -1,5 +1,7 @@
 #include "DeviceManager.h"
 
+#include "services/PlatformSeam.h"
+
 #include <QAudioDeviceInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -71,11 +73,4 @@ QString DeviceManager::getAudioCaptureDeviceInfo(int index) const { return audio
 
 QStringList DeviceManager::getAudioCaptureDevices() const { return audioDevices(); }
 
-bool DeviceManager::isX86_64() const
-{
-#if defined(__x86_64__)
-    return true;
-#else
-    return false;
-#endif
-}
+bool DeviceManager::isX86_64() const { return PlatformSeam::current()->isX86_64(); }

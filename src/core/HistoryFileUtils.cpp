@@ -1,6 +1,7 @@
 #include "HistoryFileUtils.h"
 
 #include "OvSettings.h"
+#include "core/SettingsKeys.h"
 
 #include <QFileInfo>
 #include <QVariantList>
@@ -42,7 +43,7 @@ void changeFirstMatch(const QString& path, const std::function<void(QVariantList
 }
 } // namespace
 
-const char* HistoryFileUtils::settingKey() { return "Path/SavefilesHistroy"; }
+const char* HistoryFileUtils::settingKey() { return SettingsKeys::kSaveHistory; }
 
 QList<HistoryFileUtils::HistoryFile> HistoryFileUtils::savefileHistroy()
 {

@@ -2,6 +2,8 @@
 
 #include "OvSettings.h"
 #include "ScEngine.h"
+#include "SettingsKeys.h"
+#include "services/PlatformSeam.h"
 
 namespace {
 RecordParameter* g_instance = nullptr;
@@ -76,115 +78,115 @@ bool RecordParameter::getVideoEnable() const
 RP_Format RecordParameter::usedVideoFmt() const
 {
     // MOV unless the linked encoders cannot write it; then MP4.
-    const int def = scGetSupportCodecs(OVFT_MOV, nullptr, 0) > 0 ? RP_FMT_MOV : RP_FMT_MP4;
-    return RP_Format(value("VideoFormat", def).toInt());
+    const int def = PlatformSeam::current()->supportedCodecs(OVFT_MOV, nullptr, 0) > 0 ? RP_FMT_MOV : RP_FMT_MP4;
+    return RP_Format(value(SettingsKeys::kVideoFormat, def).toInt());
 }
-void RecordParameter::setUsedVideoFmt(RP_Format fmt) { setValue("VideoFormat", int(fmt)); }
-RP_Format RecordParameter::usedAudioFmt() const { return RP_Format(value("AudioFormat", RP_FMT_MP3).toInt()); }
-void RecordParameter::setUsedAudioFmt(RP_Format fmt) { setValue("AudioFormat", int(fmt)); }
-RP_Format RecordParameter::usedImgFmt() const { return RP_Format(value("ImageFormat", RP_FMT_PNG).toInt()); }
-void RecordParameter::setUsedImgFmt(RP_Format fmt) { setValue("ImageFormat", int(fmt)); }
+void RecordParameter::setUsedVideoFmt(RP_Format fmt) { setValue(SettingsKeys::kVideoFormat, int(fmt)); }
+RP_Format RecordParameter::usedAudioFmt() const { return RP_Format(value(SettingsKeys::kAudioFormat, RP_FMT_MP3).toInt()); }
+void RecordParameter::setUsedAudioFmt(RP_Format fmt) { setValue(SettingsKeys::kAudioFormat, int(fmt)); }
+RP_Format RecordParameter::usedImgFmt() const { return RP_Format(value(SettingsKeys::kImageFormat, RP_FMT_PNG).toInt()); }
+void RecordParameter::setUsedImgFmt(RP_Format fmt) { setValue(SettingsKeys::kImageFormat, int(fmt)); }
 
-RP_CodecType RecordParameter::getVideoCodecType() const { return RP_CodecType(value("VideoCodec", RP_CODEC_H264).toInt()); }
-RP_CodecQuality RecordParameter::getVideoQuality() const { return RP_CodecQuality(value("VideoQuality", RP_QUALITY_MEDIUM).toInt()); }
-int RecordParameter::getVideoFrameRate() const { return value("VideoFrameRate", 30).toInt(); }
+RP_CodecType RecordParameter::getVideoCodecType() const { return RP_CodecType(value(SettingsKeys::kVideoCodec, RP_CODEC_H264).toInt()); }
+RP_CodecQuality RecordParameter::getVideoQuality() const { return RP_CodecQuality(value(SettingsKeys::kVideoQuality, RP_QUALITY_MEDIUM).toInt()); }
+int RecordParameter::getVideoFrameRate() const { return value(SettingsKeys::kVideoFrameRate, 30).toInt(); }
 
 void RecordParameter::setVideoOpt(int frameRate, RP_CodecType codec, RP_CodecQuality quality)
 {
-    setValue("VideoFrameRate", frameRate);
-    setValue("VideoQuality", int(quality));
-    setValue("VideoCodec", int(codec));
+    setValue(SettingsKeys::kVideoFrameRate, frameRate);
+    setValue(SettingsKeys::kVideoQuality, int(quality));
+    setValue(SettingsKeys::kVideoCodec, int(codec));
 }
 
-RP_CodecQuality RecordParameter::getAudioQuality() const { return RP_CodecQuality(value("AudioQuality", RP_QUALITY_MEDIUM).toInt()); }
-void RecordParameter::setAudioQuality(RP_CodecQuality quality) { setValue("AudioQuality", int(quality)); }
+RP_CodecQuality RecordParameter::getAudioQuality() const { return RP_CodecQuality(value(SettingsKeys::kAudioQuality, RP_QUALITY_MEDIUM).toInt()); }
+void RecordParameter::setAudioQuality(RP_CodecQuality quality) { setValue(SettingsKeys::kAudioQuality, int(quality)); }
 
 // ---- sound ----
 
-bool RecordParameter::isSystemAudioEnable() const { return value("Audio/System", true).toBool(); }
-void RecordParameter::setSystemAudioEnable(bool on) { setValue("Audio/System", on); }
-bool RecordParameter::isMicrophoneEnable() const { return value("Audio/Microphone", false).toBool(); }
-void RecordParameter::setMicrophoneEnable(bool on) { setValue("Audio/Microphone", on); }
-QString RecordParameter::getMicrophoneDevice() const { return value("Audio/MicrophoneDevice", QString()).toString(); }
-void RecordParameter::setMicrophoneDevice(const QString& device) { setValue("Audio/MicrophoneDevice", device); }
+bool RecordParameter::isSystemAudioEnable() const { return value(SettingsKeys::kSystemAudio, true).toBool(); }
+void RecordParameter::setSystemAudioEnable(bool on) { setValue(SettingsKeys::kSystemAudio, on); }
+bool RecordParameter::isMicrophoneEnable() const { return value(SettingsKeys::kMicrophone, false).toBool(); }
+void RecordParameter::setMicrophoneEnable(bool on) { setValue(SettingsKeys::kMicrophone, on); }
+QString RecordParameter::getMicrophoneDevice() const { return value(SettingsKeys::kMicrophoneDevice, QString()).toString(); }
+void RecordParameter::setMicrophoneDevice(const QString& device) { setValue(SettingsKeys::kMicrophoneDevice, device); }
 
 // ---- mouse ----
 
-RP_MouseClick RecordParameter::getMouseclick() const { return RP_MouseClick(value("MouseOpt/MouseClick", RP_CLICK_SHOW).toInt()); }
-void RecordParameter::setMouseClick(RP_MouseClick click) { setValue("MouseOpt/MouseClick", int(click)); }
+RP_MouseClick RecordParameter::getMouseclick() const { return RP_MouseClick(value(SettingsKeys::kMouseClick, RP_CLICK_SHOW).toInt()); }
+void RecordParameter::setMouseClick(RP_MouseClick click) { setValue(SettingsKeys::kMouseClick, int(click)); }
 QColor RecordParameter::getMouseClickColor() const
 {
-    return QColor(value("MouseOpt/ColorHighLight", QStringLiteral("#ffb517")).toString());
+    return QColor(value(SettingsKeys::kMouseClickColor, QStringLiteral("#ffb517")).toString());
 }
 QColor RecordParameter::getMouseNormalColor() const
 {
-    return QColor(value("MouseOpt/ColorNormal", QStringLiteral("#d9252b")).toString());
+    return QColor(value(SettingsKeys::kMouseNormalColor, QStringLiteral("#d9252b")).toString());
 }
 void RecordParameter::setMouseColor(const QColor& click, const QColor& normal)
 {
-    setValue("MouseOpt/ColorHighLight", click.name(QColor::HexRgb));
-    setValue("MouseOpt/ColorNormal", normal.name(QColor::HexRgb));
+    setValue(SettingsKeys::kMouseClickColor, click.name(QColor::HexRgb));
+    setValue(SettingsKeys::kMouseNormalColor, normal.name(QColor::HexRgb));
 }
-bool RecordParameter::isMouseAlwaysShow() const { return value("MouseOpt/Indicate", true).toBool(); }
-void RecordParameter::setMouseShow(bool show) { setValue("MouseOpt/Indicate", show); }
-bool RecordParameter::isMouseEnable() const { return value("MouseOpt/CursorEnable", true).toBool(); }
-void RecordParameter::setMouseRecorder(bool enable) { setValue("MouseOpt/CursorEnable", enable); }
+bool RecordParameter::isMouseAlwaysShow() const { return value(SettingsKeys::kMouseIndicate, true).toBool(); }
+void RecordParameter::setMouseShow(bool show) { setValue(SettingsKeys::kMouseIndicate, show); }
+bool RecordParameter::isMouseEnable() const { return value(SettingsKeys::kMouseCursorEnable, true).toBool(); }
+void RecordParameter::setMouseRecorder(bool enable) { setValue(SettingsKeys::kMouseCursorEnable, enable); }
 
 // ---- boolean options ----
 
-bool RecordParameter::isCountDown() const { return value("CountDown", true).toBool(); }
-void RecordParameter::setCountDown(bool v) { setValue("CountDown", v); }
-bool RecordParameter::isShowBoundary() const { return value("ShowBoundary", true).toBool(); }
-void RecordParameter::setShowBoundary(bool v) { setValue("ShowBoundary", v); }
-bool RecordParameter::isHideFloat() const { return value("HideFloat", false).toBool(); }
-void RecordParameter::setHideFloat(bool v) { setValue("HideFloat", v); }
-bool RecordParameter::isHideDesktop() const { return value("HideDesktop", false).toBool(); }
-void RecordParameter::setHideDesktop(bool v) { setValue("HideDesktop", v); }
-bool RecordParameter::isHideTaskbar() const { return value("HideTaskbar", false).toBool(); }
-void RecordParameter::setHideTaskbar(bool v) { setValue("HideTaskbar", v); }
-bool RecordParameter::isHideMainWhenScreenshot() const { return value("HideMain", true).toBool(); }
-void RecordParameter::setHideMainWhenScreenshot(bool v) { setValue("HideMain", v); }
-bool RecordParameter::isMini() const { return value("mini", false).toBool(); }
-void RecordParameter::setMini(bool v) { setValue("mini", v); }
-bool RecordParameter::isCloseWhenClose() const { return value("CloseWhenClos", false).toBool(); }
-void RecordParameter::setCloseWhenClose(bool v) { setValue("CloseWhenClos", v); }
-bool RecordParameter::isFollowTheme() const { return value("FollowSystemTheme", false).toBool(); }
-void RecordParameter::setFollowTheme(bool v) { setValue("FollowSystemTheme", v); }
-bool RecordParameter::isExcludeFloatBar() const { return value("excludeFloatBar", false).toBool(); }
-void RecordParameter::setExcludeFloatBar(bool v) { setValue("excludeFloatBar", v); }
-bool RecordParameter::isAutoSave() const { return value("AutoSave", false).toBool(); }
-void RecordParameter::setAutoSave(bool v) { setValue("AutoSave", v); }
-bool RecordParameter::isBeep() const { return value("beep", false).toBool(); }
-void RecordParameter::setBeep(bool v) { setValue("beep", v); }
-bool RecordParameter::getMoveRegion() const { return value("MoveRegion", false).toBool(); }
-void RecordParameter::setMoveRegion(bool v) { setValue("MoveRegion", v); }
-int RecordParameter::getRetinaMode() const { return value("RetinaMode", 0).toInt(); }
-void RecordParameter::setRetinaMode(int mode) { setValue("RetinaMode", mode); }
+bool RecordParameter::isCountDown() const { return value(SettingsKeys::kCountDown, true).toBool(); }
+void RecordParameter::setCountDown(bool v) { setValue(SettingsKeys::kCountDown, v); }
+bool RecordParameter::isShowBoundary() const { return value(SettingsKeys::kShowBoundary, true).toBool(); }
+void RecordParameter::setShowBoundary(bool v) { setValue(SettingsKeys::kShowBoundary, v); }
+bool RecordParameter::isHideFloat() const { return value(SettingsKeys::kHideFloat, false).toBool(); }
+void RecordParameter::setHideFloat(bool v) { setValue(SettingsKeys::kHideFloat, v); }
+bool RecordParameter::isHideDesktop() const { return value(SettingsKeys::kHideDesktop, false).toBool(); }
+void RecordParameter::setHideDesktop(bool v) { setValue(SettingsKeys::kHideDesktop, v); }
+bool RecordParameter::isHideTaskbar() const { return value(SettingsKeys::kHideTaskbar, false).toBool(); }
+void RecordParameter::setHideTaskbar(bool v) { setValue(SettingsKeys::kHideTaskbar, v); }
+bool RecordParameter::isHideMainWhenScreenshot() const { return value(SettingsKeys::kHideMain, true).toBool(); }
+void RecordParameter::setHideMainWhenScreenshot(bool v) { setValue(SettingsKeys::kHideMain, v); }
+bool RecordParameter::isMini() const { return value(SettingsKeys::kMini, false).toBool(); }
+void RecordParameter::setMini(bool v) { setValue(SettingsKeys::kMini, v); }
+bool RecordParameter::isCloseWhenClose() const { return value(SettingsKeys::kCloseWhenClose, false).toBool(); }
+void RecordParameter::setCloseWhenClose(bool v) { setValue(SettingsKeys::kCloseWhenClose, v); }
+bool RecordParameter::isFollowTheme() const { return value(SettingsKeys::kFollowSystemTheme, false).toBool(); }
+void RecordParameter::setFollowTheme(bool v) { setValue(SettingsKeys::kFollowSystemTheme, v); }
+bool RecordParameter::isExcludeFloatBar() const { return value(SettingsKeys::kExcludeFloatBar, false).toBool(); }
+void RecordParameter::setExcludeFloatBar(bool v) { setValue(SettingsKeys::kExcludeFloatBar, v); }
+bool RecordParameter::isAutoSave() const { return value(SettingsKeys::kAutoSave, false).toBool(); }
+void RecordParameter::setAutoSave(bool v) { setValue(SettingsKeys::kAutoSave, v); }
+bool RecordParameter::isBeep() const { return value(SettingsKeys::kBeep, false).toBool(); }
+void RecordParameter::setBeep(bool v) { setValue(SettingsKeys::kBeep, v); }
+bool RecordParameter::getMoveRegion() const { return value(SettingsKeys::kMoveRegion, false).toBool(); }
+void RecordParameter::setMoveRegion(bool v) { setValue(SettingsKeys::kMoveRegion, v); }
+int RecordParameter::getRetinaMode() const { return value(SettingsKeys::kRetinaMode, 0).toInt(); }
+void RecordParameter::setRetinaMode(int mode) { setValue(SettingsKeys::kRetinaMode, mode); }
 
 // ---- webcam overlay ----
 
-bool RecordParameter::getCamerastream() const { return value("CameraEnable", false).toBool(); }
-void RecordParameter::setCamerastream(bool on) { setValue("CameraEnable", on); }
-RP_DefalutPos RecordParameter::getCameraDefaultPos() const { return RP_DefalutPos(value("CameraPos", RP_POS_CENTER).toInt()); }
-void RecordParameter::setCameraDefaultPos(RP_DefalutPos pos) { setValue("CameraPos", int(pos)); }
+bool RecordParameter::getCamerastream() const { return value(SettingsKeys::kCameraEnable, false).toBool(); }
+void RecordParameter::setCamerastream(bool on) { setValue(SettingsKeys::kCameraEnable, on); }
+RP_DefalutPos RecordParameter::getCameraDefaultPos() const { return RP_DefalutPos(value(SettingsKeys::kCameraPos, RP_POS_CENTER).toInt()); }
+void RecordParameter::setCameraDefaultPos(RP_DefalutPos pos) { setValue(SettingsKeys::kCameraPos, int(pos)); }
 
 // ---- record length and timed stop ----
 
-bool RecordParameter::isRecordLengthEnable() const { return value("RecordLength/Enable", false).toBool(); }
-qint64 RecordParameter::getRecordLength() const { return value("RecordLength/Seconds", 0).toLongLong(); }
+bool RecordParameter::isRecordLengthEnable() const { return value(SettingsKeys::kRecordLengthEnable, false).toBool(); }
+qint64 RecordParameter::getRecordLength() const { return value(SettingsKeys::kRecordLengthSeconds, 0).toLongLong(); }
 void RecordParameter::setRecordLength(bool enable, qint64 seconds)
 {
-    setValue("RecordLength/Enable", enable);
-    setValue("RecordLength/Seconds", seconds);
+    setValue(SettingsKeys::kRecordLengthEnable, enable);
+    setValue(SettingsKeys::kRecordLengthSeconds, seconds);
 }
-bool RecordParameter::timerEnable() const { return value("Timer/Enable", false).toBool(); }
-void RecordParameter::setTimerEnable(bool enable) { setValue("Timer/Enable", enable); }
-bool RecordParameter::TimerRepeat() const { return value("Timer/Repeat", false).toBool(); }
-void RecordParameter::setTimerRepeat(bool repeat) { setValue("Timer/Repeat", repeat); }
-RecStopEvent RecordParameter::timerStopEvent() const { return RecStopEvent(value("Timer/StopEvent", RSE_NOTHING).toInt()); }
-void RecordParameter::setTimerStopEvent(RecStopEvent event) { setValue("Timer/StopEvent", int(event)); }
-qint64 RecordParameter::timerDuration() const { return value("Timer/Duration", 0).toLongLong(); }
-void RecordParameter::setTimerDuration(qint64 seconds) { setValue("Timer/Duration", seconds); }
+bool RecordParameter::timerEnable() const { return value(SettingsKeys::kTimerEnable, false).toBool(); }
+void RecordParameter::setTimerEnable(bool enable) { setValue(SettingsKeys::kTimerEnable, enable); }
+bool RecordParameter::TimerRepeat() const { return value(SettingsKeys::kTimerRepeat, false).toBool(); }
+void RecordParameter::setTimerRepeat(bool repeat) { setValue(SettingsKeys::kTimerRepeat, repeat); }
+RecStopEvent RecordParameter::timerStopEvent() const { return RecStopEvent(value(SettingsKeys::kTimerStopEvent, RSE_NOTHING).toInt()); }
+void RecordParameter::setTimerStopEvent(RecStopEvent event) { setValue(SettingsKeys::kTimerStopEvent, int(event)); }
+qint64 RecordParameter::timerDuration() const { return value(SettingsKeys::kTimerDuration, 0).toLongLong(); }
+void RecordParameter::setTimerDuration(qint64 seconds) { setValue(SettingsKeys::kTimerDuration, seconds); }
 
 bool RecordParameter::needStopRecord(qint64 seconds) const
 {

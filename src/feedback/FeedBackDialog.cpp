@@ -1,5 +1,6 @@
 #include "FeedBackDialog.h"
 
+#include "core/SettingsKeys.h"
 #include "ui_FeedBackDialog.h"
 
 #include "Log.h"
@@ -19,7 +20,7 @@
 #include <QStandardPaths>
 
 namespace {
-const char* const kAttachmentDirKey = "Recover/attachmentDir";
+const char* const kAttachmentDirKey = SettingsKeys::kFeedbackAttachmentDir;
 QString g_helperFolder;
 } // namespace
 

@@ -1,13 +1,14 @@
 #include "DlgHotKeyMessage.h"
 
 #include "OvSettings.h"
+#include "core/SettingsKeys.h"
 #include "hotkeys/FrameMASShotcut.h"
 #include "ui_DlgHotKeyMessage.h"
 
 #include <QEvent>
 #include <QStyle>
 
-const char* const DlgHotKeyMessage::kRemindKey = "HotkeyRemind";
+const char* const DlgHotKeyMessage::kRemindKey = SettingsKeys::kHotkeyRemind;
 
 namespace {
 const int kIconSize = 32;

@@ -1,6 +1,7 @@
 #include "MASShortcut.h"
 
 #include "HotKeyRegistry.h"
+#include "core/SettingsKeys.h"
 #include "services/PlatformSeam.h"
 
 #include "OvHotKeyBackend.h"
@@ -164,11 +165,11 @@ QVariant MASShortcut::archiveOfNil() { return QStringLiteral(""); }
 QString MASShortcut::userDefaultsKey(int hotKey)
 {
     switch (hotKey) {
-    case RP_HK_PAUSE: return QStringLiteral("keysPause");
-    case RP_HK_START: return QStringLiteral("keysStop");
-    case RP_HK_SNAPSHOT: return QStringLiteral("keysSnapshot");
-    case RP_HK_WEBCAM: return QStringLiteral("keysWebCam");
-    case RP_HK_FLOAT: return QStringLiteral("keysFloat");
+    case RP_HK_PAUSE: return QLatin1String(SettingsKeys::kShortcutPause);
+    case RP_HK_START: return QLatin1String(SettingsKeys::kShortcutStartStop);
+    case RP_HK_SNAPSHOT: return QLatin1String(SettingsKeys::kShortcutSnapshot);
+    case RP_HK_WEBCAM: return QLatin1String(SettingsKeys::kShortcutWebcam);
+    case RP_HK_FLOAT: return QLatin1String(SettingsKeys::kShortcutFloat);
     default: return QString();
     }
 }

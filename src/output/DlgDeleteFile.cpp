@@ -1,12 +1,13 @@
 #include "DlgDeleteFile.h"
 
+#include "core/SettingsKeys.h"
 #include "ui_DlgDeleteFile.h"
 
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 
 namespace {
-const QString kDeleteLocalFileKey = QStringLiteral("DeleteLocalFile");
+const QString kDeleteLocalFileKey = QLatin1String(SettingsKeys::kDeleteLocalFile);
 }
 
 DlgDeleteFile::DlgDeleteFile(QWidget* parent)

@@ -1,4 +1,5 @@
 #include "DlgVideoClip.h"
+#include "core/SettingsKeys.h"
 #include "ui_DlgVideoClip.h"
 
 #include "Log.h"
@@ -252,7 +253,7 @@ void DlgVideoClip::onSave()
 
     if (!m_bVideo) {
         OvSettings::instance()->setApplicationParam(
-            QStringLiteral("audio/duration"), QLocale::c().toString(timeOf(m_dClipLength), QStringLiteral("hh:mm:ss")));
+            QLatin1String(SettingsKeys::kClipDuration), QLocale::c().toString(timeOf(m_dClipLength), QStringLiteral("hh:mm:ss")));
         m_pProgressTimer->start(kSaveProgressMs);
         Log(kModule, 1, "Audio to Export");
         const QString converted = m_pClipManager->AudioExport(m_strClipFile);

@@ -5,6 +5,7 @@
 #include "OvSettings.h"
 #include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
+#include "core/SettingsKeys.h"
 #include "services/FileSystemUtils.h"
 #include "services/OSServiceUtils.h"
 #include "services/Utils.h"
@@ -120,7 +121,7 @@ void SelectSavePath::saveWork(QString in, QString dir)
     Utils::setVideoOutputPath(folder);
     const QString durationText
         = type == HFT_VIDEO ? duration.toString(QStringLiteral("hh:mm:ss"))
-                    : OvSettings::instance()->applicationParam(QStringLiteral("audio/duration"), QString()).toString();
+                    : OvSettings::instance()->applicationParam(QLatin1String(SettingsKeys::kClipDuration), QString()).toString();
     emit completed(outputPath, type, resolution, durationText, sizeText);
 }
 

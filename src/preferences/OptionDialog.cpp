@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMap>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -89,16 +90,6 @@ void fillList(QComboBox* combo, const ListEntry (&entries)[N])
     combo->clear();
     for (const ListEntry& entry : entries)
         combo->addItem(QIcon(), QString::fromLatin1(entry.text), entry.value);
-}
-
-// The value to store for a list whose loaded value may have no entry: the loaded value while
-// the user has not picked another entry, so that nothing stored is replaced by a guess.
-int listValue(const QComboBox* combo, int initialIndex, int stored)
-{
-    const int index = combo->currentIndex();
-    if (index < 0 || index == initialIndex)
-        return stored;
-    return combo->itemData(index).toInt();
 }
 
 QString pathOf(const QLineEdit* field) { return field->text().replace(QLatin1Char('\\'), QLatin1Char('/')); }
@@ -183,7 +174,6 @@ OptionDialog::OptionDialog(QWidget* parent)
     connect(m_pUi->btnSaveFileOpen, &QToolButton::clicked, this, &OptionDialog::onOpenVideoPath);
     connect(m_pUi->btnSnapshotBrowse, &QToolButton::clicked, this, &OptionDialog::onSnapBrowseClicked);
 
-    m_pUi->chbUpdateOnExit->setChecked(OvSettings::instance()->updateMode() == kUpdateOnExit);
     connect(m_pUi->chbAutoUpdates, &QCheckBox::stateChanged, this, &OptionDialog::onAutoUpdateChanged);
 
     initCmbDelegate();
@@ -197,6 +187,7 @@ OptionDialog::OptionDialog(QWidget* parent)
                             static_cast<QWidget*>(m_pUi->gbSystem), static_cast<QWidget*>(m_pUi->btnSystem)})
         hidden->hide();
     WheelFocusFilter::install(m_pUi->scrollAreaWidgetContents);
+    buildFields();
     postCreateDerivedDialog(true, false, nullptr);
     fitContentsWidth();
 }
@@ -205,130 +196,134 @@ OptionDialog::~OptionDialog() { delete m_pUi; }
 
 void OptionDialog::showSettingPage(int page) { m_nPage = page; }
 
-bool OptionDialog::isFormatSupported(RP_Format fmt) const { return Utils::suportVidoeType(fmt); }
+namespace {
+using F = PreferenceFields;
+using C = PreferenceFields::Control;
+} // namespace
 
-QMap<int, QString> OptionDialog::supportedCodecs(RP_Format fmt) const { return Utils::getSupportCodecs(fmt); }
+void OptionDialog::buildFields()
+{
+    using R = RecordParameter;
+    R* p = R::instance();
+    OvSettings* settings = OvSettings::instance();
+    Ui::OptionDialog* ui = m_pUi;
 
-bool OptionDialog::isX86_64() const { return DeviceManager::instance()->isX86_64(); }
+    // Controls that are more than a box, a text or a list.
+    const auto colour = [this](QColor* member, QButtonGroup* group) {
+        return C{[member] { return QVariant(member->name()); },
+                 [this, member, group](const QVariant& v, C::Moment) {
+                     *member = QColor(v.toString());
+                     showColour(group, *member);
+                 }};
+    };
+    const C clickColour = colour(&m_clickColor, m_pClickColorGroup);
+    const C areaColour = colour(&m_areaColor, m_pAreaColorGroup);
+    const C cursor = F::followedBy(C::box(ui->chbCursor), [ui](C::Moment) {
+        ui->frmMouseContent->setEnabled(ui->chbCursor->isChecked());
+    });
+    const C clickEffect{[this] { return QVariant(getMouseChecked()); },
+                        [this](const QVariant& v, C::Moment) { setMouseChecked(v.toInt()); }};
+    // Loading selects the stored format silently and then runs the format check itself.
+    const C videoFormat = F::followedBy(C::list(ui->cbType, C::FirstEntry), [this](C::Moment moment) {
+        if (moment == C::Loading)
+            onCheckIsSupport(m_pUi->cbType->currentIndex());
+    });
+    const C codec = C::list(ui->cbVideoCodec, C::FirstEntry);
+    const C frameRate = C::list(ui->cbVideoFrameRate, C::FirstEntry);
+    const C videoQuality = C::list(ui->cbVideoQuality, C::FirstEntry);
+    const C audioQuality = C::list(ui->cbAudioQuality, C::FirstEntry);
+    const C audioFormat = C::list(ui->cbAudioFormat, C::NoSelection);
+    // The second JPEG value has no entry of its own.
+    C imageFormat = C::list(ui->cmbImgFormat, C::NoSelection);
+    imageFormat.show = [show = imageFormat.show](const QVariant& v, C::Moment moment) {
+        show(v.toInt() == RP_FMT_JPG ? QVariant(int(RP_FMT_JPEG)) : v, moment);
+    };
+    const C closeChoice{[ui] { return QVariant(ui->rdbExit->isChecked()); }, [ui](const QVariant& v, C::Moment) {
+                            (v.toBool() ? ui->rdbExit : ui->rdbMinimize)->setChecked(true);
+                        }};
+    const C retina{[ui] { return QVariant(ui->cmbRetina->currentIndex()); }, [](const QVariant&, C::Moment) {}};
+    const C hotkeyRows{[] { return QVariant(); }, [ui](const QVariant&, C::Moment) {
+                           ui->frmMASShortcut->setDefaulKeyCode(true);
+                           ui->frmMASShortcut->setCellDisenabled();
+                       }};
+
+    // Stored values that are more than a flag of the settings model.
+    const F::Value click = F::number([p] { return p->getMouseclick(); }, [p](int v) { p->setMouseClick(RP_MouseClick(v)); });
+    const F::Value format = F::number([p] { return p->usedVideoFmt(); }, [p](int v) { p->setUsedVideoFmt(RP_Format(v)); });
+    const F::Value audio = F::number([p] { return p->usedAudioFmt(); }, [p](int v) { p->setUsedAudioFmt(RP_Format(v)); });
+    const F::Value image = F::number([p] { return p->usedImgFmt(); }, [p](int v) { p->setUsedImgFmt(RP_Format(v)); });
+    const F::Value audioLevel = F::number([p] { return p->getAudioQuality(); },
+                                          [p](int v) { p->setAudioQuality(RP_CodecQuality(v)); });
+    const F::Value videoFolder = F::folder(&Utils::getVideoOutputPath, &Utils::setVideoOutputPath);
+    const F::Value shotFolder = F::folder(&Utils::getSnapshotPath, &Utils::setSnapshotPath);
+    const F::Value autoUpdate{[settings] { return QVariant(settings->appAutoUpdateEnabled()); },
+                              [settings](const QVariant& v) { settings->setAppAutoUpdateEnabled(v.toBool()); }};
+    const F::Value updateOnExit{[settings] { return QVariant(settings->updateMode() == kUpdateOnExit); },
+                                [settings](const QVariant& v) {
+                                    settings->setUpdateMode(v.toBool() ? kUpdateOnExit : kUpdateAsk);
+                                }};
+    const F::Value retinaMode{nullptr, [p](const QVariant& v) { p->setRetinaMode(v.toInt()); }}; // never loaded
+    const F::Value keptByTheRows{nullptr, nullptr}; // each row stores its shortcut at once
+
+    // The video format comes before its codec and frame-rate lists, which it fills.
+    // clang-format off
+    m_fields.setFields({
+    //   control                      stored value                                          compared        saved                 restore value
+        {clickColour,                 F::mouseColour(true),                                 F::NotCompared, F::Shown,             F::to(QLatin1String(kDefaultClickColor))},
+        {areaColour,                  F::mouseColour(false),                                F::NotCompared, F::Shown,             F::to(QLatin1String(kDefaultAreaColor))},
+        {cursor,                      F::flag(&R::isMouseEnable, &R::setMouseRecorder),     F::WithStored,  F::Shown,             F::to(true)},
+        {C::box(ui->chbIndicate),     F::flag(&R::isMouseAlwaysShow, &R::setMouseShow),     F::NotCompared, F::Shown,             F::to(false)},
+        {clickEffect,                 click,                                                F::WithStored,  F::Shown,             F::to(int(RP_CLICK_NONE))},
+        {videoFormat,                 format,                                               F::WithLoaded,  F::Shown,             F::toEntry(ui->cbType, 0)},
+        {codec,                       F::video(F::Codec),                                   F::WithStored,  F::Shown,             F::toEntry(ui->cbVideoCodec, 0)},
+        {frameRate,                   F::video(F::FrameRate),                               F::WithLoaded,  F::Shown,             F::toEntry(ui->cbVideoFrameRate, kVideoDefaultRateIndex)},
+        {videoQuality,                F::video(F::Quality),                                 F::WithLoaded,  F::Shown,             F::to(int(kRestoreVideoQuality))},
+        {audioQuality,                audioLevel,                                           F::NotCompared, F::Shown,             F::to(int(kRestoreAudioQuality))},
+        {audioFormat,                 audio,                                                F::WithLoaded,  F::StoredUntilChanged, F::to(int(RP_FMT_MP3))},
+        {imageFormat,                 image,                                                F::WithLoaded,  F::StoredUntilChanged, F::toEntry(ui->cmbImgFormat, 0)},
+        {C::text(ui->edtSaveFile),    videoFolder,                                          F::WithStored,  F::Shown,             &Utils::getOriginalVideoOutputPath},
+        {C::text(ui->edtSnapshotFile), shotFolder,                                          F::WithStored,  F::Shown,             &Utils::getOriginalSnapshotPath},
+        {C::box(ui->chbCountdown),    F::flag(&R::isCountDown, &R::setCountDown),           F::WithStored,  F::Shown,             F::to(true)},
+        {C::box(ui->chbBeep),         F::flag(&R::isBeep, &R::setBeep),                     F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbShowBoundary), F::flag(&R::isShowBoundary, &R::setShowBoundary),     F::WithStored,  F::Shown,             F::to(true)},
+        {C::box(ui->chbHideFloatBar), F::flag(&R::isHideFloat, &R::setHideFloat),           F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbMoveRegion),   F::flag(&R::getMoveRegion, &R::setMoveRegion),        F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbHideIcon),     F::flag(&R::isHideDesktop, &R::setHideDesktop),       F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbAutoHide),     F::flag(&R::isHideTaskbar, &R::setHideTaskbar),       F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbHidePannel),   F::flag(&R::isHideMainWhenScreenshot, &R::setHideMainWhenScreenshot), F::WithStored, F::Shown, F::to(true)},
+        {C::box(ui->chbAutoPerview, true), F::flag(&R::isAutoSave, &R::setAutoSave),        F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbFollowTheme),  F::flag(&R::isFollowTheme, &R::setFollowTheme),       F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbExcludeFloatBar), F::flag(&R::isExcludeFloatBar, &R::setExcludeFloatBar), F::WithStored, F::Shown,       F::to(false)},
+        {C::box(ui->chbOnlyMini),     F::flag(&R::isMini, &R::setMini),                     F::WithStored,  F::Shown,             F::to(true)},
+        {closeChoice,                 F::flag(&R::isCloseWhenClose, &R::setCloseWhenClose), F::WithStored,  F::Shown,             F::to(false)},
+        {C::box(ui->chbAutoUpdates),  autoUpdate,                                           F::NotCompared, F::Shown,             F::to(true)},
+        {C::box(ui->chbUpdateOnExit), updateOnExit,                                         F::WithStored,  F::Shown,             F::to(false)},
+        {retina,                      retinaMode,                                           F::NotCompared, F::Shown,             nullptr},
+        {hotkeyRows,                  keptByTheRows,                                        F::NotCompared, F::Shown,             F::to(true)},
+    });
+    // clang-format on
+}
 
 bool OptionDialog::init()
 {
-    RecordParameter* param = RecordParameter::instance();
     m_bLoading = true;
-    m_areaColor = param->getMouseNormalColor();
-    m_clickColor = param->getMouseClickColor();
-    setMouseChecked(param->getMouseclick());
-
-    m_pUi->chbCursor->setChecked(param->isMouseEnable());
-    m_pUi->frmMouseContent->setEnabled(param->isMouseEnable());
-    m_pUi->chbIndicate->setChecked(param->isMouseAlwaysShow());
-    initSelectColorBtn();
-    m_pUi->chbBeep->setChecked(param->isBeep());
-    m_pUi->chbCountdown->setChecked(param->isCountDown());
-
     m_pUi->chbFollowTheme->hide();
-    m_pUi->chbFollowTheme->setChecked(param->isFollowTheme());
-    m_pUi->chbShowBoundary->setChecked(param->isShowBoundary());
-    m_pUi->chbHideFloatBar->setChecked(param->isHideFloat());
-    m_pUi->chbMoveRegion->setChecked(param->getMoveRegion());
-    m_pUi->chbHideIcon->setChecked(param->isHideDesktop());
-    m_pUi->chbAutoHide->setChecked(param->isHideTaskbar());
-    m_pUi->chbHidePannel->setChecked(param->isHideMainWhenScreenshot());
-    m_pUi->chbAutoPerview->setChecked(!param->isAutoSave());
-    m_pUi->chbOnlyMini->setChecked(param->isMini());
-    m_pUi->chbExcludeFloatBar->setChecked(param->isExcludeFloatBar());
-    if (param->isCloseWhenClose())
-        m_pUi->rdbExit->setChecked(true);
-    else
-        m_pUi->rdbMinimize->setChecked(true);
-
     {
-        const QSignalBlocker blocker(m_pUi->cbType);
+        const QSignalBlocker videoBlocker(m_pUi->cbType);
+        const QSignalBlocker audioBlocker(m_pUi->cbAudioFormat);
         fillList(m_pUi->cbType, kVideoFormats);
-        m_pUi->cbType->setCurrentIndex(qMax(0, m_pUi->cbType->findData(param->usedVideoFmt())));
+        fillList(m_pUi->cbAudioFormat, kAudioFormats);
+        fillList(m_pUi->cmbImgFormat, kImageFormats);
     }
     QPointer<OptionDialog> alive(this);
-    onCheckIsSupport(m_pUi->cbType->currentIndex());
-    if (!alive)
+    if (!m_fields.load([alive] { return !alive.isNull(); }))
         return false;
-
-    {
-        const QSignalBlocker blocker(m_pUi->cbAudioFormat);
-        fillList(m_pUi->cbAudioFormat, kAudioFormats);
-        m_pUi->cbAudioFormat->setCurrentIndex(m_pUi->cbAudioFormat->findData(param->usedAudioFmt()));
-        m_nLastAudioFmt = param->usedAudioFmt();
-    }
-    fillList(m_pUi->cmbImgFormat, kImageFormats);
-    // The second JPEG value has no entry of its own.
-    const int imgFmt = param->usedImgFmt() == RP_FMT_JPG ? RP_FMT_JPEG : param->usedImgFmt();
-    m_pUi->cmbImgFormat->setCurrentIndex(m_pUi->cmbImgFormat->findData(imgFmt));
-
-    m_pUi->edtSaveFile->setText(Utils::getVideoOutputPath());
-    m_pUi->edtSnapshotFile->setText(Utils::getSnapshotPath());
-
-    m_pUi->cbVideoQuality->setCurrentIndex(qMax(0, m_pUi->cbVideoQuality->findData(param->getVideoQuality())));
-    m_pUi->cbAudioQuality->setCurrentIndex(qMax(0, m_pUi->cbAudioQuality->findData(param->getAudioQuality())));
-    {
-        const QSignalBlocker blocker(m_pUi->cbVideoFrameRate);
-        if (m_pUi->cbVideoFrameRate->count() > 0)
-            m_pUi->cbVideoFrameRate->setCurrentIndex(
-                qMax(0, m_pUi->cbVideoFrameRate->findData(param->getVideoFrameRate())));
-    }
-
-    m_pUi->chbAutoUpdates->setChecked(OvSettings::instance()->appAutoUpdateEnabled());
+    m_nLastAudioFmt = RecordParameter::instance()->usedAudioFmt();
     m_pUi->chbUpdateOnExit->setEnabled(m_pUi->chbAutoUpdates->isChecked());
-
-    m_nInitAudioFmtIndex = m_pUi->cbAudioFormat->currentIndex();
-    m_nInitVideoQualityIndex = m_pUi->cbVideoQuality->currentIndex();
-    m_nInitFrameRateIndex = m_pUi->cbVideoFrameRate->currentIndex();
-    m_nInitImgFmtIndex = m_pUi->cmbImgFormat->currentIndex();
-    m_nInitVideoFmtIndex = m_pUi->cbType->currentIndex();
     return true;
 }
 
-void OptionDialog::onSave()
-{
-    RecordParameter* param = RecordParameter::instance();
-    OvSettings* settings = OvSettings::instance();
-    Utils::setVideoOutputPath(m_pUi->edtSaveFile->text());
-    Utils::setSnapshotPath(m_pUi->edtSnapshotFile->text());
-    settings->setAppAutoUpdateEnabled(m_pUi->chbAutoUpdates->isChecked());
-    // Format, codec and rate are stored only together, and only when the lists hold a
-    // supported format with its codec and rate.
-    const bool videoComplete = m_pUi->cbType->currentIndex() >= 0 && m_pUi->cbVideoCodec->currentIndex() >= 0
-                               && m_pUi->cbVideoFrameRate->currentIndex() >= 0;
-    if (videoComplete) {
-        param->setVideoOpt(m_pUi->cbVideoFrameRate->currentData().toInt(),
-                           RP_CodecType(m_pUi->cbVideoCodec->currentData().toInt()),
-                           RP_CodecQuality(m_pUi->cbVideoQuality->currentData().toInt()));
-        param->setUsedVideoFmt(RP_Format(m_pUi->cbType->currentData().toInt()));
-    } else {
-        param->setVideoOpt(param->getVideoFrameRate(), param->getVideoCodecType(),
-                           RP_CodecQuality(m_pUi->cbVideoQuality->currentData().toInt()));
-    }
-    param->setUsedAudioFmt(RP_Format(listValue(m_pUi->cbAudioFormat, m_nInitAudioFmtIndex, param->usedAudioFmt())));
-    param->setAudioQuality(RP_CodecQuality(m_pUi->cbAudioQuality->currentData().toInt()));
-    param->setMouseRecorder(m_pUi->chbCursor->isChecked());
-    param->setMouseShow(m_pUi->chbIndicate->isChecked());
-    param->setMouseColor(m_clickColor, m_areaColor);
-    param->setMouseClick(RP_MouseClick(getMouseChecked()));
-    param->setMoveRegion(m_pUi->chbMoveRegion->isChecked());
-    param->setAutoSave(!m_pUi->chbAutoPerview->isChecked());
-    param->setMini(m_pUi->chbOnlyMini->isChecked());
-    param->setExcludeFloatBar(m_pUi->chbExcludeFloatBar->isChecked());
-    param->setBeep(m_pUi->chbBeep->isChecked());
-    param->setHideFloat(m_pUi->chbHideFloatBar->isChecked());
-    param->setHideDesktop(m_pUi->chbHideIcon->isChecked());
-    param->setHideTaskbar(m_pUi->chbAutoHide->isChecked());
-    param->setHideMainWhenScreenshot(m_pUi->chbHidePannel->isChecked());
-    param->setCountDown(m_pUi->chbCountdown->isChecked());
-    param->setShowBoundary(m_pUi->chbShowBoundary->isChecked());
-    param->setCloseWhenClose(m_pUi->rdbExit->isChecked());
-    param->setUsedImgFmt(RP_Format(listValue(m_pUi->cmbImgFormat, m_nInitImgFmtIndex, param->usedImgFmt())));
-    param->setRetinaMode(m_pUi->cmbRetina->currentIndex());
-    param->setFollowTheme(m_pUi->chbFollowTheme->isChecked());
-    settings->setUpdateMode(m_pUi->chbUpdateOnExit->isChecked() ? kUpdateOnExit : kUpdateAsk);
-}
+void OptionDialog::onSave() { m_fields.save(); }
 
 void OptionDialog::accept()
 {
@@ -338,35 +333,10 @@ void OptionDialog::accept()
 
 int OptionDialog::querySavingModification()
 {
-    RecordParameter* param = RecordParameter::instance();
-    const bool changed
-        = Utils::getVideoOutputPath() != m_pUi->edtSaveFile->text()
-          || Utils::getSnapshotPath() != m_pUi->edtSnapshotFile->text()
-          || m_nInitAudioFmtIndex != m_pUi->cbAudioFormat->currentIndex()
-          || (m_pUi->cbVideoCodec->currentIndex() >= 0
-              && param->getVideoCodecType() != m_pUi->cbVideoCodec->currentData().toInt())
-          || m_nInitVideoQualityIndex != m_pUi->cbVideoQuality->currentIndex()
-          || m_nInitFrameRateIndex != m_pUi->cbVideoFrameRate->currentIndex()
-          || m_nInitImgFmtIndex != m_pUi->cmbImgFormat->currentIndex()
-          || m_nInitVideoFmtIndex != m_pUi->cbType->currentIndex() || param->isBeep() != m_pUi->chbBeep->isChecked()
-          || param->isAutoSave() == m_pUi->chbAutoPerview->isChecked()
-          || param->isCountDown() != m_pUi->chbCountdown->isChecked()
-          || param->isFollowTheme() != m_pUi->chbFollowTheme->isChecked()
-          || param->isShowBoundary() != m_pUi->chbShowBoundary->isChecked()
-          || param->isHideFloat() != m_pUi->chbHideFloatBar->isChecked()
-          || param->getMoveRegion() != m_pUi->chbMoveRegion->isChecked()
-          || param->isHideDesktop() != m_pUi->chbHideIcon->isChecked()
-          || param->isHideTaskbar() != m_pUi->chbAutoHide->isChecked()
-          || param->getMouseclick() != getMouseChecked()
-          || param->isExcludeFloatBar() != m_pUi->chbExcludeFloatBar->isChecked()
-          || param->isHideMainWhenScreenshot() != m_pUi->chbHidePannel->isChecked()
-          || param->isMouseEnable() != m_pUi->chbCursor->isChecked()
-          || (OvSettings::instance()->updateMode() == kUpdateOnExit) != m_pUi->chbUpdateOnExit->isChecked()
-          || param->isMini() != m_pUi->chbOnlyMini->isChecked()
-          || param->isCloseWhenClose() != m_pUi->rdbExit->isChecked();
-    if (!changed)
+    if (!m_fields.changed())
         return kButtonNo;
-    Log("OptionDialog", 1, "%d,%d", int(param->isExcludeFloatBar()), int(m_pUi->chbExcludeFloatBar->isChecked()));
+    Log("OptionDialog", 1, "%d,%d", int(RecordParameter::instance()->isExcludeFloatBar()),
+        int(m_pUi->chbExcludeFloatBar->isChecked()));
     return Utils::showMacWindowMessage(
         MT_ERROR, this, tr("You have changed some settings. Do you want to save the changes before exiting?"),
         MB_YESNOCANCEL);
@@ -534,66 +504,16 @@ void OptionDialog::initCmbDelegate()
 
 void OptionDialog::onRestor()
 {
-    QPointer<OptionDialog> alive(this);
-    m_pUi->btnClick2->setChecked(true);
-    paintSwatch(m_pUi->btnClickChoose, kChooseSwatchBlank);
-    m_pUi->btnArea1->setChecked(true);
-    paintSwatch(m_pUi->btnAreaChoose, kChooseSwatchBlank);
-    m_areaColor = QColor(QLatin1String(kDefaultAreaColor));
-    m_clickColor = QColor(QLatin1String(kDefaultClickColor));
-
-    m_pUi->chbCursor->setChecked(true);
-    m_pUi->frmMouseContent->setEnabled(true);
-    m_pUi->chbIndicate->setChecked(false);
-    setMouseChecked(RP_CLICK_NONE);
-
     // Live signals: the rules run for every list whose selection changes, and a question may
     // outlive the dialog.
-    m_pUi->cbType->setCurrentIndex(0);
-    if (!alive)
-        return;
-    m_pUi->cbVideoCodec->setCurrentIndex(0);
-    if (!alive)
-        return;
-    if (m_pUi->cbVideoFrameRate->count() > kVideoDefaultRateIndex)
-        m_pUi->cbVideoFrameRate->setCurrentIndex(kVideoDefaultRateIndex);
-    if (!alive)
-        return;
-    m_pUi->cbVideoQuality->setCurrentIndex(qMax(0, m_pUi->cbVideoQuality->findData(kRestoreVideoQuality)));
-    m_pUi->cbAudioQuality->setCurrentIndex(qMax(0, m_pUi->cbAudioQuality->findData(kRestoreAudioQuality)));
-    m_pUi->cbAudioFormat->setCurrentIndex(m_pUi->cbAudioFormat->findData(RP_FMT_MP3));
-    if (!alive)
-        return;
-
-    m_pUi->edtSaveFile->setText(Utils::getOriginalVideoOutputPath());
-    m_pUi->edtSnapshotFile->setText(Utils::getOriginalSnapshotPath());
-
-    m_pUi->chbBeep->setChecked(false);
-    m_pUi->chbCountdown->setChecked(true);
-    m_pUi->chbShowBoundary->setChecked(true);
-    m_pUi->chbHideFloatBar->setChecked(false);
-    m_pUi->chbMoveRegion->setChecked(false);
-    m_pUi->chbHideIcon->setChecked(false);
-    m_pUi->chbAutoHide->setChecked(false);
-    m_pUi->chbHidePannel->setChecked(true);
-    m_pUi->chbAutoPerview->setChecked(true);
-    m_pUi->chbAutoUpdates->setChecked(true);
-    m_pUi->cmbImgFormat->setCurrentIndex(0);
-    m_pUi->chbOnlyMini->setChecked(true);
-    m_pUi->chbExcludeFloatBar->setChecked(false);
-    m_pUi->rdbMinimize->setChecked(true);
-
-    m_pUi->frmMASShortcut->setDefaulKeyCode(true);
-    m_pUi->frmMASShortcut->setCellDisenabled();
-
-    m_pUi->chbUpdateOnExit->setChecked(false);
-    m_pUi->chbFollowTheme->setChecked(false);
+    QPointer<OptionDialog> alive(this);
+    m_fields.restore([alive] { return !alive.isNull(); });
 }
 
 int OptionDialog::firstSupportedFormatIndex() const
 {
     for (int i = 0; i < m_pUi->cbType->count(); ++i)
-        if (isFormatSupported(RP_Format(m_pUi->cbType->itemData(i).toInt())))
+        if (Utils::suportVidoeType(RP_Format(m_pUi->cbType->itemData(i).toInt())))
             return i;
     return -1;
 }
@@ -604,7 +524,7 @@ void OptionDialog::onCheckIsSupport(int nIndxe)
     const int index = nIndxe < 0 ? formats->currentIndex() : nIndxe;
     if (index < 0)
         return;
-    if (isFormatSupported(RP_Format(formats->itemData(index).toInt()))) {
+    if (Utils::suportVidoeType(RP_Format(formats->itemData(index).toInt()))) {
         applyVideoFormat(index);
         return;
     }
@@ -667,7 +587,7 @@ void OptionDialog::applyVideoFormat(int index)
         QComboBox* codecs = m_pUi->cbVideoCodec;
         const QSignalBlocker blocker(codecs);
         codecs->clear();
-        const QMap<int, QString> supported = supportedCodecs(fmt);
+        const QMap<int, QString> supported = Utils::getSupportCodecs(fmt);
         for (auto it = supported.cbegin(); it != supported.cend(); ++it)
             codecs->addItem(QIcon(), it.value(), it.key());
         codecs->setCurrentIndex(qMax(0, codecs->findData(RecordParameter::instance()->getVideoCodecType())));
@@ -719,7 +639,7 @@ void OptionDialog::onCheckAudioFormat(int index)
 {
     QComboBox* formats = m_pUi->cbAudioFormat;
     const int fmt = formats->itemData(index).toInt();
-    if ((fmt == RP_FMT_OGG || fmt == RP_FMT_OPUS) && !isX86_64()) {
+    if ((fmt == RP_FMT_OGG || fmt == RP_FMT_OPUS) && !DeviceManager::instance()->isX86_64()) {
         QPointer<OptionDialog> alive(this);
         Utils::showMacWindowMessage(
             MT_WARNING, this, tr("This audio format is about to be compatible with the new ARM processor, so stay tuned."),
@@ -761,21 +681,22 @@ int OptionDialog::getMouseChecked() const
 
 void OptionDialog::initSelectColorBtn()
 {
-    const std::pair<QColor, QButtonGroup*> kinds[] = {{m_areaColor, m_pAreaColorGroup}, {m_clickColor, m_pClickColorGroup}};
-    for (const auto& kind : kinds) {
-        const QList<QAbstractButton*> buttons = kind.second->buttons(); // swatches 1-3, then "Choose"
-        bool swatch = false;
-        for (int i = 0; i < 3; ++i) {
-            if (kind.first == QColor(QLatin1String(kSwatchColors[i]))) {
-                buttons.at(i)->setChecked(true);
-                swatch = true;
-            }
-        }
-        if (!swatch) {
-            buttons.at(3)->setChecked(true);
-            paintSwatch(buttons.at(3), kind.first);
+    showColour(m_pAreaColorGroup, m_areaColor);
+    showColour(m_pClickColorGroup, m_clickColor);
+}
+
+void OptionDialog::showColour(QButtonGroup* group, const QColor& colour)
+{
+    const QList<QAbstractButton*> buttons = group->buttons(); // swatches 1-3, then "Choose"
+    for (int i = 0; i < 3; ++i) {
+        if (colour == QColor(QLatin1String(kSwatchColors[i]))) {
+            buttons.at(i)->setChecked(true);
+            paintSwatch(buttons.at(3), kChooseSwatchBlank);
+            return;
         }
     }
+    buttons.at(3)->setChecked(true);
+    paintSwatch(buttons.at(3), colour);
 }
 
 void OptionDialog::onSelectColor(QAbstractButton* btn)

@@ -3,13 +3,15 @@
 // showSettingPage(), loads it with init(), runs exec() and deletes it. Nothing is stored
 // while the user edits: OK (or Yes to the question on close) writes every control to the
 // settings model at once; the hotkey rows store their shortcuts themselves. A value that no
-// list entry carries is kept as stored, never replaced by an empty selection. GUI thread.
+// list entry carries is kept as stored, never replaced by an empty selection. Loading,
+// saving, the change check and "Restore to Default" all go through one table of fields
+// (buildFields). GUI thread.
 
 #include "OvDialogBase.h"
+#include "PreferenceFields.h"
 #include "core/RecordTypes.h"
 
 #include <QColor>
-#include <QMap>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -59,12 +61,6 @@ protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-    // What the engine and the machine answer; tests replace them for answers this machine
-    // cannot give.
-    virtual bool isFormatSupported(RP_Format fmt) const;
-    virtual QMap<int, QString> supportedCodecs(RP_Format fmt) const;
-    virtual bool isX86_64() const;
-
 private slots:
     void onOutputFolderBrowseClicked();
     void onRestor();
@@ -88,6 +84,10 @@ private:
     void setMouseChecked(int click);
     int getMouseChecked() const;
     void initSelectColorBtn();
+    // Checks the swatch of `colour` in `group`, or its "Choose" button painted in it.
+    void showColour(QButtonGroup* group, const QColor& colour);
+    // The table of fields (m_fields); called once the controls exist.
+    void buildFields();
     // Widens the page area to its contents, so that nothing needs scrolling sideways.
     void fitContentsWidth();
     void retranslateFrameRates();
@@ -101,11 +101,7 @@ private:
 
     Ui::OptionDialog* m_pUi = nullptr;
     QColor m_linkFontColor;
-    int m_nInitAudioFmtIndex = -1;
-    int m_nInitVideoQualityIndex = -1;
-    int m_nInitVideoFmtIndex = -1;
-    int m_nInitFrameRateIndex = -1;
-    int m_nInitImgFmtIndex = -1;
+    PreferenceFields m_fields;
     bool m_bLoading = true;
     QButtonGroup* m_pClickColorGroup = nullptr;
     QButtonGroup* m_pAreaColorGroup = nullptr;

@@ -1,4 +1,5 @@
 #include "DlgReRecord.h"
+#include "core/SettingsKeys.h"
 
 DlgReRecord::DlgReRecord(QWidget* parent)
     : DlgMsgBoxWithCheckbox(parent)
@@ -8,4 +9,4 @@ DlgReRecord::DlgReRecord(QWidget* parent)
     setButtonTexts(tr("Record Again"), tr("Cancel"));
 }
 
-QString DlgReRecord::registerKey() const { return QStringLiteral("EndRecord/ReRecordChk"); }
+QString DlgReRecord::registerKey() const { return QLatin1String(SettingsKeys::kReRecordAnswer); }

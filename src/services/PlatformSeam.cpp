@@ -1,6 +1,7 @@
 #include "PlatformSeam.h"
 
 #include "OvWindowList.h"
+#include "ScEngine.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -43,6 +44,38 @@ CBasePtr<CAVPlayerObject> PlatformSeam::videoPlayer(CAVPlayerCallback* callback,
 CBasePtr<CAudioPlayerObject> PlatformSeam::audioPlayer(CAVPlayerCallback* callback, NSView* host)
 {
     return CreateAudioPlayer(callback, host);
+}
+
+int PlatformSeam::supportedCodecs(OutputVideoFileType container, int* codecs, int maxCount)
+{
+    return scGetSupportCodecs(container, codecs, maxCount);
+}
+
+bool PlatformSeam::isX86_64()
+{
+#if defined(__x86_64__)
+    return true;
+#else
+    return false;
+#endif
+}
+
+QStringList PlatformSeam::cameras()
+{
+    QStringList names;
+    for (const std::string& name : scGetCameras())
+        names << QString::fromStdString(name);
+    return names;
+}
+
+CBasePtr<CCameraObject> PlatformSeam::openCamera(CCameraCallback* callback, const char* name, NSView* host)
+{
+    return scOpenCamera(callback, name, host);
+}
+
+CBasePtr<CImageCaptureObject> PlatformSeam::imageCapture(CImageCaptureCallback* callback, int display)
+{
+    return CreateImageCapture(callback, display);
 }
 
 void PlatformSeam::setWatermark(const char* path, int x, int y, int width, int height)

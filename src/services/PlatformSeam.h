@@ -1,20 +1,36 @@
 #pragma once
-// The one place where tests replace what the engine and the system answer (the modal
-// questions are answered through OvModalHook). The module creates its recorders and preview
-// players here, hands the watermark to the engine here, and asks here for what only the
-// machine knows: the free space of a volume, the state of the sound server, whether the
-// screen and the microphone can be recorded; it opens addresses and starts detached programs
-// here too. Each function's default is the real thing; a test installs a subclass for the
-// time it runs.
+// What the engine and the system answer the module, in one place: the module creates its
+// recorders, preview players, camera objects and screenshot captures here, hands the
+// watermark to the engine here, and asks here for what only the machine knows: the codecs
+// each container can hold, whether the machine is x86_64, the cameras there are, the free
+// space of a volume, the state of the sound server, whether the screen and the microphone
+// can be recorded; it opens addresses and starts detached programs here too. Each
+// function's default is the real thing; a test installs a subclass for the time it runs, for
+// answers this machine cannot give (a refused recorder, a full disk, a camera that will not
+// open, a format the encoders cannot write, another processor).
+//
+// Tests replace four other things, each where it belongs:
+// - the modal questions: answered through OvModalHook (the framework's message boxes and
+//   dialogs ask it first);
+// - the X11 key grabs of the global hotkeys: OvHotKeyBackend::setInstance, below the module;
+// - the task daemon: the real program, found and started as SR_TASKD_PROGRAM,
+//   SR_TASKD_ARGS and SR_TASKD_SOCKET say;
+// - the camera device: the engine's synthetic camera (scSetSyntheticCamera, or
+//   SR_SYNTHETIC_CAMERA for the whole process), a generated picture that goes through the
+//   engine's real decoding and recording.
 //
 // Threads: install() is called by tests on the GUI thread while no other thread asks;
-// current() and freeDiskSize() may be called from any thread (the save worker asks for
-// space), the other functions on the GUI thread.
+// current(), freeDiskSize() and supportedCodecs() may be called from any thread (the save
+// worker asks for space, the settings model for the default format), the other functions
+// on the GUI thread.
 
+#include "AudioSourceStatus.h"
+#include "ScCamera.h"
+#include "ScImageCapture.h"
 #include "ScPlayer.h"
 #include "ScRecorder.h"
+#include "ScreencastTypes.h"
 #include "core/RecordTypes.h"
-#include "AudioSourceStatus.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,6 +58,18 @@ public:
     virtual CBasePtr<CAVPlayerObject> videoPlayer(CAVPlayerCallback* callback, const char* path, NSView* host);
     // The engine's CreateAudioPlayer, over the last audio recording.
     virtual CBasePtr<CAudioPlayerObject> audioPlayer(CAVPlayerCallback* callback, NSView* host);
+    // The engine's scGetSupportCodecs: how many codecs it can write into `container` (at most
+    // `maxCount` of them stored in `codecs`, which may be null). Any thread.
+    virtual int supportedCodecs(OutputVideoFileType container, int* codecs, int maxCount);
+    // True on an x86_64 machine (some audio formats are encoded there only).
+    virtual bool isX86_64();
+    // The engine's scGetCameras: the names of the cameras there are now, the default first.
+    virtual QStringList cameras();
+    // The engine's scOpenCamera: an empty handle when the camera cannot be opened.
+    virtual CBasePtr<CCameraObject> openCamera(CCameraCallback* callback, const char* name, NSView* host);
+    // The engine's CreateImageCapture: freezes `display` under the selection overlay; an
+    // empty handle when the display cannot be grabbed.
+    virtual CBasePtr<CImageCaptureObject> imageCapture(CImageCaptureCallback* callback, int display);
     // The engine's SetWatermark: the picture and rectangle later recordings draw; a null path
     // clears it.
     virtual void setWatermark(const char* path, int x, int y, int width, int height);

@@ -7,6 +7,7 @@
 #include "ScAudioRecording.h"
 #include "ScEngine.h"
 #include "core/RecordingScratch.h"
+#include "core/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,18 +85,18 @@ QString Utils::getOriginalVideoOutputPath()
 
 QString Utils::getOriginalSnapshotPath() { return getOriginalVideoOutputPath() + QStringLiteral("/Snapshot"); }
 
-QString Utils::getVideoOutputPath() { return storedFolder("Path/VideoFolder", getOriginalVideoOutputPath()); }
+QString Utils::getVideoOutputPath() { return storedFolder(SettingsKeys::kVideoFolder, getOriginalVideoOutputPath()); }
 
 void Utils::setVideoOutputPath(const QString& path)
 {
-    OvSettings::instance()->setApplicationParam(QStringLiteral("Path/VideoFolder"), path);
+    OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kVideoFolder), path);
 }
 
-QString Utils::getSnapshotPath() { return storedFolder("Path/ScreenshotsFolder", getOriginalSnapshotPath()); }
+QString Utils::getSnapshotPath() { return storedFolder(SettingsKeys::kScreenshotsFolder, getOriginalSnapshotPath()); }
 
 void Utils::setSnapshotPath(const QString& path)
 {
-    OvSettings::instance()->setApplicationParam(QStringLiteral("Path/ScreenshotsFolder"), path);
+    OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kScreenshotsFolder), path);
 }
 
 bool Utils::ensureExists(const QString& folder)
@@ -171,7 +172,7 @@ QMap<int, QString> Utils::getSupportCodecs(RP_Format fmt)
     if (!video)
         return result;
     int codecs[8] = {};
-    const int count = std::min(8, scGetSupportCodecs(container, codecs, 8));
+    const int count = std::min(8, PlatformSeam::current()->supportedCodecs(container, codecs, 8));
     for (int i = 0; i < count; ++i) {
         switch (codecs[i]) {
         case RP_CODEC_H264: result.insert(codecs[i], QStringLiteral("H.264")); break;

@@ -1,4 +1,5 @@
 #include "watermark/DlgWatermarkManage.h"
+#include "core/SettingsKeys.h"
 #include "ui_DlgWatermarkManage.h"
 
 #include "Log.h"
@@ -26,7 +27,7 @@
 
 namespace {
 const char* const kModule = "DlgWatermarkManage";
-const QString kIndexKey = QStringLiteral("WatermarkIndex");
+const QString kIndexKey = QLatin1String(SettingsKeys::kWatermarkIndex);
 // The built-in watermarks, which cannot be deleted: the picture and the text made first.
 const int kBuiltInPicture = 0;
 const int kBuiltInText = 1;

@@ -4,6 +4,7 @@
 #include "OvProductInfo.h"
 #include "OvResourceMgr.h"
 #include "OvSettings.h"
+#include "core/SettingsKeys.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
 #include "watermark/ApplyWMEditThread.h"
@@ -21,7 +22,7 @@
 #include <QWidget>
 
 namespace {
-const QString kIndexKey = QStringLiteral("WatermarkIndex");
+const QString kIndexKey = QLatin1String(SettingsKeys::kWatermarkIndex);
 const QString kListFile = QStringLiteral("WaterMark.json");
 // How often the hand-over renders a watermark that keeps changing before it gives up.
 const int kRenderAttempts = 3;

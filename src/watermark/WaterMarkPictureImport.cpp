@@ -5,6 +5,7 @@
 #include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
+#include "core/SettingsKeys.h"
 #include "watermark/WaterMarkDataManage.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,7 @@ QString WaterMarkPictureImport::supportedFilter()
     return tr("Supported Files (*.bmp *.jpg *.jpeg *.png *.gif *.tif *.tiff *.webp *.svg)");
 }
 
-QString WaterMarkPictureImport::lastSelectionKey() { return QStringLiteral("Watermark/LastSelection"); }
+QString WaterMarkPictureImport::lastSelectionKey() { return QLatin1String(SettingsKeys::kWatermarkLastSelection); }
 
 QSize WaterMarkPictureImport::scaledImportSize(const QSize& size)
 {

@@ -18,6 +18,7 @@
 #include "capture_tools/CameraDlg.h"
 #include "core/DeviceManager.h"
 #include "core/RecordParameter.h"
+#include "core/SettingsKeys.h"
 #include "hotkeys/DlgHotKeyMessage.h"
 #include "output/RecordHistoryDlg.h"
 #include "recording/VideoRecCtlWdg.h"
@@ -115,7 +116,7 @@ void WindowPlacementTest::webcamRecorderOpensWhollyOnTheScreen()
 {
     // A place stored when the window was on a screen below this one's bottom.
     const QRect area = available();
-    OvSettings::instance()->setApplicationParam(QString::fromLatin1(CameraDlg::kWindowPosKey),
+    OvSettings::instance()->setApplicationParam(QString::fromLatin1(SettingsKeys::kCameraWindowPos),
                                                 QPoint(area.left() + 100, area.bottom() - 300));
     QVERIFY(SrTest::clickAt(SrTest::child(m_pBase, "btnWebcam")));
     QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() != nullptr; }, 10000));
@@ -133,7 +134,7 @@ void WindowPlacementTest::webcamRecorderOpensWhollyOnTheScreen()
 
 void WindowPlacementTest::positionChosenInTheOptionsWinsOverTheStoredPlace()
 {
-    OvSettings::instance()->setApplicationParam(QString::fromLatin1(CameraDlg::kWindowPosKey), QPoint(500, 400));
+    OvSettings::instance()->setApplicationParam(QString::fromLatin1(SettingsKeys::kCameraWindowPos), QPoint(500, 400));
     RecordParameter::instance()->setCameraDefaultPos(RP_POS_TOPLEFT);
     QVERIFY(SrTest::clickAt(SrTest::child<FfSwitchButton>(m_pBase, "swWebcam")));
     QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() != nullptr; }, 10000));

@@ -91,12 +91,24 @@ private slots:
         scSetSyntheticCamera(nullptr);
     }
 
+    void failedStartLeavesTheWindowIdleWithItsCode_data()
+    {
+        QTest::addColumn<bool>("cameraBusy");
+        // Something that is not a file stands where the recording goes.
+        QTest::newRow("file cannot be written") << false;
+        // Another program holds the camera: it is listed but does not open.
+        QTest::newRow("camera held elsewhere") << true;
+    }
     void failedStartLeavesTheWindowIdleWithItsCode()
     {
-        // Something that is not a file stands where the recording goes.
-        QVERIFY(QDir().mkpath(tempFile()));
+        QFETCH(bool, cameraBusy);
+        FakeSeam seam;
+        if (cameraBusy)
+            seam.busyCameras << QStringLiteral(SC_SYNTHETIC_CAMERA_NAME);
+        else
+            QVERIFY(QDir().mkpath(tempFile()));
         CameraDlg dlg(true);
-        QVERIFY(CameraManager::instance()->isCameraRunning());
+        QCOMPARE(CameraManager::instance()->isCameraRunning(), !cameraBusy);
         ModalAnswers::push(OvModalRequest::MessageBox, QMessageBox::Cancel);
         dlg.on_btnRec_clicked();
         QVERIFY(ModalAnswers::messages().value(0).contains(QStringLiteral("1001")));
@@ -104,6 +116,8 @@ private slots:
         QVERIFY(!RecordParameter::instance()->m_bRecording);
         QVERIFY(!dlg.findChild<QWidget*>(QStringLiteral("btnRec"))->isHidden());
         QVERIFY(dlg.findChild<QWidget*>(QStringLiteral("btnStop"))->isHidden());
+        if (cameraBusy)
+            QVERIFY(!QFileInfo::exists(tempFile()));
     }
 
     void failedEndTellsItsCodeAndClosingNeverDropsTheRecording()

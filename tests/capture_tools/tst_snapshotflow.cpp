@@ -1,8 +1,10 @@
 // Screenshots and drawing on the real X display, driven by xdotool as a user would: a
 // screenshot taken with the main window's button, dragged and saved, lands in the
-// screenshot folder and in the history; a rectangle drawn on the screen while recording is
+// screenshot folder and in the history; a screen that cannot be grabbed is reported and
+// gives the main window back; a rectangle drawn on the screen while recording is
 // in the saved video, where it was drawn.
 
+#include "FakeEngine.h"
 #include "FindChild.h"
 #include "ModalAnswers.h"
 #include "PlainScene.h"
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImageReader>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QPushButton>
@@ -65,6 +68,7 @@ private slots:
     // First: the main window of the other test, once destroyed, is still known to the task
     // coordinator, which the end of a recording asks for its main window.
     void rectangleDrawnWhileRecordingIsInTheVideo();
+    void screenThatCannotBeGrabbedIsReportedAndTheMainWindowReturns();
     void screenshotFromTheMainWindowIsSavedAndListed();
     void toolStripStaysAboveTheOverlayWhileDrawing();
 };
@@ -112,6 +116,24 @@ void SnapshotFlowTest::screenshotFromTheMainWindowIsSavedAndListed()
     QCOMPARE(history[0].type, int(HFT_IMAGE));
     QVERIFY(spinUntil([base] { return base->isVisible(); }, 5000));
     QVERIFY(!main->snapshotDialog());
+    QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    MainEntry::destroyMainWindow(base);
+}
+
+void SnapshotFlowTest::screenThatCannotBeGrabbedIsReportedAndTheMainWindowReturns()
+{
+    FakeSeam seam;
+    seam.captureRefused = true;
+    RecordParameter::instance()->setHideMainWhenScreenshot(true);
+    ModalAnswers::push(OvModalRequest::MessageBox, QMessageBox::Ok);
+
+    MainWindowBase* base = MainEntry::createMainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(base));
+    MainWindow* main = base->mainWindow();
+    QVERIFY(clickAt(child(base, "btnSnapshot")));
+    QVERIFY(spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 10000));
+    QCOMPARE(ModalAnswers::messages(), QStringList{DlgSnapshot::tr("The screen could not be captured.")});
+    QVERIFY(spinUntil([base, main] { return base->isVisible() && !main->snapshotDialog(); }, 10000));
     QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     MainEntry::destroyMainWindow(base);
 }

@@ -1,6 +1,7 @@
 // The Preferences dialog against the real settings store: every control's key and default,
 // the editing rules with their warnings and reverts, and the folder check.
 
+#include "FakeEngine.h"
 #include "ModalAnswers.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
@@ -11,30 +12,13 @@
 #include "ui_OptionDialog.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSignalBlocker>
 #include <QtTest>
 #include <functional>
 
 namespace {
 const char* const kSwatch[] = {"#d9252b", "#ffb517", "#3788e4"};
-
-// The dialog with the engine's answers replaced, for formats and machines this one is not.
-class ScriptedOptionDialog : public OptionDialog {
-public:
-    QList<RP_Format> unsupported;
-    bool x86 = true;
-
-protected:
-    bool isFormatSupported(RP_Format fmt) const override
-    {
-        return !unsupported.contains(fmt) && OptionDialog::isFormatSupported(fmt);
-    }
-    QMap<int, QString> supportedCodecs(RP_Format fmt) const override
-    {
-        return unsupported.contains(fmt) ? QMap<int, QString>() : OptionDialog::supportedCodecs(fmt);
-    }
-    bool isX86_64() const override { return x86; }
-};
 
 using Read = std::function<QVariant(Ui::OptionDialog*)>;
 using Write = std::function<void(Ui::OptionDialog*, const QVariant&)>;
@@ -133,6 +117,8 @@ private slots:
     void editRulesWarnAndRevert();
     void unwritableFolderIsRefused();
     void closeAsksBeforeDroppingEdits();
+    void closeAsksOnlyForComparedChanges_data();
+    void closeAsksOnlyForComparedChanges();
     void swatchesShowTheirColours();
 };
 
@@ -225,8 +211,9 @@ void OptionDialogTest::unsupportedFormatKeepsFormatCodecAndRateTogether()
     settings->setApplicationParam("VideoCodec", int(RP_CODEC_GIF));
     settings->setApplicationParam("VideoFrameRate", 6);
     {
-        ScriptedOptionDialog dialog;
-        dialog.unsupported = {RP_FMT_MP4};
+        FakeSeam seam;
+        seam.unwritable = {OVFT_MP4};
+        OptionDialog dialog;
         dialog.init();
         ModalAnswers::push(OvModalRequest::MessageBox, 0x400);
         dialog.ui()->cbType->setCurrentIndex(dialog.ui()->cbType->findData(RP_FMT_MP4));
@@ -243,8 +230,9 @@ void OptionDialogTest::unsupportedFormatKeepsFormatCodecAndRateTogether()
     settings->setApplicationParam("VideoCodec", int(RP_CODEC_PRORES422));
     ModalAnswers::clear();
     {
-        ScriptedOptionDialog dialog;
-        dialog.unsupported = {RP_FMT_MOV};
+        FakeSeam seam;
+        seam.unwritable = {OVFT_MOV};
+        OptionDialog dialog;
         ModalAnswers::push(OvModalRequest::MessageBox, 0x400);
         dialog.init();
         QCOMPARE(ModalAnswers::messages().size(), 1);
@@ -297,8 +285,9 @@ void OptionDialogTest::editRulesWarnAndRevert()
     settings->setApplicationParam("VideoCodec", int(RP_CODEC_H264));
     settings->setApplicationParam("VideoFrameRate", 60);
     settings->setApplicationParam("AudioFormat", int(RP_FMT_MP3));
-    ScriptedOptionDialog dialog;
-    dialog.x86 = false;
+    FakeSeam seam;
+    seam.otherProcessor = true;
+    OptionDialog dialog;
     dialog.init();
     QVERIFY2(ModalAnswers::asked().isEmpty(), "loading warned");
     Ui::OptionDialog* ui = dialog.ui();
@@ -364,6 +353,74 @@ void OptionDialogTest::closeAsksBeforeDroppingEdits()
     QVERIFY(!dialog.isVisible());
     QCOMPARE(stored("beep").toBool(), false);
     QCOMPARE(ModalAnswers::messages().size(), 2);
+}
+
+void OptionDialogTest::closeAsksOnlyForComparedChanges_data()
+{
+    QTest::addColumn<Control>("control");
+    QTest::addColumn<QVariant>("one");
+    QTest::addColumn<QVariant>("other");
+    QTest::addColumn<bool>("asks");
+    using U = Ui::OptionDialog;
+    const auto row = [](const char* name, const Control& control, const QVariant& one, const QVariant& other,
+                        bool asks) { QTest::newRow(name) << control << one << other << asks; };
+    row("countdown", box(&U::chbCountdown), true, false, true);
+    row("beep", box(&U::chbBeep), true, false, true);
+    row("boundary", box(&U::chbShowBoundary), true, false, true);
+    row("hide float panel", box(&U::chbHideFloatBar), true, false, true);
+    row("move region", box(&U::chbMoveRegion), true, false, true);
+    row("hide desktop icons", box(&U::chbHideIcon), true, false, true);
+    row("hide dock", box(&U::chbAutoHide), true, false, true);
+    row("hide main window", box(&U::chbHidePannel), true, false, true);
+    row("preview", box(&U::chbAutoPerview), true, false, true);
+    row("follow theme", box(&U::chbFollowTheme), true, false, true);
+    row("exclude float panel", box(&U::chbExcludeFloatBar), true, false, true);
+    row("mini", box(&U::chbOnlyMini), true, false, true);
+    row("close choice", closeChoice(), true, false, true);
+    row("cursor", box(&U::chbCursor), true, false, true);
+    row("click effect", clickEffect(), 1, 2, true);
+    row("update on exit", box(&U::chbUpdateOnExit), true, false, true);
+    row("video format", list(&U::cbType), int(RP_FMT_MOV), int(RP_FMT_MP4), true);
+    row("frame rate", list(&U::cbVideoFrameRate), 25, 30, true);
+    row("video quality", list(&U::cbVideoQuality), 2, 5, true);
+    row("audio format", list(&U::cbAudioFormat), int(RP_FMT_MP3), int(RP_FMT_FLAC), true);
+    row("screenshot format", list(&U::cmbImgFormat), int(RP_FMT_PNG), int(RP_FMT_BMP), true);
+    row("video folder", field(&U::edtSaveFile), SrTest::newFolder("asked-1"), SrTest::newFolder("asked-2"), true);
+    row("screenshot folder", field(&U::edtSnapshotFile), SrTest::newFolder("asked-3"), SrTest::newFolder("asked-4"),
+        true);
+    row("highlight", box(&U::chbIndicate), true, false, false);
+    row("audio quality", list(&U::cbAudioQuality), 2, 5, false);
+    row("automatic updates", box(&U::chbAutoUpdates), true, false, false);
+    row("blink colour", swatches(&U::btnClick1, &U::btnClick2, &U::btnClick3), kSwatch[0], kSwatch[2], false);
+    row("area colour", swatches(&U::btnArea1, &U::btnArea2, &U::btnArea3), kSwatch[0], kSwatch[2], false);
+}
+
+// Closing after a change asks whether to save exactly for the compared controls; either way
+// closing without Yes writes nothing.
+void OptionDialogTest::closeAsksOnlyForComparedChanges()
+{
+    QFETCH(Control, control);
+    QFETCH(QVariant, one);
+    QFETCH(QVariant, other);
+    QFETCH(bool, asks);
+    const QString file = OvSettings::instance()->fileName();
+    OptionDialog dialog;
+    dialog.init();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY2(ModalAnswers::asked().isEmpty(), "loading asked");
+    const auto storedBytes = [&file] {
+        QFile stored(file);
+        return stored.open(QIODevice::ReadOnly) ? stored.readAll() : QByteArray();
+    };
+    const QByteArray before = storedBytes();
+    control.write(dialog.ui(), same(control.read(dialog.ui()), one) ? other : one);
+    if (asks)
+        ModalAnswers::push(OvModalRequest::MessageBox, 0x10000); // No
+    QTest::mouseClick(dialog.ui()->btnCancel, Qt::LeftButton);
+    QCOMPARE(ModalAnswers::messages().size(), asks ? 1 : 0);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(storedBytes(), before);
 }
 
 void OptionDialogTest::swatchesShowTheirColours()

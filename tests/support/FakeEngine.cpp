@@ -165,6 +165,23 @@ qint64 FakeSeam::freeDiskSize(const QString&, bool& ok)
     return freeBytes;
 }
 
+int FakeSeam::supportedCodecs(OutputVideoFileType container, int* codecs, int maxCount)
+{
+    return unwritable.contains(container) ? 0 : PlatformSeam::supportedCodecs(container, codecs, maxCount);
+}
+
+CBasePtr<CCameraObject> FakeSeam::openCamera(CCameraCallback* callback, const char* name, NSView* host)
+{
+    if (busyCameras.contains(QString::fromUtf8(name)))
+        return {};
+    return PlatformSeam::openCamera(callback, name, host);
+}
+
+CBasePtr<CImageCaptureObject> FakeSeam::imageCapture(CImageCaptureCallback* callback, int display)
+{
+    return captureRefused ? CBasePtr<CImageCaptureObject>() : PlatformSeam::imageCapture(callback, display);
+}
+
 bool FakeSeam::openUrl(const QUrl& url)
 {
     openedUrls << url;

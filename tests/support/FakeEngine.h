@@ -2,7 +2,9 @@
 // The fake engine of the logic tests: a recorder and preview players that need no display,
 // sound server or encoder, handed out by a seam that also answers the system's questions
 // (free space, sound server, what can be recorded, opened addresses, started programs) as
-// the test sets them. A FakeSeam is installed while it lives; nest them like scopes.
+// the test sets them. The codecs, the processor, screenshot captures and cameras are the
+// real engine's and machine's unless the test says otherwise. A FakeSeam is installed while
+// it lives; nest them like scopes.
 
 #include "services/PlatformSeam.h"
 
@@ -63,6 +65,10 @@ public:
     QList<Privacy_Setting> unavailable;
     QList<QUrl> openedUrls;
     QList<QStringList> started; // program and arguments of each detached start
+    QList<OutputVideoFileType> unwritable; // containers the encoders cannot write
+    bool otherProcessor = false;           // the machine is not x86_64
+    bool captureRefused = false; // no display can be grabbed for a screenshot
+    QStringList busyCameras;     // listed, but held by another program: they do not open
 
     CBasePtr<CScreenRecorderObject> videoRecorder(CRecoderCallback* callback, const ScVideoOptions& video,
                                                   const ScMouseOptions& mouse, const ScAudioOptions& audio,
@@ -74,6 +80,10 @@ public:
     qint64 freeDiskSize(const QString& folder, bool& ok) override;
     AudioSourceStatus audioSourceStatus() override { return audio; }
     bool canRecord(Privacy_Setting kind) override { return !unavailable.contains(kind); }
+    int supportedCodecs(OutputVideoFileType container, int* codecs, int maxCount) override;
+    bool isX86_64() override { return !otherProcessor && PlatformSeam::isX86_64(); }
+    CBasePtr<CCameraObject> openCamera(CCameraCallback* callback, const char* name, NSView* host) override;
+    CBasePtr<CImageCaptureObject> imageCapture(CImageCaptureCallback* callback, int display) override;
     bool openUrl(const QUrl& url) override;
     bool startDetached(const QString& program, const QStringList& arguments) override;
 

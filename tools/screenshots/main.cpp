@@ -28,6 +28,7 @@
 #include "capture_tools/FfColor.h"
 #include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
+#include "core/SettingsKeys.h"
 #include "feedback/FeedBackDialog.h"
 #include "hotkeys/DlgHotKeyMessage.h"
 #include "hotkeys/FrameMASShotcut.h"
@@ -563,7 +564,7 @@ bool openMainWindow()
     p->setSystemAudioEnable(true);
     p->setMicrophoneEnable(false);
     p->setMouseRecorder(true);
-    OvSettings::instance()->setApplicationParam(QStringLiteral("VideoLast/RecordMode"), 0);
+    OvSettings::instance()->setApplicationParam(QLatin1String(SettingsKeys::kRecordMode), 0);
     g_main = MainEntry::createMainWindow();
     if (!QTest::qWaitForWindowExposed(g_main)) {
         MainEntry::destroyMainWindow(g_main);

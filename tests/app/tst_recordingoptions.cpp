@@ -12,6 +12,7 @@
 #include "app/MainWindow.h"
 #include "app/MainWindowBase.h"
 #include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "widgets/FfSwitchButton.h"
@@ -70,6 +71,10 @@ void RecordingOptionsTest::recordByClick(const std::function<void()>& during)
     QVERIFY(SrTest::clickAt(child<QPushButton>(m_pBase, "btnRec")));
     QVERIFY(SrTest::spinUntil([this] { return m_pMain->controlBar() && m_pMain->controlBar()->isRecording(); }, 20000));
     during();
+    // Stopped once something is recorded, as a user who watched the clock run: a stop before
+    // the first picture (a busy machine can take that long) leaves nothing to preview.
+    QVERIFY(SrTest::spinUntil([] { return ScreenRecorder::instance()->duration() > 0.5
+                                          && ScreenRecorder::instance()->fileSize() > 0; }, 30000));
     ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
     SystemStatusBar::instance()->action(QStringLiteral("actStop"))->trigger();
     QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 30000));

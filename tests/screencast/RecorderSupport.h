@@ -92,6 +92,21 @@ inline std::unique_ptr<QWidget> colouredWindow(const QColor& colour, const QRect
     return window;
 }
 
+// Starts `recorder`, lets it record `beforeMs`, pauses it for `pausedMs`, lets it record
+// `afterMs` more and stops it, each call timed in `span`. True when it started and stopped.
+inline bool recordWithPause(CScreenRecorderObject* recorder, SrTest::RecordedSpan& span, int beforeMs, int pausedMs,
+                            int afterMs)
+{
+    if (!span.mark([&] { return recorder->Start(); }))
+        return false;
+    spin(beforeMs);
+    span.mark([&] { recorder->Pause(); });
+    spin(pausedMs);
+    span.mark([&] { recorder->Resume(); });
+    spin(afterMs);
+    return span.mark([&] { return recorder->Stop(); });
+}
+
 struct Result {
     SrTest::RecordedSpan span; // the start and stop calls, timed
     bool created = false;

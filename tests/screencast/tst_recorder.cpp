@@ -385,13 +385,7 @@ private slots:
                                                                  QFile::encodeName(path("paused.mp4")).constData());
         QVERIFY(recorder);
         SrTest::RecordedSpan span;
-        QVERIFY(span.mark([&] { return recorder->Start(); }));
-        spin(1000);
-        span.mark([&] { recorder->Pause(); });
-        spin(1500);
-        span.mark([&] { recorder->Resume(); });
-        spin(1000);
-        QVERIFY(span.mark([&] { return recorder->Stop(); }));
+        QVERIFY(recordWithPause(recorder.get(), span, 1000, 1500, 1000));
         QVERIFY(span.pausedLeast() >= 1.5);
         // The paused time is left out: kept on the timeline, it would put the file's length,
         // the recorder's and the sound's a whole pause past the time recorded.
@@ -486,13 +480,7 @@ private slots:
         recorder = scAudioRecord(&reports, audio, QFile::encodeName(pausedFolder).constData());
         QVERIFY(recorder);
         SrTest::RecordedSpan pausedSpan;
-        QVERIFY(pausedSpan.mark([&] { return recorder->Start(); }));
-        spin(1000);
-        pausedSpan.mark([&] { recorder->Pause(); });
-        spin(1000);
-        pausedSpan.mark([&] { recorder->Resume(); });
-        spin(1000);
-        QVERIFY(pausedSpan.mark([&] { return recorder->Stop(); }));
+        QVERIFY(recordWithPause(recorder.get(), pausedSpan, 1000, 1000, 1000));
         const double paused = durationOf(pausedFolder + "/AudioTrack0.mka");
         QVERIFY2(pausedSpan.holds(paused, kLateStart, kLastFrame), qPrintable(QString::number(paused)));
     }

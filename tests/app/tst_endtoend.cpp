@@ -10,6 +10,7 @@
 #include "ChildApplication.h"
 #include "FindChild.h"
 #include "TestEnv.h"
+#include "RecordedSpan.h"
 #include "TestMain.h"
 #include "WaitFor.h"
 #include "core/HistoryFileUtils.h"
@@ -251,9 +252,7 @@ QString EndToEndTest::checkRun(const QString& mode, const QRegularExpression& na
 // the bar showing the recording to Stop, less the time the first frame or sample may take.
 bool EndToEndTest::lastsAsRecorded(double seconds) const
 {
-    constexpr double kLateStart = 0.5;
-    constexpr double kLastFrame = 0.1;
-    const bool holds = seconds >= m_recordedLeast - kLateStart && seconds <= m_recordedMost + kLastFrame;
+    const bool holds = seconds >= m_recordedLeast - SrTest::kLateStart && seconds <= m_recordedMost + SrTest::kLastFrame;
     if (!holds)
         qWarning() << seconds << "s, recorded" << m_recordedLeast << "to" << m_recordedMost << "s";
     return holds;

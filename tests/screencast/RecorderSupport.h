@@ -71,10 +71,8 @@ inline void spin(int ms)
     }
 }
 
-// How much later than the start call a busy machine may take the first frame or sample, and
-// how far the last one may reach past the stop call.
-constexpr double kLateStart = 0.5;
-constexpr double kLastFrame = 0.1;
+using SrTest::kLastFrame;
+using SrTest::kLateStart;
 
 // A plain coloured top-level window at a place of the screen.
 inline std::unique_ptr<QWidget> colouredWindow(const QColor& colour, const QRect& geometry)

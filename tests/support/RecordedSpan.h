@@ -11,6 +11,11 @@
 #include <vector>
 
 namespace SrTest {
+// How much later than the start call a busy machine may take the first picture or sample,
+// and how far the last one may reach past the stop call.
+constexpr double kLateStart = 0.5;
+constexpr double kLastFrame = 0.1;
+
 class RecordedSpan {
 public:
     RecordedSpan() { m_clock.start(); }
@@ -49,7 +54,7 @@ public:
     // A length read back from the file or the recorder lies within the span: `lateStart` is
     // how much later than the start call the first picture or sample may have been taken,
     // `frame` how far a last picture may reach past the stop.
-    bool holds(double seconds, double lateStart, double frame) const
+    bool holds(double seconds, double lateStart = kLateStart, double frame = kLastFrame) const
     {
         return seconds >= least() - lateStart && seconds <= most() + frame;
     }

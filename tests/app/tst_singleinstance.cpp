@@ -139,7 +139,8 @@ void SingleInstanceTest::storedIdOfAnotherProgramDoesNotBlock()
     QProcess other;
     other.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     QVERIFY(other.waitForStarted(5000));
-    const QString key = QStringLiteral("sr-test-instance");
+    // Of this test process alone: a segment name is shared by the whole machine.
+    const QString key = QStringLiteral("sr-test-instance-%1").arg(QCoreApplication::applicationPid());
     QSharedMemory leftOver(key); // a segment that exists
     QVERIFY(leftOver.create(1024));
     OvSettings::instance()->setApplicationParam(QStringLiteral("pid"), other.processId());

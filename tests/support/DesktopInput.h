@@ -77,11 +77,22 @@ inline bool waitSelectionOverlay()
     return shown && waitPlaced(overlay);
 }
 
+// Waits until the window of `widget` is on the screen where this process thinks it is, as a
+// user who clicks what they see: a window shown again a moment ago (the main window after a
+// recording) may not be mapped or placed yet on a busy machine, and a click then is lost.
+inline void waitClickable(QWidget* widget)
+{
+    QWidget* window = widget->window();
+    spinUntil([window] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 10000);
+    waitPlaced(window);
+}
+
 // Clicks the middle of `widget`.
 inline bool clickAt(QWidget* widget)
 {
     if (!widget)
         return false;
+    waitClickable(widget);
     const QPoint at = widget->mapToGlobal(widget->rect().center());
     return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"});
 }
@@ -89,6 +100,7 @@ inline bool clickAt(QWidget* widget)
 // Clicks `widget` at `at` (widget pixels).
 inline bool clickAt(QWidget* widget, const QPoint& at)
 {
+    waitClickable(widget);
     const QPoint global = widget->mapToGlobal(at);
     return xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "sleep", "0.1", "click", "1"});
 }

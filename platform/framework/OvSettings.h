@@ -15,6 +15,10 @@
 //   kMaxFileBytes; holds a NUL byte or is not UTF-8 text (the writer produces plain ASCII);
 //   does not end with a line break (cut off in the middle of a line); or QSettings reports
 //   an error or finds no key in a file that holds text.
+// - The user is told once per run (and again after reload()) that settings and recording
+//   history cannot be saved, with the file's path: on standard error, and in a message box
+//   on the GUI thread once the failed write has returned (not without a QApplication, nor
+//   with SR_NONINTERACTIVE set).
 
 #include <QMutex>
 #include <QSettings>
@@ -64,6 +68,7 @@ private:
     // Writes the changes made to m_settings; false when the file could not be written whole
     // (it is then the file before, and m_settings is read from it again). Mutex held.
     bool writeThrough();
+    static void reportWriteFailure(const QString& path);
     static QVariant encode(const QVariant& value);
     static QVariant decode(const QVariant& stored);
 
@@ -71,5 +76,6 @@ private:
     std::unique_ptr<QSettings> m_settings;
     QString m_path;
     bool m_damageReported = true;
+    bool m_writeFailureReported = false;
     QString m_keptAs;
 };

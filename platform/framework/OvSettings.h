@@ -8,7 +8,8 @@
 // - Every write replaces the file atomically (written beside, flushed to disk, renamed
 //   over it): a crash in the middle leaves the old or the new file whole. While a write
 //   runs, the old file stays linked as "<name>.before-<pid>"; a write that fails part-way
-//   (a full disk) puts it back and reports the failure.
+//   (a full disk) puts it back and reports the failure. A file that is a symbolic link is
+//   written through it (OvSafeFile).
 // - A file that cannot be read is set aside, byte for byte, before anything is written:
 //   it is renamed to "<name>.damaged-<yyyyMMdd-hhmmss>" in the same folder (never over an
 //   earlier copy) and the store starts empty. "Cannot be read" means: larger than

@@ -40,7 +40,8 @@ public:
     bool loadWaterMarkDataFile();
     // Appends the two built-in watermarks (a picture, then a text).
     void onLoadDefultWaterMarkData();
-    // Writes the whole list, replacing the file in one step; an empty list writes nothing.
+    // Writes the whole list, replacing the file in one step (through a link, which stays a
+    // link); an empty list writes nothing.
     // False (logged, the old file untouched) when the file cannot be written.
     bool saveWaterMarkDataFile();
     // Forgets the list and runs the start-up steps again: the index from the setting, the

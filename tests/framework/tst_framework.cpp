@@ -1,7 +1,6 @@
 #include "FileSizeLimit.h"
 #include "ModalAnswers.h"
 #include "OvDialogBase.h"
-#include "OvFileUtils.h"
 #include "OvInputDialog.h"
 #include "OvMessageBox.h"
 #include "OvSafeFile.h"
@@ -14,10 +13,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <QThread>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <atomic>
@@ -246,7 +243,7 @@ private slots:
 };
 SR_TEST(SettingsStoreTest)
 
-// The file operations every store and the history rely on.
+// The writer every store relies on.
 class StoreFileTest : public QObject {
     Q_OBJECT
     QString m_dir;
@@ -291,50 +288,6 @@ private slots:
         QCOMPARE(contentOf(first), QByteArray("second"));
         QCOMPARE(contentOf(second), QByteArray("third"));
         QVERIFY(QFileInfo(m_dir + QStringLiteral("/linked.json")).isSymLink());
-    }
-
-    // A name is taken by anything that bears it, a link leading nowhere included, and a
-    // rename never copies the file through such a link.
-    void renameNeverReplacesNorFollowsALink()
-    {
-        const QString outside = SrTest::newFolder(QStringLiteral("outside-rename")) + QStringLiteral("/target.mov");
-        const QString recording = m_dir + QStringLiteral("/clip.mov");
-        QVERIFY(SrTest::writeFile(recording, 1000));
-        const QByteArray bytes = contentOf(recording);
-        QVERIFY(QFile::link(outside, m_dir + QStringLiteral("/Renamed.mov")));
-        QVERIFY(!QFileInfo::exists(m_dir + QStringLiteral("/Renamed.mov")));
-        QVERIFY(OvFileUtils::existsInAnyForm(m_dir + QStringLiteral("/Renamed.mov")));
-        QVERIFY(!OvFileUtils::renameNoReplace(recording, m_dir + QStringLiteral("/Renamed.mov")));
-        QVERIFY(!OvFileUtils::existsInAnyForm(outside));
-        QCOMPARE(contentOf(recording), bytes);
-
-        QVERIFY(SrTest::writeFile(m_dir + QStringLiteral("/other.mov"), 10));
-        QVERIFY(!OvFileUtils::renameNoReplace(recording, m_dir + QStringLiteral("/other.mov")));
-        QCOMPARE(QFileInfo(m_dir + QStringLiteral("/other.mov")).size(), qint64(10));
-
-        QVERIFY(OvFileUtils::renameNoReplace(recording, m_dir + QStringLiteral("/free.mov")));
-        QVERIFY(!OvFileUtils::existsInAnyForm(recording));
-        QCOMPARE(contentOf(m_dir + QStringLiteral("/free.mov")), bytes);
-    }
-
-    // The trash information names the file as a URL path: a line break or a '%' in the name
-    // is escaped, and the escaped text reads back as the original path.
-    void trashInformationEscapesTheOriginalPath()
-    {
-        const QString path = m_dir + QStringLiteral("/two\nlines 100%.mp4");
-        QVERIFY(SrTest::writeFile(path, 10));
-        QVERIFY(OvFileUtils::moveToTrash(path));
-        QVERIFY(!OvFileUtils::existsInAnyForm(path));
-        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash");
-        const QByteArray info = contentOf(trash + QStringLiteral("/info/two\nlines 100%.mp4.trashinfo"));
-        QVERIFY(info.startsWith("[Trash Info]\nPath="));
-        const QList<QByteArray> lines = info.split('\n');
-        QCOMPARE(lines.size(), 4); // the header, Path, DeletionDate and the final line break
-        QVERIFY(lines.at(2).startsWith("DeletionDate="));
-        const QByteArray stored = lines.at(1).mid(int(qstrlen("Path=")));
-        QVERIFY(stored.contains("%0A") && stored.contains("%25"));
-        QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(stored)), path);
-        QCOMPARE(QFileInfo(trash + QStringLiteral("/files/two\nlines 100%.mp4")).size(), qint64(10));
     }
 };
 SR_TEST(StoreFileTest)

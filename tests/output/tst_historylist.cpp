@@ -308,20 +308,21 @@ private slots:
     }
 
     // The trash information names the original place as a URL path, so a line break in the
-    // name does not break its line.
+    // name does not break its line, and a '%' reads back as itself.
     void trashInformationOfANameWithALineBreakIsEscaped()
     {
-        const QString odd = file("two\nlines.mp4", 12);
+        const QString odd = file("two\nlines 100%.mp4", 12);
         storeHistory({{odd, HFT_VIDEO}});
         RecordHistoryDlg dlg(nullptr);
         dlg.show();
         confirmDelete(true);
-        CLICK_ROW_BUTTON(dlg.historyList(), "two\nlines.mp4", "btnRemove");
+        CLICK_ROW_BUTTON(dlg.historyList(), "two\nlines 100%.mp4", "btnRemove");
         QVERIFY(!QFileInfo::exists(odd));
-        QFile info(trashFolder() + "/../info/two\nlines.mp4.trashinfo");
+        QFile info(trashFolder() + "/../info/two\nlines 100%.mp4.trashinfo");
         QVERIFY(info.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = info.readAll().split('\n');
         QCOMPARE(lines.value(1), "Path=" + QUrl::toPercentEncoding(QFile::encodeName(odd), "/"));
+        QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(lines.value(1).mid(5))), odd);
         QVERIFY(lines.value(2).startsWith("DeletionDate="));
     }
 

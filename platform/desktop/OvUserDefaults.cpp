@@ -1,6 +1,7 @@
 #include "OvUserDefaults.h"
 
 #include "Log.h"
+#include "OvSafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,15 +25,16 @@ OvUserDefaults* OvUserDefaults::instance()
 
 OvUserDefaults::OvUserDefaults() { setFileName(defaultFileName()); }
 
-OvUserDefaults::~OvUserDefaults() { delete m_settings; }
+OvUserDefaults::~OvUserDefaults() = default;
 
 QString OvUserDefaults::fileName() const { return m_settings->fileName(); }
 
 void OvUserDefaults::setFileName(const QString& path)
 {
-    delete m_settings;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    m_settings = new QSettings(path, QSettings::IniFormat);
+    m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    // Written beside and renamed over the file, never in place (the default, made explicit).
+    m_settings->setAtomicSyncRequired(true);
 }
 
 QVariant OvUserDefaults::value(const QString& key) const
@@ -69,10 +71,10 @@ bool OvUserDefaults::setValue(const QString& key, const QVariant& value)
 
 bool OvUserDefaults::synchronize()
 {
-    m_settings->sync();
-    if (m_settings->status() != QSettings::NoError) {
-        Log("desktop", 2, "user defaults: %s could not be written", qPrintable(m_settings->fileName()));
-        return false;
-    }
-    return true;
+    // QSettings reports no error for a file a full disk cut short: the write is checked.
+    QString why;
+    if (OvSafeFile::syncSettings(m_settings, &why))
+        return true;
+    Log("desktop", 2, "user defaults: %s could not be written: %s", qPrintable(m_settings->fileName()), qPrintable(why));
+    return false;
 }

@@ -3,11 +3,12 @@
 // the shortcut rows keep. A value is either a map of integers, written as the key's group of
 // entries (a shortcut's "KeyCode" and "ModifierFlags"), or the explicit empty value (a key
 // that is present and holds nothing). GUI thread only. changed() follows every write at
-// once, before the write returns; a write that cannot reach the disk answers false and the
-// file keeps what it held.
+// once, before the write returns; a write that does not reach the disk whole answers false,
+// the file keeps what it held and the store reads it again (the value written is gone).
 
 #include <QObject>
 #include <QVariant>
+#include <memory>
 
 class QSettings;
 
@@ -37,5 +38,5 @@ private:
     OvUserDefaults();
     ~OvUserDefaults() override;
 
-    QSettings* m_settings = nullptr;
+    std::unique_ptr<QSettings> m_settings;
 };

@@ -9,4 +9,14 @@ public:
     static bool isFolderPathWritable(const QString& folder);
     // The path in the form shown to users (native separators, no trailing separator).
     static QString makeOSLikePath(const QString& path);
+    // True when `path` names anything: a file, a folder, or a symbolic link even where it
+    // leads nowhere.
+    static bool existsInAnyForm(const QString& path);
+    // Gives the file `from` the name `to` on the same filesystem, never replacing anything
+    // that has that name (a dangling link included) and never copying: the file itself
+    // changes its name or nothing happens. False with the reason in `error` otherwise.
+    static bool renameNoReplace(const QString& from, const QString& to, QString* error = nullptr);
+    // Moves `path` into the user's trash, with the trash information desktops read to put it
+    // back. False with the reason in `error` when it stays where it is.
+    static bool moveToTrash(const QString& path, QString* error = nullptr);
 };

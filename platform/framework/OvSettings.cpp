@@ -1,20 +1,18 @@
 #include "OvSettings.h"
 
 #include "Log.h"
-#include "OvFileLock.h"
+#include "OvMessageBox.h"
+#include "OvProductInfo.h"
+#include "OvSafeFile.h"
 
-#include <QDateTime>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStandardPaths>
 #include <QTextCodec>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 // The framework's own keys.
@@ -73,69 +71,6 @@ QString rawDamage(const QString& path, bool* holdsText)
     return QString();
 }
 
-// Renames the file at `path` to a dated name beside it that no earlier copy has; the
-// new path, or an empty string when it could not be renamed.
-QString setAside(const QString& path)
-{
-    const QString stamp = QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yyyyMMdd-hhmmss"));
-    const QString base = path + QStringLiteral(".damaged-") + stamp;
-    constexpr int kMaxAttempts = 1000;
-    for (int n = 1; n <= kMaxAttempts; ++n) {
-        const QString target = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
-        if (QFileInfo::exists(target))
-            continue;
-        QFile file(path);
-        if (file.rename(target)) // never replaces an existing file
-            return target;
-        if (!QFileInfo::exists(target)) {
-            Log("Settings", 2, "cannot rename %s: %s", qUtf8Printable(path), qUtf8Printable(file.errorString()));
-            return QString();
-        }
-    }
-    return QString();
-}
-
-// True when the file at `path` holds `keys` settings and ends with a line break. The INI
-// writer puts every setting on a line of its own, so a file cut short either ends inside
-// a line or lacks lines.
-bool isWhole(const QString& path, int keys)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return keys == 0 && !file.exists();
-    const QByteArray data = file.readAll();
-    if (data.isEmpty())
-        return keys == 0;
-    if (!data.endsWith('\n'))
-        return false;
-    int lines = 0;
-    for (int from = 0; from < data.size();) {
-        const int end = data.indexOf('\n', from);
-        const QByteArray line = data.mid(from, end - from);
-        if (!line.startsWith('[') && line.contains('='))
-            ++lines;
-        from = end + 1;
-    }
-    return lines == keys;
-}
-
-// The name under which a write keeps the file before it: one per process, so that a write
-// never removes what another process keeps.
-QString beforeWriteName(const QString& path, qint64 pid) { return path + QStringLiteral(".before-%1").arg(pid); }
-
-// Removes the files kept by writes of processes that ended in the middle of them.
-void removeLeftOverBeforeFiles(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString prefix = info.fileName() + QStringLiteral(".before-");
-    for (const QString& name : QDir(info.absolutePath()).entryList({prefix + QLatin1Char('*')}, QDir::Files)) {
-        bool ok = false;
-        const qint64 pid = name.mid(prefix.size()).toLongLong(&ok);
-        if (ok && pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-            QFile::remove(info.absolutePath() + QLatin1Char('/') + name);
-    }
-}
-
 std::unique_ptr<QSettings> openStore(const QString& path)
 {
     auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
@@ -173,12 +108,15 @@ void OvSettings::load()
             damage = QStringLiteral("holds no setting");
         if (damage.isEmpty()) {
             // The file is sound: the copies that interrupted writes kept are older than it.
-            removeLeftOverBeforeFiles(m_path);
+            OvSafeFile::removeLeftOvers(m_path);
             return;
         }
         m_settings.reset();
     }
-    m_keptAs = setAside(m_path);
+    QString why;
+    m_keptAs = OvSafeFile::setAside(m_path, &why);
+    if (m_keptAs.isEmpty())
+        Log("Settings", 2, "cannot set %s aside: %s", qUtf8Printable(m_path), qUtf8Printable(why));
     m_damageReported = false;
     const QString fate = m_keptAs.isEmpty() ? QStringLiteral("left in place") : QStringLiteral("kept as ") + m_keptAs;
     Log("Settings", 2, "settings file %s cannot be read (%s); %s", qUtf8Printable(m_path), qUtf8Printable(damage),
@@ -246,36 +184,33 @@ void OvSettings::removeApplicationParam(const QString& key)
 
 bool OvSettings::writeThrough()
 {
-    // QSettings writes a temporary file beside this one, flushes it and renames it over the
-    // file; but Qt 5.15 renames it even when writing it failed part-way (a full disk), and
-    // reports no error. So the file before the write stays linked under a second name until
-    // the new one is known to be whole, and comes back when it is not. Other processes
-    // doing the same wait for the guard, a kernel lock that a writer which died drops.
-    const QByteArray file = QFile::encodeName(m_path);
-    OvFileLock guard(m_path + QStringLiteral(".write-lock"));
-    if (guard.lock()) {
-        // No other writer is inside sync(): a lock file of QSettings' own is left by one that
-        // died there, and would hold this write up for half a minute.
-        ::unlink((file + ".lock").constData());
-    }
-    const QByteArray before = QFile::encodeName(beforeWriteName(m_path, ::getpid()));
-    ::unlink(before.constData());
-    const bool existed = QFileInfo::exists(m_path);
-    const bool kept = existed && ::link(file.constData(), before.constData()) == 0;
-    m_settings->sync();
-    if (m_settings->status() == QSettings::NoError && isWhole(m_path, m_settings->allKeys().size())) {
-        if (kept)
-            ::unlink(before.constData());
+    QString why;
+    if (OvSafeFile::syncSettings(m_settings, &why))
         return true;
+    Log("Settings", 2, "writing %s failed: %s", qUtf8Printable(m_path), qUtf8Printable(why));
+    if (!m_writeFailureReported) {
+        m_writeFailureReported = true;
+        reportWriteFailure(m_path);
     }
-    if (kept)
-        std::rename(before.constData(), file.constData());
-    else if (!existed)
-        ::unlink(file.constData()); // the first file, written in part
-    Log("Settings", 2, "writing %s failed", file.constData());
-    // What is in memory follows the file again.
-    m_settings = openStore(m_path);
     return false;
+}
+
+void OvSettings::reportWriteFailure(const QString& path)
+{
+    const QString product = OvProductInfo::instance()->productName();
+    const QString text
+        = QObject::tr("Your settings and recording history cannot be saved: the file \"%1\" could not be written. "
+                      "Check that its folder can be written and that the disk has free space. Changes made while "
+                      "%2 runs are lost when it closes.")
+              .arg(QDir::toNativeSeparators(path), product);
+    fprintf(stderr, "%s\n", qUtf8Printable(text));
+    // Told on the GUI thread, after the write that failed has returned: writes come from any
+    // thread and from within any code.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!qobject_cast<QApplication*>(app) || qEnvironmentVariableIsSet("SR_NONINTERACTIVE"))
+        return;
+    QMetaObject::invokeMethod(
+        app, [product, text] { OvMessageBox::warning(nullptr, product, text); }, Qt::QueuedConnection);
 }
 
 bool OvSettings::contains(const QString& key) const
@@ -311,5 +246,6 @@ void OvSettings::reload()
 {
     QMutexLocker lock(&m_mutex);
     // Every change is written at once, so there is nothing pending to save first.
+    m_writeFailureReported = false;
     load();
 }

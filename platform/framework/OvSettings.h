@@ -8,13 +8,18 @@
 // - Every write replaces the file atomically (written beside, flushed to disk, renamed
 //   over it): a crash in the middle leaves the old or the new file whole. While a write
 //   runs, the old file stays linked as "<name>.before-<pid>"; a write that fails part-way
-//   (a full disk) puts it back and reports the failure.
+//   (a full disk) puts it back and reports the failure. A file that is a symbolic link is
+//   written through it (OvSafeFile).
 // - A file that cannot be read is set aside, byte for byte, before anything is written:
 //   it is renamed to "<name>.damaged-<yyyyMMdd-hhmmss>" in the same folder (never over an
 //   earlier copy) and the store starts empty. "Cannot be read" means: larger than
 //   kMaxFileBytes; holds a NUL byte or is not UTF-8 text (the writer produces plain ASCII);
 //   does not end with a line break (cut off in the middle of a line); or QSettings reports
 //   an error or finds no key in a file that holds text.
+// - The user is told once per run (and again after reload()) that settings and recording
+//   history cannot be saved, with the file's path: on standard error, and in a message box
+//   on the GUI thread once the failed write has returned (not without a QApplication, nor
+//   with SR_NONINTERACTIVE set).
 
 #include <QMutex>
 #include <QSettings>
@@ -64,6 +69,7 @@ private:
     // Writes the changes made to m_settings; false when the file could not be written whole
     // (it is then the file before, and m_settings is read from it again). Mutex held.
     bool writeThrough();
+    static void reportWriteFailure(const QString& path);
     static QVariant encode(const QVariant& value);
     static QVariant decode(const QVariant& stored);
 
@@ -71,5 +77,6 @@ private:
     std::unique_ptr<QSettings> m_settings;
     QString m_path;
     bool m_damageReported = true;
+    bool m_writeFailureReported = false;
     QString m_keptAs;
 };

@@ -3,7 +3,11 @@
 #include "Log.h"
 #include "OvUserDefaults.h"
 
+#include "services/Utils.h"
+
+#include <QDir>
 #include <QMetaProperty>
+#include <QWidget>
 
 namespace {
 const char kValueProperty[] = "shortcutValue";
@@ -80,6 +84,19 @@ void MASShortcutDefaultsObserver::onViewValueChanged()
     if (m_internalShortcutChange)
         return;
     m_internalPreferenceChange = true;
-    OvUserDefaults::instance()->setValue(m_key, viewValue().data());
+    OvUserDefaults* store = OvUserDefaults::instance();
+    const bool stored = store->setValue(m_key, viewValue().data());
     m_internalPreferenceChange = false;
+    if (stored)
+        return;
+    // The view shows what is stored, which is what the hot keys are installed from.
+    m_internalShortcutChange = true;
+    setViewValue(MASShortcut::shortcutWithData(store->value(m_key)));
+    m_internalShortcutChange = false;
+    auto* widget = qobject_cast<QWidget*>(m_view.data());
+    Utils::showMacWindowMessage(MT_WARNING, widget ? widget->window() : nullptr,
+                                tr("The shortcut could not be saved: the file \"%1\" could not be written. Check that "
+                                   "its folder can be written and that the disk has free space.")
+                                    .arg(QDir::toNativeSeparators(store->fileName())),
+                                MB_OK);
 }

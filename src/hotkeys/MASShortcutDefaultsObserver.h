@@ -3,7 +3,9 @@
 // a shortcut set in the view is stored (a cleared one as the explicit empty value), and a
 // write to the store shows in the view. The view is any object with a property
 // "shortcutValue" of type MASShortcut and a notify signal; the observer is its child and,
-// when it goes, gives the view back the value it had at the start. GUI thread only.
+// when it goes, gives the view back the value it had at the start. A shortcut that cannot be
+// stored is taken back from the view (which shows the stored one again) and the user is told.
+// GUI thread only.
 
 #include "hotkeys/MASShortcut.h"
 

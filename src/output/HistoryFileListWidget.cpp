@@ -11,6 +11,7 @@
 #include "widgets/ZoomPx.h"
 
 #include "Log.h"
+#include "OvFileUtils.h"
 #include "OvInputDialog.h"
 #include "OvProductInfo.h"
 
@@ -406,17 +407,19 @@ void HistoryFileListWidget::onRequestRename()
     if (newPath.isEmpty() || newPath == oldPath)
         return;
     const QString newName = QFileInfo(newPath).fileName();
-    if (FileSystemUtils::exists(newPath)) {
-        Utils::showMacWindowMessage(MT_WARNING, this,
-                                    tr("\"%1\" already exists in this folder. Please enter another name.").arg(newName),
-                                    MB_OK);
-        return;
-    }
-    // QFile::rename never replaces an existing file.
-    if (!QFile::rename(oldPath, newPath)) {
-        Log("HistoryFileListWidget", 2, "rename failed");
-        Utils::showMacWindowMessage(MT_WARNING, this, tr("\"%1\" could not be renamed.").arg(QFileInfo(oldPath).fileName()),
-                                    MB_OK);
+    // A name is taken by anything that bears it, a link leading nowhere too; and the file
+    // itself changes its name: nothing is copied through a link out of the folder.
+    QString why;
+    if (OvFileUtils::existsInAnyForm(newPath) || !OvFileUtils::renameNoReplace(oldPath, newPath, &why)) {
+        if (OvFileUtils::existsInAnyForm(newPath)) {
+            Utils::showMacWindowMessage(
+                MT_WARNING, this, tr("\"%1\" already exists in this folder. Please enter another name.").arg(newName),
+                MB_OK);
+        } else {
+            Log("HistoryFileListWidget", 2, "rename failed: %s", qUtf8Printable(why));
+            Utils::showMacWindowMessage(
+                MT_WARNING, this, tr("\"%1\" could not be renamed.").arg(QFileInfo(oldPath).fileName()), MB_OK);
+        }
         return;
     }
     current->setData(PathRole, newPath);
@@ -463,7 +466,7 @@ void HistoryFileListWidget::removeEntries(const QList<QListWidgetItem*>& items)
     setUpdatesEnabled(false);
     for (QListWidgetItem* it : items) {
         const QString path = it->data(PathRole).toString();
-        if (deleteLocal && FileSystemUtils::exists(path) && !QFile::moveToTrash(path)) {
+        if (deleteLocal && FileSystemUtils::exists(path) && !OvFileUtils::moveToTrash(path)) {
             Log("HistoryFileListWidget", 2, "move to trash failed");
             kept.append(QFileInfo(path).fileName());
             continue;

@@ -1,7 +1,7 @@
 #include "watermark/WaterMarkCache.h"
 
 #include "Log.h"
-#include "watermark/AtomicFileWriter.h"
+#include "OvSafeFile.h"
 #include "watermark/WaterMarkData.h"
 #include "watermark/WaterMarkDataManage.h"
 
@@ -67,7 +67,7 @@ QString WaterMarkCache::writeBeside(const QImage& image, const QString& target)
     const QByteArray format = QFileInfo(target).suffix().toLatin1();
     if (!image.save(&buffer, format.isEmpty() ? "PNG" : format.constData()))
         return QString();
-    return AtomicFileWriter::writeBeside(bytes, target);
+    return OvSafeFile::writeBeside(target, bytes);
 }
 
 QString WaterMarkCache::copyBeside(const QString& source, const QString& target)
@@ -78,12 +78,16 @@ QString WaterMarkCache::copyBeside(const QString& source, const QString& target)
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
         return QString();
-    return AtomicFileWriter::writeBeside(bytes, target);
+    return OvSafeFile::writeBeside(target, bytes);
 }
 
 bool WaterMarkCache::replace(const QString& temp, const QString& target)
 {
-    return AtomicFileWriter::replace(temp, target, "makeWaterMark");
+    QString why;
+    if (OvSafeFile::replace(temp, target, &why))
+        return true;
+    Log("makeWaterMark", 2, "cannot write [%s]: %s", target.toUtf8().constData(), why.toUtf8().constData());
+    return false;
 }
 
 int WaterMarkCache::begin() { return ++m_nLatest; }
@@ -108,6 +112,6 @@ WaterMarkCache::Result WaterMarkCache::commit(int ticket, const QString& temp, c
     if (!replace(temp, image))
         return Failed;
     if (!key.isEmpty())
-        AtomicFileWriter::write(key, keyFile, "makeWaterMark");
+        OvSafeFile::write(keyFile, key);
     return Written;
 }

@@ -3,12 +3,12 @@
 #include "Log.h"
 #include "OvProductInfo.h"
 #include "OvResourceMgr.h"
+#include "OvSafeFile.h"
 #include "OvSettings.h"
 #include "core/SettingsKeys.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
 #include "watermark/ApplyWMEditThread.h"
-#include "watermark/AtomicFileWriter.h"
 #include "watermark/ProgressDialog.h"
 #include "watermark/WaterMarkHandOver.h"
 #include "watermark/WaterMarkJson.h"
@@ -50,12 +50,16 @@ WaterMarkDataManage::WaterMarkDataManage()
 void WaterMarkDataManage::reload()
 {
     m_lstWaterMarkData.clear();
+    m_bListDamaged = false;
+    m_bListLocked = false;
     m_nCurIndex = OvSettings::instance()->applicationParam(kIndexKey, -1).toInt();
     if (!loadWaterMarkDataFile())
         onLoadDefultWaterMarkData();
     if (m_nCurIndex < -1 || m_nCurIndex >= m_lstWaterMarkData.size()) {
         m_nCurIndex = -1;
-        OvSettings::instance()->setApplicationParam(kIndexKey, -1);
+        // The stored selection belongs to the user's list: kept while that list is damaged.
+        if (!m_bListDamaged)
+            OvSettings::instance()->setApplicationParam(kIndexKey, -1);
     }
 }
 
@@ -69,17 +73,42 @@ bool WaterMarkDataManage::loadWaterMarkDataFile()
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         Log("WaterMarkDataManage", 1, "loadWaterMarkDataFile open file[%s] error!", path.toUtf8().constData());
+        keepDamagedList(path, file.errorString());
         return false;
     }
     const QByteArray bytes = file.readAll();
+    const bool read = file.error() == QFileDevice::NoError;
     file.close();
     QList<WaterMarkData> records;
-    if (!WaterMarkJson::fromDocument(bytes, records)) {
+    if (!read || !WaterMarkJson::fromDocument(bytes, records)) {
         Log("WaterMarkDataManage", 1, "parseJson file[%s] error!", path.toUtf8().constData());
+        keepDamagedList(path, read ? QStringLiteral("not a watermark list") : file.errorString());
         return false;
     }
     m_lstWaterMarkData.append(records);
     return true;
+}
+
+void WaterMarkDataManage::keepDamagedList(const QString& path, const QString& damage)
+{
+    m_bListDamaged = true;
+    QString why;
+    const QString keptAs = OvSafeFile::setAside(path, &why);
+    // A list that stays in place is never written over while this process runs.
+    m_bListLocked = keptAs.isEmpty();
+    const QString fate = keptAs.isEmpty() ? QStringLiteral("left in place: ") + why : QStringLiteral("kept as ") + keptAs;
+    Log("WaterMarkDataManage", 2, "watermark list %s cannot be read (%s); %s", path.toUtf8().constData(),
+        damage.toUtf8().constData(), fate.toUtf8().constData());
+    const QString text = keptAs.isEmpty()
+        ? tr("Your watermark list \"%1\" could not be read, nor set aside. It is left unchanged, and changes to "
+             "the watermarks are not saved until it is moved away.")
+              .arg(QDir::toNativeSeparators(path))
+        : tr("Your watermark list could not be read. It was kept unchanged as \"%1\", and the default "
+             "watermarks are shown instead.")
+              .arg(QDir::toNativeSeparators(keptAs));
+    // Told once the store is made: it may be made in the middle of any code.
+    QMetaObject::invokeMethod(
+        this, [text] { Utils::showMacWindowMessage(MT_WARNING, nullptr, text, MB_OK); }, Qt::QueuedConnection);
 }
 
 void WaterMarkDataManage::onLoadDefultWaterMarkData()
@@ -100,10 +129,17 @@ bool WaterMarkDataManage::saveWaterMarkDataFile()
     const QString path = getWaterMarkDataSavePath(true);
     if (path.isEmpty())
         return false;
-    // Written beside the old list and renamed over it: a failed write leaves the old list
-    // as it was.
-    if (!AtomicFileWriter::write(WaterMarkJson::toDocument(m_lstWaterMarkData), path, "WaterMarkDataManage")) {
-        Log("WaterMarkDataManage", 2, "saveWaterMarkDataFile file[%s] error!", path.toUtf8().constData());
+    if (m_bListLocked) {
+        Log("WaterMarkDataManage", 2, "saveWaterMarkDataFile file[%s] error! the unreadable list stays",
+            path.toUtf8().constData());
+        return false;
+    }
+    // Written beside the old list and renamed over it (through a link, which stays): a
+    // failed write leaves the old list as it was.
+    QString why;
+    if (!OvSafeFile::write(path, WaterMarkJson::toDocument(m_lstWaterMarkData), &why)) {
+        Log("WaterMarkDataManage", 2, "saveWaterMarkDataFile file[%s] error! %s", path.toUtf8().constData(),
+            why.toUtf8().constData());
         return false;
     }
     return true;

@@ -34,14 +34,19 @@ public:
 
     // ---- the list and its file ------------------------------------------------------
     // Appends the records of "WaterMark.json"; false when it is missing, unreadable or not JSON.
+    // A file that is there but cannot be read is set aside byte for byte beside itself, and
+    // the user is told where it was kept (a message once the event loop runs). Where it
+    // cannot be set aside, saving is refused until reload(), so that it is never overwritten.
     bool loadWaterMarkDataFile();
     // Appends the two built-in watermarks (a picture, then a text).
     void onLoadDefultWaterMarkData();
-    // Writes the whole list, replacing the file in one step; an empty list writes nothing.
+    // Writes the whole list, replacing the file in one step (through a link, which stays a
+    // link); an empty list writes nothing.
     // False (logged, the old file untouched) when the file cannot be written.
     bool saveWaterMarkDataFile();
     // Forgets the list and runs the start-up steps again: the index from the setting, the
-    // file or the built-ins, the index reset when out of range.
+    // file or the built-ins, the index reset when out of range (the setting is kept when
+    // the file could not be read: it belongs to the list that was set aside).
     void reload();
 
     // ---- paths ---------------------------------------------------------------------------
@@ -108,6 +113,8 @@ public:
 private:
     WaterMarkDataManage();
     WaterMarkData selectedRecord() const;
+    // Sets the list file that could not be read aside, logs and tells the user.
+    void keepDamagedList(const QString& path, const QString& damage);
     // Starts the worker and waits for it to finish (see onApplyImgEditParamThread).
     void runWorker(ApplyWMEditThread* worker, QWidget* parent, int loadType);
     QString textPictureFolder();
@@ -120,4 +127,6 @@ private:
     static WaterMarkDataManage* s_instance;
     WaterMarkCache m_cache;
     QSet<QByteArray> m_refusedLooks;
+    bool m_bListDamaged = false; // the file of the list could not be read at the last load
+    bool m_bListLocked = false;  // ... nor set aside: it is not written over
 };

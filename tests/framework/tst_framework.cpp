@@ -1,8 +1,11 @@
+#include "FileSizeLimit.h"
 #include "ModalAnswers.h"
 #include "OvDialogBase.h"
 #include "OvInputDialog.h"
 #include "OvMessageBox.h"
+#include "OvSafeFile.h"
 #include "OvSettings.h"
+#include "TestEnv.h"
 #include "TestMain.h"
 
 #include <QFile>
@@ -159,27 +162,60 @@ private slots:
     }
 
     // A write that fails part-way (a full disk; here the file size limit) is reported and
-    // leaves the file as it was.
-    void failedWriteLeavesTheFileWhole()
+    // leaves the file as it was; the user is told once, with the file's path.
+    void failedWriteLeavesTheFileWholeAndIsToldOnce()
     {
         OvSettings* s = OvSettings::instance();
         QVERIFY(s->setApplicationParam("Test/Kept", QStringLiteral("before")));
         const QByteArray before = contentOf(s->fileName());
-        rlimit normal;
-        getrlimit(RLIMIT_FSIZE, &normal);
-        rlimit small = normal;
-        small.rlim_cur = rlim_t(before.size() + 4096);
-        const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
-        const bool written = s->setApplicationParam("Test/Big", QString(256 * 1024, QLatin1Char('x')));
-        setrlimit(RLIMIT_FSIZE, &normal);
-        signal(SIGXFSZ, oldHandler);
-        QVERIFY(!written);
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        bool written = true;
+        bool writtenAgain = true;
+        {
+            SrTest::FileSizeLimit limit(before.size() + 4096);
+            QVERIFY(limit.isSet());
+            written = s->setApplicationParam("Test/Big", QString(256 * 1024, QLatin1Char('x')));
+            writtenAgain = s->setApplicationParam("Test/Big2", QString(256 * 1024, QLatin1Char('y')));
+        }
+        QVERIFY(!written && !writtenAgain);
         QVERIFY(contentOf(s->fileName()) == before);
         QVERIFY(!s->contains("Test/Big"));
+        QCoreApplication::processEvents();
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains(s->fileName()));
         QVERIFY(s->setApplicationParam("Test/After", 1));
         s->reload();
         QCOMPARE(s->applicationParam("Test/Kept").toString(), QStringLiteral("before"));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+
+    // A settings file that is a link (to a file kept with the user's other settings) stays a
+    // link; what it leads to is written, and a failed write leaves that file as it was.
+    void linkedFileIsWrittenThroughTheLink()
+    {
+        OvSettings* s = OvSettings::instance();
+        const QString real = SrTest::newFolder(QStringLiteral("dotfiles")) + QStringLiteral("/recorder.ini");
+        QVERIFY(QFile::copy(s->fileName(), real));
+        QVERIFY(QFile::remove(s->fileName()));
+        QVERIFY(QFile::link(real, s->fileName()));
+        s->reload();
+        QVERIFY(s->setApplicationParam("Linked/Value", 7));
+        QVERIFY(QFileInfo(s->fileName()).isSymLink());
+        QVERIFY(contentOf(real).contains("Value=7"));
+        const QByteArray before = contentOf(real);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        {
+            SrTest::FileSizeLimit limit(before.size() + 4096);
+            QVERIFY(!s->setApplicationParam("Linked/Big", QString(256 * 1024, QLatin1Char('x'))));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(QFileInfo(s->fileName()).isSymLink());
+        QVERIFY(contentOf(real) == before);
+        QVERIFY(QFile::remove(s->fileName()));
+        QVERIFY(QFile::copy(real, s->fileName()));
+        s->reload();
+        QCOMPARE(s->applicationParam("Linked/Value").toInt(), 7);
     }
 
     void writesFromSeveralThreadsAllArrive()
@@ -206,6 +242,55 @@ private slots:
     }
 };
 SR_TEST(SettingsStoreTest)
+
+// The writer every store relies on.
+class StoreFileTest : public QObject {
+    Q_OBJECT
+    QString m_dir;
+
+    QStringList namesIn(const QString& folder) const
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+private slots:
+    void init() { m_dir = SrTest::newFolder(QStringLiteral("store-%1").arg(QTest::currentTestFunction())); }
+
+    void writeIsWholeOrNothingAndGoesThroughLinks()
+    {
+        const QString path = m_dir + QStringLiteral("/list.json");
+        QVERIFY(OvSafeFile::write(path, "old content\n"));
+        {
+            SrTest::FileSizeLimit limit(64);
+            QString why;
+            QVERIFY(!OvSafeFile::write(path, QByteArray(4096, 'n'), &why));
+            QVERIFY(!why.isEmpty());
+        }
+        QCOMPARE(contentOf(path), QByteArray("old content\n"));
+        QCOMPARE(namesIn(m_dir), QStringList{"list.json"});
+
+        // Through a chain of relative links, and a link leading nowhere yet.
+        const QString elsewhere = SrTest::newFolder(QStringLiteral("elsewhere-store"));
+        QVERIFY(QFile::link(QStringLiteral("../elsewhere-store/real.json"), m_dir + QStringLiteral("/hop.json")));
+        QVERIFY(QFile::link(QStringLiteral("hop.json"), m_dir + QStringLiteral("/linked.json")));
+        QVERIFY(OvSafeFile::write(m_dir + QStringLiteral("/linked.json"), "first"));
+        QVERIFY(OvSafeFile::write(m_dir + QStringLiteral("/linked.json"), "second"));
+        QVERIFY(QFileInfo(m_dir + QStringLiteral("/linked.json")).isSymLink());
+        QVERIFY(QFileInfo(m_dir + QStringLiteral("/hop.json")).isSymLink());
+        QCOMPARE(contentOf(elsewhere + QStringLiteral("/real.json")), QByteArray("second"));
+
+        // Set aside: the bytes the link leads to, under a name no earlier copy has.
+        const QString first = OvSafeFile::setAside(m_dir + QStringLiteral("/linked.json"));
+        QCOMPARE(contentOf(first), QByteArray("second"));
+        QVERIFY(OvSafeFile::write(m_dir + QStringLiteral("/linked.json"), "third"));
+        const QString second = OvSafeFile::setAside(m_dir + QStringLiteral("/linked.json"));
+        QVERIFY(!second.isEmpty() && second != first);
+        QCOMPARE(contentOf(first), QByteArray("second"));
+        QCOMPARE(contentOf(second), QByteArray("third"));
+        QVERIFY(QFileInfo(m_dir + QStringLiteral("/linked.json")).isSymLink());
+    }
+};
+SR_TEST(StoreFileTest)
 
 class ModalQuestionsTest : public QObject {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "FakeHotKeyBackend.h"
 #include "FakeShortcutView.h"
+#include "FileSizeLimit.h"
+#include "ModalAnswers.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "core/SignalsTransfer.h"
@@ -8,6 +10,8 @@
 
 #include "OvUserDefaults.h"
 
+#include <QFile>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -120,6 +124,34 @@ private slots:
         OvUserDefaults::instance()->setValue("unrelated", MASShortcut::archiveOfNil());
         QCOMPARE(status(RP_HK_START), Status::Installed);
         QCOMPARE(statusChanged.count(), 1);
+    }
+
+    // A chord that cannot be stored (a full disk) is not taken: the file stays as it was, the
+    // row shows the stored chord again, which stays grabbed, and the user is told.
+    void aChordThatCannotBeStoredIsTakenBack()
+    {
+        auto priv = bindRows(m_views);
+        const QString file = OvUserDefaults::instance()->fileName();
+        const auto content = [&file] {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = content();
+        const QList<Chord> grabbed = m_backend.chords();
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        {
+            SrTest::FileSizeLimit limit(before.size() / 2);
+            m_views[RP_HK_START].setShortcutValue(MASShortcut::shortcutWithKeyCode(kKeyX, kControlCommand));
+        }
+        QCOMPARE(content(), before);
+        QCOMPARE(m_views[RP_HK_START].shortcutValue(), MASShortcut::defaultShortcut(RP_HK_START));
+        QCOMPARE(MASShortcut::shortcutWithData(OvUserDefaults::instance()->value("keysStop")),
+                 MASShortcut::defaultShortcut(RP_HK_START));
+        QCOMPARE(m_backend.chords(), grabbed);
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains(file));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
     // A frame torn down after the next one was built leaves the new bindings alone.

@@ -1,8 +1,12 @@
+#include "FileSizeLimit.h"
+#include "ModalAnswers.h"
 #include "OvSettings.h"
 #include "TestMain.h"
 #include "core/HistoryFileUtils.h"
 #include "core/SignalsTransfer.h"
 
+#include <QFile>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -38,6 +42,34 @@ private slots:
         QCOMPARE(list.size(), 2);
         QCOMPARE(list[0].path, QStringLiteral("/v/b.mp3")); // newest first
         QCOMPARE(list[0].type, 2);
+    }
+
+    // On a full disk a new entry cannot be stored: the file stays as it was, and the user is
+    // told once that settings and history cannot be saved, and where.
+    void entriesThatCannotBeStoredAreToldOnce()
+    {
+        OvSettings* settings = OvSettings::instance();
+        settings->reload(); // a new run: nothing told yet
+        ModalAnswers::clear();
+        HistoryFileUtils::addSavefileHistroy("/v/kept.mov", 1, "10*10", "00:00:01", "1KB");
+        const auto content = [settings] {
+            QFile file(settings->fileName());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = content();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        {
+            SrTest::FileSizeLimit limit(before.size());
+            HistoryFileUtils::addSavefileHistroy("/v/lost-1.mov", 1, "10*10", "00:00:01", "1KB");
+            HistoryFileUtils::addSavefileHistroy("/v/lost-2.mov", 1, "10*10", "00:00:01", "1KB");
+        }
+        QCOMPARE(content(), before);
+        QCOMPARE(HistoryFileUtils::savefileHistroy().size(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains("recording history"));
+        QVERIFY(ModalAnswers::messages().first().contains(settings->fileName()));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
     void entriesOfOtherLengthsStayInPlaceThroughEveryChange()

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QUrl>
 
 using namespace HistoryTest;
 
@@ -279,6 +280,50 @@ private slots:
         // Nothing to remove: no question.
         QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("btnRemoveAll")), Qt::LeftButton);
         QCOMPARE(ModalAnswers::asked().size(), 1);
+    }
+
+    // A link leading nowhere takes its name as much as a file does: the rename is refused and
+    // the recording stays in its folder, untouched; nothing appears where the link leads.
+    void renameDoesNotFollowALinkOutOfTheFolder()
+    {
+        const QString original = file("clip.mov", 300);
+        const QByteArray bytes = [&] { QFile f(original); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        const QString outside = SrTest::newFolder(QStringLiteral("outside-%1").arg(m_folderCount)) + "/target.mov";
+        QVERIFY(QFile::link(outside, m_dir + "/Renamed.mov"));
+        storeHistory({{original, HFT_VIDEO}});
+        RecordHistoryDlg dlg(nullptr);
+        dlg.show();
+        HistoryFileListWidget* list = dlg.historyList();
+        ModalAnswers::push(OvModalRequest::InputDialog, QStringLiteral("Renamed"));
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        CLICK_ROW_BUTTON(list, "clip.mov", "btnRename");
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains("Renamed.mov"));
+        QFile kept(original);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytes);
+        QVERIFY(!QFileInfo::exists(outside));
+        QVERIFY(QFileInfo(m_dir + "/Renamed.mov").isSymLink());
+        QCOMPARE(storedPaths(), QStringList{original});
+    }
+
+    // The trash information names the original place as a URL path, so a line break in the
+    // name does not break its line, and a '%' reads back as itself.
+    void trashInformationOfANameWithALineBreakIsEscaped()
+    {
+        const QString odd = file("two\nlines 100%.mp4", 12);
+        storeHistory({{odd, HFT_VIDEO}});
+        RecordHistoryDlg dlg(nullptr);
+        dlg.show();
+        confirmDelete(true);
+        CLICK_ROW_BUTTON(dlg.historyList(), "two\nlines 100%.mp4", "btnRemove");
+        QVERIFY(!QFileInfo::exists(odd));
+        QFile info(trashFolder() + "/../info/two\nlines 100%.mp4.trashinfo");
+        QVERIFY(info.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = info.readAll().split('\n');
+        QCOMPARE(lines.value(1), "Path=" + QUrl::toPercentEncoding(QFile::encodeName(odd), "/"));
+        QCOMPARE(QFile::decodeName(QByteArray::fromPercentEncoding(lines.value(1).mid(5))), odd);
+        QVERIFY(lines.value(2).startsWith("DeletionDate="));
     }
 
     void playAndOpenFolderStartTheDesktopOpenerWithTheExactPath()

@@ -1,6 +1,9 @@
-// The watermark list and its file: round trip, tolerant reading, start-up, safe saving,
-// and which pictures the store may delete.
+// The watermark list and its file: round trip, tolerant reading, start-up, a damaged file
+// kept aside, safe saving (also through a link and on a full disk), and which pictures the
+// store may delete.
 
+#include "FileSizeLimit.h"
+#include "ModalAnswers.h"
 #include "TestMain.h"
 #include "TestEnv.h"
 #include "WaterMarkTestUtil.h"
@@ -8,11 +11,17 @@
 #include "Log.h"
 #include "OvSettings.h"
 #include "services/Utils.h"
+#include "watermark/DlgWatermarkManage.h"
+#include "watermark/WMCustomListWidget.h"
 #include "watermark/WaterMarkJson.h"
+#include "watermark/WhaterMarkMenuListItem.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QWidget>
 #include <csignal>
@@ -175,27 +184,100 @@ private slots:
         QCOMPARE(OvSettings::instance()->applicationParam("WatermarkIndex", 99).toInt(), -1);
     }
 
-    void damagedFileIsKeptUntilDeliberateSave()
+    // A list that cannot be read is the user's work: it is kept byte for byte beside itself,
+    // the user is told where, and neither a recording nor the next save touches the copy.
+    void damagedFileIsKeptAsideAndTold()
     {
         WaterMarkDataManage* store = freshStore();
-        const QByteArray damaged = QByteArray(R"({"WaterMark": [ {"m_strWaterMarkName": "mine", )") + "\xff\xfe";
+        ModalAnswers::clear();
+        store->m_lstWaterMarkData = {WaterMarkData(), WaterMarkData(), WaterMarkData()};
+        store->m_lstWaterMarkData[2].m_strWaterMarkName = QStringLiteral("mine");
+        QVERIFY(store->saveWaterMarkDataFile());
+        OvSettings::instance()->setApplicationParam("WatermarkIndex", 2);
+        const QByteArray damaged = readAll(listFile()).left(150);
         QVERIFY(writeAll(listFile(), damaged));
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
         store->reload();
-        // Built-ins for this session, a log line, and the user's file untouched.
+        // Built-ins for this session, a log line, nothing selected; the stored selection
+        // stays with the list it belongs to.
         QCOMPARE(store->m_lstWaterMarkData.size(), 2);
         QVERIFY(logText().contains(QStringLiteral("parseJson file[%1] error!").arg(listFile())));
-        QCOMPARE(readAll(listFile()), damaged);
+        QCOMPARE(store->m_nCurIndex, -1);
+        QCOMPARE(OvSettings::instance()->applicationParam("WatermarkIndex").toInt(), 2);
+        const QStringList kept = QDir(folder()).entryList({QStringLiteral("WaterMark.json.damaged-*")}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString copy = folder() + QLatin1Char('/') + kept.first();
+        QCOMPARE(readAll(copy), damaged);
+        QCoreApplication::processEvents();
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains(copy));
+
         store->m_nCurIndex = 0;
         {
             HandOverRecorder engine; // a recording does not write the list
             QVERIFY(store->useWaterMark(QSize(640, 480)));
         }
-        QCOMPARE(readAll(listFile()), damaged);
-        // The next deliberate save replaces it.
+        QVERIFY(!QFileInfo::exists(listFile()));
+        // The next deliberate save writes the list shown; the copy stays as it was.
         QVERIFY(store->saveWaterMarkDataFile());
         store->reload();
         QCOMPARE(store->m_lstWaterMarkData.size(), 2);
-        QVERIFY(readAll(listFile()) != damaged);
+        QCOMPARE(readAll(copy), damaged);
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+
+    // A list file that is a link stays one: the file it leads to is written.
+    void linkedFileIsWrittenThroughTheLink()
+    {
+        WaterMarkDataManage* store = freshStore();
+        const QString real = SrTest::newFolder(QStringLiteral("wm-dotfiles")) + QStringLiteral("/WaterMark.json");
+        QVERIFY(writeAll(real, "{}"));
+        QVERIFY(QFile::link(real, listFile()));
+        store->m_lstWaterMarkData.first().m_strWaterMarkName = QStringLiteral("through the link");
+        QVERIFY(store->saveWaterMarkDataFile());
+        QVERIFY(QFileInfo(listFile()).isSymLink());
+        QVERIFY(readAll(real).contains("through the link"));
+        store->reload();
+        QCOMPARE(store->getWatermarkName(0), QStringLiteral("through the link"));
+    }
+
+    // Saving from the manager on a full disk: the user is told and the list file is the one
+    // before.
+    void managerSaveOnAFullDiskIsToldAndKeepsTheFile()
+    {
+        WaterMarkDataManage* store = freshStore();
+        for (const QString& name : {QStringLiteral("A"), QStringLiteral("B")}) { // the built-ins cannot be edited
+            WaterMarkData record;
+            record.m_strWaterMarkName = name;
+            record.m_strWaterMarkPath = makePicture(folder() + "/" + name + ".png", QSize(40, 20), Qt::blue);
+            store->m_lstWaterMarkData.append(record);
+        }
+        store->m_nCurIndex = 3;
+        QVERIFY(store->saveWaterMarkDataFile());
+        const QByteArray old = readAll(listFile());
+        ModalAnswers::clear();
+        DlgWatermarkManage dialog;
+        dialog.onInitUI();
+        dialog.show();
+        auto* rows = dialog.findChild<WMCustomListWidget*>(QStringLiteral("listWidget"));
+        for (int i = 0; i < rows->count(); ++i) {
+            auto* row = qobject_cast<WhaterMarkMenuListItem*>(rows->itemWidget(rows->item(i)));
+            if (row->cusData().toInt() == 2)
+                rows->onPopViewCheckboxListItemClicked(row);
+        }
+        dialog.findChild<QSpinBox*>(QStringLiteral("spTransparency"))->setValue(40);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        {
+            SrTest::FileSizeLimit limit(old.size() / 2);
+            dialog.findChild<QPushButton*>(QStringLiteral("btnSave"))->click();
+        }
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(ModalAnswers::messages().first().contains(QStringLiteral("could not be saved")));
+        QCOMPARE(readAll(listFile()), old);
+        QCOMPARE(store->m_lstWaterMarkData.at(2).m_nOpacity, 100);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::No));
+        dialog.close();
+        ModalAnswers::clear();
     }
 
     void failedSaveKeepsOldFile()

@@ -91,6 +91,12 @@ void TaskFiring::onClientAccepted()
     for (const Held& item : held)
         deliver(item);
     m_store->flush();
+    if (!m_bDamageTold && !m_store->keptCopy().isEmpty()
+        && m_server->sendCallback({{"cb", "taskFileDamaged"}, {"keptAs", m_store->keptCopy()}})) {
+        Log("TaskDaemon", 2, "told the client that the damaged task file was kept as %s",
+            qUtf8Printable(m_store->keptCopy()));
+        m_bDamageTold = true;
+    }
     if (m_missed.isEmpty())
         return;
     QJsonArray starts;

@@ -2,7 +2,8 @@
 // Fires due tasks: checks the wall clock once a second (so clock jumps and resume are
 // seen), sends each due start to the connected client, holds a start that finds no client
 // for the grace time and delivers it when a client is accepted, else drops and logs it; the
-// dropped starts are kept (in memory) and told once to the next client accepted.
+// dropped starts are kept (in memory) and told once to the next client accepted, as is a
+// damaged task file that the store set aside when the daemon started.
 // Pings the client every 30 s. Lives on the daemon's thread.
 
 #include <QDateTime>
@@ -44,4 +45,5 @@ private:
     QDateTime m_lastChecked;
     QVector<Held> m_held;
     QVector<Held> m_missed; // dropped for want of a client, not yet told
+    bool m_bDamageTold = false;
 };

@@ -74,12 +74,9 @@ void TaskServer::onMessage(TaskSession* session, const QJsonObject& request)
         result.result = m_store->tasks().size();
     } else if (op == QLatin1String("getTaskInfo")) {
         result = taskInfo(request.value("index"));
-    } else if (op == QLatin1String("addTask")) {
-        result = addTask(request);
-    } else if (op == QLatin1String("changeTask")) {
-        result = changeTask(request);
-    } else if (op == QLatin1String("removeTask")) {
-        result = removeTask(request);
+    } else if (op == QLatin1String("addTask") || op == QLatin1String("changeTask")
+               || op == QLatin1String("removeTask")) {
+        result = changeList(op, request);
     } else if (op == QLatin1String("getWaitTaskStart")) {
         result.result = m_waiting && m_waiting();
     } else if (op == QLatin1String("systemShutdown") || op == QLatin1String("systemSleep")) {
@@ -118,6 +115,22 @@ TaskServer::Answer TaskServer::taskInfo(const QJsonValue& index) const
     return {true, taskFields(m_store->tasks().at(int(at))), {}};
 }
 
+TaskServer::Answer TaskServer::changeList(const QString& op, const QJsonObject& request)
+{
+    const QVector<StoredTask> before = m_store->tasks();
+    Answer result = op == QLatin1String("addTask")      ? addTask(request)
+                    : op == QLatin1String("changeTask") ? changeTask(request)
+                                                        : removeTask(request);
+    // A change that is answered is answered once it is on disk: one that could not be written
+    // is taken back, so that the list stays what the file holds.
+    const QJsonValue id = request.value("id");
+    if (result.ok && !id.isUndefined() && !id.isNull() && !m_store->flush()) {
+        m_store->takeBack(before);
+        result = {false, {}, QStringLiteral("the task file could not be written: %1").arg(m_store->errorString())};
+    }
+    return result;
+}
+
 TaskServer::Answer TaskServer::addTask(const QJsonObject& request)
 {
     const StoredTask task = taskFromFields(request);
@@ -132,8 +145,13 @@ TaskServer::Answer TaskServer::changeTask(const QJsonObject& request)
     const StoredTask task = taskFromFields(request);
     if (task.name.isEmpty())
         return {false, {}, QStringLiteral("a task needs a name")};
-    const int index = m_store->indexOf(request.value("oldName").toString());
+    const QString oldName = request.value("oldName").toString();
+    const int index = m_store->indexOf(oldName);
     if (index < 0) {
+        // A task that is not here can only be stored again under its own name (a replay of
+        // what a restarted daemon lost), never over another task.
+        if (oldName != task.name)
+            return {false, {}, QStringLiteral("no task named \"%1\"").arg(oldName)};
         m_store->put(task);
         return {};
     }

@@ -43,6 +43,8 @@ private:
     void onMessage(TaskSession* session, const QJsonObject& message);
     void answer(TaskSession* session, const QJsonObject& request, const Answer& answer);
     Answer taskInfo(const QJsonValue& index) const;
+    // addTask, changeTask or removeTask; one with an id is written before it is answered.
+    Answer changeList(const QString& op, const QJsonObject& request);
     Answer addTask(const QJsonObject& request);
     Answer changeTask(const QJsonObject& request);
     Answer removeTask(const QJsonObject& request);

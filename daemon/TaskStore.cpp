@@ -41,6 +41,7 @@ bool TaskStore::load()
 {
     m_tasks.clear();
     m_dirty = false;
+    m_keptCopy.clear();
     QFile file(m_path);
     if (!file.exists())
         return true;
@@ -59,6 +60,8 @@ bool TaskStore::load()
     m_tasks.clear();
     const QString aside = m_path + ".damaged-" + QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss");
     const bool moved = QFile::rename(m_path, aside);
+    if (moved)
+        m_keptCopy = aside;
     Log("TaskDaemon", 2, "task file %s is damaged: %s; starting with no tasks", qUtf8Printable(m_path),
         moved ? qUtf8Printable("kept as " + aside) : "it could not be renamed and stays as it is");
     return false;
@@ -72,11 +75,28 @@ bool TaskStore::flush()
     for (const StoredTask& task : qAsConst(m_tasks))
         list.append(toJson(task));
     const QJsonObject document{{"version", kFormatVersion}, {"tasks", list}};
+    const QByteArray bytes = QJsonDocument(document).toJson();
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(document).toJson()) < 0 || !file.commit()) {
-        Log("TaskDaemon", 2, "cannot write the task file %s: %s", qUtf8Printable(m_path),
-            qUtf8Printable(file.errorString()));
+    m_error.clear();
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_error = file.errorString();
+    } else {
+        // A full disk or a file-size limit gives a short count without an error; what was
+        // buffered is written by flush(), whose failure commit() would not see.
+        const qint64 written = file.write(bytes);
+        if (written != bytes.size() || !file.flush()) {
+            m_error = written < 0 ? file.errorString()
+                                  : QStringLiteral("not all of its %1 bytes could be written (is the disk full?)")
+                                        .arg(bytes.size());
+            file.cancelWriting();
+        } else if (!file.commit()) {
+            m_error = file.errorString();
+        }
+    }
+    if (!m_error.isEmpty()) {
+        Log("TaskDaemon", 2, "cannot write the task file %s: %s; it stays as it was", qUtf8Printable(m_path),
+            qUtf8Printable(m_error));
         return false;
     }
     m_dirty = false;
@@ -121,6 +141,12 @@ bool TaskStore::remove(const QString& name)
 void TaskStore::markFired(int index, const QDateTime& start)
 {
     m_tasks[index].lastFired = start;
+    m_dirty = true;
+}
+
+void TaskStore::takeBack(const QVector<StoredTask>& before)
+{
+    m_tasks = before;
     m_dirty = true;
 }
 

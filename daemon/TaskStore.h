@@ -1,8 +1,10 @@
 #pragma once
 // The ordered task list and its file. Used on the daemon's thread only. Changes mark the
 // list dirty; flush() writes the whole file atomically (QSaveFile), so a crash leaves the
-// previous or the new file, never a mix. A file that cannot be read is renamed aside
-// ("<file>.damaged-<yyyyMMdd-hhmmss>") and the list starts empty; nothing is deleted.
+// previous or the new file, never a mix; a write that does not write every byte (a full
+// disk, a file-size limit) fails and leaves the previous file as it was. A file that cannot
+// be read is renamed aside ("<file>.damaged-<yyyyMMdd-hhmmss>") and the list starts empty;
+// nothing is deleted.
 
 #include "StoredTask.h"
 
@@ -13,12 +15,17 @@ class TaskStore {
 public:
     explicit TaskStore(const QString& path);
 
-    // Reads the file; false when it was damaged (and set aside). A missing file is an
-    // empty list.
+    // Reads the file; false when it was damaged (and set aside: keptCopy()). A missing file
+    // is an empty list.
     bool load();
-    // Writes the file when the list changed since the last write; false (and logged) when
-    // it could not be written; the list stays as it is then and the next flush retries.
+    // Where the damaged file found by load() was kept; empty when none was found, or when
+    // it could not be moved and stays where it is.
+    QString keptCopy() const { return m_keptCopy; }
+    // Writes the file when the list changed since the last write; false (and logged, with
+    // errorString()) when it could not be written, the file then being as it was before; the
+    // list stays as it is and the next flush retries.
     bool flush();
+    QString errorString() const { return m_error; }
 
     const QVector<StoredTask>& tasks() const { return m_tasks; }
     int indexOf(const QString& name) const;
@@ -30,6 +37,9 @@ public:
     // Removes the task of that name; false when there is none.
     bool remove(const QString& name);
     void markFired(int index, const QDateTime& start);
+    // Takes the list back to `before` (a copy of tasks() taken earlier), for a change that
+    // could not be written.
+    void takeBack(const QVector<StoredTask>& before);
 
 private:
     // The replacement keeps the fired mark only while the start stays the same.
@@ -38,4 +48,6 @@ private:
     QString m_path;
     QVector<StoredTask> m_tasks;
     bool m_dirty = false;
+    QString m_keptCopy;
+    QString m_error;
 };

@@ -14,9 +14,9 @@
 //   getbundleid       -                                              text
 //   getTaskArrayCount -                                              count
 //   getTaskInfo       index                                          {name,enable,repeat,week,date,recinfo}
-//   removeTask        name                                           - (no id)
-//   addTask           name,enable,repeat,week,date,recinfo           - (no id)
-//   changeTask        oldName,name,enable,repeat,week,date,recinfo   - (no id)
+//   removeTask        name                                           -
+//   addTask           name,enable,repeat,week,date,recinfo           -
+//   changeTask        oldName,name,enable,repeat,week,date,recinfo   -
 //   getWaitTaskStart  -                                              bool
 //   systemShutdown    -                                              true once handed to the power backend
 //   systemSleep       -                                              true once handed to the power backend
@@ -25,6 +25,14 @@
 //   cb checkActive             -          liveness ping
 //   cb missedStarts            starts     [{name,date}]: starts dropped while no client was
 //                                         connected, told once to the next client accepted
+//   cb taskFileDamaged         keptAs     the task file could not be read at start: it was
+//                                         kept at that path and the list started empty; told
+//                                         once to the next client accepted
+//
+// A change (addTask, changeTask, removeTask) with an id is answered once it is written;
+// "ok" false when it was refused or could not be written (the list is then as before). One
+// without an id is written soon after and not answered. A changeTask whose oldName is not
+// listed is refused, unless oldName is the task's own name (then it is stored as added).
 //
 // "week" is the week text (seven "0"/"1" fields, Sunday first); "date" is the start in
 // the form "MM-dd-yyyy hh:mm:ss", local time; "recinfo" is an opaque text kept verbatim.

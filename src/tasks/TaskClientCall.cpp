@@ -220,8 +220,10 @@ void TaskClientCall::onReconnectTimer()
     }
 }
 
-bool TaskClientCall::request(const char* op, QJsonObject args, QJsonValue* result, QString* error)
+bool TaskClientCall::request(const char* op, QJsonObject args, QJsonValue* result, QString* error, bool* refused)
 {
+    if (refused)
+        *refused = false;
     if (m_pSocket->state() != QLocalSocket::ConnectedState) {
         *error = QStringLiteral("not connected to the task daemon");
         setConnected(false);
@@ -239,7 +241,10 @@ bool TaskClientCall::request(const char* op, QJsonObject args, QJsonValue* resul
         pending.error = QStringLiteral("no answer within %1 ms").arg(kReplyTimeoutMs);
     if (!pending.done || !pending.ok) {
         *error = pending.error;
-        setConnected(false);
+        if (refused && pending.answered)
+            *refused = true;
+        else
+            setConnected(false);
         return false;
     }
     *result = pending.result;
@@ -254,18 +259,6 @@ qint64 TaskClientCall::send(const char* op, QJsonObject args, Pending* pending)
     m_pending.insert(id, pending);
     m_pSocket->write(taskwire::frame(args));
     return id;
-}
-
-void TaskClientCall::post(const char* op, QJsonObject args)
-{
-    if (m_pSocket->state() != QLocalSocket::ConnectedState) {
-        Log(kModule, 2, "%s not sent: not connected to the task daemon", op);
-        setConnected(false);
-        return;
-    }
-    args.insert(QStringLiteral("op"), QLatin1String(op));
-    m_pSocket->write(taskwire::frame(args));
-    m_pSocket->flush();
 }
 
 void TaskClientCall::onReadyRead()
@@ -305,6 +298,11 @@ void TaskClientCall::handleMessage(const QJsonObject& message)
             // the socket's own notification.
             QMetaObject::invokeMethod(
                 this, [this, recInfo] { emit sigPerformTaskRecInfo(recInfo); }, Qt::QueuedConnection);
+        } else if (name == QLatin1String("taskFileDamaged")) {
+            const QString keptAs = message.value(QLatin1String("keptAs")).toString();
+            Log(kModule, 2, "the task daemon's task file was damaged, kept as %s", qUtf8Printable(keptAs));
+            QMetaObject::invokeMethod(
+                this, [this, keptAs] { emit sigTaskFileDamaged(keptAs); }, Qt::QueuedConnection);
         } else if (name == QLatin1String("checkActive")) {
             Log(kModule, 1, "checkActive");
         } else if (name == QLatin1String("missedStarts")) {
@@ -338,6 +336,7 @@ void TaskClientCall::handleMessage(const QJsonObject& message)
     m_pending.remove(id);
     ++m_nAnswers;
     pending->done = true;
+    pending->answered = true;
     pending->ok = message.value(QLatin1String("ok")).toBool();
     pending->result = message.value(QLatin1String("result"));
     pending->error = message.value(QLatin1String("error")).toString();
@@ -524,15 +523,35 @@ QJsonObject TaskClientCall::taskFields(const TaskInfo& task)
             {QStringLiteral("recinfo"), TaskManage::convertRecInfo(task.recinfo)}};
 }
 
-void TaskClientCall::removeTask(const QString& name) { post("removeTask", {{QStringLiteral("name"), name}}); }
+TaskClientCall::ChangeResult TaskClientCall::change(const char* op, const QJsonObject& args, QString* error)
+{
+    QJsonValue answer;
+    QString why;
+    bool refused = false;
+    if (request(op, args, &answer, &why, &refused))
+        return ChangeSaved;
+    Log(kModule, 2, "%s \"%s\" %s: %s", op, qUtf8Printable(args.value(QLatin1String("name")).toString()),
+        refused ? "refused" : "not answered", qUtf8Printable(why));
+    if (error)
+        *error = why;
+    return refused ? ChangeRefused : ChangeUnanswered;
+}
 
-void TaskClientCall::addTask(const TaskInfo& task) { post("addTask", taskFields(task)); }
+TaskClientCall::ChangeResult TaskClientCall::removeTask(const QString& name, QString* error)
+{
+    return change("removeTask", {{QStringLiteral("name"), name}}, error);
+}
 
-void TaskClientCall::changeTask(const QString& oldName, const TaskInfo& task)
+TaskClientCall::ChangeResult TaskClientCall::addTask(const TaskInfo& task, QString* error)
+{
+    return change("addTask", taskFields(task), error);
+}
+
+TaskClientCall::ChangeResult TaskClientCall::changeTask(const QString& oldName, const TaskInfo& task, QString* error)
 {
     QJsonObject args = taskFields(task);
     args.insert(QStringLiteral("oldName"), oldName);
-    post("changeTask", args);
+    return change("changeTask", args, error);
 }
 
 QString TaskClientCall::getbundleid()
@@ -589,10 +608,9 @@ QStringList TaskClientCall::missedStarts(const QJsonValue& starts)
             break;
         }
         const QJsonObject start = list.at(i).toObject();
-        const QString name = start.value(QLatin1String("name")).toString().left(kMaxNameShown);
-        const QString date = start.value(QLatin1String("date")).toString().left(kMaxNameShown);
-        if (!name.isEmpty())
-            lines << QStringLiteral("%1 (%2)").arg(name, date);
+        const QString name = shownTaskName(start.value(QLatin1String("name")).toString());
+        const QString date = shownTaskName(start.value(QLatin1String("date")).toString());
+        lines << QStringLiteral("%1 (%2)").arg(name, date);
     }
     Log(kModule, 2, "the task daemon dropped %lld starts while no client was connected", qint64(list.size()));
     return lines;

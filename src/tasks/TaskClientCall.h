@@ -6,8 +6,8 @@
 // user input, so another call may run inside it; a timeout, a lost connection or an error
 // reply is logged, clears the connected flag and gives the empty result. Every number read
 // from the socket is bounded before it is used; an impossible answer is refused
-// (sigDaemonBroken). Requests that expect no answer are dropped (and logged) while not
-// connected. A connection lost is sought again from a back-off timer that never waits.
+// (sigDaemonBroken). A change of the task list refused by the daemon (not written, or not
+// allowed) is reported as such and leaves the connection as it is. A connection lost is sought again from a back-off timer that never waits.
 
 #include "TaskInfo.h"
 
@@ -34,9 +34,15 @@ public:
 
     // More tasks than this is an answer of a broken daemon.
     static constexpr int kMaxTasks = 10000;
-    // At most this many dropped starts are named to the user, each cut to kMaxNameShown.
-    static constexpr int kMaxMissedShown = 20;
-    static constexpr int kMaxNameShown = 200;
+    // At most this many dropped starts are named to the user (then "and N more").
+    static constexpr int kMaxMissedShown = 5;
+
+    // The answer to a change of the daemon's task list.
+    enum ChangeResult {
+        ChangeSaved,      // the daemon has written it
+        ChangeRefused,    // the daemon answered that it did not take it (`error` says why)
+        ChangeUnanswered, // no answer: not connected, lost or timed out (the replay sends it again)
+    };
 
     // `connected` is the flag the client starts with (the last client's, when it replaces one).
     explicit TaskClientCall(QObject* parent = nullptr, bool connected = false);
@@ -63,10 +69,12 @@ public:
     // The tasks at 0 to count - 1, asked all at once; on a failure `ok` is false and the
     // list ends before the first task that was not answered.
     QList<TaskInfo> getTaskInfos(quint64 count, bool* ok);
-    void removeTask(const QString& name);
-    void addTask(const TaskInfo& task);
+    // Each waits for the daemon's answer like the queries; `error` (when given) says why it
+    // was not saved.
+    ChangeResult removeTask(const QString& name, QString* error = nullptr);
+    ChangeResult addTask(const TaskInfo& task, QString* error = nullptr);
     // `oldName` is the name under which the daemon knows the task.
-    void changeTask(const QString& oldName, const TaskInfo& task);
+    ChangeResult changeTask(const QString& oldName, const TaskInfo& task, QString* error = nullptr);
     QString getbundleid();
     bool getWaitTaskStart();
     // True when the daemon accepted the request; else `error` says why.
@@ -88,6 +96,9 @@ signals:
     // The daemon reported starts it dropped while no client was connected: one line per start.
     // Delivered from the event loop.
     void sigMissedStarts(const QStringList& starts);
+    // The daemon found its task file damaged when it started and kept it at `keptAs`; its
+    // list started empty. Delivered from the event loop.
+    void sigTaskFileDamaged(const QString& keptAs);
     // The daemon answered something impossible (`reason` can be shown to the user).
     void sigDaemonBroken(const QString& reason);
 
@@ -95,12 +106,16 @@ private:
     struct Pending {
         bool done = false;
         bool ok = false;
+        bool answered = false; // the daemon's own answer (not a failure of the connection)
         QJsonValue result;
         QString error;
     };
 
-    // Sends `op` with `args` and waits for its answer; false (with `error`) on failure.
-    bool request(const char* op, QJsonObject args, QJsonValue* result, QString* error);
+    // Sends `op` with `args` and waits for its answer; false (with `error`) on failure. A
+    // refusal by the daemon sets `refused` (when given) and then keeps the connected flag.
+    bool request(const char* op, QJsonObject args, QJsonValue* result, QString* error, bool* refused = nullptr);
+    // A change of the task list (request without a result).
+    ChangeResult change(const char* op, const QJsonObject& args, QString* error);
     // The end of a createConnectionLater: logs it and tells the listeners.
     void finishConnecting(bool created);
     // A shutdown or sleep request: true when the daemon answered true, else `error` says why.
@@ -110,8 +125,6 @@ private:
     qint64 send(const char* op, QJsonObject args, Pending* pending);
     // A task from the answer to "getTaskInfo"; `ok` false when it is none.
     static TaskInfo taskFromAnswer(const QJsonValue& answer, bool* ok);
-    // Sends `op` with `args`, expecting no answer.
-    void post(const char* op, QJsonObject args);
     bool connectOnce();
     bool startDaemon();
     // One retry of createConnectionLater while the daemon it started opens its socket.

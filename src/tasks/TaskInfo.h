@@ -40,3 +40,10 @@ struct TaskInfo {
 // order the writer wrote them; fewer than seven fields mean every day (127).
 QString week2Str(short week);
 short str2week(const QString& text);
+
+// A task's name (or other text from the daemon) as a message shows it: control characters
+// and line breaks become spaces, format characters (direction marks and overrides, zero
+// widths) are dropped, and it is cut to kMaxShownName characters with an ellipsis, so that
+// it can neither reorder nor stretch the message around it.
+constexpr int kMaxShownName = 80;
+QString shownTaskName(const QString& name);

@@ -52,6 +52,7 @@ TaskClientCall* TaskManage::newClient()
     connect(m_pClient, &TaskClientCall::sigPerformTaskRecInfo, this, &TaskManage::sendPerformTaskRecInfo);
     connect(m_pClient, &TaskClientCall::sigReconnected, this, &TaskManage::onClientReconnected);
     connect(m_pClient, &TaskClientCall::sigMissedStarts, this, &TaskManage::onMissedStarts);
+    connect(m_pClient, &TaskClientCall::sigTaskFileDamaged, this, &TaskManage::onTaskFileDamaged);
     connect(m_pClient, &TaskClientCall::sigDaemonBroken, this, &TaskManage::onDaemonBroken);
     m_lstTaskInfo.clear();
     m_deletedNames.clear();
@@ -77,24 +78,37 @@ void TaskManage::onClientReconnected()
     }
     const QList<TaskInfo> theirs = m_lstTaskInfo;
     m_lstTaskInfo = mine;
+    QString why;
+    bool refused = false;
     for (const TaskInfo& task : mine) {
         const int index = indexIn(theirs, task.name);
         if (index < 0 || theirs.at(index) != task)
-            client->changeTask(task.name, task);
+            refused |= client->changeTask(task.name, task, &why) == TaskClientCall::ChangeRefused;
     }
     for (const TaskInfo& task : theirs) {
         if (deleted.contains(task.name))
-            client->removeTask(task.name);
+            refused |= client->removeTask(task.name, &why) == TaskClientCall::ChangeRefused;
         else if (indexOf(task.name) < 0)
             m_lstTaskInfo.append(task);
     }
     m_deletedNames.clear();
+    if (refused && m_pClient == client) {
+        settleChange(TaskClientCall::ChangeRefused, why, m_lstTaskInfo, {}, nullptr);
+        tellUser(tr("Changes made to the scheduled recordings while the task service was away could not be "
+                    "saved: %1").arg(why));
+    }
 }
 
 void TaskManage::onMissedStarts(const QStringList& starts)
 {
     tellUser(tr("These scheduled recordings did not start: no Screen Recorder was running to take them.\n\n%1")
                  .arg(starts.join(QLatin1Char('\n'))));
+}
+
+void TaskManage::onTaskFileDamaged(const QString& keptAs)
+{
+    tellUser(tr("The list of scheduled recordings could not be read, so Task Schedule started with no tasks. "
+                "The damaged list was kept as:\n%1").arg(keptAs));
 }
 
 void TaskManage::onDaemonBroken(const QString& reason)
@@ -137,25 +151,26 @@ void TaskManage::reConnectXPCServer()
     connectXPCServer();
 }
 
-void TaskManage::initTaskInfoList()
+bool TaskManage::initTaskInfoList()
 {
     if (!m_pClient)
-        return;
+        return false;
     TaskClientCall* client = m_pClient;
     bool ok = false;
     const quint64 count = client->getTaskArrayCount(&ok);
     Log(kModule, 1, "initTaskInfoList task count: %llu", count);
     if (!ok || m_pClient != client)
-        return;
+        return false;
     const QList<TaskInfo> tasks = client->getTaskInfos(count, &ok);
     // A reconnect inside the wait has listed the tasks of its own client already.
     if (m_pClient != client)
-        return;
+        return false;
     if (!ok)
         Log(kModule, 2, "task list stopped at %lld of %llu", qint64(tasks.size()), count);
     else
         m_bToldBroken = false;
     m_lstTaskInfo.append(tasks);
+    return ok;
 }
 
 bool TaskManage::isConnected() { return m_pClient && m_pClient->isConnecting() && m_pClient->checkVersion(); }
@@ -190,44 +205,77 @@ TaskInfo TaskManage::getTaskInfo(const QString& name) const
     return index >= 0 ? m_lstTaskInfo.at(index) : TaskInfo();
 }
 
-void TaskManage::addTaskInfo(const TaskInfo& task)
+bool TaskManage::settleChange(int result, const QString& why, const QList<TaskInfo>& before,
+                              const QSet<QString>& deletedBefore, QString* error)
+{
+    if (result != TaskClientCall::ChangeRefused)
+        return true;
+    // The user is told instead: a replay would only be refused again.
+    m_nLastOperate = OperateNone;
+    if (error)
+        *error = why;
+    TaskClientCall* client = m_pClient;
+    m_lstTaskInfo.clear();
+    if (initTaskInfoList()) {
+        m_deletedNames.clear();
+    } else if (m_pClient == client) {
+        m_lstTaskInfo = before;
+        m_deletedNames = deletedBefore;
+    }
+    return false;
+}
+
+bool TaskManage::addTaskInfo(const TaskInfo& task, QString* error)
 {
     m_nLastOperate = OperateAdd;
     m_lastTaskInfo = task;
+    const QList<TaskInfo> before = m_lstTaskInfo;
+    const QSet<QString> deletedBefore = m_deletedNames;
     m_lstTaskInfo.append(task);
     m_deletedNames.remove(task.name);
-    if (m_pClient)
-        m_pClient->addTask(task);
+    if (!m_pClient)
+        return true;
+    QString why;
+    return settleChange(m_pClient->addTask(task, &why), why, before, deletedBefore, error);
 }
 
-void TaskManage::deleteTaskInfo(const QString& name)
+bool TaskManage::deleteTaskInfo(const QString& name, QString* error)
 {
     m_nLastOperate = OperateDelete;
     m_lastTaskInfo = TaskInfo();
     m_lastTaskInfo.name = name;
     const int index = indexOf(name);
     if (index < 0)
-        return;
+        return true;
+    const QList<TaskInfo> before = m_lstTaskInfo;
+    const QSet<QString> deletedBefore = m_deletedNames;
     m_lstTaskInfo.removeAt(index);
     m_deletedNames.insert(name);
-    if (m_pClient)
-        m_pClient->removeTask(name);
+    if (!m_pClient)
+        return true;
+    QString why;
+    // Refused because the daemon holds no such task any more: it is gone, as asked.
+    return settleChange(m_pClient->removeTask(name, &why), why, before, deletedBefore, error) || indexOf(name) < 0;
 }
 
-void TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName)
+bool TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName, QString* error)
 {
     m_nLastOperate = OperateChange;
     m_lastTaskInfo = task;
     m_strLastOldName = oldName;
     const int index = indexOf(oldName);
     if (index < 0)
-        return;
+        return true;
+    const QList<TaskInfo> before = m_lstTaskInfo;
+    const QSet<QString> deletedBefore = m_deletedNames;
     m_lstTaskInfo[index] = task;
     if (oldName != task.name)
         m_deletedNames.insert(oldName);
     m_deletedNames.remove(task.name);
-    if (m_pClient)
-        m_pClient->changeTask(oldName, task);
+    if (!m_pClient)
+        return true;
+    QString why;
+    return settleChange(m_pClient->changeTask(oldName, task, &why), why, before, deletedBefore, error);
 }
 
 void TaskManage::reReportInfo()

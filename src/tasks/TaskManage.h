@@ -5,8 +5,10 @@
 // the finishing action after its countdown. GUI thread. Every call that waits on the daemon
 // waits a bounded time with the interface painting; a daemon that does not answer counts as
 // not connected. When the client finds a lost daemon again, the coordinator lists its tasks
-// and sends it what it lost; starts the daemon dropped, and a daemon that answers the
-// impossible, are told to the user in a message.
+// and sends it what it lost; starts the daemon dropped, a task file the daemon found
+// damaged, and a daemon that answers the impossible, are told to the user in a message. A
+// change the daemon refuses (it could not write it) is not kept: the list becomes the
+// daemon's again and the caller is told why.
 
 #include "TaskInfo.h"
 
@@ -36,7 +38,8 @@ public:
     void connectXPCServerLater();
     // Drops the client and connects again.
     void reConnectXPCServer();
-    void initTaskInfoList();
+    // Appends the daemon's tasks; false when the list could not be read whole.
+    bool initTaskInfoList();
     // The client is connected and the daemon answers the expected version (a round trip).
     bool isConnected();
     // Connected, and at least one task is switched on.
@@ -45,9 +48,13 @@ public:
     QList<TaskInfo> getLstTaskInfo() const { return m_lstTaskInfo; }
     // The first task of that name, else a default task.
     TaskInfo getTaskInfo(const QString& name) const;
-    void addTaskInfo(const TaskInfo& task);
-    void deleteTaskInfo(const QString& name);
-    void changeTaskInfo(const TaskInfo& task, const QString& oldName);
+    // Each changes the list and sends the change, waiting for the daemon's answer. False
+    // when the daemon refused it: the list is then what the daemon holds (as before the call
+    // when it cannot be read), the change is not replayed, and `error` says why. A change
+    // the daemon did not answer stays in the list and is sent again after a reconnect.
+    bool addTaskInfo(const TaskInfo& task, QString* error = nullptr);
+    bool deleteTaskInfo(const QString& name, QString* error = nullptr);
+    bool changeTaskInfo(const TaskInfo& task, const QString& oldName, QString* error = nullptr);
     // Repeats the last operation once (an add only when the task is not listed already).
     void reReportInfo();
 
@@ -92,6 +99,11 @@ private:
     // The client found the daemon again: introduce, list, and replay what it lost.
     void onClientReconnected();
     void onMissedStarts(const QStringList& starts);
+    void onTaskFileDamaged(const QString& keptAs);
+    // After a change was sent: on a refusal the daemon's list replaces this one (else the
+    // list and deleted names before the change come back) and `error` gets `why`.
+    bool settleChange(int result, const QString& why, const QList<TaskInfo>& before,
+                      const QSet<QString>& deletedBefore, QString* error);
     // The daemon's list is not taken (left empty); the user is told once.
     void onDaemonBroken(const QString& reason);
     // A message to the user, shown from the event loop.

@@ -44,6 +44,25 @@ const char kLengthFormat[] = "hh:mm:ss";
 const char kLatestStart[] = "12-31-7999 23:59:59";
 } // namespace
 
+class dlgTaskScheduler::ActionScope {
+public:
+    explicit ActionScope(dlgTaskScheduler* dialog)
+        : m_pDialog(dialog)
+    {
+        ++m_pDialog->m_nActionDepth;
+    }
+    ~ActionScope()
+    {
+        if (--m_pDialog->m_nActionDepth == 0)
+            m_pDialog->showNotSaved();
+    }
+    ActionScope(const ActionScope&) = delete;
+    ActionScope& operator=(const ActionScope&) = delete;
+
+private:
+    dlgTaskScheduler* m_pDialog;
+};
+
 dlgTaskScheduler::dlgTaskScheduler(QWidget* parent)
     : OvDialogBase(parent)
     , ui(new Ui::dlgTaskScheduler)
@@ -216,11 +235,14 @@ void dlgTaskScheduler::onEdit(const QString& taskname)
 
 void dlgTaskScheduler::onSetTaskEnable(bool b, const QString& taskname)
 {
+    const ActionScope scope(this);
     TaskManage* manage = TaskManage::instance();
     TaskInfo task = manage->getTaskInfo(taskname);
     onCheckItem(taskname, task);
     task.enable = b;
-    manage->changeTaskInfo(task, taskname);
+    QString error;
+    if (!manage->changeTaskInfo(task, taskname, &error))
+        tellNotSaved(tr("The task \"%1\" could not be saved: %2").arg(shownTaskName(taskname), error));
     if (!manage->isConnected())
         onCheckXPC();
 }
@@ -229,6 +251,7 @@ void dlgTaskScheduler::onDeleteTask() { deleteTask(true); }
 
 void dlgTaskScheduler::deleteTask(bool ask)
 {
+    const ActionScope scope(this);
     QListWidgetItem* item = ui->taskList->currentItem();
     if (!item)
         return;
@@ -239,7 +262,9 @@ void dlgTaskScheduler::deleteTask(bool ask)
     TaskManage* manage = TaskManage::instance();
     const QString name = storedName(item);
     const bool known = manage->existRepeatName(name);
-    manage->deleteTaskInfo(name);
+    QString error;
+    if (!manage->deleteTaskInfo(name, &error))
+        tellNotSaved(tr("The task \"%1\" could not be deleted: %2").arg(shownTaskName(name), error));
     // A task the coordinator never knew has nothing to wait for.
     if (!known || manage->isConnected())
         delete item; // also destroys its row widget
@@ -385,6 +410,7 @@ TaskInfo dlgTaskScheduler::getCurrenntInfo(const QString& storedName) const
 
 void dlgTaskScheduler::onSaveTaskInfo()
 {
+    const ActionScope scope(this);
     QListWidgetItem* item = ui->taskList->currentItem();
     if (!item)
         return;
@@ -394,12 +420,11 @@ void dlgTaskScheduler::onSaveTaskInfo()
     if (FfTaskItemWidget* row = rowWidget(item))
         row->setTaskInfo(task);
     TaskManage* manage = TaskManage::instance();
-    if (m_bNew) {
-        manage->addTaskInfo(task);
-        m_bNew = false;
-    } else {
-        manage->changeTaskInfo(task, stored);
-    }
+    QString error;
+    const bool saved = m_bNew ? manage->addTaskInfo(task, &error) : manage->changeTaskInfo(task, stored, &error);
+    m_bNew = false;
+    if (!saved)
+        tellNotSaved(tr("The task \"%1\" could not be saved: %2").arg(shownTaskName(task.name), error));
     item->setData(Qt::UserRole, task.name);
     if (manage->isConnected())
         ui->stackedWidget->setCurrentIndex(PageList);
@@ -531,6 +556,23 @@ void dlgTaskScheduler::onXPCBack()
     ui->stackedWidget->setCurrentIndex(PageList);
     ui->taskList->clear(); // destroys the rows
     initTaskList();
+}
+
+void dlgTaskScheduler::tellNotSaved(const QString& text)
+{
+    if (m_strNotSaved.isEmpty())
+        m_strNotSaved = text;
+}
+
+void dlgTaskScheduler::showNotSaved()
+{
+    if (m_strNotSaved.isEmpty())
+        return;
+    const QString text = m_strNotSaved;
+    m_strNotSaved.clear();
+    if (ui->stackedWidget->currentIndex() != PageConnect)
+        onXPCBack();
+    OvMessageBox::warning(this, OvProductInfo::instance()->productName(), text);
 }
 
 void dlgTaskScheduler::onFeedback() { FeedBackDialog::showFeedBack(this); }

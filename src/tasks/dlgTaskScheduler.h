@@ -5,7 +5,9 @@
 // on a worker thread while the window shows its waiting page; a script that fails shows its
 // reason on the page that offers "Reinstall", and after an uninstall the page offers
 // "Install now". Nothing is deleted or
-// discarded unless the user answered Yes (delete) or No (discard) explicitly. GUI thread.
+// discarded unless the user answered Yes (delete) or No (discard) explicitly. A change the
+// daemon refuses (it could not save it) is told to the user, and the list is rebuilt from
+// what the daemon holds. GUI thread.
 
 #include "OvDialogBase.h"
 #include "TaskInfo.h"
@@ -88,6 +90,13 @@ private:
     void runScript(bool install);
     // The "abnormal" page with the reason the script gave.
     void showScriptFailure(bool install, const QString& reason);
+    // Held by each action that changes tasks; when the outermost one ends, a refusal is told.
+    class ActionScope;
+    // A change was refused: `text` is kept for the end of the action (the first one only).
+    void tellNotSaved(const QString& text);
+    // At the end of an action: rebuilds the rows from the coordinator's list and shows the
+    // refusal kept, if any.
+    void showNotSaved();
     FfTaskItemWidget* rowWidget(QListWidgetItem* item) const;
     static QString storedName(const QListWidgetItem* item);
 
@@ -104,4 +113,6 @@ private:
     QString m_strWaitImg;
     QString m_strUrlColor;
     QString m_strInvalidText; // the "abnormal" page's own text, without a script's reason
+    QString m_strNotSaved;    // a refusal waiting to be told
+    int m_nActionDepth = 0;   // actions under way (saving sets a row, which switches it)
 };

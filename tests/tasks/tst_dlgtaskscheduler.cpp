@@ -4,6 +4,8 @@
 
 #include "FindChild.h"
 #include "ModalAnswers.h"
+#include "OvResourceMgr.h"
+#include "SizeLimitedProcess.h"
 #include "TaskDaemonRun.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -14,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +35,11 @@ namespace {
 const int kDaemonStartMs = 10000;
 
 QString page(QWidget& dialog) { return SrTest::child<QStackedWidget>(&dialog, "stackedWidget")->currentWidget()->objectName(); }
+
+QString storedNameOf(QWidget& dialog, int index)
+{
+    return SrTest::child<QListWidget>(&dialog, "taskList")->item(index)->data(Qt::UserRole).toString();
+}
 
 FfTaskItemWidget* row(QWidget& dialog, int index)
 {
@@ -92,6 +100,31 @@ QString connectPageAfterScript(QWidget& dialog)
     auto* pages = SrTest::child<QStackedWidget>(&dialog, "stkConnect");
     SrTest::spinUntil([pages] { return pages->currentWidget()->objectName() != "pageCntWaitting"; }, 30000);
     return pages->currentWidget()->objectName();
+}
+
+// Runs the install script as the application does, with `program`, and HOME and
+// XDG_CONFIG_HOME as given; its exit status, with its stderr in `reason`.
+int runInstallScript(const QString& program, const QString& home, const QString& configHome, QString* reason)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home);
+    environment.insert("XDG_CONFIG_HOME", configHome);
+    QProcess script;
+    script.setProcessEnvironment(environment);
+    script.start("/bin/sh", {OvResourceMgr::instance()->resourcesPath() + "/TaskXPC/install_TaskXPC.sh", program,
+                             "/run/user/0/taskd.sock"});
+    if (!script.waitForFinished(30000))
+        return -1;
+    *reason = QString::fromUtf8(script.readAllStandardError());
+    return script.exitCode();
+}
+
+// A copy of the daemon program in `folder`.
+QString daemonCopyIn(const QString& folder)
+{
+    const QString copy = folder + "/screenrecorder-taskd";
+    QFile::copy(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd", copy);
+    return copy;
 }
 
 TaskInfo oneOff(const QString& name)
@@ -233,6 +266,106 @@ private slots:
         QCOMPARE(page(dialog), QStringLiteral("pageList"));
         QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->count(), 0);
         QCOMPARE(daemonNames(), QStringList());
+    }
+
+    // A daemon that can write no more (a file-size limit for a full disk): the save is refused,
+    // the user is told, the list is what the daemon holds and its file is as it was.
+    void refusedSaveIsToldAndTheListShowsWhatTheDaemonHolds()
+    {
+        SrTest::TaskDaemonRun full(SrTest::newFolder("full-daemon"));
+        const qint64 diskBytes = 2048;
+        SrTest::SizeLimitedProcess limited(diskBytes);
+        limited.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd",
+                      QStringList{"--socket", full.socket()} + full.options());
+        QVERIFY(SrTest::spinUntil([&] { return answers(full.socket()); }, kDaemonStartMs));
+        struct BackToTheTestsDaemon {
+            QString socket;
+            ~BackToTheTestsDaemon()
+            {
+                qputenv("SR_TASKD_SOCKET", QFile::encodeName(socket));
+                TaskManage::instance()->reConnectXPCServer();
+            }
+        } back{m_daemon.socket()};
+        qputenv("SR_TASKD_SOCKET", QFile::encodeName(full.socket()));
+        TaskManage* manage = TaskManage::instance();
+        manage->reConnectXPCServer();
+        const QString large(diskBytes - 600, QLatin1Char('n')); // leaves room for less than one more task
+        QVERIFY(manage->addTaskInfo(oneOff(large)));
+        const QString kept = textOf(full.store());
+        QVERIFY(kept.contains(large));
+
+        dlgTaskScheduler dialog;
+        QCOMPARE(page(dialog), QStringLiteral("pageList"));
+        ModalAnswers::push(OvModalRequest::InputDialog, QStringLiteral("Weekly"));
+        SrTest::child<QToolButton>(&dialog, "btnNew")->click();
+        QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->count(), 2);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        SrTest::child<QPushButton>(&dialog, "btnOK")->click();
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY2(ModalAnswers::messages().at(0).contains("\"Weekly\" could not be saved"),
+                 qPrintable(ModalAnswers::messages().at(0)));
+        QCOMPARE(page(dialog), QStringLiteral("pageList"));
+        QCOMPARE(SrTest::child<QListWidget>(&dialog, "taskList")->count(), 1);
+        QCOMPARE(storedNameOf(dialog, 0), large);
+        QCOMPARE(daemonNames(), QStringList{large});
+        QCOMPARE(textOf(full.store()), kept);
+
+        limited.terminate();
+        QVERIFY(limited.waitForFinished(5000));
+        QVERIFY(full.start({}, kDaemonStartMs));
+        manage->reConnectXPCServer();
+        QCOMPARE(daemonNames(), QStringList{large});
+    }
+
+    // systemd starts a program only from a full path that has no "$", quote, backslash or
+    // control character (it undoes no escaping there): such a path is refused before any unit
+    // is written, with the reason on the scheduler's page; so is a missing home folder.
+    void installRefusesWhatSystemdCannotStartAndLeavesNoUnit()
+    {
+        const QString calls = installFakeSystemctl(SrTest::newFolder("fake-systemctl-refused"));
+        QVERIFY(!calls.isEmpty());
+        qputenv("SR_FAKE_SYSTEMCTL_LOG", QFile::encodeName(calls));
+        const QString unit = qEnvironmentVariable("XDG_CONFIG_HOME") + "/systemd/user/screenrecorder-taskd.service";
+        QVERIFY(!QFile::exists(unit));
+
+        qputenv("SR_TASKD_PROGRAM", QFile::encodeName(daemonCopyIn(SrTest::newFolder("Screen $HOME Recorder"))));
+        {
+            dlgTaskScheduler dialog;
+            dialog.show();
+            dialog.onInstallXPC();
+            QCOMPARE(connectPageAfterScript(dialog), QStringLiteral("pageCntInvalid"));
+            QVERIFY2(SrTest::child<QLabel>(&dialog, "lblInvalid")->text().contains("systemd cannot start a program"),
+                     qPrintable(SrTest::child<QLabel>(&dialog, "lblInvalid")->text()));
+        }
+        qputenv("SR_TASKD_PROGRAM", "/nonexistent/screenrecorder-taskd");
+        QVERIFY(!QFile::exists(unit));
+        QVERIFY(!textOf(calls).contains("enable"));
+
+        const QString home = SrTest::newFolder("install-home");
+        const QString config = home + "/config";
+        QString reason;
+        for (const QString& folder : {QStringLiteral("it's"), QStringLiteral("say \"hi\""), QStringLiteral("back\\slash"),
+                                      QStringLiteral("tab\there")}) {
+            QCOMPARE(runInstallScript(daemonCopyIn(SrTest::newFolder(folder)), home, config, &reason), 1);
+            QVERIFY2(reason.contains("systemd cannot start a program"), qPrintable(reason));
+        }
+        QCOMPARE(runInstallScript(daemonCopyIn(SrTest::newFolder("no-home")), "", "", &reason), 1);
+        QVERIFY2(reason.contains("HOME does not name your home folder"), qPrintable(reason));
+        // A step of systemd's that fails takes back the unit it was given.
+        qputenv("SR_FAKE_SYSTEMCTL_FAIL", "enable");
+        QCOMPARE(runInstallScript(daemonCopyIn(SrTest::newFolder("fine")), home, config, &reason), 1);
+        qunsetenv("SR_FAKE_SYSTEMCTL_FAIL");
+        QVERIFY2(reason.contains("Access denied"), qPrintable(reason));
+        QCOMPARE(QDir(config + "/systemd/user").entryList(QDir::Files | QDir::Hidden), QStringList());
+        QVERIFY(!QDir("/.config/systemd/user").exists("screenrecorder-taskd.service"));
+
+        // What is written, systemd takes: a "%" and spaces in the path.
+        const QString fine = daemonCopyIn(SrTest::newFolder("Screen Recorder 100%"));
+        QCOMPARE(runInstallScript(fine, home, config, &reason), 0);
+        QByteArray verified;
+        QVERIFY2(SrTest::run("systemd-analyze", {"verify", config + "/systemd/user/screenrecorder-taskd.service"}, 60000,
+                             &verified),
+                 verified.constData());
     }
 
     // Last: it uninstalls this test's daemon. The scripts run exactly as for the user (the

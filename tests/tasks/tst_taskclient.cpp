@@ -10,6 +10,7 @@
 #include "tasks/TaskManage.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -196,6 +197,39 @@ private slots:
         QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 5000));
         QVERIFY2(ModalAnswers::messages().constLast().contains("cannot be right"),
                  qPrintable(ModalAnswers::messages().join('|')));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+
+    // Names come from the daemon's file: a line break, a direction override or a huge name
+    // must not reshape the message (its button off the screen), and only a few are listed.
+    void missedStartsAreToldCleanAndFew()
+    {
+        const QString longName(1000, QLatin1Char('x'));
+        QJsonArray starts;
+        for (const QString& name : {QString("Line one\nLine two"), QString("abc") + QChar(0x202E) + "gpj.exe", longName})
+            starts.append(QJsonObject{{"name", name}, {"date", "03-10-2031 10:00:00"}});
+        for (int i = 0; i < 6; ++i)
+            starts.append(QJsonObject{{"name", QString("Task %1").arg(i)}, {"date", "03-10-2031 10:00:00"}});
+        FakeDaemon daemon;
+        daemon.answer = [starts](QLocalSocket* socket, const QJsonObject& request) {
+            if (request.value("op") == "connect")
+                QTimer::singleShot(0, socket, [socket, starts] {
+                    FakeDaemon::send(socket, {{"cb", "missedStarts"}, {"starts", starts}});
+                });
+            return wellBehaved(request);
+        };
+        QVERIFY(daemon.listen());
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        TaskManage::instance()->reConnectXPCServer();
+        QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 5000));
+        const QStringList lines = ModalAnswers::messages().constLast().split('\n');
+        const QStringList listed = lines.mid(lines.indexOf(QString()) + 1);
+        QCOMPARE(listed.size(), TaskClientCall::kMaxMissedShown + 1);
+        QCOMPARE(listed.at(0), QString("Line one Line two (03-10-2031 10:00:00)"));
+        QCOMPARE(listed.at(1), QString("abcgpj.exe (03-10-2031 10:00:00)"));
+        QVERIFY(listed.at(2).size() <= kMaxShownName + 30);
+        QVERIFY2(listed.last().contains("and 4 more"), qPrintable(listed.last()));
         QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 

@@ -11,6 +11,7 @@
 #include "tasks/TaskManage.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
@@ -148,6 +149,28 @@ private slots:
             names << task.name;
         names.sort();
         QCOMPARE(names, (QStringList{"Before", "While away"}));
+    }
+
+    void damagedTaskFileIsToldOnceWithWhereItWasKept()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        m_seam.stop();
+        QVERIFY(SrTest::writeFile(m_strFolder + "/tasks.json", 100));
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        tasks->reConnectXPCServer(); // starts the daemon on the damaged file
+        QVERIFY(tasks->isConnected());
+        QVERIFY(tasks->getLstTaskInfo().isEmpty());
+        const QStringList kept = QDir(m_strFolder).entryList({"tasks.json.damaged-*"});
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 5000));
+        QVERIFY2(ModalAnswers::messages().at(0).contains(m_strFolder + "/" + kept.at(0)),
+                 qPrintable(ModalAnswers::messages().at(0)));
+        // Once: a later connection hears nothing more.
+        tasks->reConnectXPCServer();
+        QVERIFY(tasks->isConnected());
+        QTest::qWait(200);
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
     void connectionAtStartUpFollowsWithoutBlockingAndListsTheStoredTasks()

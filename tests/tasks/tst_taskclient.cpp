@@ -226,6 +226,9 @@ private slots:
     // A daemon that drops every connection at once is sought again after ever longer pauses.
     void reconnectionBacksOffFromConnectionsDroppedAtOnce()
     {
+        // The coordinator's client of the tests before (nothing listens now) must not seek
+        // this daemon too.
+        TaskManage::instance()->reConnectXPCServer();
         FakeDaemon daemon;
         daemon.answer = [](QLocalSocket*, const QJsonObject& request) { return wellBehaved(request); };
         QPointer<QLocalSocket> first;

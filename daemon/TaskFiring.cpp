@@ -7,7 +7,6 @@
 #include "TaskStore.h"
 #include "TaskWire.h"
 
-#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -50,13 +49,6 @@ bool TaskFiring::waiting() const
 
 void TaskFiring::onTick()
 {
-    // A daemon whose socket file was removed (its folder cleaned away) can never be reached
-    // again: a new one will be started for the new socket.
-    if (!m_server->socketExists()) {
-        Log("TaskDaemon", 2, "the socket file is gone; stopping");
-        QCoreApplication::exit(0);
-        return;
-    }
     const QDateTime now = m_clock->now();
     const QVector<TaskSchedule::Due> due = TaskSchedule::due(m_store->tasks(), m_lastChecked, now, m_graceSeconds);
     m_lastChecked = now;

@@ -9,6 +9,11 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 
+namespace {
+// How often the socket is checked for being still served.
+constexpr int kWatchMs = 1000;
+} // namespace
+
 TaskServer::TaskServer(TaskStore* store, PowerBackend* power, QObject* parent)
     : QObject(parent)
     , m_store(store)
@@ -17,16 +22,31 @@ TaskServer::TaskServer(TaskStore* store, PowerBackend* power, QObject* parent)
     // Only this user may connect: a client can shut the machine down.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, &TaskServer::onNewConnection);
-}
-
-bool TaskServer::socketExists() const
-{
-    return !m_server.fullServerName().isEmpty() && QFileInfo::exists(m_server.fullServerName());
+    m_watch.setInterval(kWatchMs);
+    connect(&m_watch, &QTimer::timeout, this, &TaskServer::onWatch);
 }
 
 bool TaskServer::listen(const QString& path)
 {
-    return m_server.listen(path);
+    if (!m_server.listen(path))
+        return false;
+    m_watch.start();
+    return true;
+}
+
+void TaskServer::onWatch()
+{
+    // The local server closes itself when a connection cannot be taken (no file descriptor
+    // left, for one); a removed socket file (its folder cleaned away) is never found again.
+    QString reason;
+    if (!m_server.isListening())
+        reason = QStringLiteral("stopped listening: %1").arg(m_server.errorString());
+    else if (!QFileInfo::exists(m_server.fullServerName()))
+        reason = QStringLiteral("the socket file %1 is gone").arg(m_server.fullServerName());
+    if (reason.isEmpty())
+        return;
+    m_watch.stop();
+    emit socketLost(reason);
 }
 
 bool TaskServer::sendCallback(const QJsonObject& message)
@@ -40,11 +60,35 @@ bool TaskServer::sendCallback(const QJsonObject& message)
 void TaskServer::onNewConnection()
 {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        if (!admit(socket))
+            continue;
         auto* session = new TaskSession(socket, this);
+        m_sessions.insert(session);
         connect(session, &TaskSession::message, this, &TaskServer::onMessage);
         connect(session, &TaskSession::drained, this, [this] { m_store->flush(); });
-        connect(session, &TaskSession::closed, this, [](TaskSession* closed) { closed->deleteLater(); });
+        connect(session, &TaskSession::closed, this, [this](TaskSession* closed) {
+            m_sessions.remove(closed);
+            closed->deleteLater();
+        });
     }
+}
+
+bool TaskServer::admit(QLocalSocket* socket)
+{
+    QString why;
+    const bool sameUser = taskwire::peerIsThisUser(socket->socketDescriptor(), &why);
+    if (sameUser && m_sessions.size() < kMaxConnections) {
+        m_bFull = false;
+        return true;
+    }
+    if (!sameUser)
+        Log("TaskDaemon", 2, "connection refused: %s", qUtf8Printable(why));
+    else if (!m_bFull) // once per run of refusals: a flood would fill the log
+        Log("TaskDaemon", 2, "connections refused: %d are open already", kMaxConnections);
+    m_bFull = sameUser;
+    socket->abort();
+    socket->deleteLater();
+    return false;
 }
 
 void TaskServer::onMessage(TaskSession* session, const QJsonObject& request)

@@ -23,8 +23,17 @@ TaskSession::TaskSession(QLocalSocket* socket, QObject* parent)
 
 void TaskSession::send(const QJsonObject& message)
 {
-    if (m_socket->state() == QLocalSocket::ConnectedState)
-        m_socket->write(taskwire::frame(message));
+    if (m_socket->state() != QLocalSocket::ConnectedState || m_closing)
+        return;
+    const QByteArray line = taskwire::frame(message);
+    if (m_socket->bytesToWrite() + line.size() <= kMaxQueuedBytes) {
+        m_socket->write(line);
+        return;
+    }
+    Log("TaskDaemon", 2, "a client left %lld bytes unread; closing its connection", qint64(m_socket->bytesToWrite()));
+    m_closing = true;
+    m_reader.clear();
+    m_socket->abort();
 }
 
 void TaskSession::onReadyRead()

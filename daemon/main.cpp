@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -21,9 +22,12 @@
 #include <QSaveFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QThread>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,6 +35,12 @@ namespace {
 constexpr int kDefaultGraceSeconds = 60;
 constexpr int kProbeMs = 1000;
 constexpr int kUsageError = 2;
+// The status of a daemon that cannot go on (its supervisor starts it again), and of a stop
+// that failed.
+constexpr int kFault = 1;
+// How long a stopped daemon is given to end, and how often that is looked at.
+constexpr int kStopWaitMs = 5000;
+constexpr int kStopPollMs = 50;
 constexpr char kFakeTimeFormat[] = "yyyy-MM-ddThh:mm:ss";
 
 int s_signalPipe[2] = {-1, -1};
@@ -60,8 +70,9 @@ QString dataPath(const QString& file)
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/ScreenRecorder/" + file;
 }
 
-// The process id beside the socket ("<socket>.pid"), so that the uninstall stops this daemon
-// and no other. Written once the socket is served.
+// The process id beside the socket ("<socket>.pid"), for people looking for this daemon.
+// Nothing relies on it: another program could have written it. Written once the socket is
+// served.
 void writePidFile(const QString& path)
 {
     QSaveFile file(path);
@@ -84,6 +95,62 @@ int usageError(const QString& text)
     return kUsageError;
 }
 
+int fault(const QString& text)
+{
+    fprintf(stderr, "%s\n", qUtf8Printable(text));
+    return kFault;
+}
+
+// Gone, or ended and waiting for its parent to collect its status.
+bool processEnded(qint64 pid)
+{
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const int nameEnd = text.lastIndexOf(')');
+    return nameEnd >= 0 && text.mid(nameEnd + 2, 1) == "Z";
+}
+
+// Stops the daemon that serves `socketPath`, and no other: the kernel names the process that
+// listens there, and only a process of this user is stopped. 0 once no daemon serves it.
+int stopServingDaemon(const QString& socketPath)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(kProbeMs)) {
+        if (socket.error() == QLocalSocket::ServerNotFoundError || socket.error() == QLocalSocket::ConnectionRefusedError) {
+            printf("No task daemon serves %s.\n", qUtf8Printable(socketPath));
+            return 0;
+        }
+        return fault(QStringLiteral("The task daemon at %1 does not answer: %2").arg(socketPath, socket.errorString()));
+    }
+    QString why;
+    if (!taskwire::peerIsThisUser(socket.socketDescriptor(), &why))
+        return fault(QStringLiteral("The program serving %1 was not stopped: %2.").arg(socketPath, why));
+    const qint64 pid = taskwire::socketPeer(socket.socketDescriptor()).pid;
+    socket.abort();
+    if (pid <= 0)
+        return fault(QStringLiteral("The process serving %1 cannot be told.").arg(socketPath));
+    if (::kill(pid_t(pid), SIGTERM) != 0 && errno != ESRCH)
+        return fault(QStringLiteral("The task daemon (process %1) serving %2 cannot be stopped: %3")
+                         .arg(pid)
+                         .arg(socketPath, QString::fromLocal8Bit(std::strerror(errno))));
+    QElapsedTimer clock;
+    clock.start();
+    while (!processEnded(pid) && clock.elapsed() < kStopWaitMs)
+        QThread::msleep(kStopPollMs);
+    if (!processEnded(pid))
+        return fault(QStringLiteral("The task daemon (process %1) serving %2 did not stop within %3 s.")
+                         .arg(pid)
+                         .arg(socketPath)
+                         .arg(kStopWaitMs / 1000));
+    printf("Stopped the task daemon (process %lld) serving %s.\n", pid, qUtf8Printable(socketPath));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -94,8 +161,9 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription("Keeps the scheduled recordings of Screen Recorder and starts them on time.");
     parser.addHelpOption();
-    const QCommandLineOption socketOption("socket", "The local socket to listen on.", "path",
-                                          taskwire::defaultSocketPath());
+    const QCommandLineOption socketOption(
+        "socket", "The local socket to listen on (else one in the user's runtime or private folder).", "path");
+    const QCommandLineOption stopOption("stop", "Stop the daemon that serves the socket, and exit.");
     const QCommandLineOption storeOption("store", "The task file.", "path", dataPath("tasks.json"));
     const QCommandLineOption logOption("log", "The log file.", "path", dataPath("taskdaemon.log"));
     const QCommandLineOption powerOption("power", "How to shut down or sleep: logind, or dry-run:FILE.", "backend",
@@ -104,8 +172,16 @@ int main(int argc, char** argv)
                                             "time");
     const QCommandLineOption graceOption("grace", "Seconds a due start waits for a client.", "seconds",
                                          QString::number(kDefaultGraceSeconds));
-    parser.addOptions({socketOption, storeOption, logOption, powerOption, fakeTimeOption, graceOption});
+    parser.addOptions({socketOption, stopOption, storeOption, logOption, powerOption, fakeTimeOption, graceOption});
     parser.process(app);
+
+    QString socketError;
+    const QString socketPath =
+        parser.isSet(socketOption) ? parser.value(socketOption) : taskwire::defaultSocketPath(&socketError);
+    if (socketPath.isEmpty())
+        return fault(socketError);
+    if (parser.isSet(stopOption))
+        return stopServingDaemon(socketPath);
 
     PowerBackend power;
     if (!power.configure(parser.value(powerOption)))
@@ -125,7 +201,6 @@ int main(int argc, char** argv)
     QDir().mkpath(QFileInfo(logPath).absolutePath());
     SetLogfile(QFile::encodeName(logPath).constData());
 
-    const QString socketPath = parser.value(socketOption);
     QDir().mkpath(QFileInfo(socketPath).absolutePath());
     TaskStore store(parser.value(storeOption));
     TaskServer server(&store, &power);
@@ -137,6 +212,12 @@ int main(int argc, char** argv)
         QLocalSocket probe;
         probe.connectToServer(socketPath);
         if (probe.waitForConnected(kProbeMs)) {
+            QString why;
+            if (!taskwire::peerIsThisUser(probe.socketDescriptor(), &why)) {
+                Log("TaskDaemon", 2, "not serving %s: the program there is not this user's (%s)",
+                    qUtf8Printable(socketPath), qUtf8Printable(why));
+                return fault(QStringLiteral("The socket %1 is held by a program of another user: %2.").arg(socketPath, why));
+            }
             Log("TaskDaemon", 1, "a task daemon already serves %s", qUtf8Printable(socketPath));
             return 0;
         }
@@ -144,7 +225,7 @@ int main(int argc, char** argv)
         if (!server.listen(socketPath)) {
             Log("TaskDaemon", 2, "cannot listen on %s: %s", qUtf8Printable(socketPath),
                 qUtf8Printable(server.errorString()));
-            return 1;
+            return kFault;
         }
     }
     const QString pidPath = socketPath + ".pid";
@@ -157,6 +238,10 @@ int main(int argc, char** argv)
     const DaemonClock clock(fakeStart);
     TaskFiring firing(&store, &server, &clock, grace);
     server.setWaitingCheck([&firing] { return firing.waiting(); });
+    QObject::connect(&server, &TaskServer::socketLost, &app, [](const QString& reason) {
+        Log("TaskDaemon", 2, "no client can reach this daemon any more (%s); stopping", qUtf8Printable(reason));
+        QCoreApplication::exit(kFault);
+    });
     quitOnSignals(&app);
     firing.start();
     const int status = app.exec();

@@ -1,27 +1,100 @@
 #include "TaskWire.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QLocale>
 #include <QStringList>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace taskwire {
 
 namespace {
 constexpr int kDays = 7;
 constexpr short kEveryDay = 127;
+constexpr mode_t kPrivateMode = 0700;
+constexpr mode_t kOthersBits = 077;
+constexpr mode_t kPermissionBits = 07777;
+
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+} // namespace
+
+QString privateSocketFolder(QString* error)
+{
+    const QString folder = QDir::tempPath() + QStringLiteral("/screenrecorder-") + QString::number(::geteuid());
+    const QByteArray native = QFile::encodeName(folder);
+    const auto refuse = [&](const QString& why) {
+        *error = QStringLiteral("The folder %1 for the task service's socket %2.").arg(folder, why);
+        return QString();
+    };
+    if (::mkdir(native.constData(), kPrivateMode) != 0 && errno != EEXIST)
+        return refuse(QStringLiteral("cannot be made: %1").arg(systemError()));
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0)
+        return refuse(QStringLiteral("cannot be read: %1").arg(systemError()));
+    if (S_ISLNK(info.st_mode))
+        return refuse(QStringLiteral("is a symbolic link; remove it"));
+    if (!S_ISDIR(info.st_mode))
+        return refuse(QStringLiteral("is not a folder; remove it"));
+    if (info.st_uid != ::geteuid())
+        return refuse(QStringLiteral("belongs to another user (uid %1); remove it").arg(info.st_uid));
+    if ((info.st_mode & kOthersBits) != 0)
+        return refuse(QStringLiteral("is open to other users (mode %1); only its owner may enter it (mode 700)")
+                          .arg(info.st_mode & kPermissionBits, 0, 8));
+    return folder;
 }
 
-QString defaultSocketPath()
+QString defaultSocketPath(QString* error)
 {
     const QString fromEnv = qEnvironmentVariable("SR_TASKD_SOCKET");
     if (!fromEnv.isEmpty())
         return fromEnv;
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::tempPath();
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        QString why;
+        folder = privateSocketFolder(&why);
+        if (folder.isEmpty()) {
+            if (error)
+                *error = why;
+            return QString();
+        }
+    }
     return folder + QStringLiteral("/screenrecorder-taskd.sock");
+}
+
+Peer socketPeer(qintptr descriptor)
+{
+    Peer peer;
+    struct ucred credentials {};
+    socklen_t length = sizeof(credentials);
+    if (descriptor < 0
+        || ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0
+        || length != sizeof(credentials))
+        return peer;
+    peer.known = true;
+    peer.uid = credentials.uid;
+    peer.pid = credentials.pid;
+    return peer;
+}
+
+bool peerIsThisUser(qintptr descriptor, QString* error)
+{
+    const Peer peer = socketPeer(descriptor);
+    if (!peer.known) {
+        *error = QStringLiteral("its owner cannot be told: %1").arg(systemError());
+        return false;
+    }
+    if (peer.uid != qint64(::geteuid())) {
+        *error = QStringLiteral("it runs as another user (uid %1, process %2)").arg(peer.uid).arg(peer.pid);
+        return false;
+    }
+    return true;
 }
 
 QByteArray frame(const QJsonObject& message)

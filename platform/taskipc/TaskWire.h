@@ -1,7 +1,8 @@
 #pragma once
 // The wire between the application and its task daemon: one compact JSON object per line
 // over a local socket, and the text forms both ends share. Pure functions and a line
-// reader; callable from any thread, no state of its own.
+// reader; callable from any thread, no state of its own (the socket's private folder is made
+// on first use).
 //
 // Requests carry "op" and, when they expect an answer, a numeric "id" that the reply
 // echoes: {"id":n,"ok":true,"result":...} or {"id":n,"ok":false,"error":"text"}. A line
@@ -54,8 +55,25 @@ constexpr int kMaxMessageBytes = 1 << 20;
 constexpr const char kDateFormat[] = "MM-dd-yyyy hh:mm:ss";
 
 // The socket: $SR_TASKD_SOCKET, else "screenrecorder-taskd.sock" in the user's runtime
-// folder ($XDG_RUNTIME_DIR, else the temporary folder).
-QString defaultSocketPath();
+// folder ($XDG_RUNTIME_DIR), else in this user's private folder (privateSocketFolder). Empty
+// when there is no safe place, with `error` (when given) saying why in words for the user.
+QString defaultSocketPath(QString* error = nullptr);
+// "<temporary folder>/screenrecorder-<uid>", made with mode 0700 when missing. Empty, with
+// `error` saying why, when what is there is not a folder of this user's own that only this
+// user can enter (a symbolic link, another owner, or a mode open to others): another user
+// could then place a socket there.
+QString privateSocketFolder(QString* error);
+
+// The process at the other end of a connected local socket, as the kernel saw it when it
+// connected (or, for a server, when it began to listen).
+struct Peer {
+    bool known = false;
+    qint64 uid = -1;
+    qint64 pid = -1;
+};
+Peer socketPeer(qintptr descriptor);
+// True when that process runs as this user; else `error` says who it is.
+bool peerIsThisUser(qintptr descriptor, QString* error);
 
 // One message as a line (compact JSON and "\n").
 QByteArray frame(const QJsonObject& message);

@@ -1,16 +1,21 @@
 #!/bin/sh
 # Stops this installation's task daemon and removes its systemd user service. The user's
-# tasks file stays. Argument: the socket the daemon serves; a daemon the application started
-# itself records its process id beside it ("<socket>.pid"). Daemons on other sockets are
-# left alone. A failure ends with status 1 and its reason on stderr. POSIX sh (dash).
+# tasks file stays. Arguments: the socket the daemon serves, and the daemon program (else the
+# one beside the resources). A daemon the application started itself is stopped through its
+# socket: the program asks the kernel which process listens there, so a daemon on another
+# socket, or any other process, is left alone, also after the program file was replaced.
+# A failure ends with status 1 and its reason on stderr. POSIX sh (dash).
 set -u
 
 unit_name="screenrecorder-taskd.service"
 unit_file="${XDG_CONFIG_HOME:-$HOME/.config}/systemd/user/$unit_name"
 socket="${1:-}"
+program="${2:-}"
 status=0
-# Tenths of a second a stopped daemon is given to end.
-stop_wait_tenths=50
+
+if [ -z "$program" ]; then
+  program="$(cd -- "$(dirname -- "$0")/../../bin" 2>/dev/null && pwd -P)/screenrecorder-taskd"
+fi
 
 if systemctl --user show-environment >/dev/null 2>&1; then
   if [ -f "$unit_file" ]; then
@@ -25,23 +30,13 @@ else
   rm -f "$unit_file"
 fi
 
-if [ -n "$socket" ] && [ -f "$socket.pid" ]; then
-  pid="$(head -n 1 -- "$socket.pid")"
-  case "$pid" in
-  '' | *[!0-9]*) pid="" ;;
-  esac
-  # Only the daemon program: a process id is reused once its process has ended.
-  if [ -n "$pid" ] && [ "$(basename -- "$(readlink "/proc/$pid/exe" 2>/dev/null)")" = "screenrecorder-taskd" ]; then
-    kill -TERM "$pid" 2>/dev/null || true
-    tenths=0
-    while kill -0 "$pid" 2>/dev/null && [ "$tenths" -lt "$stop_wait_tenths" ]; do
-      sleep 0.1
-      tenths=$((tenths + 1))
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-      echo "The task daemon (process $pid) did not stop." >&2
-      status=1
-    fi
+if [ -n "$socket" ]; then
+  if [ ! -x "$program" ]; then
+    echo "The task daemon program is missing ($program): the daemon serving $socket could not be stopped." >&2
+    status=1
+  elif ! output="$("$program" --stop --socket "$socket" 2>&1)"; then
+    echo "$output" >&2
+    status=1
   fi
 fi
 exit "$status"

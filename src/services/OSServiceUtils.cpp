@@ -107,10 +107,16 @@ int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDr
     // The script and its arguments are passed as arguments, never pasted into the script text.
     file.write("#!/bin/sh\nexec /bin/sh \"$@\"\n");
     file.close();
+    QString socketError;
+    const QString socket = taskwire::defaultSocketPath(&socketError);
+    if (socket.isEmpty())
+        return fail(socketError);
+    // install: program, socket; uninstall: socket, program.
     QStringList arguments{commandFile, script};
     if (install)
-        arguments << taskDaemonProgram();
-    arguments << taskwire::defaultSocketPath();
+        arguments << taskDaemonProgram() << socket;
+    else
+        arguments << socket << taskDaemonProgram();
     QProcess process;
     process.start(QStringLiteral("/bin/sh"), arguments);
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit)

@@ -18,7 +18,9 @@ public:
     static bool moveFile(const QString& from, const QString& to);
     // Writes "<folder>/command.sh" that runs the task daemon's install (install != 0) or
     // uninstall script from the resources under /bin/sh, with the daemon's program and
-    // socket as arguments, and returns its exit status (-1 when it could not be run). On a
+    // socket as arguments (the uninstall stops the daemon that serves that socket, and only
+    // it), and returns its exit status (-1 when it could not be run or there is no safe
+    // socket). On a
     // failure `message` (when given) gets the script's reason. An install that succeeds lets
     // the application start the daemon again; an uninstall keeps it from doing so.
     static int UserExecute(const QString& folder, int install, bool audioDriver, QString* message = nullptr);

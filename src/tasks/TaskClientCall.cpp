@@ -77,7 +77,37 @@ void TaskClientCall::waitUntil(const std::function<bool()>& done, int timeoutMs)
     }
 }
 
-bool TaskClientCall::connectOnce()
+QString TaskClientCall::socketPath()
+{
+    QString why;
+    const QString path = taskwire::defaultSocketPath(&why);
+    if (path.isEmpty()) {
+        Log(kModule, 2, "no task daemon socket: %s", qUtf8Printable(why));
+        emit sigDaemonBroken(why);
+    }
+    return path;
+}
+
+bool TaskClientCall::acceptPeer()
+{
+    QString why;
+    if (taskwire::peerIsThisUser(m_pSocket->socketDescriptor(), &why)) {
+        m_bPeerPending = false;
+        m_connectedSince.start();
+        if (m_pSocket->bytesAvailable() > 0)
+            QMetaObject::invokeMethod(this, &TaskClientCall::onReadyRead, Qt::QueuedConnection);
+        return true;
+    }
+    const QString path = m_pSocket->fullServerName();
+    Log(kModule, 2, "refused the program at %s: %s", qUtf8Printable(path), qUtf8Printable(why));
+    m_bClosing = true; // refused, not lost
+    m_pSocket->abort();
+    m_bClosing = false;
+    emit sigDaemonBroken(tr("The program at %1 is not your task service: %2.").arg(path, why));
+    return false;
+}
+
+TaskClientCall::Attempt TaskClientCall::connectOnce()
 {
     m_pReconnect->stop();
     m_bReconnecting = false;
@@ -85,10 +115,16 @@ bool TaskClientCall::connectOnce()
     m_pSocket->abort();
     m_bClosing = false;
     m_reader.clear();
-    m_pSocket->connectToServer(taskwire::defaultSocketPath());
+    const QString path = socketPath();
+    if (path.isEmpty())
+        return Attempt::Refused;
+    m_bPeerPending = true;
+    m_pSocket->connectToServer(path);
     QPointer<TaskClientCall> self(this);
     waitUntil([this] { return m_pSocket->state() != QLocalSocket::ConnectingState; }, kReplyTimeoutMs);
-    return self && m_pSocket->state() == QLocalSocket::ConnectedState;
+    if (!self || m_pSocket->state() != QLocalSocket::ConnectedState)
+        return Attempt::NoDaemon;
+    return acceptPeer() ? Attempt::Connected : Attempt::Refused;
 }
 
 bool TaskClientCall::startDaemon()
@@ -102,7 +138,10 @@ bool TaskClientCall::startDaemon()
         Log(kModule, 2, "task daemon not found: %s", qUtf8Printable(program));
         return false;
     }
-    QStringList arguments{QStringLiteral("--socket"), taskwire::defaultSocketPath()};
+    const QString path = taskwire::defaultSocketPath();
+    if (path.isEmpty())
+        return false;
+    QStringList arguments{QStringLiteral("--socket"), path};
     arguments << qEnvironmentVariable("SR_TASKD_ARGS").split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const bool started = PlatformSeam::current()->startDetached(program, arguments);
     Log(kModule, 2, "start task daemon %s: %d", qUtf8Printable(program), started ? 1 : 0);
@@ -131,8 +170,9 @@ bool TaskClientCall::createConnection()
 
 void TaskClientCall::createConnectionLater()
 {
-    if (connectOnce()) {
-        finishConnecting(true);
+    const Attempt attempt = connectOnce();
+    if (attempt != Attempt::NoDaemon) {
+        finishConnecting(attempt == Attempt::Connected);
         return;
     }
     Log(kModule, 1, "no task daemon answers on %s: %s", qUtf8Printable(taskwire::defaultSocketPath()),
@@ -155,14 +195,14 @@ void TaskClientCall::onDaemonRetry()
     // Stopped while the attempt runs: its wait processes timers.
     m_pDaemonRetry->stop();
     QPointer<TaskClientCall> self(this);
-    const bool created = connectOnce();
+    const Attempt attempt = connectOnce();
     if (!self)
         return;
-    if (!created && m_daemonStarted.elapsed() < kDaemonStartTimeoutMs) {
+    if (attempt == Attempt::NoDaemon && m_daemonStarted.elapsed() < kDaemonStartTimeoutMs) {
         m_pDaemonRetry->start();
         return;
     }
-    finishConnecting(created);
+    finishConnecting(attempt == Attempt::Connected);
 }
 
 void TaskClientCall::finishConnecting(bool created)
@@ -189,14 +229,25 @@ void TaskClientCall::onStateChanged(QLocalSocket::LocalSocketState state)
         return;
     m_bReconnecting = false;
     if (state == QLocalSocket::ConnectedState) {
-        Log(kModule, 1, "task daemon connection found again after %d attempts", m_nReconnectAttempts);
-        m_nReconnectAttempts = 0;
         m_reader.clear();
-        // Handed on from the event loop: the listeners make requests of their own.
-        QMetaObject::invokeMethod(this, &TaskClientCall::sigReconnected, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &TaskClientCall::onFoundAgain, Qt::QueuedConnection);
         return;
     }
     scheduleReconnect();
+}
+
+void TaskClientCall::onFoundAgain()
+{
+    // Lost again meanwhile: the loss has scheduled the next attempt.
+    if (m_pSocket->state() != QLocalSocket::ConnectedState)
+        return;
+    if (!acceptPeer()) {
+        scheduleReconnect();
+        return;
+    }
+    Log(kModule, 1, "task daemon connection found again after %d attempts", m_nReconnectAttempts);
+    // The listeners make requests of their own: never inside the socket's notification.
+    emit sigReconnected();
 }
 
 void TaskClientCall::scheduleReconnect()
@@ -212,8 +263,15 @@ void TaskClientCall::onReconnectTimer()
         startDaemon();
     m_reader.clear();
     m_bReconnecting = true;
+    m_bPeerPending = true;
     // Never waits: the socket's state change ends the attempt (at once when nothing listens).
-    m_pSocket->connectToServer(taskwire::defaultSocketPath());
+    const QString path = taskwire::defaultSocketPath();
+    if (path.isEmpty()) {
+        m_bReconnecting = false;
+        scheduleReconnect();
+        return;
+    }
+    m_pSocket->connectToServer(path);
     if (m_bReconnecting && m_pSocket->state() == QLocalSocket::UnconnectedState) {
         m_bReconnecting = false;
         scheduleReconnect();
@@ -263,6 +321,8 @@ qint64 TaskClientCall::send(const char* op, QJsonObject args, Pending* pending)
 
 void TaskClientCall::onReadyRead()
 {
+    if (m_bPeerPending)
+        return; // read once the other end is known to be this user's daemon
     m_reader.append(m_pSocket->readAll());
     QJsonObject message;
     QString error;
@@ -351,8 +411,10 @@ void TaskClientCall::onDisconnected()
     failPending(QStringLiteral("connection to the task daemon lost"));
     if (m_bClosing)
         return;
-    Log(kModule, 2, "task daemon connection lost; reconnecting");
-    m_nReconnectAttempts = 0;
+    // A daemon that drops every connection at once must not be asked again and again.
+    if (m_connectedSince.isValid() && m_connectedSince.elapsed() >= kStableConnectionMs)
+        m_nReconnectAttempts = 0;
+    Log(kModule, 2, "task daemon connection lost; reconnecting (attempt %d)", m_nReconnectAttempts + 1);
     scheduleReconnect();
 }
 

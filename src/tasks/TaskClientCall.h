@@ -7,7 +7,10 @@
 // reply is logged, clears the connected flag and gives the empty result. Every number read
 // from the socket is bounded before it is used; an impossible answer is refused
 // (sigDaemonBroken). A change of the task list refused by the daemon (not written, or not
-// allowed) is reported as such and leaves the connection as it is. A connection lost is sought again from a back-off timer that never waits.
+// allowed) is reported as such and leaves the connection as it is. A connection lost is
+// sought again from a back-off timer that never waits; its pause grows until a connection
+// has stayed up kStableConnectionMs. Only a daemon that runs as this user is spoken to:
+// anything else at the socket is refused (sigDaemonBroken).
 
 #include "TaskInfo.h"
 
@@ -31,6 +34,8 @@ public:
     static constexpr int kReplyTimeoutMs = 2000;
     // How long a daemon just started is given to open its socket.
     static constexpr int kDaemonStartTimeoutMs = 2000;
+    // A connection that stayed up this long lets the reconnection start over at its shortest pause.
+    static constexpr int kStableConnectionMs = 10000;
 
     // More tasks than this is an answer of a broken daemon.
     static constexpr int kMaxTasks = 10000;
@@ -99,7 +104,8 @@ signals:
     // The daemon found its task file damaged when it started and kept it at `keptAs`; its
     // list started empty. Delivered from the event loop.
     void sigTaskFileDamaged(const QString& keptAs);
-    // The daemon answered something impossible (`reason` can be shown to the user).
+    // The daemon answered something impossible, or what listens at the socket is not this
+    // user's daemon, or there is no safe socket (`reason` can be shown to the user).
     void sigDaemonBroken(const QString& reason);
 
 private:
@@ -125,7 +131,18 @@ private:
     qint64 send(const char* op, QJsonObject args, Pending* pending);
     // A task from the answer to "getTaskInfo"; `ok` false when it is none.
     static TaskInfo taskFromAnswer(const QJsonValue& answer, bool* ok);
-    bool connectOnce();
+    enum class Attempt { Connected, NoDaemon, Refused };
+    // One connection attempt that waits; Refused (told through sigDaemonBroken) when the
+    // socket has no safe place or another user's program serves it.
+    Attempt connectOnce();
+    // The socket, or empty with the reason told through sigDaemonBroken.
+    QString socketPath();
+    // Closes the new connection unless this user's daemon is at its other end (told through
+    // sigDaemonBroken); true when it is. Nothing is read from a connection before.
+    bool acceptPeer();
+    // A connection of the back-off timer is up: checked from the event loop (the socket is
+    // not finished yet while it tells its state).
+    void onFoundAgain();
     bool startDaemon();
     // One retry of createConnectionLater while the daemon it started opens its socket.
     void onDaemonRetry();
@@ -152,9 +169,11 @@ private:
     QList<QEventLoop*> m_waitLoops;
     QTimer* m_pDaemonRetry = nullptr; // createConnectionLater's retries, created on first use
     QTimer* m_pReconnect = nullptr;   // the back-off after a lost connection
-    int m_nReconnectAttempts = 0;
+    int m_nReconnectAttempts = 0; // since the last connection that stayed up
+    QElapsedTimer m_connectedSince;
     bool m_bReconnecting = false; // an attempt of the back-off timer is under way
     bool m_bClosing = false;      // the client itself ends the connection: no loss
+    bool m_bPeerPending = false;  // connected, but who listens there is not known yet
     QElapsedTimer m_daemonStarted;
     taskwire::LineReader m_reader;
     QHash<qint64, Pending*> m_pending;

@@ -7,6 +7,11 @@
 #include <QLocale>
 #include <QTest>
 #include <csignal>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 const QString kMonday = "0,1,0,0,0,0,0";
@@ -36,6 +41,57 @@ QStringList names(WireClient& client, int most = 100)
 }
 
 QString fakeTime(const QDateTime& time) { return QLocale::c().toString(time, "yyyy-MM-ddThh:mm:ss"); }
+
+// A plain connection to `path` that never reads (-1 when it could not be made).
+int rawConnection(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    qstrncpy(address.sun_path, name.constData(), sizeof(address.sun_path));
+    timeval bound{2, 0}; // a full backlog makes connect wait
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof(bound));
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+// The other end has closed the connection (nothing is read from it).
+bool closedByPeer(int fd)
+{
+    pollfd watched{fd, POLLRDHUP, 0};
+    return ::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLRDHUP | POLLHUP)) != 0;
+}
+
+qint64 residentKiB(qint64 pid)
+{
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// The daemon is started with the usual limit of open files; the test itself needs more.
+struct OpenFileLimit {
+    explicit OpenFileLimit(rlim_t soft)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit lowered = saved;
+        lowered.rlim_cur = qMin(soft, saved.rlim_max);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+    ~OpenFileLimit() { ::setrlimit(RLIMIT_NOFILE, &saved); }
+    rlimit saved{};
+};
+constexpr rlim_t kUsualOpenFiles = 1024;
+constexpr int kFlood = 2000;
+constexpr qint64 kBoundedKiB = 64 * 1024;
 } // namespace
 
 class TaskDaemonTest : public QObject {
@@ -185,6 +241,71 @@ private slots:
         }
         QCOMPARE(garbage.result("getVersion").toString(), QString("6.0"));
         QCOMPARE(WireClient(daemon.socket()).result("getVersion").toString(), QString("6.0"));
+    }
+
+    // More connections than the daemon has file descriptors: it keeps its socket and its
+    // connected application.
+    void floodOfIdleConnectionsLeavesItServing()
+    {
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        if (limit.rlim_cur < rlim_t(kFlood + 100))
+            QSKIP("this test program may not open enough files");
+        DaemonRun daemon(SrTest::newFolder("flood"));
+        {
+            OpenFileLimit usual(kUsualOpenFiles);
+            QVERIFY(daemon.start());
+        }
+        WireClient app(daemon.socket());
+        QVERIFY(app.accept());
+        QVector<int> idle;
+        for (int i = 0; i < kFlood; ++i)
+            idle << rawConnection(daemon.socket());
+        QCOMPARE(app.result("getVersion").toString(), QString("6.0"));
+        for (int fd : qAsConst(idle))
+            if (fd >= 0)
+                ::close(fd);
+        QVERIFY(SrTest::spinUntil([&] { return WireClient(daemon.socket()).result("getVersion").toString() == "6.0"; }, 10000));
+        QCOMPARE(daemon.process.state(), QProcess::Running);
+    }
+
+    // A client that asks and asks but never reads its answers is dropped before the daemon
+    // grows: it stays small and keeps answering the others.
+    void clientThatNeverReadsIsDropped()
+    {
+        DaemonRun daemon(SrTest::newFolder("unread"));
+        QVERIFY(daemon.start());
+        WireClient app(daemon.socket());
+        QVERIFY(app.accept());
+        app.send("addTask", task("big", kFake, QString(512 * 1024, 'x')));
+        QCOMPARE(app.result("getTaskArrayCount").toInt(), 1);
+
+        const int reader = rawConnection(daemon.socket());
+        QVERIFY(reader >= 0);
+        const QByteArray ask = taskwire::frame({{"op", "getTaskInfo"}, {"id", 1}, {"index", 0}});
+        QByteArray asks;
+        for (int i = 0; i < 400; ++i) // 200 MiB of answers
+            asks += ask;
+        QCOMPARE(::write(reader, asks.constData(), size_t(asks.size())), ssize_t(asks.size()));
+        QVERIFY2(SrTest::spinUntil([&] { return closedByPeer(reader); }, 20000),
+                 qPrintable(QString("resident: %1 KiB").arg(residentKiB(daemon.process.processId()))));
+        ::close(reader);
+        QCOMPARE(app.result("getVersion").toString(), QString("6.0"));
+        const qint64 resident = residentKiB(daemon.process.processId());
+        QVERIFY2(resident > 0 && resident < kBoundedKiB, qPrintable(QString("resident: %1 KiB").arg(resident)));
+        QCOMPARE(daemon.process.state(), QProcess::Running);
+    }
+
+    // Under a supervisor that restarts it on failure, a daemon no client can reach must end
+    // with a failure status.
+    void lostSocketEndsWithAFailureStatus()
+    {
+        DaemonRun daemon(SrTest::newFolder("lost"));
+        QVERIFY(daemon.start());
+        QVERIFY(QFile::remove(daemon.socket()));
+        QVERIFY(daemon.process.waitForFinished(10000));
+        QCOMPARE(daemon.process.exitStatus(), QProcess::NormalExit);
+        QVERIFY(daemon.process.exitCode() != 0);
     }
 
     void killedWhileWritingKeepsAcknowledgedTasks()

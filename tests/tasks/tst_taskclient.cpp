@@ -15,6 +15,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -26,14 +27,19 @@ namespace {
 class FakeDaemon : public QObject {
 public:
     std::function<QJsonValue(QLocalSocket*, const QJsonObject&)> answer;
+    // Called with each new connection.
+    std::function<void(QLocalSocket*)> arrived;
 
     bool listen()
     {
         const QString path = taskwire::defaultSocketPath();
         QLocalServer::removeServer(path);
         connect(&m_server, &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* socket = m_server.nextPendingConnection())
+            while (QLocalSocket* socket = m_server.nextPendingConnection()) {
                 connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onLines(socket); });
+                if (arrived)
+                    arrived(socket);
+            }
         });
         return m_server.listen(path);
     }
@@ -249,6 +255,41 @@ private slots:
         QVERIFY(client.createConnection() && client.doConnecting());
         QVERIFY(client.getWaitTaskStart());
         QVERIFY(client.isConnecting());
+    }
+
+    // A daemon that drops every connection at once is sought again after ever longer pauses.
+    void reconnectionBacksOffFromConnectionsDroppedAtOnce()
+    {
+        // The coordinator's client of the tests before (nothing listens now) must not seek
+        // this daemon too.
+        TaskManage::instance()->reConnectXPCServer();
+        FakeDaemon daemon;
+        daemon.answer = [](QLocalSocket*, const QJsonObject& request) { return wellBehaved(request); };
+        QPointer<QLocalSocket> first;
+        bool dropping = false;
+        QElapsedTimer clock;
+        QList<qint64> arrivals;
+        daemon.arrived = [&](QLocalSocket* socket) {
+            if (!dropping) {
+                first = socket;
+                return;
+            }
+            arrivals << clock.elapsed();
+            socket->abort();
+        };
+        QVERIFY(daemon.listen());
+        TaskClientCall client;
+        QVERIFY(client.createConnection() && client.doConnecting());
+        dropping = true;
+        clock.start();
+        QVERIFY(first);
+        first->abort();
+        // Pauses of 250, 500, 1000 and 2000 ms; a timer never ends early by more than 5 %.
+        QVERIFY(SrTest::spinUntil([&] { return arrivals.size() >= 4; }, 30000));
+        QStringList times;
+        for (qint64 at : qAsConst(arrivals))
+            times << QString::number(at);
+        QVERIFY2(arrivals.at(3) - arrivals.at(2) >= 1900, qPrintable("connections at (ms): " + times.join(", ")));
     }
 
     // A wait keeps timers running, so a call can run inside another one's wait: each gets

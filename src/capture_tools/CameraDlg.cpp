@@ -29,6 +29,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 #include <QToolTip>
+#include <QWindow>
 
 namespace {
 const char kModule[] = "camera";
@@ -81,8 +82,12 @@ CameraDlg::CameraDlg(bool onlyCamera, QWidget* parent)
         setWindowTitle(tr("Webcam Recorder"));
         initFrmSetting();
     } else {
-        setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowMinMaxButtonsHint);
+        setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint);
         setWindowTitle(QStringLiteral("Webcam Recorder"));
+        // Above everything while the screen is recorded, so that it is in the recording;
+        // otherwise an ordinary window, under the preview and the dialogs that follow.
+        followScreenRecording(RecordState::instance()->state());
+        connect(RecordState::instance(), &RecordState::stateChanged, this, &CameraDlg::followScreenRecording);
     }
     setAttribute(Qt::WA_TranslucentBackground, false);
     ui->cmbCamera->installEventFilter(this);
@@ -116,6 +121,22 @@ CameraDlg::~CameraDlg()
 }
 
 void CameraDlg::setMainWindowBase(MainWindowBase* mainWindow) { m_pMainWnd = mainWindow; }
+
+void CameraDlg::followScreenRecording(int state)
+{
+    const bool recording = state == RecordState::Countdown || state == RecordState::Recording
+                           || state == RecordState::Paused;
+    const Qt::WindowFlags flags = recording ? windowFlags() | Qt::WindowStaysOnTopHint
+                                            : windowFlags() & ~Qt::WindowStaysOnTopHint;
+    if (flags == windowFlags())
+        return;
+    // Changed in place: the window is neither hidden nor made anew.
+    overrideWindowFlags(flags);
+    if (QWindow* window = windowHandle())
+        window->setFlags(flags);
+    if (recording && isVisible())
+        raise();
+}
 
 // ---- set-up -----------------------------------------------------------------------------------
 

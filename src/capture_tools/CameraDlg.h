@@ -2,8 +2,10 @@
 // The webcam window. In camera-only mode it is the webcam recorder: it chooses the camera
 // and the microphone, records, pauses, resumes and stops a webcam recording (showing its
 // length and size), hands the finished recording to the preview, and takes photos. In
-// overlay mode it only shows the camera's picture and stays on top, so that a screen
-// recording records it; it never touches a screen recording's state. The recorder tells
+// overlay mode it only shows the camera's picture and stays on top while a screen recording
+// runs (counting down, recording or paused), so that the recording has it, and is an
+// ordinary window otherwise, under the preview that follows; it never touches a screen
+// recording's state. The recorder tells
 // each step of its recording (start, pause, resume, finish) to RecordState.
 // A recording is never dropped: closing the window while one runs asks first and then
 // finishes it through the preview; a failed start leaves the window idle with a message; a
@@ -89,6 +91,9 @@ protected:
 
 private:
     enum State { Idle, Recording, Finishing };
+
+    // Overlay mode: stays on top while RecordState's `state` records the screen.
+    void followScreenRecording(int state);
 
     void initFrmSetting();
     void fillDevices();

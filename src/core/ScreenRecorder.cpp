@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
+#include <QScreen>
 #include <vector>
 
 namespace {
@@ -121,6 +122,17 @@ QSize ScreenRecorder::recordFrameSize(const RecordParameter& parameter)
     return rect.size();
 }
 
+namespace {
+// `rect` is a whole display: a full-screen recording.
+bool fillsADisplay(const QRect& rect)
+{
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry() == rect)
+            return true;
+    return false;
+}
+} // namespace
+
 bool ScreenRecorder::recordVideo()
 {
     releaseOverlays();
@@ -154,7 +166,8 @@ bool ScreenRecorder::recordVideo()
         video.windowCount = int(windows.size());
     }
     const bool aroundMouse = parameter->isAroundMouse() || parameter->isFollowMouse();
-    video.ctrlMovesArea = parameter->getMoveRegion() && !parameter->isWindowRecord() && !aroundMouse;
+    // Holding Ctrl moves a region; a whole display has nowhere to go.
+    video.ctrlMovesArea = parameter->getMoveRegion() && !parameter->isWindowRecord() && !aroundMouse && !fillsADisplay(rect);
     // A canvas stays where it is put: only an area that does not move can carry one.
     m_canvasArea = areaRecording && !video.ctrlMovesArea ? rect : QRect();
     // The boundary of an area that follows the mouse shows once the engine reports its place.

@@ -3,6 +3,7 @@
 #include "OvProductInfo.h"
 #include "core/RecordParameter.h"
 #include "ui_DlgRecordLength.h"
+#include "widgets/SectionTypingFilter.h"
 
 #include <QLocale>
 #include <QTime>
@@ -21,7 +22,11 @@ DlgRecordLength::DlgRecordLength(QWidget* parent)
 {
     m_pUi->setupUi(this);
     setWindowTitle(OvProductInfo::instance()->productName());
+    // The length shows and takes the C locale's digits, as the button's text writes it, and
+    // takes them typed after a click.
+    m_pUi->timeLength->setLocale(QLocale::c());
     m_pUi->timeLength->setDisplayFormat(kTimeFormat);
+    SectionTypingFilter::install(m_pUi->timeLength);
     m_pUi->timeLength->setMinimumTime(timeOf(kMinSeconds));
     m_pUi->timeLength->setMaximumTime(timeOf(kMaxSeconds));
     m_pUi->cmbFinish->addItem(tr("Do nothing"), int(RSE_NOTHING));

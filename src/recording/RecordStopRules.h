@@ -23,8 +23,8 @@ public:
 
     // Free space below this ends the recording, so that it can still be finished and saved.
     static constexpr qint64 kMinFreeBytes = 100LL * 1024 * 1024;
-    // A GIF recording stops at this file size; larger GIFs are of no use to anyone.
-    static constexpr qint64 kGifSizeLimit = 200LL * 1024 * 1024;
+    // A GIF recording stops at this file size, the limit Preferences tells of when GIF is chosen.
+    static constexpr qint64 kGifSizeLimit = 400LL * 1024 * 1024;
     // The free space is asked on every this many checks.
     static constexpr int kFreeSpaceEvery = 5;
 

@@ -1,24 +1,79 @@
 #include "RegionBox.h"
 
 #include "XcbNoShadow.h"
+#include "XcbStacking.h"
+#include "core/RecordBoundary.h"
 #include "widgets/ZoomPx.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegion>
+#include <QWindow>
+
+namespace {
+// No focus, no window manager: the frame is placed and stacked by this class alone.
+constexpr Qt::WindowFlags kFrameFlags = Qt::FramelessWindowHint | Qt::Tool | Qt::X11BypassWindowManagerHint
+                                        | Qt::WindowDoesNotAcceptFocus;
+
+void setUpFrameWindow(QWidget* window)
+{
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    // No shadow of the window may darken what lies beside it, the area inside included.
+    markUnshadowed(window);
+    window->setMouseTracking(true);
+}
+
+Qt::CursorShape cursorFor(RegionBox::Handle handle)
+{
+    switch (handle) {
+    case RegionBox::Left: case RegionBox::Right: return Qt::SizeHorCursor;
+    case RegionBox::Top: case RegionBox::Bottom: return Qt::SizeVerCursor;
+    case RegionBox::TopLeft: case RegionBox::BottomRight: return Qt::SizeFDiagCursor;
+    case RegionBox::TopRight: case RegionBox::BottomLeft: return Qt::SizeBDiagCursor;
+    default: return Qt::SizeAllCursor;
+    }
+}
+} // namespace
+
+// A side of the frame other than the top: paints its part of the frame and hands the mouse
+// to the box.
+class RegionBox::Side : public QWidget {
+public:
+    explicit Side(RegionBox* box)
+        : QWidget(box, kFrameFlags)
+        , m_pBox(box)
+    {
+        setUpFrameWindow(this);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { m_pBox->paintFrame(this); }
+    void mousePressEvent(QMouseEvent* event) override { m_pBox->framePress(this, event); }
+    void mouseMoveEvent(QMouseEvent* event) override { m_pBox->frameMove(this, event); }
+    void mouseReleaseEvent(QMouseEvent* event) override { m_pBox->frameRelease(event); }
+
+private:
+    RegionBox* m_pBox;
+};
 
 RegionBox::RegionBox(QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool | Qt::X11BypassWindowManagerHint)
+    : QWidget(parent, kFrameFlags)
 {
     setObjectName(QStringLiteral("regionBox"));
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    // No shadow of the window may darken the area inside the frame.
-    markUnshadowed(this);
-    setMouseTracking(true);
+    setUpFrameWindow(this);
     setWindowTitle(QStringLiteral("Region"));
+    for (QWidget*& side : m_sides)
+        side = new Side(this);
 }
 
 int RegionBox::frame() const { return SrWidgets::zoomPx(kFrame); }
+
+std::array<QWidget*, 4> RegionBox::frameWindows() const
+{
+    return {const_cast<RegionBox*>(this), m_sides[0], m_sides[1], m_sides[2]};
+}
 
 void RegionBox::setRegion(const QRect& rect, const QRect& bounds)
 {
@@ -30,17 +85,77 @@ void RegionBox::setRegion(const QRect& rect, const QRect& bounds)
 void RegionBox::setFixedRegionSize(bool fixed)
 {
     m_bFixedSize = fixed;
-    update();
+    for (QWidget* window : frameWindows())
+        window->update();
 }
 
 void RegionBox::applyGeometry()
 {
-    const int f = frame();
-    setGeometry(m_rect.adjusted(-f, -f, f, f));
-    // Only the frame belongs to the window: the rectangle itself stays clickable and unrecorded.
-    const QRect outer(0, 0, m_rect.width() + 2 * f, m_rect.height() + 2 * f);
-    setMask(QRegion(outer).subtracted(QRegion(outer.adjusted(f, f, -f, -f))));
-    update();
+    // The sides meet the rectangle without a gap: only the rectangle itself is recorded.
+    const std::array<QRect, 4> sides = RecordBoundary::sides(m_rect, frame(), 0);
+    const std::array<QWidget*, 4> windows = frameWindows();
+    for (size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->setGeometry(sides[i]);
+        windows[i]->update();
+    }
+}
+
+namespace {
+// A window of this program that the frame must not cross: a main window or a dialog.
+bool isOwnWindow(const QWidget* window)
+{
+    return qobject_cast<const QDialog*>(window) || qobject_cast<const QMainWindow*>(window);
+}
+} // namespace
+
+void RegionBox::showFrame()
+{
+    for (QWidget* window : frameWindows())
+        window->show();
+    // Windows shown later come to lie above the frame once the window manager has put them
+    // in place, which they have when they are first exposed.
+    qApp->installEventFilter(this);
+    stackFrame();
+}
+
+void RegionBox::stackFrame()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        for (QWidget* window : frameWindows())
+            window->raise();
+        return;
+    }
+    std::vector<xcb_window_t> frame;
+    for (QWidget* window : frameWindows())
+        frame.push_back(xcb_window_t(window->winId()));
+    std::vector<xcb_window_t> own;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->testAttribute(Qt::WA_WState_Created) && isOwnWindow(window))
+            own.push_back(xcb_window_t(window->winId()));
+    xcbStackBelowLowest(frame, own);
+}
+
+bool RegionBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && watched->isWindowType()) {
+        auto* window = static_cast<QWindow*>(watched);
+        if (window->isExposed()) {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget->windowHandle() == window && isOwnWindow(widget)) {
+                    stackFrame();
+                    break;
+                }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RegionBox::hideEvent(QHideEvent* event)
+{
+    qApp->removeEventFilter(this);
+    for (QWidget* side : m_sides)
+        side->hide();
+    QWidget::hideEvent(event);
 }
 
 QRect RegionBox::dragged(const QRect& start, Handle handle, const QPoint& delta, const QRect& bounds, int minSide)
@@ -101,11 +216,20 @@ RegionBox::Handle RegionBox::handleAt(const QPoint& pos, const QSize& rectSize, 
     return Move;
 }
 
-void RegionBox::paintEvent(QPaintEvent*)
+QPoint RegionBox::offsetOf(const QWidget* side) const
 {
-    QPainter p(this);
     const int f = frame();
-    const QRect outer = rect();
+    return side->geometry().topLeft() - m_rect.topLeft() + QPoint(f, f);
+}
+
+void RegionBox::paintEvent(QPaintEvent*) { paintFrame(this); }
+
+void RegionBox::paintFrame(QWidget* side)
+{
+    QPainter p(side);
+    p.translate(-offsetOf(side));
+    const int f = frame();
+    const QRect outer(0, 0, m_rect.width() + 2 * f, m_rect.height() + 2 * f);
     p.fillRect(outer, QColor(0x1f, 0x23, 0x29));
     // A dashed accent line on the dark frame, then the handles.
     QPen pen(QColor(0x4f, 0x7c, 0xff), qMax(2, f / 3), Qt::DashLine);
@@ -123,25 +247,25 @@ void RegionBox::paintEvent(QPaintEvent*)
         p.drawRect(QRect(c.x() - mid, c.y() - mid, f, f));
 }
 
-void RegionBox::mousePressEvent(QMouseEvent* event)
+void RegionBox::mousePressEvent(QMouseEvent* event) { framePress(this, event); }
+
+void RegionBox::mouseMoveEvent(QMouseEvent* event) { frameMove(this, event); }
+
+void RegionBox::mouseReleaseEvent(QMouseEvent* event) { frameRelease(event); }
+
+void RegionBox::framePress(QWidget* side, QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    m_dragHandle = handleAt(event->pos(), m_rect.size(), frame(), m_bFixedSize);
+    m_dragHandle = handleAt(event->pos() + offsetOf(side), m_rect.size(), frame(), m_bFixedSize);
     m_dragStart = m_rect;
     m_pressPos = event->globalPos();
 }
 
-void RegionBox::mouseMoveEvent(QMouseEvent* event)
+void RegionBox::frameMove(QWidget* side, QMouseEvent* event)
 {
     if (m_dragHandle == None) {
-        switch (handleAt(event->pos(), m_rect.size(), frame(), m_bFixedSize)) {
-        case Left: case Right: setCursor(Qt::SizeHorCursor); break;
-        case Top: case Bottom: setCursor(Qt::SizeVerCursor); break;
-        case TopLeft: case BottomRight: setCursor(Qt::SizeFDiagCursor); break;
-        case TopRight: case BottomLeft: setCursor(Qt::SizeBDiagCursor); break;
-        default: setCursor(Qt::SizeAllCursor); break;
-        }
+        side->setCursor(cursorFor(handleAt(event->pos() + offsetOf(side), m_rect.size(), frame(), m_bFixedSize)));
         return;
     }
     m_rect = dragged(m_dragStart, m_dragHandle, event->globalPos() - m_pressPos, m_bounds, SrWidgets::zoomPx(kMinSide));
@@ -149,7 +273,7 @@ void RegionBox::mouseMoveEvent(QMouseEvent* event)
     emit sigRegionChanging(m_rect);
 }
 
-void RegionBox::mouseReleaseEvent(QMouseEvent* event)
+void RegionBox::frameRelease(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || m_dragHandle == None)
         return;

@@ -1,12 +1,15 @@
 #pragma once
-// The region box: a frameless window drawn as a frame just outside the capture rectangle,
-// so that it is never recorded. Only the frame takes the mouse (the inside is cut away by
-// a mask and clicks reach the windows below): dragging the frame moves the rectangle,
-// dragging one of the eight handles resizes it. It casts no shadow under a compositor, which
-// would darken the area inside. GUI thread.
+// The region box: a frame drawn just outside the capture rectangle, so that it is never
+// recorded. The frame is four windows, one a side, none of which covers the rectangle: clicks
+// there reach the windows below, and a compositor's treatment of a window (a shadow, a blend)
+// can never darken it. Dragging the frame moves the rectangle, dragging one of the eight
+// handles resizes it. The frame lies above other programs' windows but below this program's
+// own main window and dialogs, so it never runs across them. This widget is the top side and
+// owns the others. GUI thread.
 
 #include <QRect>
 #include <QWidget>
+#include <array>
 
 class RegionBox : public QWidget {
     Q_OBJECT
@@ -26,6 +29,11 @@ public:
     // With a fixed size (a preset) the handles are hidden and only moving is possible.
     void setFixedRegionSize(bool fixed);
     bool isFixedRegionSize() const { return m_bFixedSize; }
+    // Shows the frame's four windows, stacked under the lowest of this program's shown main
+    // windows and dialogs (at the top when none is shown); ones shown later go above it too.
+    void showFrame();
+    // The four windows of the frame: top (this widget), bottom, left, right.
+    std::array<QWidget*, 4> frameWindows() const;
 
     // The rectangle after dragging `handle` by `delta` from `start`: moves stay whole inside
     // `bounds`, resizes are cut at `bounds` and never get smaller than `minSide`.
@@ -44,10 +52,26 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    // While the frame is shown: a main window or dialog of this program put on the screen.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class Side;
+
     void applyGeometry();
+    // Stacks the frame's windows under the lowest of this program's shown main windows and
+    // dialogs (on top when none is shown).
+    void stackFrame();
     int frame() const;
+    // The frame's windows take their mouse events here: `side` is the window that got `event`.
+    void framePress(QWidget* side, QMouseEvent* event);
+    void frameMove(QWidget* side, QMouseEvent* event);
+    void frameRelease(QMouseEvent* event);
+    // Paints the whole frame, in coordinates of its outer rectangle, as seen by `side`.
+    void paintFrame(QWidget* side);
+    // Where `side` lies within the frame's outer rectangle.
+    QPoint offsetOf(const QWidget* side) const;
 
     QRect m_rect;
     QRect m_bounds;
@@ -55,4 +79,5 @@ private:
     QPoint m_pressPos;
     Handle m_dragHandle = None;
     bool m_bFixedSize = false;
+    std::array<QWidget*, 3> m_sides{}; // bottom, left, right: windows of their own
 };

@@ -77,8 +77,7 @@ void ScreenRegion::showRegion(const QRect& rect, const QRect& bounds, bool fixed
     RegionBox* b = box();
     b->setFixedRegionSize(fixedSize);
     b->setRegion(rect, bounds);
-    b->show();
-    b->raise();
+    b->showFrame();
 }
 
 void ScreenRegion::hideRegion()

@@ -1,6 +1,8 @@
 // The recording options of Preferences as the next recording takes them, in this process's
 // main window on the real X display and engine: a cursor turned off in Preferences stays
-// off, and a hidden control bar stays hidden while the recording runs.
+// off, a hidden control bar stays hidden while the recording runs, and the webcam window
+// over the screen (the synthetic camera) stays on top while recording only, so that the
+// preview that follows takes a real click on Save.
 
 #include "DesktopInput.h"
 #include "FindChild.h"
@@ -11,8 +13,13 @@
 #include "app/MainEntry.h"
 #include "app/MainWindow.h"
 #include "app/MainWindowBase.h"
+#include "capture_tools/CameraDlg.h"
 #include "core/RecordParameter.h"
 #include "core/ScreenRecorder.h"
+#include "output/DlgVideoClip.h"
+#include "services/Utils.h"
+#include "ScCamera.h"
+#include "TestEnv.h"
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "widgets/FfSwitchButton.h"
@@ -22,7 +29,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QPushButton>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QTest>
+#include <QWindow>
 
 using SrTest::child;
 
@@ -33,11 +43,14 @@ private slots:
     void cleanup();
     void cursorTurnedOffInPreferencesStaysOff();
     void hiddenControlBarStaysHiddenWhileRecording();
+    void previewIsAboveTheWebcamWindow();
 
 private:
     // Records the full screen from a click on the record button, runs `during` while it
     // records and stops it through the status item; the preview is cancelled.
     void recordByClick(const std::function<void()>& during);
+    // The same, started by `start`; the test answers the preview itself unless `cancelPreview`.
+    void record(const std::function<bool()>& start, const std::function<void()>& during, bool cancelPreview);
 
     MainWindowBase* m_pBase = nullptr;
     MainWindow* m_pMain = nullptr;
@@ -68,14 +81,21 @@ void RecordingOptionsTest::cleanup()
 
 void RecordingOptionsTest::recordByClick(const std::function<void()>& during)
 {
-    QVERIFY(SrTest::clickAt(child<QPushButton>(m_pBase, "btnRec")));
+    record([this] { return SrTest::clickAt(child<QPushButton>(m_pBase, "btnRec")); }, during, true);
+}
+
+void RecordingOptionsTest::record(const std::function<bool()>& start, const std::function<void()>& during,
+                                  bool cancelPreview)
+{
+    QVERIFY(start());
     QVERIFY(SrTest::spinUntil([this] { return m_pMain->controlBar() && m_pMain->controlBar()->isRecording(); }, 20000));
     during();
     // Stopped once something is recorded, as a user who watched the clock run: a stop before
     // the first picture (a busy machine can take that long) leaves nothing to preview.
     QVERIFY(SrTest::spinUntil([] { return ScreenRecorder::instance()->duration() > 0.5
                                           && ScreenRecorder::instance()->fileSize() > 0; }, 30000));
-    ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
+    if (cancelPreview)
+        ModalAnswers::push(OvModalRequest::Dialog, int(QDialog::Rejected));
     SystemStatusBar::instance()->action(QStringLiteral("actStop"))->trigger();
     QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 30000));
 }
@@ -126,6 +146,51 @@ void RecordingOptionsTest::hiddenControlBarStaysHiddenWhileRecording()
             QCOMPARE(bar->isVisible(), !hide);
         });
     }
+}
+
+void RecordingOptionsTest::previewIsAboveTheWebcamWindow()
+{
+    scSetSyntheticCamera("1");
+    const auto noCamera = qScopeGuard([] { scSetSyntheticCamera(nullptr); });
+    const QString out = SrTest::newFolder(QStringLiteral("out_webcam"));
+    Utils::setVideoOutputPath(out);
+    QVERIFY(SrTest::clickAt(child<FfSwitchButton>(m_pBase, "swWebcam")));
+    QVERIFY(SrTest::spinUntil([this] { return m_pMain->cameraDialog() && m_pMain->cameraDialog()->isVisible(); }, 10000));
+    QPointer<CameraDlg> overlay = m_pMain->cameraDialog();
+    QVERIFY(!overlay->isOnlyCamera());
+    QVERIFY(QTest::qWaitForWindowExposed(overlay));
+    const auto onTop = [overlay] { return bool(overlay->windowHandle()->flags() & Qt::WindowStaysOnTopHint); };
+    QVERIFY2(!onTop(), "on top before the recording");
+
+    // The preview, moved over the webcam window, takes a click on Save.
+    bool saved = false;
+    ModalAnswers::pushHandler(OvModalRequest::Dialog, [overlay, &saved](const OvModalRequest& request) {
+        auto* preview = qobject_cast<DlgVideoClip*>(request.widget);
+        if (!preview)
+            return QVariant(int(QDialog::Rejected));
+        preview->show();
+        if (!QTest::qWaitForWindowExposed(preview) || !SrTest::spinUntil([preview] { return preview->isPlayerReady(); }, 20000))
+            return QVariant(int(QDialog::Rejected));
+        auto* save = child<QPushButton>(preview, "btnSave");
+        const QPoint target = overlay->geometry().center();
+        preview->move(preview->pos() + target - save->mapToGlobal(save->rect().center()));
+        SrTest::spinUntil([save, target] { return save->mapToGlobal(save->rect().center()) == target; }, 10000);
+        SrTest::waitPlaced(preview);
+        SrTest::clickAt(save);
+        saved = SrTest::spinUntil([preview] { return !preview->isVisible(); }, 20000);
+        if (!saved)
+            preview->reject();
+        return QVariant(preview->result());
+    });
+    // Started from the status item: the webcam window lies over the main window.
+    record([] {
+        SystemStatusBar::instance()->action(QStringLiteral("actRecord"))->trigger();
+        return true;
+    }, [&onTop] { QVERIFY2(onTop(), "not on top while recording"); }, false);
+    QVERIFY2(saved, "the click on Save did not reach the preview");
+    QCOMPARE(SrTest::filesIn(out).size(), 1);
+    QVERIFY(overlay);
+    QVERIFY2(!onTop(), "on top after the recording");
 }
 
 SR_TEST_DISPLAY(RecordingOptionsTest)

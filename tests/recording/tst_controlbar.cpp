@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -116,6 +117,7 @@ private slots:
     void statusItemIsIdleAndPreviewBelongsToTheMainWindowOnceStopped();
     void audioOnlySizeIsThatOfTheChosenFormat();
     void barIsPlacedOutsideTheRecordedArea();
+    void fullScreenOffersDrawingWhenCtrlMovesRegions();
 
 private:
     std::optional<FakeSeam> m_seam;
@@ -440,6 +442,32 @@ void ControlBarTest::barIsPlacedOutsideTheRecordedArea()
     p = VideoRecCtlWdg::placeOutside(screen, size, {screen, QRect(1920, 0, 1280, 1024)}, &ok);
     QVERIFY(ok);
     QVERIFY(QRect(1920, 0, 1280, 1024).contains(QRect(p, size)));
+}
+
+void ControlBarTest::fullScreenOffersDrawingWhenCtrlMovesRegions()
+{
+    // "Follow the mouse during capturing" moves regions only: a full-screen recording keeps
+    // its pen button, a region that may move has none.
+    RecordParameter* p = RecordParameter::instance();
+    p->setMoveRegion(true);
+    const auto restore = qScopeGuard([p] { p->setMoveRegion(false); });
+    const auto penOffered = [](const QRect& area) {
+        RecordParameter::instance()->setVideoRect(area);
+        VideoRecCtlWdg bar;
+        QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+        if (!bar.prepareRecord())
+            return false;
+        bar.startRecord();
+        const bool offered = bar.isRecording() && !bar.findChild<QToolButton*>(QStringLiteral("btnEdit"))->isHidden();
+        ModalAnswers::push(OvModalRequest::Dialog, 0);
+        bar.onStop();
+        spinUntil([&] { return finished.count() == 1; });
+        return offered;
+    };
+    QVERIFY(penOffered(QGuiApplication::primaryScreen()->geometry()));
+    QVERIFY(!penOffered(QRect(100, 120, 640, 360)));
+    p->setMoveRegion(false);
+    QVERIFY(penOffered(QRect(100, 120, 640, 360)));
 }
 
 // The real engine on the X display: what only pixels, a real disk or a real encoder show.

@@ -1,6 +1,8 @@
 // The record length dialog: the settings model's timed stop changes only when confirmed,
-// and never to less than the shortest length.
+// and never to less than the shortest length; on the X display its length takes digits typed
+// from the keyboard after a click, as a user enters it.
 
+#include "DesktopInput.h"
 #include "TestMain.h"
 #include "core/RecordParameter.h"
 #include "recording/DlgRecordLength.h"
@@ -57,5 +59,30 @@ void DlgRecordLengthTest::writesTheTimedStopOnlyOnOk()
     QCOMPARE(DlgRecordLength::buttonText(), QStringLiteral("Stop after 00:00:03"));
 }
 
+class DlgRecordLengthTypingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void typedDigitsSetTheLength();
+};
+
+void DlgRecordLengthTypingTest::typedDigitsSetTheLength()
+{
+    RecordParameter* param = RecordParameter::instance();
+    param->setTimerEnable(true);
+    param->setTimerDuration(600);
+    DlgRecordLength dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto* length = dialog.findChild<QTimeEdit*>(QStringLiteral("timeLength"));
+    QVERIFY(SrTest::waitPlaced(&dialog));
+    // A click on the hours, then hours, minutes and seconds typed as they are read.
+    QVERIFY(SrTest::clickAt(length, QPoint(length->height() / 2, length->height() / 2)));
+    QVERIFY(SrTest::typeText(QStringLiteral("012345")));
+    QTRY_COMPARE(length->time(), QTime(1, 23, 45));
+    dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
+    QCOMPARE(param->timerDuration(), qint64(3600 + 23 * 60 + 45));
+}
+
 SR_TEST(DlgRecordLengthTest)
+SR_TEST_DISPLAY(DlgRecordLengthTypingTest)
 #include "tst_dlgrecordlength.moc"

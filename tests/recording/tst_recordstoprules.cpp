@@ -90,9 +90,12 @@ void RecordStopRulesTest::gifLimitAppliesToGifOnly()
 
     s.gif = true;
     RecordStopRules gif(s, {});
-    QCOMPARE(gif.check(1, RecordStopRules::kGifSizeLimit - 1), RecordStopRules::NoStop);
-    QCOMPARE(gif.check(2, RecordStopRules::kGifSizeLimit), RecordStopRules::StopGifSize);
-    QVERIFY(RecordStopRules::messageFor(RecordStopRules::StopGifSize).contains(QLatin1String("200 MB")));
+    // The limit Preferences names when GIF is chosen: 400 MB.
+    constexpr qint64 kNoticeLimit = 400LL * 1024 * 1024;
+    QCOMPARE(gif.check(1, 250LL * 1024 * 1024), RecordStopRules::NoStop);
+    QCOMPARE(gif.check(2, kNoticeLimit - 1), RecordStopRules::NoStop);
+    QCOMPARE(gif.check(3, kNoticeLimit), RecordStopRules::StopGifSize);
+    QVERIFY(RecordStopRules::messageFor(RecordStopRules::StopGifSize).contains(QLatin1String("400 MB")));
     // Planned ends need no message.
     QVERIFY(RecordStopRules::messageFor(RecordStopRules::StopTimer).isEmpty());
 }

@@ -1,14 +1,18 @@
 // The region box and the selection overlay: moving and resizing the capture rectangle
-// within the display, the frame that stays outside the recorded area, and the signals that
-// reach the main window; on a desktop that draws shadows, the frame leaves the inside as it is.
+// within the display, the frame that stays outside the recorded area and below the program's
+// dialogs, and the signals that reach the main window; on a desktop that draws shadows, the
+// frame leaves the inside as it is.
 
 #include "DesktopInput.h"
 #include "PlainScene.h"
 #include "TestMain.h"
+#include "OvMessageBox.h"
 #include "WaitFor.h"
+#include "preferences/OptionDialog.h"
 #include "recording/ScreenRegion.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -23,6 +27,7 @@ private slots:
     void handlesAreFoundOnTheFrameOnly();
     void frameLiesOutsideTheRecordedArea();
     void frameLeavesTheInsideAsBright();
+    void dialogsOpenAboveTheFrame();
     void draggingTheFrameMovesTheRegion();
     void selectionOverlayReportsTheDraggedRectangle();
     void selectionOverlayCancels();
@@ -77,17 +82,22 @@ void RegionBoxTest::frameLiesOutsideTheRecordedArea()
     RegionBox* box = ScreenRegion::instance()->regionBox();
     QVERIFY(QTest::qWaitForWindowExposed(box));
     QVERIFY(ScreenRegion::instance()->isRegionVisible());
-    const int f = box->geometry().left() < rect.left() ? rect.left() - box->geometry().left() : 0;
+    const int f = rect.top() - box->geometry().top();
     QVERIFY(f > 0);
-    QCOMPARE(box->geometry(), rect.adjusted(-f, -f, f, f));
-    // The window takes no pixel of the rectangle: clicks there reach what is below.
-    const QRegion mask = box->mask();
-    QVERIFY(!mask.contains(box->mapFromGlobal(rect.center())));
-    QVERIFY(!mask.contains(box->mapFromGlobal(rect.topLeft())));
-    QVERIFY(mask.contains(QPoint(0, 0)));
+    // Four windows make the frame around the rectangle, and none takes a pixel of it: clicks
+    // there reach what is below, and nothing of the frame's windows lies over what is recorded.
+    QRegion frame;
+    for (QWidget* side : box->frameWindows()) {
+        QVERIFY(side->isVisible());
+        QVERIFY(!side->geometry().intersects(rect));
+        frame += side->geometry();
+    }
+    QCOMPARE(frame, QRegion(rect.adjusted(-f, -f, f, f)).subtracted(QRegion(rect)));
 
     ScreenRegion::instance()->hideRegion();
     QVERIFY(!ScreenRegion::instance()->isRegionVisible());
+    for (QWidget* side : box->frameWindows())
+        QVERIFY(!side->isVisible());
     ScreenRegion::instance()->restoreRegion();
     QVERIFY(ScreenRegion::instance()->isRegionVisible());
     ScreenRegion::instance()->closeRegion();
@@ -121,6 +131,46 @@ void RegionBoxTest::frameLeavesTheInsideAsBright()
     }
 }
 
+void RegionBoxTest::dialogsOpenAboveTheFrame()
+{
+    // Preferences and a message box open while the frame is shown, each moved so that the
+    // frame's left side runs through its OK button: the screen shows the button whole.
+    const QRect rect(300, 200, 640, 480);
+    const QRect display(0, 0, 1920, 1080);
+    OvMessageBox message(nullptr, false);
+    message.setLabelInfo(QStringLiteral("The recording was saved."));
+    message.setButtons(QMessageBox::Ok);
+    OptionDialog preferences;
+    const QList<std::pair<QDialog*, const char*>> dialogs = {{&message, "message box"}, {&preferences, "Preferences"}};
+    for (const auto& [dialog, name] : dialogs) {
+        ScreenRegion::instance()->showRegion(rect, display, false);
+        QWidget* left = ScreenRegion::instance()->regionBox()->frameWindows()[2];
+        QVERIFY(QTest::qWaitForWindowExposed(left));
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(SrTest::waitPlaced(dialog));
+        QPushButton* ok = dialog == &message ? qobject_cast<QPushButton*>(message.button(QMessageBox::Ok))
+                                             : preferences.findChild<QPushButton*>(QStringLiteral("btnOK"));
+        QVERIFY(ok);
+        const QPoint target(left->geometry().center().x(), rect.center().y());
+        dialog->move(dialog->pos() + target - ok->mapToGlobal(ok->rect().center()));
+        QVERIFY(SrTest::spinUntil([ok, target] { return ok->mapToGlobal(ok->rect().center()) == target; }, 10000));
+        QVERIFY(SrTest::waitPlaced(dialog));
+        QTest::qWait(500); // the compositing manager draws the moved window
+
+        // On the screen the button shows what it paints itself.
+        const QRect button(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+        const QImage shown = QGuiApplication::primaryScreen()
+                                 ->grabWindow(0, button.x(), button.y(), button.width(), button.height())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(shown == ok->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                 qPrintable(QStringLiteral("the frame runs across the OK button of the %1").arg(QLatin1String(name))));
+        ScreenRegion::instance()->hideRegion();
+        dialog->hide();
+    }
+}
+
 void RegionBoxTest::draggingTheFrameMovesTheRegion()
 {
     const QRect rect(300, 200, 640, 480);
@@ -142,6 +192,17 @@ void RegionBoxTest::draggingTheFrameMovesTheRegion()
     // A click that moves nothing reports no drag.
     QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, onFrame);
     QCOMPARE(ended.count(), 1);
+
+    // The bottom-right handle lies on the bottom side's window: dragging it resizes.
+    QWidget* bottom = box->frameWindows()[1];
+    const QPoint corner(bottom->width() - 2, bottom->height() - 2);
+    QTest::mousePress(bottom, Qt::LeftButton, Qt::NoModifier, corner);
+    QMouseEvent grow(QEvent::MouseMove, corner + QPoint(30, 20), bottom->mapToGlobal(corner + QPoint(30, 20)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bottom, &grow);
+    QTest::mouseRelease(bottom, Qt::LeftButton, Qt::NoModifier, corner + QPoint(30, 20));
+    QCOMPARE(ended.count(), 2);
+    QCOMPARE(ended.at(1).at(0).toRect(), QRect(rect.topLeft() + QPoint(50, 40), rect.size() + QSize(30, 20)));
 }
 
 void RegionBoxTest::selectionOverlayReportsTheDraggedRectangle()

@@ -16,6 +16,7 @@
 #include "recording/DlgReRecord.h"
 #include "recording/SystemStatusBar.h"
 #include "DesktopInput.h"
+#include "StatusItemTray.h"
 #include "services/Utils.h"
 
 #include <QAbstractButton>
@@ -431,16 +432,8 @@ private slots:
         ModalAnswers::clear();
         setVideoKind();
         Utils::setVideoOutputPath(SrTest::newFolder(QStringLiteral("out_tray")));
-        QProcess host;
-        host.start(QStringLiteral(SR_TRAYHOST), QStringList());
-        QVERIFY(SrTest::spinUntil([&host] { return host.canReadLine(); }, 10000));
-        const QList<QByteArray> ready = host.readLine().trimmed().split(' ');
-        QCOMPARE(ready.value(0), QByteArray("ready"));
-        // The first cell of the tray, where the icon docks.
-        const QPoint icon(ready.value(1).toInt() + ready.value(3).toInt() / 2, ready.value(3).toInt() / 2);
-        QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
-        SystemStatusBar::instance()->showIcon();
-        QVERIFY(SrTest::spinUntil([&host] { return host.canReadLine() && host.readLine().startsWith("docked"); }, 10000));
+        SrTest::StatusItemTray tray;
+        QVERIFY(tray.start(QStringLiteral(SR_TRAYHOST)));
 
         const QString source = Utils::getRecorderTmpRoot() + QStringLiteral("/tray.mov");
         QVERIFY(SrTest::makeClip(source, 2.0, 320, 240));
@@ -457,24 +450,14 @@ private slots:
                 dlg.showMinimized();
                 SrTest::spinUntil([&dlg] { return dlg.isMinimized(); }, 5000);
                 // Right-click on the icon, then the menu's "Show Preview".
-                SrTest::xdotool({"mousemove", QString::number(icon.x()), QString::number(icon.y()), "sleep", "0.2",
-                                 "click", "3"});
-                QMenu* menu = SystemStatusBar::instance()->menu();
-                if (SrTest::spinUntil([menu] { return menu->isVisible(); }, 5000)) {
-                    QAction* show = SystemStatusBar::instance()->action(QStringLiteral("actPreview"));
-                    const QPoint at = menu->mapToGlobal(menu->actionGeometry(show).center());
-                    SrTest::xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.2",
-                                     "click", "1"});
+                if (tray.choose(QStringLiteral("actPreview")))
                     restored = SrTest::spinUntil([&dlg] { return dlg.isVisible() && !dlg.isMinimized(); }, 5000);
-                }
                 dlg.reject();
             });
             // The preview's own modal loop, as its caller runs it.
             return QVariant(dlg.QDialog::exec());
         });
         dlg.exec();
-        host.kill();
-        host.waitForFinished();
         QVERIFY(restored);
     }
 };

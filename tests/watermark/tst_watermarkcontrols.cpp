@@ -37,14 +37,7 @@ QPoint onScreen(QWidget* control)
     return OvWindowList::windowRect(window->winId()).topLeft() + control->mapTo(window, control->rect().center());
 }
 
-bool wheelOver(QWidget* control, int notches)
-{
-    const QPoint at = onScreen(control);
-    QStringList commands{"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1"};
-    for (int i = 0; i < qAbs(notches); ++i)
-        commands << "click" << (notches > 0 ? "4" : "5") << "sleep" << "0.05";
-    return SrTest::xdotool(commands);
-}
+bool wheelOver(QWidget* control, int notches) { return SrTest::wheelAt(onScreen(control), notches); }
 
 // Clicks `control` and waits until it has the keyboard focus. Input reaches the program in
 // the order it was given, so everything sent before has been handled by then.

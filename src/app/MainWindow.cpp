@@ -297,6 +297,7 @@ void MainWindow::initConnections()
     connect(tray, &SystemStatusBar::sigShowMainWindow, this, &MainWindow::showMainWindow);
     connect(tray, &SystemStatusBar::sigShowCamera, this, &MainWindow::openWebcamForMode);
     connect(tray, &SystemStatusBar::sigShowOption, this, &MainWindow::onShowOption);
+    connect(tray, &SystemStatusBar::sigShowFeedback, m_pUi->historyTool, &RecordHistoryTool::onShowFeedback);
     connect(tray, &SystemStatusBar::sigQuit, this, &MainWindow::onQuit);
 
     connect(m_pUi->historyTool, &RecordHistoryTool::sigShowOption, this, &MainWindow::onShowOption);

@@ -6,6 +6,7 @@
 #include "OvSettings.h"
 #include "core/SettingsKeys.h"
 #include "core/SignalsTransfer.h"
+#include "feedback/FeedBackDialog.h"
 #include "output/RecordHistoryDlg.h"
 #include "recording/DlgRecordLength.h"
 #include "services/OSServiceUtils.h"
@@ -44,11 +45,13 @@ RecordHistoryTool::RecordHistoryTool(QWidget* parent)
     m_pUi->btnTasks->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_tasks.svg")));
     m_pUi->btnRecordLength->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_record_length.svg")));
     m_pUi->btnSettings->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_settings.svg")));
+    m_pUi->btnFeedback->setIcon(QIcon(QStringLiteral(":/sr/icons/tool_feedback.svg")));
     connect(m_pUi->btnHistory, &QToolButton::clicked, this, &RecordHistoryTool::onShowHistory);
     connect(m_pUi->btnWatermark, &QToolButton::clicked, this, &RecordHistoryTool::onShowWhaterMarkMenuDlg);
     connect(m_pUi->btnTasks, &QToolButton::clicked, this, &RecordHistoryTool::onShowTaskDlg);
     connect(m_pUi->btnRecordLength, &QToolButton::clicked, this, &RecordHistoryTool::onShowRecordLength);
     connect(m_pUi->btnSettings, &QToolButton::clicked, this, &RecordHistoryTool::onShowSettings);
+    connect(m_pUi->btnFeedback, &QToolButton::clicked, this, &RecordHistoryTool::onShowFeedback);
     connect(SignalsTransfer::instance(), &SignalsTransfer::onAddHistoryFile, this, &RecordHistoryTool::onAddHistoryFile);
     connect(SignalsTransfer::instance(), &SignalsTransfer::showHistory, this, &RecordHistoryTool::onShowHistory);
     onInitWaterMark();
@@ -219,6 +222,13 @@ void RecordHistoryTool::onWatermarkManageFinished()
 void RecordHistoryTool::onShowSettings()
 {
     emit sigShowOption();
+}
+
+void RecordHistoryTool::onShowFeedback()
+{
+    emit sigShowChildeDlg(false);
+    FeedBackDialog::showFeedBack(window());
+    emit sigShowChildeDlg(true);
 }
 
 void RecordHistoryTool::setWatermarkText(int index, const QString& name)

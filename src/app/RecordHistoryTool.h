@@ -1,7 +1,7 @@
 #pragma once
 // The main window's bottom tool strip: the history of saved recordings, the watermark
-// choice, the record length, the task scheduler and the Preferences (the Preferences button and the strip that
-// opens them on one page, which owns the Preferences dialog). It creates the history dialog
+// choice, the record length, the task scheduler, the Preferences (the Preferences button and the strip that
+// opens them on one page, which owns the Preferences dialog) and the feedback form. It creates the history dialog
 // and the watermark drop-down once and keeps them; the watermark manager lives while it is
 // open.
 // GUI thread.
@@ -51,6 +51,8 @@ public slots:
     void onAMWaterMarkClicked();
     void onWatermarkManageFinished();
     void onShowSettings();
+    // Opens the feedback form, window-modal to the main window; hotkeys wait meanwhile.
+    void onShowFeedback();
 
 signals:
     // A child dialog opens (false) or closed (true): the main window holds back its hotkeys.

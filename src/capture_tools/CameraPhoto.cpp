@@ -32,7 +32,7 @@ QString CameraPhoto::take(const QString& prefix, QWidget* parent, const QRect& f
         Log("camera", 2, "photo not taken");
         return QString();
     }
-    SnapshotFile::addToHistory(path);
+    SnapshotFile::addPhotoToHistory(path);
 
     // The photo shrinks from the window into the corner of the screen, where it goes.
     auto* fly = new DlgPaintToScreen(parent);

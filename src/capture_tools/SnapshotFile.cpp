@@ -122,9 +122,16 @@ bool SnapshotFile::write(const QImage& image, const QString& path, const QByteAr
     return true;
 }
 
-void SnapshotFile::addToHistory(const QString& path)
+void SnapshotFile::addToHistory(const QString& path) { addEntry(path, Utils::sizeText(QFileInfo(path).size())); }
+
+void SnapshotFile::addPhotoToHistory(const QString& path)
+{
+    addEntry(path, Utils::wholeSizeText(QFileInfo(path).size()));
+}
+
+void SnapshotFile::addEntry(const QString& path, const QString& sizeText)
 {
     const QSize size = QImageReader(path).size();
     SignalsTransfer::instance()->addHistoryFile(path, HFT_IMAGE, QStringLiteral("%1*%2").arg(size.width()).arg(size.height()),
-                                                QString(), Utils::sizeText(QFileInfo(path).size()));
+                                                QString(), sizeText);
 }

@@ -40,4 +40,9 @@ public:
     // Adds the saved screenshot at `path` to the history (an image, with its picture size
     // and file size), through the signal hub. GUI thread.
     static void addToHistory(const QString& path);
+    // The same for a webcam photo, whose file size is given as a whole number ("2MB").
+    static void addPhotoToHistory(const QString& path);
+
+private:
+    static void addEntry(const QString& path, const QString& sizeText);
 };

@@ -76,7 +76,7 @@ public:
     // The upload (these two) is in the upload library, which only the helper links.
     // Sets "os" and adds one part per value of every node (files as "<node>[]" parts).
     void buildPostData(curl_mime* form);
-    // Posts the request to its feedback address; true when the server answers 2xx.
+    // Posts the request to its feedback address; true when the server answers 200 to 298.
     // Blocks the calling thread for the whole transfer, at most `timeoutSeconds`.
     bool sendFeedback(int timeoutSeconds = kDefaultTransferTimeout);
 

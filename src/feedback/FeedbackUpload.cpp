@@ -14,6 +14,10 @@
 namespace {
 // The server's answer body is not needed: take it and drop it (libcurl would print it).
 size_t discardBody(char*, size_t size, size_t count, void*) { return size * count; }
+
+// The answers that mean the feedback server took the request: 200 to 298 (299 does not).
+const long kFirstAcceptedCode = 200;
+const long kLastAcceptedCode = 298;
 } // namespace
 
 QString FeedbackTask::buildOSName()
@@ -111,7 +115,8 @@ bool FeedbackTask::sendFeedback(int timeoutSeconds)
 
     long responseCode = 0;
     const CURLcode infoResult = curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &responseCode);
-    const bool accepted = result == CURLE_OK && infoResult == CURLE_OK && responseCode >= 200 && responseCode <= 299;
+    const bool accepted = result == CURLE_OK && infoResult == CURLE_OK && responseCode >= kFirstAcceptedCode
+                          && responseCode <= kLastAcceptedCode;
     if (accepted)
         Log("Feedback", 1, "send feedback OK: %d %d %d", int(result), int(infoResult), int(responseCode));
     else

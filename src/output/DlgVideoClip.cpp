@@ -17,6 +17,7 @@
 #include "services/Utils.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -314,6 +315,7 @@ void DlgVideoClip::startSave(const QString& file, const QString& folder)
 {
     m_strPendingSave = file;
     const QString target = folder.isEmpty() ? Utils::getVideoOutputPath() : folder;
+    m_strSaveFolder = target;
     m_bSaving = true;
     ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
     if (!m_pProgressTimer->isActive())
@@ -385,13 +387,21 @@ void DlgVideoClip::onAccept() { finishAccepted(); }
 void DlgVideoClip::onPathFailed(const QString& err)
 {
     Utils::showMacWindowMessage(MT_WARNING, this, err, MB_OK);
-    const QString folder
+    QString folder
         = OvFileDialog::getExistingDirectory(this, tr("Select output folder"), Utils::getVideoOutputPath());
     if (folder.isEmpty()) {
-        // No folder chosen: the recording waits on the clip page and no setting changes.
-        Log(kModule, 1, "save folder not chosen; back to the clip page");
-        backToClipPage();
-        return;
+        // No folder chosen: the Documents folder of the company takes the recording, unless it
+        // is the one that just failed; then the recording waits on the clip page. The
+        // configured folder stays as it was either way.
+        const QString documents = Utils::getOriginalVideoOutputPath();
+        if (QDir::cleanPath(m_strSaveFolder) == QDir::cleanPath(documents)) {
+            Log(kModule, 1, "save folder not chosen, the Documents folder failed; back to the clip page");
+            backToClipPage();
+            return;
+        }
+        Log(kModule, 1, "save folder not chosen; saving into the Documents folder");
+        QDir().mkpath(documents);
+        folder = documents;
     }
     startSave(m_strPendingSave, folder);
 }

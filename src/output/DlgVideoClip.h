@@ -3,8 +3,10 @@
 // recording, lets the user cut a range out of it with the player's trim controls, and
 // saves the result through the save worker on its own thread. Accepted when the file was
 // saved and entered the history; rejected on "Re-Record", on closing, and when the
-// recording cannot be played or is gone. A failed export, conversion or save leaves the
-// recording untouched and the dialog on its clip page, from where it can be saved again.
+// recording cannot be played or is gone. A failed export or conversion leaves the
+// recording untouched and the dialog on its clip page, from where it can be saved again. A
+// failed save asks for another folder; without one it goes to the Documents folder of the
+// company, and only when that fails too does the dialog go back to its clip page.
 // While it exists, RecordState counts a preview open.
 // GUI thread only; the save worker runs on the dialog's worker thread.
 
@@ -124,4 +126,6 @@ private:
     // The file waiting in the worker; a save that failed can be sent again without
     // exporting anew.
     QString m_strPendingSave;
+    // The folder the worker was last asked to save into.
+    QString m_strSaveFolder;
 };

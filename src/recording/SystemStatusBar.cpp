@@ -45,6 +45,8 @@ SystemStatusBar::SystemStatusBar()
             &SystemStatusBar::sigShowCamera);
     connect(addAction(QStringLiteral("actSettings"), tr("Preferences...")), &QAction::triggered, this,
             &SystemStatusBar::sigShowOption);
+    connect(addAction(QStringLiteral("actFeedback"), tr("Send Feedback...")), &QAction::triggered, this,
+            &SystemStatusBar::sigShowFeedback);
     m_pMenu->addSeparator();
     connect(addAction(QStringLiteral("actQuit"), tr("Quit")), &QAction::triggered, this, &SystemStatusBar::sigQuit);
 
@@ -175,7 +177,7 @@ void SystemStatusBar::updateActions()
     QAction* stop = action(QStringLiteral("actStop"));
     stop->setVisible(recording);
     stop->setEnabled(m_bActionsEnabled && m_bStopEnabled);
-    for (const char* name : {"actShowMain", "actCamera", "actSettings"})
+    for (const char* name : {"actShowMain", "actCamera", "actSettings", "actFeedback"})
         action(QString::fromLatin1(name))->setEnabled(m_bActionsEnabled && !recording);
     // Only an open preview can be brought back.
     action(QStringLiteral("actPreview"))->setEnabled(RecordParameter::instance()->m_bPreview);

@@ -1,6 +1,7 @@
 #pragma once
 // The status item: an icon in the system tray with a menu that starts, pauses and stops a
-// recording, shows the main window, the preview, the webcam and the settings, and quits.
+// recording, shows the main window, the preview, the webcam, the settings and the feedback
+// form, and quits.
 // While recording its icon blinks once a second; its state follows RecordState. Never
 // released. GUI thread.
 
@@ -32,7 +33,8 @@ public:
     QSystemTrayIcon* trayIcon() const { return m_pTray; }
     QMenu* menu() const { return m_pMenu; }
     // The menu's actions by object name ("actRecord", "actPause", "actStop", "actShowMain",
-    // "actPreview", "actCamera", "actSettings", "actQuit"), for the main window and tests.
+    // "actPreview", "actCamera", "actSettings", "actFeedback", "actQuit"), for the main
+    // window and tests.
     QAction* action(const QString& name) const;
     // The icon as it is painted now (blinks while recording).
     QIcon currentIcon() const;
@@ -49,6 +51,7 @@ signals:
     void sigShowPreview();
     void sigShowCamera();
     void sigShowOption();
+    void sigShowFeedback();
     void sigQuit();
 
 private:

@@ -143,6 +143,13 @@ QString Utils::sizeText(qint64 bytes)
     return QStringLiteral("%1%2").arg(QString::asprintf("%.2f", value), unit);
 }
 
+QString Utils::wholeSizeText(qint64 bytes)
+{
+    double value = 0;
+    const QString unit = getUtilOfSize(bytes, value);
+    return QStringLiteral("%1%2").arg(qint64(value)).arg(unit);
+}
+
 double Utils::getMediaDuration(const QString& path)
 {
     double seconds = 0;

@@ -44,6 +44,9 @@ public:
     static QString getUtilOfSize(qint64 bytes, double& value);
     // The size text of a saved file: "%.2f" of the value joined to its unit ("12.34MB").
     static QString sizeText(qint64 bytes);
+    // The size text of a webcam photo: the whole part of the value joined to its unit
+    // (2.7 MB gives "2MB").
+    static QString wholeSizeText(qint64 bytes);
 
     // Play length in seconds; 0 when the file cannot be read.
     static double getMediaDuration(const QString& path);

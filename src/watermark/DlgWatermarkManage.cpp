@@ -19,6 +19,7 @@
 #include "watermark/WatermarkEditorFrame.h"
 #include "watermark/WhaterMarkMenuListItem.h"
 #include "widgets/OvComboboxViewItemDelegate.h"
+#include "widgets/WheelFocusFilter.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -77,6 +78,8 @@ DlgWatermarkManage::DlgWatermarkManage(QWidget* parent)
     for (QWidget* w : std::initializer_list<QWidget*>{ui->spTransparency, ui->spTransparency2, ui->listWidget, ui->listWidget2})
         w->setAttribute(Qt::WA_MacShowFocusRect, false);
     ui->tabWidget->tabBar()->hide();
+    // Opacity, font and font size change under the wheel only once the user picked the control.
+    WheelFocusFilter::install(this);
     postCreateDerivedDialog(true, false, nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui_ShadowSetDlg.h"
 #include "watermark/ShadowParam.h"
+#include "widgets/WheelFocusFilter.h"
 
 #include <QImage>
 
@@ -13,6 +14,7 @@ ShadowSetDlg::ShadowSetDlg(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     // The translucent window shows only what its frame paints.
     m_pUi->frmBg->setAutoFillBackground(true);
+    WheelFocusFilter::install(this);
     connect(m_pUi->spinX, QOverload<int>::of(&QSpinBox::valueChanged), this, &ShadowSetDlg::onOffsetChagned);
     connect(m_pUi->spinY, QOverload<int>::of(&QSpinBox::valueChanged), this, &ShadowSetDlg::onOffsetChagned);
     connect(m_pUi->spinVague, QOverload<int>::of(&QSpinBox::valueChanged), this, &ShadowSetDlg::onVagueChagned);

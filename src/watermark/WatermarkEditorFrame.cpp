@@ -330,8 +330,9 @@ void WatermarkEditorFrame::drawOkButton(QPainter& painter)
         cy = m_rcItem.top() - h / 2 - kOkGap;
     m_rcBtnOK = centredOn(QPoint(cx, cy), size);
     if (m_imgBtnOK.isNull()) {
+        // Filled, so that its text stays readable over any picture, a light one included.
         painter.setPen(QPen(m_clrPress, 1, Qt::SolidLine));
-        painter.setBrush(Qt::NoBrush);
+        painter.setBrush(m_clrPress);
         painter.drawRect(m_rcBtnOK);
     } else {
         const bool hover = m_nMouseState == MousePressed && !m_imgBtnOKHover.isNull();

@@ -87,7 +87,8 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("200") << 200 << true;
         QTest::newRow("204") << 204 << true;
-        QTest::newRow("299") << 299 << true;
+        QTest::newRow("298") << 298 << true;
+        QTest::newRow("299") << 299 << false;
         QTest::newRow("301") << 301 << false;
         QTest::newRow("404") << 404 << false;
         QTest::newRow("500") << 500 << false;

@@ -16,6 +16,7 @@
 #include "recording/DlgReRecord.h"
 #include "recording/SystemStatusBar.h"
 #include "DesktopInput.h"
+#include "StatusItemTray.h"
 #include "services/Utils.h"
 
 #include <QAbstractButton>
@@ -83,6 +84,35 @@ bool trim(DlgVideoClip& dlg, double begin, double end = -1)
     child<QAbstractButton>(&dlg, "btnTrimOK")->click();
     return spinUntil([&] { return !dlg.isTrimming(); });
 }
+
+// Where a recording goes when the user picks no folder after a failed save.
+QString documentsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
+           + OvProductInfo::instance()->companyFullName();
+}
+
+// While it lives, a file stands where the Documents folder of the company would be; the
+// folder, when there is one, waits beside it.
+class DocumentsBlocked {
+public:
+    DocumentsBlocked()
+    {
+        m_set = (!QFileInfo::exists(m_folder) || QDir().rename(m_folder, m_aside)) && SrTest::writeFile(m_folder, 1);
+    }
+    ~DocumentsBlocked()
+    {
+        QFile::remove(m_folder);
+        if (QFileInfo::exists(m_aside))
+            QDir().rename(m_aside, m_folder);
+    }
+    bool isSet() const { return m_set; }
+
+private:
+    const QString m_folder = documentsFolder();
+    const QString m_aside = m_folder + QStringLiteral(".aside");
+    bool m_set = false;
+};
 
 void setVideoKind()
 {
@@ -188,10 +218,33 @@ private slots:
         QCOMPARE(HistoryFileUtils::savefileHistroy().value(0).path, good + QLatin1Char('/') + files[0]);
     }
 
-    void cancelledChooserReturnsToTheClipPageAndChangesNothing()
+    void cancelledChooserSavesIntoTheDocumentsFolder()
+    {
+        Utils::setVideoOutputPath(QStringLiteral("/proc/sr-output"));
+        const QString documents = documentsFolder();
+        const QStringList before = SrTest::filesIn(documents);
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        ModalAnswers::push(OvModalRequest::Directory, QString());
+
+        const QString source = makeSource(QStringLiteral("unplaced.mov"), 1.0);
+        DlgVideoClip dlg(source, nullptr, nullptr, true, true);
+        QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
+        const QStringList after = SrTest::filesIn(documents);
+        QCOMPARE(after.size(), before.size() + 1);
+        QVERIFY(HistoryFileUtils::savefileHistroy().value(0).path.startsWith(documents + QLatin1Char('/')));
+        QVERIFY(QFileInfo::exists(HistoryFileUtils::savefileHistroy().value(0).path));
+        // As a folder the user picks, it is the output folder from now on.
+        QCOMPARE(Utils::getVideoOutputPath(), documents);
+    }
+
+    void cancelledChooserWithDocumentsUnusableReturnsToTheClipPage()
     {
         const QString unwritable = QStringLiteral("/proc/sr-output");
         Utils::setVideoOutputPath(unwritable);
+        const DocumentsBlocked blocked;
+        QVERIFY(blocked.isSet());
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        ModalAnswers::push(OvModalRequest::Directory, QString());
         ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
         ModalAnswers::push(OvModalRequest::Directory, QString());
 
@@ -199,12 +252,10 @@ private slots:
         DlgVideoClip dlg(source, nullptr, nullptr, true, true);
         QSignalSpy finished(&dlg, &QDialog::finished);
         QVERIFY(spinUntil([&] { return pageOf(dlg) == QLatin1String("pageClip"); }));
+        QCOMPARE(ModalAnswers::messages().size(), 2);
         QVERIFY(!dlg.isSaving());
         QCOMPARE(finished.count(), 0);
         QCOMPARE(Utils::getVideoOutputPath(), unwritable);
-        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/')
-            + OvProductInfo::instance()->companyFullName();
-        QVERIFY(SrTest::filesIn(documents).isEmpty());
         QVERIFY(QFileInfo::exists(source));
 
         // "Save" sends the same recording again; this time a folder is chosen.
@@ -431,16 +482,8 @@ private slots:
         ModalAnswers::clear();
         setVideoKind();
         Utils::setVideoOutputPath(SrTest::newFolder(QStringLiteral("out_tray")));
-        QProcess host;
-        host.start(QStringLiteral(SR_TRAYHOST), QStringList());
-        QVERIFY(SrTest::spinUntil([&host] { return host.canReadLine(); }, 10000));
-        const QList<QByteArray> ready = host.readLine().trimmed().split(' ');
-        QCOMPARE(ready.value(0), QByteArray("ready"));
-        // The first cell of the tray, where the icon docks.
-        const QPoint icon(ready.value(1).toInt() + ready.value(3).toInt() / 2, ready.value(3).toInt() / 2);
-        QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
-        SystemStatusBar::instance()->showIcon();
-        QVERIFY(SrTest::spinUntil([&host] { return host.canReadLine() && host.readLine().startsWith("docked"); }, 10000));
+        SrTest::StatusItemTray tray;
+        QVERIFY(tray.start(QStringLiteral(SR_TRAYHOST)));
 
         const QString source = Utils::getRecorderTmpRoot() + QStringLiteral("/tray.mov");
         QVERIFY(SrTest::makeClip(source, 2.0, 320, 240));
@@ -457,24 +500,14 @@ private slots:
                 dlg.showMinimized();
                 SrTest::spinUntil([&dlg] { return dlg.isMinimized(); }, 5000);
                 // Right-click on the icon, then the menu's "Show Preview".
-                SrTest::xdotool({"mousemove", QString::number(icon.x()), QString::number(icon.y()), "sleep", "0.2",
-                                 "click", "3"});
-                QMenu* menu = SystemStatusBar::instance()->menu();
-                if (SrTest::spinUntil([menu] { return menu->isVisible(); }, 5000)) {
-                    QAction* show = SystemStatusBar::instance()->action(QStringLiteral("actPreview"));
-                    const QPoint at = menu->mapToGlobal(menu->actionGeometry(show).center());
-                    SrTest::xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.2",
-                                     "click", "1"});
+                if (tray.choose(QStringLiteral("actPreview")))
                     restored = SrTest::spinUntil([&dlg] { return dlg.isVisible() && !dlg.isMinimized(); }, 5000);
-                }
                 dlg.reject();
             });
             // The preview's own modal loop, as its caller runs it.
             return QVariant(dlg.QDialog::exec());
         });
         dlg.exec();
-        host.kill();
-        host.waitForFinished();
         QVERIFY(restored);
     }
 };

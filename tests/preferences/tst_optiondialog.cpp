@@ -116,6 +116,7 @@ private slots:
     void languageChangeKeepsListValues();
     void editRulesWarnAndRevert();
     void unwritableFolderIsRefused();
+    void folderButtonsSayWhatTheyOpen();
     void closeAsksBeforeDroppingEdits();
     void closeAsksOnlyForComparedChanges_data();
     void closeAsksOnlyForComparedChanges();
@@ -334,6 +335,16 @@ void OptionDialogTest::unwritableFolderIsRefused()
     QCOMPARE(dialog.ui()->edtSaveFile->text(), before);
     dialog.accept();
     QCOMPARE(Utils::getVideoOutputPath(), before);
+}
+
+void OptionDialogTest::folderButtonsSayWhatTheyOpen()
+{
+    OptionDialog dialog;
+    dialog.init();
+    for (QToolButton* browse : {dialog.ui()->btnOutputFolderBrowse, dialog.ui()->btnSnapshotBrowse})
+        QCOMPARE(browse->toolTip(), QStringLiteral("Open browser"));
+    for (QToolButton* open : {dialog.ui()->btnSaveFileOpen, dialog.ui()->btnSnapshotFileOpen})
+        QCOMPARE(open->toolTip(), QStringLiteral("Open folder"));
 }
 
 void OptionDialogTest::closeAsksBeforeDroppingEdits()

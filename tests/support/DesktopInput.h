@@ -123,15 +123,20 @@ inline bool typeText(const QString& text)
     return xdotool({"type", "--delay", "60", text});
 }
 
-// Turns the mouse wheel `notches` times over the middle of `widget`: away from the user
+// Turns the mouse wheel `notches` times at `at` (desktop pixels): away from the user
 // (scrolling up) for a positive count, towards for a negative one.
-inline bool wheelOver(QWidget* widget, int notches)
+inline bool wheelAt(const QPoint& at, int notches)
 {
-    const QPoint at = widget->mapToGlobal(widget->rect().center());
     QStringList commands{"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1"};
     for (int i = 0; i < qAbs(notches); ++i)
         commands << "click" << (notches > 0 ? "4" : "5") << "sleep" << "0.05";
     return xdotool(commands);
+}
+
+// The same over the middle of `widget`.
+inline bool wheelOver(QWidget* widget, int notches)
+{
+    return wheelAt(widget->mapToGlobal(widget->rect().center()), notches);
 }
 
 // Presses at `from`, moves to `to` in steps and lets go (desktop pixels).

@@ -1,0 +1,66 @@
+#pragma once
+// The status item on a desktop with a system tray, for the display tests: the tray host
+// program (built beside the test program, SR_TRAYHOST) runs while this object lives, the
+// status item docks into its first cell, and its menu is used with the real mouse. GUI thread.
+
+#include "DesktopInput.h"
+#include "WaitFor.h"
+#include "recording/SystemStatusBar.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPoint>
+#include <QProcess>
+#include <QSystemTrayIcon>
+
+namespace SrTest {
+class StatusItemTray {
+public:
+    StatusItemTray() = default;
+    StatusItemTray(const StatusItemTray&) = delete;
+    StatusItemTray& operator=(const StatusItemTray&) = delete;
+    ~StatusItemTray()
+    {
+        // The icon leaves the tray before the tray goes.
+        SystemStatusBar::instance()->trayIcon()->hide();
+        m_host.kill();
+        m_host.waitForFinished();
+    }
+
+    // Starts the tray host `program` and docks the status item; false when either fails.
+    bool start(const QString& program)
+    {
+        m_host.start(program, QStringList());
+        if (!spinUntil([this] { return m_host.canReadLine(); }, 10000))
+            return false;
+        const QList<QByteArray> ready = m_host.readLine().trimmed().split(' ');
+        if (ready.value(0) != "ready")
+            return false;
+        // The middle of the first cell of the tray, where the icon docks.
+        const int cell = ready.value(3).toInt();
+        m_icon = QPoint(ready.value(1).toInt() + cell / 2, cell / 2);
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            return false;
+        SystemStatusBar::instance()->showIcon();
+        return spinUntil([this] { return m_host.canReadLine() && m_host.readLine().startsWith("docked"); }, 10000);
+    }
+
+    // Right-clicks the icon and clicks the menu entry `action` ("actPreview", ...); false
+    // when the menu never showed.
+    bool choose(const QString& action) const
+    {
+        if (!xdotool({"mousemove", QString::number(m_icon.x()), QString::number(m_icon.y()), "sleep", "0.2", "click",
+                      "3"}))
+            return false;
+        QMenu* menu = SystemStatusBar::instance()->menu();
+        if (!spinUntil([menu] { return menu->isVisible(); }, 5000))
+            return false;
+        const QPoint at = menu->mapToGlobal(menu->actionGeometry(SystemStatusBar::instance()->action(action)).center());
+        return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.2", "click", "1"});
+    }
+
+private:
+    QProcess m_host;
+    QPoint m_icon;
+};
+} // namespace SrTest

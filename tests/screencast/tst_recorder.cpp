@@ -54,6 +54,9 @@ bool waitUntilToneFlows()
 // first frame.
 const double kToneHeardWithin = 0.3;
 const double kToneLevel = 0.05;
+// Far longer than a release and a stop take on a busy machine, far shorter than a test's
+// time-out: a call still waiting then waits for the server.
+const int kHeldBackBoundSeconds = 30;
 // The application's countdown between making a recorder and starting it.
 const int kCountdownMs = 3000;
 
@@ -466,6 +469,31 @@ private slots:
         QVERIFY(reports.errorList().empty());
         player.kill();
         player.waitForFinished();
+    }
+
+    void soundHeldBackByTheServerDoesNotHoldUpARelease()
+    {
+        // A suspended sink delivers nothing to a capture of its monitor until it resumes.
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "1"}));
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        Reports reports;
+        const QByteArray folder = QFile::encodeName(SrTest::newFolder(QStringLiteral("heldback")));
+        const QByteArray file = QFile::encodeName(path("heldback.mp4"));
+        std::future<bool> released = std::async(std::launch::async, [&] {
+            CBasePtr<CScreenRecorderObject> unstarted = scAudioRecord(&reports, audio, folder.constData());
+            CBasePtr<CScreenRecorderObject> screen
+                = scVideoRecord(&reports, region(QRect(0, 0, 320, 240)), ScMouseOptions(), audio, file.constData());
+            const bool made = unstarted && screen && screen->Start();
+            if (made)
+                screen->Stop();
+            return made;
+        });
+        // Without a bound the release would wait for the server as long as the sink sleeps.
+        const bool returned = released.wait_for(std::chrono::seconds(kHeldBackBoundSeconds)) == std::future_status::ready;
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "0"}));
+        QVERIFY(returned);
+        QVERIFY(released.get());
     }
 
     void silenceIsSilent()

@@ -36,6 +36,30 @@ void playTone(QProcess& player, double seconds)
     player.waitForStarted();
 }
 
+// Waits until a tone reaches the default sink: a stream plays into it and the sink runs.
+bool waitUntilToneFlows()
+{
+    return SrTest::spinUntil([] {
+        QByteArray inputs;
+        QByteArray sinks;
+        return SrTest::run(QStringLiteral("pactl"), {"list", "short", "sink-inputs"}, 10000, &inputs)
+            && !inputs.trimmed().isEmpty()
+            && SrTest::run(QStringLiteral("pactl"), {"list", "short", "sinks"}, 10000, &sinks)
+            && sinks.contains("RUNNING");
+    });
+}
+
+// How soon a tone that played before the start must be heard in a recording: what the
+// source delivers from the start is in the file, give or take a packet and the encoder's
+// first frame.
+const double kToneHeardWithin = 0.3;
+const double kToneLevel = 0.05;
+// Far longer than a release and a stop take on a busy machine, far shorter than a test's
+// time-out: a call still waiting then waits for the server.
+const int kHeldBackBoundSeconds = 30;
+// The application's countdown between making a recorder and starting it.
+const int kCountdownMs = 3000;
+
 // The recording child the kill and lost-screen cases use, built with this program.
 QString benchRecord() { return QCoreApplication::applicationDirPath() + QStringLiteral("/bench_record"); }
 } // namespace
@@ -411,6 +435,65 @@ private slots:
         QCOMPARE(probe.codecs, QStringList({"h264", "aac"}));
         QVERIFY2(probe.peak > 0.05, qPrintable(QString::number(probe.peak)));
         QVERIFY(reports.errorList().empty());
+    }
+
+    void toneFromBeforeTheStartIsHeardFromTheFirstMoment()
+    {
+        QProcess player;
+        playTone(player, 60.0);
+        QVERIFY(waitUntilToneFlows());
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        Reports reports;
+        // As the application does: the recorder is made when REC is pressed and started
+        // after the countdown.
+        auto recordAfterCountdown = [](CScreenRecorderObject* recorder) {
+            spin(kCountdownMs);
+            if (!recorder->Start())
+                return false;
+            spin(1500);
+            return recorder->Stop();
+        };
+        const ScVideoOptions video = region(QRect(0, 0, 320, 240));
+        CBasePtr<CScreenRecorderObject> screen
+            = scVideoRecord(&reports, video, ScMouseOptions(), audio, QFile::encodeName(path("early.mp4")).constData());
+        QVERIFY(screen && recordAfterCountdown(screen.get()));
+        const double withVideo = MediaTest::firstSoundAt(path("early.mp4"), kToneLevel);
+        QVERIFY2(withVideo >= 0 && withVideo < kToneHeardWithin, qPrintable(QString::number(withVideo)));
+
+        const QString folder = SrTest::newFolder(QStringLiteral("earlyaudio"));
+        CBasePtr<CScreenRecorderObject> sound = scAudioRecord(&reports, audio, QFile::encodeName(folder).constData());
+        QVERIFY(sound && recordAfterCountdown(sound.get()));
+        const double audioOnly = MediaTest::firstSoundAt(folder + "/AudioTrack0.mka", kToneLevel);
+        QVERIFY2(audioOnly >= 0 && audioOnly < kToneHeardWithin, qPrintable(QString::number(audioOnly)));
+        QVERIFY(reports.errorList().empty());
+        player.kill();
+        player.waitForFinished();
+    }
+
+    void soundHeldBackByTheServerDoesNotHoldUpARelease()
+    {
+        // A suspended sink delivers nothing to a capture of its monitor until it resumes.
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "1"}));
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        Reports reports;
+        const QByteArray folder = QFile::encodeName(SrTest::newFolder(QStringLiteral("heldback")));
+        const QByteArray file = QFile::encodeName(path("heldback.mp4"));
+        std::future<bool> released = std::async(std::launch::async, [&] {
+            CBasePtr<CScreenRecorderObject> unstarted = scAudioRecord(&reports, audio, folder.constData());
+            CBasePtr<CScreenRecorderObject> screen
+                = scVideoRecord(&reports, region(QRect(0, 0, 320, 240)), ScMouseOptions(), audio, file.constData());
+            const bool made = unstarted && screen && screen->Start();
+            if (made)
+                screen->Stop();
+            return made;
+        });
+        // Without a bound the release would wait for the server as long as the sink sleeps.
+        const bool returned = released.wait_for(std::chrono::seconds(kHeldBackBoundSeconds)) == std::future_status::ready;
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "0"}));
+        QVERIFY(returned);
+        QVERIFY(released.get());
     }
 
     void silenceIsSilent()

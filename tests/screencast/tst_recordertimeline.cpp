@@ -5,6 +5,8 @@
 #include "recorder/AudioAlign.h"
 
 #include <QTest>
+#include <atomic>
+#include <vector>
 
 using namespace recorder;
 
@@ -32,6 +34,39 @@ private slots:
         QCOMPARE(p.silence, int64_t(0));
         QCOMPARE(p.skip, 480);
         QCOMPARE(p.keep, 480);
+    }
+
+    void soundFlowingBeforeTheStartBeginsTheTimelineWithoutSilence()
+    {
+        PauseClock clock;
+        std::atomic<int64_t> start{0};
+        std::atomic<int64_t> stop{0};
+        int64_t silence = 0;
+        std::vector<int16_t> kept;
+        AudioSource::Sink sink = AudioAlign::timelineSink(
+            clock, start, stop, [&](int count) { silence += count; },
+            [&](const int16_t* samples, int count) { kept.insert(kept.end(), samples, samples + count * 2); });
+        // Packets of 20 ms (960 samples), each sample numbered on both channels.
+        int16_t next = 0;
+        auto deliver = [&](int64_t wallMicros) {
+            std::vector<int16_t> packet;
+            for (int i = 0; i < 960; ++i, ++next)
+                packet.insert(packet.end(), {next, next});
+            sink(packet.data(), 960, wallMicros);
+        };
+        // The source flows before the recording starts: nothing is taken.
+        deliver(1000000);
+        QCOMPARE(silence, int64_t(0));
+        QVERIFY(kept.empty());
+        // It starts 10 ms into the next packet: the timeline begins with that packet's second
+        // half, and the sound goes on from there without a gap.
+        start = 1030000;
+        deliver(1020000);
+        deliver(1040000);
+        QCOMPARE(silence, int64_t(0));
+        QCOMPARE(kept.size(), size_t(480 + 960) * 2);
+        QCOMPARE(kept.front(), int16_t(960 + 480));
+        QCOMPARE(kept.back(), int16_t(3 * 960 - 1));
     }
 
     void samplesAfterTheStopAreLeftOut()

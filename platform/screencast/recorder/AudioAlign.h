@@ -46,9 +46,10 @@ public:
     }
 
     // A source's sink that places every packet on a recording's timeline and hands on what
-    // it adds: first `silence` samples of silence, then `samples`. Packets that arrive while
-    // paused are dropped; the timeline starts at `startMicros` plus the time spent paused and
-    // ends at `stopMicros` (0 while running). The clock and the times outlive the sink.
+    // it adds: first `silence` samples of silence, then `samples`. Packets that arrive before
+    // the start (`startMicros` still 0: the source flows ahead of it) or while paused are
+    // dropped; the timeline starts at `startMicros` plus the time spent paused and ends at
+    // `stopMicros` (0 while running). The clock and the times outlive the sink.
     static AudioSource::Sink timelineSink(const PauseClock& clock, const std::atomic<int64_t>& startMicros,
                                           const std::atomic<int64_t>& stopMicros,
                                           std::function<void(int count)> silence,
@@ -56,9 +57,10 @@ public:
     {
         return [&clock, &startMicros, &stopMicros, silence = std::move(silence), samples = std::move(samples),
                 align = AudioAlign()](const int16_t* data, int count, int64_t wallMicros) mutable {
-            if (clock.paused)
+            const int64_t start = startMicros;
+            if (!start || clock.paused)
                 return;
-            const Placement p = align.place(startMicros + clock.pausedMicros, stopMicros, wallMicros, count);
+            const Placement p = align.place(start + clock.pausedMicros, stopMicros, wallMicros, count);
             if (p.silence > 0)
                 silence(int(p.silence));
             if (p.keep > 0)

@@ -32,13 +32,31 @@ AudioRecorder::AudioRecorder(CRecoderCallback* callback, const ScAudioOptions& a
         const char* device = i == 0 ? AudioSource::systemSoundDevice() : audio.microphoneDevice;
         m_tracks[i]->source.reset(new AudioSource(device ? device : ""));
     }
+    // The sources open and flow from now on, so that they deliver at once when the recording
+    // starts; what they capture before it is not written.
+    for (auto& track : m_tracks) {
+        if (!track || !track->source->open())
+            continue;
+        Track* t = track.get();
+        t->source->start(AudioAlign::timelineSink(
+                             m_clock, m_startMicros, m_stopMicros,
+                             [this, t](int count) {
+                                 const std::vector<int16_t> zeros(size_t(count) * AudioSource::kChannels, 0);
+                                 write(*t, zeros.data(), count);
+                             },
+                             [this, t](const int16_t* samples, int count) { write(*t, samples, count); }),
+                         [this] { report(SRE_AudioDevice); });
+    }
 }
 
 AudioRecorder::~AudioRecorder()
 {
-    for (auto& track : m_tracks)
-        if (track)
+    for (auto& track : m_tracks) {
+        if (track) {
+            track->source->stop();
             closeTrack(*track);
+        }
+    }
 }
 
 void AudioRecorder::Release()
@@ -121,8 +139,9 @@ bool AudioRecorder::Start()
     for (auto& track : m_tracks) {
         if (!track)
             continue;
-        if (!track->source->open() || !openTrack(*track)) {
+        if (!track->source->parameters() || !openTrack(*track)) {
             report(track->source->parameters() ? SRE_Write : SRE_AudioDevice);
+            track->source->stop();
             closeTrack(*track);
             std::remove(track->path.c_str());
             track.reset();
@@ -132,21 +151,9 @@ bool AudioRecorder::Start()
     }
     if (!any)
         return false;
+    // The sources flow already: from here on what they capture is written.
     m_startMicros = av_gettime();
     m_running = true;
-    for (auto& track : m_tracks) {
-        if (!track)
-            continue;
-        Track* t = track.get();
-        t->source->start(AudioAlign::timelineSink(
-                             m_clock, m_startMicros, m_stopMicros,
-                             [this, t](int count) {
-                                 const std::vector<int16_t> zeros(size_t(count) * AudioSource::kChannels, 0);
-                                 write(*t, zeros.data(), count);
-                             },
-                             [this, t](const int16_t* samples, int count) { write(*t, samples, count); }),
-                         [this] { report(SRE_AudioDevice); });
-    }
     return true;
 }
 

@@ -3,6 +3,9 @@
 // Matroska file of its own in the recording folder, track 0 the system sound, track 1 the
 // microphone. Matroska stays readable when the process dies. A stop hands the files over as
 // the engine's last audio recording, also after a write error (what was written before it).
+// The sources open and flow from the recorder's making, so that the sound from the start
+// is there (the server delivers a new capture only after a while); the track files are
+// made at the start.
 
 #include "PauseClock.h"
 #include "AudioSource.h"

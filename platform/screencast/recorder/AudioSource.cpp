@@ -15,20 +15,30 @@ namespace recorder {
 namespace {
 // The server hands sound over in pieces of 20 ms.
 const int kFragmentsPerSecond = 50;
+// How often a stop looks whether the reading has ended.
+const int kPollMs = 10;
+// How long a stop gives a reading thread to see it: a flowing source returns a read within a
+// piece of sound.
+const int kReadEndMs = 200;
+
+// Waits up to `ms` for `done`.
+void waitFor(const std::atomic<bool>& done, int ms)
+{
+    for (int waited = 0; !done && waited < ms; waited += kPollMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+}
 } // namespace
+
+AudioSource::Reading::~Reading() { avformat_close_input(&format); }
 
 AudioSource::AudioSource(std::string device) : m_device(std::move(device)) {}
 
-AudioSource::~AudioSource()
-{
-    stop();
-    avformat_close_input(&m_format);
-}
+AudioSource::~AudioSource() { stop(); }
 
 bool AudioSource::open()
 {
     const AVInputFormat* pulse = av_find_input_format("pulse");
-    if (!pulse)
+    if (!pulse || m_reading)
         return false;
     AVDictionary* options = nullptr;
     av_dict_set_int(&options, "sample_rate", kSampleRate, 0);
@@ -36,49 +46,60 @@ bool AudioSource::open()
     av_dict_set_int(&options, "fragment_size", kSampleRate / kFragmentsPerSecond * kBytesPerFrame, 0);
     av_dict_set(&options, "stream_name", "Screen Recorder", 0);
     const char* name = m_device.empty() ? "default" : m_device.c_str();
-    const int opened = avformat_open_input(&m_format, name, pulse, &options);
+    AVFormatContext* format = nullptr;
+    const int opened = avformat_open_input(&format, name, pulse, &options);
     av_dict_free(&options);
     if (opened < 0) {
         Log("Screencast", 2, "sound source %s cannot be opened", name);
-        m_format = nullptr;
         return false;
     }
+    m_reading = std::make_shared<Reading>();
+    m_reading->format = format;
     return true;
 }
 
 const AVCodecParameters* AudioSource::parameters() const
 {
-    return m_format && m_format->nb_streams ? m_format->streams[0]->codecpar : nullptr;
+    return m_reading && m_reading->format->nb_streams ? m_reading->format->streams[0]->codecpar : nullptr;
 }
 
 void AudioSource::start(Sink sink, std::function<void()> onLost)
 {
-    if (!m_format || m_thread.joinable())
+    if (!m_reading || m_started)
         return;
-    m_stop = false;
-    m_finished = false;
-    m_until = 0;
-    m_thread = std::thread(&AudioSource::run, this, std::move(sink), std::move(onLost));
+    m_started = true;
+    m_thread = std::thread(&AudioSource::run, m_reading, m_device, std::move(sink), std::move(onLost));
 }
 
 void AudioSource::stop(int64_t untilMicros, int waitMs)
 {
-    if (untilMicros > 0 && m_thread.joinable()) {
-        m_until = untilMicros;
-        for (int waited = 0; !m_finished && waited < waitMs; waited += 10)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!m_thread.joinable())
+        return;
+    if (untilMicros > 0) {
+        m_reading->until = untilMicros;
+        waitFor(m_reading->finished, waitMs);
     }
-    m_stop = true;
-    if (m_thread.joinable())
+    {
+        std::lock_guard<std::mutex> lock(m_reading->gate);
+        m_reading->closed = true;
+    }
+    waitFor(m_reading->finished, kReadEndMs);
+    if (m_reading->finished)
         m_thread.join();
+    else
+        m_thread.detach(); // it owns its share of the reading
 }
 
-void AudioSource::run(Sink sink, std::function<void()> onLost)
+void AudioSource::run(std::shared_ptr<Reading> reading, std::string device, Sink sink, std::function<void()> onLost)
 {
     AVPacket* packet = av_packet_alloc();
-    while (!m_stop) {
-        if (av_read_frame(m_format, packet) < 0) {
-            Log("Screencast", 2, "sound source %s broke off", m_device.c_str());
+    for (;;) {
+        const bool read = av_read_frame(reading->format, packet) >= 0;
+        std::lock_guard<std::mutex> lock(reading->gate);
+        if (reading->closed)
+            break;
+        if (!read) {
+            Log("Screencast", 2, "sound source %s broke off", device.c_str());
             if (onLost)
                 onLost();
             break;
@@ -88,14 +109,14 @@ void AudioSource::run(Sink sink, std::function<void()> onLost)
         const int64_t length = int64_t(packet->size / kBytesPerFrame) * 1000000 / kSampleRate;
         const int64_t captured = av_gettime() - length;
         sink(reinterpret_cast<const int16_t*>(packet->data), packet->size / kBytesPerFrame, captured);
-        const int64_t until = m_until;
+        const int64_t until = reading->until;
         const bool reached = until > 0 && captured + length >= until;
         av_packet_unref(packet);
         if (reached)
             break;
     }
-    m_finished = true;
     av_packet_free(&packet);
+    reading->finished = true;
 }
 
 } // namespace recorder

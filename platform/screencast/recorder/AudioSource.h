@@ -2,10 +2,14 @@
 // One sound source of the sound server, read through libavdevice's "pulse" input on a
 // thread of its own: 48 kHz, stereo, signed 16-bit samples. The monitor of the default
 // sink is the system sound; a source name (or the default source) is the microphone.
+// The server delivers a newly opened capture only once its sink has played out what it had
+// mixed ahead (up to two seconds), so the recorders open their sources when they are made.
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -35,24 +39,35 @@ public:
 
     // Opens the source. Returns false when it cannot be opened. Controlling thread.
     bool open();
-    // Starts the reading thread. `onLost` is called once on that thread when reading breaks off.
+    // Starts the reading thread, once. `onLost` is called once on that thread when reading
+    // breaks off.
     void start(Sink sink, std::function<void()> onLost);
-    // Stops and joins the reading thread. With `untilMicros`, first keeps reading until the
-    // samples captured up to that wall-clock time have arrived (the server delivers them
-    // with its latency), waiting at most `waitMs`. Controlling thread.
+    // Ends the deliveries: once it returns, neither the sink nor `onLost` is called again.
+    // With `untilMicros`, first keeps reading until the samples captured up to that
+    // wall-clock time have arrived (the server delivers them with its latency), waiting at
+    // most `waitMs`. A read that the server holds back (a source that has not begun to flow,
+    // a suspended device) is not waited for: the thread ends on its own when it returns.
+    // Controlling thread.
     void stop(int64_t untilMicros = 0, int waitMs = 0);
     // The source's stream, for writing it unchanged (audio-only recordings).
     const AVCodecParameters* parameters() const;
 
 private:
-    void run(Sink sink, std::function<void()> onLost);
+    // What the reading thread shares with the source; the thread keeps it while it reads.
+    struct Reading {
+        ~Reading();
+        AVFormatContext* format = nullptr;
+        std::mutex gate;     // held while the thread delivers
+        bool closed = false; // under `gate`: nothing more is delivered
+        std::atomic<bool> finished{false};
+        std::atomic<int64_t> until{0};
+    };
+    static void run(std::shared_ptr<Reading> reading, std::string device, Sink sink, std::function<void()> onLost);
 
     std::string m_device;
-    AVFormatContext* m_format = nullptr;
+    std::shared_ptr<Reading> m_reading;
     std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_finished{false};
-    std::atomic<int64_t> m_until{0};
+    bool m_started = false;
 };
 
 } // namespace recorder

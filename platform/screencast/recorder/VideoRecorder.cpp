@@ -81,6 +81,27 @@ VideoRecorder::VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& v
             m_sources.emplace_back(new AudioSource(audio.microphoneDevice ? audio.microphoneDevice : ""));
     }
     m_progressPath = progressPath(outputPath, video.container == OVFT_GIF ? VC_GIF : video.codec);
+    openSources();
+}
+
+void VideoRecorder::openSources()
+{
+    for (auto it = m_sources.begin(); it != m_sources.end();) {
+        if ((*it)->open()) {
+            ++it;
+        } else {
+            ++m_unopenedSources;
+            it = m_sources.erase(it);
+        }
+    }
+    for (size_t i = 0; i < m_sources.size(); ++i) {
+        const int index = int(i);
+        m_sources[i]->start(
+            AudioAlign::timelineSink(
+                m_clock, m_startMicros, m_stopMicros, [this, index](int count) { m_mixer->pushSilence(index, count); },
+                [this, index](const int16_t* samples, int count) { m_mixer->push(index, samples, count); }),
+            [this] { report(SRE_AudioDevice); });
+    }
 }
 
 VideoRecorder::~VideoRecorder() { stopThreads(); }
@@ -141,14 +162,8 @@ bool VideoRecorder::Start()
         report(SRE_CaptureOpen);
         return false;
     }
-    for (auto it = m_sources.begin(); it != m_sources.end();) {
-        if ((*it)->open()) {
-            ++it;
-        } else {
-            report(SRE_AudioDevice);
-            it = m_sources.erase(it);
-        }
-    }
+    for (int i = 0; i < m_unopenedSources; ++i)
+        report(SRE_AudioDevice);
     const VideoCodec codec = m_video.container == OVFT_GIF ? VC_GIF : m_video.codec;
     const int opened = m_writer.open(m_progressPath, codec, m_video.quality, m_area.w, m_area.h, m_video.frameRate,
                                      !m_sources.empty());
@@ -161,16 +176,9 @@ bool VideoRecorder::Start()
     Log("Screencast", 1, "recording %dx%d at %d,%d, %d fps, codec %d into %s", m_area.w, m_area.h, m_area.x, m_area.y,
         m_video.frameRate, int(codec), m_progressPath.c_str());
 
+    // The sound sources flow already: from here on what they capture goes into the mixer.
     m_startMicros = av_gettime();
     m_running = true;
-    for (size_t i = 0; i < m_sources.size(); ++i) {
-        const int index = int(i);
-        m_sources[i]->start(
-            AudioAlign::timelineSink(
-                m_clock, m_startMicros, m_stopMicros, [this, index](int count) { m_mixer->pushSilence(index, count); },
-                [this, index](const int16_t* samples, int count) { m_mixer->push(index, samples, count); }),
-            [this] { report(SRE_AudioDevice); });
-    }
     m_encodeThread = std::thread(&VideoRecorder::encodeLoop, this);
     m_convertThread = std::thread(&VideoRecorder::convertLoop, this);
     m_captureThread = std::thread(&VideoRecorder::captureLoop, this);

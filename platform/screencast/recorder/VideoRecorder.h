@@ -4,7 +4,9 @@
 //   convert thread  -> blackouts, mouse effects, watermark, colour conversion (in bands on
 //                      a few threads of its own, into reused frame buffers)
 //   encode thread   -> video and mixed sound encoding into the file in progress
-//   sound threads   -> one per source, into the mixer
+//   sound threads   -> one per source, into the mixer; the sources open and flow from the
+//                      recorder's making, so that they deliver at once when it starts
+//                      (what they capture before the start is not recorded)
 // A full queue (in frames or bytes) drops the frame and counts it; capture never waits for
 // a later stage.
 
@@ -62,6 +64,9 @@ private:
     };
 
     ~VideoRecorder() override;
+    // Opens the sound sources and starts reading them (into nothing until the start);
+    // counts the ones that cannot be opened. Controlling thread, at the making.
+    void openSources();
     bool prepareArea(XDisplayProbe& probe);
     void captureLoop();
     void convertLoop();
@@ -91,6 +96,7 @@ private:
     ScreenCapture m_capture;
     ProgressWriter m_writer;
     std::vector<std::unique_ptr<AudioSource>> m_sources;
+    int m_unopenedSources = 0; // reported at the start
     std::unique_ptr<AudioMixer> m_mixer;
     BoundedQueue<RawFrame> m_rawQueue;
     BoundedQueue<AVFrame*> m_frameQueue;

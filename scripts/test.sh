@@ -10,7 +10,8 @@ bash scripts/build.sh
 BUILD_DIR=${SR_BUILD_DIR:-build}
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # The engine's release-while-busy cases once more under AddressSanitizer: releasing a
-# player or converter in the middle of its work must leave nothing running behind it; and
+# player or converter in the middle of its work, or a recorder whose sound the server holds
+# back, must leave nothing running behind it; and
 # the Preferences closed while their own questions are open must touch nothing gone.
 # (SR_SKIP_ASAN=1 skips this step, e.g. while iterating on one folder.)
 if [ -z "${SR_SKIP_ASAN:-}" ] && [ $# -eq 0 ]; then
@@ -20,7 +21,8 @@ if [ -z "${SR_SKIP_ASAN:-}" ] && [ $# -eq 0 ]; then
   echo "AddressSanitizer: engine release cases"
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 bash scripts/with-services.sh --sound "$ASAN_DIR/bin/tst_screencast" \
     MediaExportTest::releaseDuringExport MediaExportTest::cancelLeavesNothing \
-    AudioConvertTest::releaseStopsConversion
+    AudioConvertTest::releaseStopsConversion \
+    RecorderEngineTest::soundHeldBackByTheServerDoesNotHoldUpARelease
   echo "AddressSanitizer: Preferences closed around their questions"
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 SR_TEST_KIND=offscreen "$ASAN_DIR/bin/tst_preferences" \
     OptionLifetimeTest::closedAroundItsQuestions

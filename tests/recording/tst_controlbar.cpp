@@ -18,6 +18,7 @@
 #include "capture_tools/FfColor.h"
 #include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
 #include "core/SignalsTransfer.h"
 #include "output/DlgVideoClip.h"
 #include "recording/SystemStatusBar.h"
@@ -94,6 +95,8 @@ QString prepareTest()
 {
     ModalAnswers::clear();
     SrTest::usePlainScreenRecording();
+    RecordParameter::instance()->setAroundMouse(false);
+    RecordParameter::instance()->setMouseRecorder(true);
     RecordParameter::instance()->setVideoRect(QRect(100, 120, 640, 360));
     const QString out = SrTest::newFolder(QStringLiteral("out_%1").arg(QTest::currentTestFunction()));
     Utils::setVideoOutputPath(out);
@@ -450,6 +453,7 @@ private slots:
     void init() { m_strOut = prepareTest(); }
     void cleanup() { QCOMPARE(ModalAnswers::unexpectedCount(), 0); }
     void barOnTheRecordedAreaIsBlackedOut();
+    void barIsBlackedOutWhereTheAreaAroundTheMouseMeetsIt();
     void gifFinishingShowsTheShareDone();
     void fullDiskKeepsTheRecordingAndPreviewsIt();
 
@@ -487,6 +491,72 @@ void ControlBarRecordingTest::barOnTheRecordedAreaIsBlackedOut()
     const QPoint outside(barArea.center().x() - display.left(), barArea.top() - display.top() - 40);
     QVERIFY2(qGray(image.pixel(inside)) < 30, "the bar's area is not blacked out");
     QVERIFY2(qGray(image.pixel(outside)) > 200, "the rest of the display is not recorded");
+}
+
+void ControlBarRecordingTest::barIsBlackedOutWhereTheAreaAroundTheMouseMeetsIt()
+{
+    // The area follows the pointer; the bar is placed beside where it starts. The pointer
+    // then goes onto the bar and rests there: from then on the area holds the bar, which
+    // must be black in every frame, while the white desktop around it is recorded.
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    const QSize size(480, 320);
+    RecordParameter* param = RecordParameter::instance();
+    param->setAroundMouse(true);
+    param->setAroundMouseSize(size);
+    param->setMouseRecorder(false); // the pointer rests on the bar: only the bar is looked for
+    param->setAutoSave(true);
+    QVERIFY(SrTest::xdotool({"mousemove", QString::number(display.center().x()), QString::number(display.center().y())}));
+    param->setVideoRect(QRect(display.center() - QPoint(size.width() / 2, size.height() / 2), size));
+    SrTest::PlainScene backdrop(display, Qt::white);
+    QVERIFY(backdrop.showExposed());
+
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QSignalSpy moved(SignalsTransfer::instance(), &SignalsTransfer::recordRectChanged);
+    answerPreviewWithSave(false); // saved directly
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QVERIFY(bar.isRecording() && QTest::qWaitForWindowExposed(&bar) && SrTest::waitPlaced(&bar));
+    const QRect barArea = bar.frameGeometry();
+    QVERIFY2(!barArea.intersects(param->getVideoRect()), "the bar starts beside the area");
+
+    const QPoint onBar = barArea.center();
+    QVERIFY(SrTest::xdotool({"mousemove", QString::number(onBar.x()), QString::number(onBar.y())}));
+    const auto areaNow = [&moved] { return moved.isEmpty() ? QRect() : moved.last().value(0).toRect(); };
+    QVERIFY2(spinUntil([&] { return areaNow().contains(barArea); }, 20000), "the area did not come over the bar");
+    const QRect area = areaNow();
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    const double arrived = recorder->duration();
+    // Frames queued before the area came are written a little later: the ones looked at
+    // begin a while after it.
+    const double settled = arrived + 0.5;
+    const double kLookedAt = 1.5;
+    QVERIFY(spinUntil([&] { return recorder->duration() > settled + kLookedAt + 0.5; }, 60000));
+    QCOMPARE(areaNow(), area); // the pointer rested
+    bar.findChild<QToolButton*>(QStringLiteral("btnStop"))->click();
+    QVERIFY(spinUntil([&finished] { return finished.count() == 1; }, 30000));
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString video = m_strOut + QLatin1Char('/') + files[0];
+    const QRect inFrame = barArea.translated(-area.topLeft());
+    // Colours bleed a few pixels across an edge in the encoded picture.
+    const int kEdge = 3;
+    const QRect inner = inFrame.adjusted(kEdge, kEdge, -kEdge, -kEdge);
+    const QRect around = inFrame.adjusted(-3 * kEdge, -3 * kEdge, 3 * kEdge, 3 * kEdge);
+    const double kStep = 0.25;
+    for (double at = settled; at <= settled + kLookedAt; at += kStep) {
+        const QImage frame = SrTest::frameAt(video, at);
+        QCOMPARE(frame.size(), size);
+        int shown = 0;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x)
+                shown += qGray(frame.pixel(x, y)) > 40 ? 1 : 0;
+        QVERIFY2(shown == 0, qPrintable(QStringLiteral("%1 pixels of the bar at %2 s").arg(shown).arg(at)));
+        for (const QPoint& p : {QPoint(around.left(), inFrame.center().y()), QPoint(around.right(), inFrame.center().y()),
+                                QPoint(inFrame.center().x(), around.top()), QPoint(inFrame.center().x(), around.bottom())})
+            QVERIFY2(qGray(frame.pixel(p)) > 200, "the desktop beside the bar is not recorded");
+    }
 }
 
 void ControlBarRecordingTest::gifFinishingShowsTheShareDone()

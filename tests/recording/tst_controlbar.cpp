@@ -40,6 +40,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 #include <optional>
 #include <thread>
@@ -637,6 +638,7 @@ private slots:
     void barKeepsItsSizeAndPlaceThroughPauseAndResume_data();
     void barKeepsItsSizeAndPlaceThroughPauseAndResume();
     void drawingLeavesTheRestOfTheRegionAsBright();
+    void typedTextIsRecordedWithoutBlackBoxes();
 
 private:
     // Starts `bar` recording and waits until it is on the screen.
@@ -801,6 +803,114 @@ void ControlBarDesktopTest::drawingLeavesTheRestOfTheRegionAsBright()
         const double is = meanGrey(after, patch);
         QVERIFY2(qAbs(was - 128) < 12, qPrintable(QStringLiteral("before drawing: %1").arg(was)));
         QVERIFY2(qAbs(is - was) < 6, qPrintable(QStringLiteral("mean grey %1 with the drawing, %2 without").arg(is).arg(was)));
+    }
+}
+
+namespace {
+// The text being typed on the drawing canvas, when its editor shows `text`.
+bool typing(const QString& text)
+{
+    for (QWidget* widget : QApplication::allWidgets())
+        if (auto* editor = qobject_cast<QTextEdit*>(widget); editor && editor->isVisible() && editor->toPlainText() == text)
+            return true;
+    return false;
+}
+
+// Where `image` has a black block of `side` x `side` pixels (its top-left corner), or
+// nothing: the typed text and the scene under it are never black.
+std::optional<QPoint> blackBlock(const QImage& image, int side)
+{
+    const auto black = [&image](int x, int y) { return qMax(qMax(qRed(image.pixel(x, y)), qGreen(image.pixel(x, y))), qBlue(image.pixel(x, y))) < 50; };
+    for (int y = 0; y + side <= image.height(); y += side / 2)
+        for (int x = 0; x + side <= image.width(); x += side / 2) {
+            bool all = true;
+            for (int dy = 0; dy < side && all; ++dy)
+                for (int dx = 0; dx < side && all; ++dx)
+                    all = black(x + dx, y + dy);
+            if (all)
+                return QPoint(x, y);
+        }
+    return std::nullopt;
+}
+
+// The pixels of `area` of `image` that are red rather than grey (thin red strokes come out
+// of the encoder as pinks and dark reds).
+int redPixels(const QImage& image, const QRect& area)
+{
+    const int kRedOverOthers = 60;
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            count += qRed(c) > qGreen(c) + kRedOverOthers && qRed(c) > qBlue(c) + kRedOverOthers ? 1 : 0;
+        }
+    return count;
+}
+} // namespace
+
+void ControlBarDesktopTest::typedTextIsRecordedWithoutBlackBoxes()
+{
+    // Two texts typed on the recorded area, each after a click of the Text tool: whatever
+    // the canvas shows around the text being typed, or where its editor starts, the
+    // recording has the grey scene and the red text, never a black box.
+    RecordParameter::instance()->setVideoRect(kRegion);
+    RecordParameter::instance()->setMouseRecorder(false);
+    SrTest::PlainScene scene(kRegion, QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
+    QTest::qWait(kSettleMs);
+
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(startShown(bar));
+    FfColor* drawing = bar.drawingBar();
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnEdit"), [drawing] { return drawing->isVisible(); }));
+    QTest::qWait(kSettleMs);
+    QVERIFY(clickUntil(SrTest::child(drawing, "btnText"), [&bar] { return bar.isDrawing(); }));
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    // Lets the recording go on for `seconds` more.
+    const auto recordMore = [recorder](double seconds) {
+        const double until = recorder->duration() + seconds;
+        return spinUntil([&] { return recorder->duration() >= until; }, 60000);
+    };
+    const QList<QPoint> places{kRegion.topLeft() + QPoint(200, 120), kRegion.topLeft() + QPoint(240, 240)};
+    const QStringList texts{QStringLiteral("HELLO"), QStringLiteral("WORLD")};
+    for (int i = 0; i < places.size(); ++i) {
+        const QPoint at = places[i];
+        QVERIFY(SrTest::xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"}));
+        QVERIFY2(spinUntil([] { return typing(QString()); }, 10000), "no text editor opened");
+        QVERIFY(recordMore(0.5));
+        QVERIFY(SrTest::typeText(texts[i]));
+        QVERIFY2(spinUntil([&] { return typing(texts[i]); }, 10000), "the typed text did not reach the editor");
+        QVERIFY(recordMore(1.0));
+    }
+    QVERIFY(clickUntil(SrTest::child(drawing, "btnQuitEdit"), [&bar] { return !bar.isDrawing(); }));
+    QVERIFY(recordMore(1.0));
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnStop"), [&finished] { return finished.count() == 1; }));
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString video = m_strOut + QLatin1Char('/') + files[0];
+    const double length = Utils::getMediaDuration(video);
+    const double kStep = 0.2;
+    const int kBlockSide = 6;
+    // Where an editor that is not yet in its place would show, nothing is drawn at all.
+    const QRect corner(0, 0, 40, 40);
+    for (double t = 0.1; t < length; t += kStep) {
+        const QImage frame = SrTest::frameAt(video, t);
+        QCOMPARE(frame.size(), kRegion.size());
+        const std::optional<QPoint> black = blackBlock(frame, kBlockSide);
+        QVERIFY2(!black, qPrintable(QStringLiteral("black at %1,%2 at %3 s").arg(black->x()).arg(black->y()).arg(t)));
+        int marks = redPixels(frame, corner);
+        for (int y = corner.top(); y <= corner.bottom(); ++y)
+            for (int x = corner.left(); x <= corner.right(); ++x)
+                marks += qGray(frame.pixel(x, y)) < 30 ? 1 : 0;
+        QVERIFY2(marks == 0, qPrintable(QStringLiteral("%1 pixels drawn in the corner at %2 s").arg(marks).arg(t)));
+    }
+    // Both texts stay where they were typed.
+    const QImage last = SrTest::frameAt(video, length - 0.3);
+    for (const QPoint& at : places) {
+        const QRect textArea(at - kRegion.topLeft() - QPoint(10, 10), QSize(120, 40));
+        QVERIFY2(redPixels(last, textArea) > 100, qPrintable(QStringLiteral("no text at %1,%2").arg(at.x()).arg(at.y())));
     }
 }
 

@@ -46,6 +46,11 @@ struct ScVideoOptions {
     CodecQuality quality = CQ_Medium;
     OutputVideoFileType container = OVFT_MP4;
     bool drawCursor = true;
+    // Windows of the recording program itself (its controls), X window ids: blacked out in
+    // every frame wherever they show on the recorded area, in every window mode and while
+    // the area moves. A window that is not shown (unmapped) leaves nothing black.
+    const uint64_t* ownWindows = nullptr;
+    int ownWindowCount = 0;
 };
 
 // How mouse clicks show in a screen recording (numbered as the settings model does).

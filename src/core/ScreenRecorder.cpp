@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QLocale>
 #include <QScreen>
+
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -38,8 +40,8 @@ const char* suffixOf(RP_Format format)
     }
 }
 
-// The application's own panels, which the "exclude" option keeps out of screen recordings:
-// the control bar and the float panel, those that exist when the recording is prepared.
+// The application's own panels, kept out of every screen recording: the control bar (with
+// its drawing tool bar) and the float panel, those that exist when the recording is prepared.
 QList<quint64> ownPanels()
 {
     QList<quint64> ids;
@@ -152,19 +154,16 @@ bool ScreenRecorder::recordVideo()
         video.windowCount = int(windows.size());
     }
     const bool areaRecording = !parameter->isWindowRecord() || parameter->getWindowMode() == WM_EXCLUDE;
-    QList<quint64> hidden = m_hiddenWindows;
-    if (parameter->isExcludeFloatBar()) {
-        for (quint64 id : ownPanels())
-            if (!hidden.contains(id))
-                hidden << id;
-    }
-    if (areaRecording && !hidden.isEmpty()) {
-        for (quint64 id : hidden)
-            windows.push_back(id);
-        video.windowMode = SWM_Exclude;
-        video.windows = windows.data();
-        video.windowCount = int(windows.size());
-    }
+    // The control bar (with its drawing tool bar) is blacked out wherever the recorded area
+    // meets it, in every mode; the float panel too when the user chose to exclude it.
+    std::vector<uint64_t> own;
+    const QList<quint64> panels = parameter->isExcludeFloatBar() ? ownPanels() : QList<quint64>();
+    for (const QList<quint64>& ids : {m_hiddenWindows, panels})
+        for (quint64 id : ids)
+            if (std::find(own.begin(), own.end(), id) == own.end())
+                own.push_back(id);
+    video.ownWindows = own.data();
+    video.ownWindowCount = int(own.size());
     const bool aroundMouse = parameter->isAroundMouse() || parameter->isFollowMouse();
     // Holding Ctrl moves a region; a whole display has nowhere to go.
     video.ctrlMovesArea = parameter->getMoveRegion() && !parameter->isWindowRecord() && !aroundMouse && !fillsADisplay(rect);

@@ -29,13 +29,14 @@ public:
     // Prepares a screen recording: fills the engine's video, mouse and sound options from
     // the settings model (no click effects or highlight without the cursor; with "Follow the
     // mouse" a Ctrl key held moves a region with the mouse, and such a region has no canvas;
-    // with "Exclude the float panel" the control bar and float panel are blacked out), hands the watermark over for the recorded frame's size and creates
-    // the engine's recorder. Returns false when the engine refused (the caller then shows
+    // the control bar, its drawing tool bar and the float panel are blacked out wherever the
+    // area meets them, in every mode), hands the watermark over for the recorded frame's size
+    // and creates the engine's recorder. Returns false when the engine refused (the caller then shows
     // VideoRecCtlWdg::errorCode(SRE_CaptureOpen)).
     bool recordVideo();
-    // Windows of our own that must never show in a screen recording (the control bar when it
-    // has to sit on the recorded area): their areas are blacked out in every frame. Applies to
-    // the next recordVideo(); full-display, region and around-the-mouse recordings only.
+    // Windows of our own that must never show in a screen recording (the control bar): their
+    // areas are blacked out in every frame, wherever the recorded area meets them. Applies to
+    // the next recordVideo(), in every mode.
     void setHiddenWindows(const QList<quint64>& windows) { m_hiddenWindows = windows; }
     // Prepares an audio-only recording of the enabled tracks into a recording folder of its own.
     bool recordAudio();

@@ -118,15 +118,15 @@ bool VideoRecCtlWdg::prepareRecord()
     RecordParameter* param = RecordParameter::instance();
     m_bAudioOnly = param->isOnlyRecordAudio();
     ScreenRecorder* recorder = ScreenRecorder::instance();
-    // A bar that has no place beside the recorded area sits on it, and the recorder blacks
-    // its area out, so that it is still at hand but never in the recording.
     const bool screen = !m_bAudioOnly && param->getVideoEnable();
     ui->btnEdit->setVisible(screen);
     ui->btnSnapshot->setVisible(screen);
     // Hidden, the bar comes back only to finish: the status icon must be there to stop.
     ui->btnHide->setVisible(QSystemTrayIcon::isSystemTrayAvailable());
-    m_bOnRegion = !m_bAudioOnly && !param->m_bHideCtrlBar && !fitsOutsideRegion();
-    recorder->setHiddenWindows(m_bOnRegion ? QList<quint64>{quint64(winId())} : QList<quint64>());
+    // A bar that has no place beside the recorded area sits on it; a moving area may come
+    // over it anywhere. The recorder blacks its area out wherever the recorded area meets it,
+    // so that it is at hand but never in the recording.
+    recorder->setHiddenWindows(screen ? QList<quint64>{quint64(winId())} : QList<quint64>());
     m_bPrepared = m_bAudioOnly ? recorder->recordAudio() : recorder->recordVideo();
     Log(kModule, m_bPrepared ? 1 : 2, "prepare %s recording: %s", m_bAudioOnly ? "audio" : "screen",
         m_bPrepared ? "ok" : "failed");
@@ -194,14 +194,6 @@ void VideoRecCtlWdg::placeBar()
     }
     move(pos);
     show();
-}
-
-bool VideoRecCtlWdg::fitsOutsideRegion()
-{
-    adjustSize();
-    bool ok = false;
-    placeOutside(RecordParameter::instance()->getVideoRect(), size(), screenRects(), &ok);
-    return ok;
 }
 
 QPoint VideoRecCtlWdg::placeOutside(const QRect& region, const QSize& bar, const QList<QRect>& screens, bool* ok)

@@ -3,7 +3,8 @@
 // one-second tick, pauses, resumes and stops, ends the recording by itself when a stop
 // rule fires or the engine reports an error, and at the end runs the preview dialog (or
 // saves directly). It is placed beside the recorded region; where there is no room beside it,
-// it sits on the region and the recorder blacks its area out, so that it is never captured.
+// it sits on the region. The recorder blacks its area out wherever the recorded area meets it
+// (also an area that moves with the mouse), so that it is never captured.
 // A stop returns at once: the bar shows "Finishing" (with the share done
 // for a GIF) while the recorder facade finishes the file on its worker, and goes on when
 // the hub reports the end. Destroyed meanwhile, it waits for the file. While the screen is
@@ -116,8 +117,6 @@ private:
     void endRecording(bool written);
     void showFinishing();
     void placeBar();
-    // True when the bar has a place beside the recorded area on some screen.
-    bool fitsOutsideRegion();
     void updatePauseButtons();
     void showRecordInfo();
     void onEditToggled(bool open);
@@ -131,7 +130,6 @@ private:
     std::unique_ptr<RecordStopRules> m_pRules;
     RecordStopRules::StopReason m_eStopReason = RecordStopRules::NoStop;
     bool m_bAudioOnly = false;
-    bool m_bOnRegion = false; // the bar sits on the recorded area, blacked out of it
     bool m_bPrepared = false;
     bool m_bRunning = false;
     bool m_bPaused = false;

@@ -18,6 +18,7 @@
 #include "capture_tools/FfColor.h"
 #include "core/HistoryFileUtils.h"
 #include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
 #include "core/SignalsTransfer.h"
 #include "output/DlgVideoClip.h"
 #include "recording/SystemStatusBar.h"
@@ -40,6 +41,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolButton>
 #include <optional>
 #include <thread>
@@ -95,6 +97,8 @@ QString prepareTest()
 {
     ModalAnswers::clear();
     SrTest::usePlainScreenRecording();
+    RecordParameter::instance()->setAroundMouse(false);
+    RecordParameter::instance()->setMouseRecorder(true);
     RecordParameter::instance()->setVideoRect(QRect(100, 120, 640, 360));
     const QString out = SrTest::newFolder(QStringLiteral("out_%1").arg(QTest::currentTestFunction()));
     Utils::setVideoOutputPath(out);
@@ -478,6 +482,7 @@ private slots:
     void init() { m_strOut = prepareTest(); }
     void cleanup() { QCOMPARE(ModalAnswers::unexpectedCount(), 0); }
     void barOnTheRecordedAreaIsBlackedOut();
+    void barIsBlackedOutWhereTheAreaAroundTheMouseMeetsIt();
     void gifFinishingShowsTheShareDone();
     void fullDiskKeepsTheRecordingAndPreviewsIt();
 
@@ -515,6 +520,72 @@ void ControlBarRecordingTest::barOnTheRecordedAreaIsBlackedOut()
     const QPoint outside(barArea.center().x() - display.left(), barArea.top() - display.top() - 40);
     QVERIFY2(qGray(image.pixel(inside)) < 30, "the bar's area is not blacked out");
     QVERIFY2(qGray(image.pixel(outside)) > 200, "the rest of the display is not recorded");
+}
+
+void ControlBarRecordingTest::barIsBlackedOutWhereTheAreaAroundTheMouseMeetsIt()
+{
+    // The area follows the pointer; the bar is placed beside where it starts. The pointer
+    // then goes onto the bar and rests there: from then on the area holds the bar, which
+    // must be black in every frame, while the white desktop around it is recorded.
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    const QSize size(480, 320);
+    RecordParameter* param = RecordParameter::instance();
+    param->setAroundMouse(true);
+    param->setAroundMouseSize(size);
+    param->setMouseRecorder(false); // the pointer rests on the bar: only the bar is looked for
+    param->setAutoSave(true);
+    QVERIFY(SrTest::xdotool({"mousemove", QString::number(display.center().x()), QString::number(display.center().y())}));
+    param->setVideoRect(QRect(display.center() - QPoint(size.width() / 2, size.height() / 2), size));
+    SrTest::PlainScene backdrop(display, Qt::white);
+    QVERIFY(backdrop.showExposed());
+
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QSignalSpy moved(SignalsTransfer::instance(), &SignalsTransfer::recordRectChanged);
+    answerPreviewWithSave(false); // saved directly
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QVERIFY(bar.isRecording() && QTest::qWaitForWindowExposed(&bar) && SrTest::waitPlaced(&bar));
+    const QRect barArea = bar.frameGeometry();
+    QVERIFY2(!barArea.intersects(param->getVideoRect()), "the bar starts beside the area");
+
+    const QPoint onBar = barArea.center();
+    QVERIFY(SrTest::xdotool({"mousemove", QString::number(onBar.x()), QString::number(onBar.y())}));
+    const auto areaNow = [&moved] { return moved.isEmpty() ? QRect() : moved.last().value(0).toRect(); };
+    QVERIFY2(spinUntil([&] { return areaNow().contains(barArea); }, 20000), "the area did not come over the bar");
+    const QRect area = areaNow();
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    const double arrived = recorder->duration();
+    // Frames queued before the area came are written a little later: the ones looked at
+    // begin a while after it.
+    const double settled = arrived + 0.5;
+    const double kLookedAt = 1.5;
+    QVERIFY(spinUntil([&] { return recorder->duration() > settled + kLookedAt + 0.5; }, 60000));
+    QCOMPARE(areaNow(), area); // the pointer rested
+    bar.findChild<QToolButton*>(QStringLiteral("btnStop"))->click();
+    QVERIFY(spinUntil([&finished] { return finished.count() == 1; }, 30000));
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString video = m_strOut + QLatin1Char('/') + files[0];
+    const QRect inFrame = barArea.translated(-area.topLeft());
+    // Colours bleed a few pixels across an edge in the encoded picture.
+    const int kEdge = 3;
+    const QRect inner = inFrame.adjusted(kEdge, kEdge, -kEdge, -kEdge);
+    const QRect around = inFrame.adjusted(-3 * kEdge, -3 * kEdge, 3 * kEdge, 3 * kEdge);
+    const double kStep = 0.25;
+    for (double at = settled; at <= settled + kLookedAt; at += kStep) {
+        const QImage frame = SrTest::frameAt(video, at);
+        QCOMPARE(frame.size(), size);
+        int shown = 0;
+        for (int y = inner.top(); y <= inner.bottom(); ++y)
+            for (int x = inner.left(); x <= inner.right(); ++x)
+                shown += qGray(frame.pixel(x, y)) > 40 ? 1 : 0;
+        QVERIFY2(shown == 0, qPrintable(QStringLiteral("%1 pixels of the bar at %2 s").arg(shown).arg(at)));
+        for (const QPoint& p : {QPoint(around.left(), inFrame.center().y()), QPoint(around.right(), inFrame.center().y()),
+                                QPoint(inFrame.center().x(), around.top()), QPoint(inFrame.center().x(), around.bottom())})
+            QVERIFY2(qGray(frame.pixel(p)) > 200, "the desktop beside the bar is not recorded");
+    }
 }
 
 void ControlBarRecordingTest::gifFinishingShowsTheShareDone()
@@ -595,6 +666,7 @@ private slots:
     void barKeepsItsSizeAndPlaceThroughPauseAndResume_data();
     void barKeepsItsSizeAndPlaceThroughPauseAndResume();
     void drawingLeavesTheRestOfTheRegionAsBright();
+    void typedTextIsRecordedWithoutBlackBoxes();
 
 private:
     // Starts `bar` recording and waits until it is on the screen.
@@ -759,6 +831,123 @@ void ControlBarDesktopTest::drawingLeavesTheRestOfTheRegionAsBright()
         const double is = meanGrey(after, patch);
         QVERIFY2(qAbs(was - 128) < 12, qPrintable(QStringLiteral("before drawing: %1").arg(was)));
         QVERIFY2(qAbs(is - was) < 6, qPrintable(QStringLiteral("mean grey %1 with the drawing, %2 without").arg(is).arg(was)));
+    }
+}
+
+namespace {
+// The text being typed on the drawing canvas, when its editor shows `text`.
+bool typing(const QString& text)
+{
+    for (QWidget* widget : QApplication::allWidgets())
+        if (auto* editor = qobject_cast<QTextEdit*>(widget); editor && editor->isVisible() && editor->toPlainText() == text)
+            return true;
+    return false;
+}
+
+// Where `image` has a black block of `side` x `side` pixels (its top-left corner), or
+// nothing: the typed text and the scene under it are never black.
+std::optional<QPoint> blackBlock(const QImage& image, int side)
+{
+    const int kBlackest = 50;
+    const auto black = [&image](int x, int y) {
+        const QRgb c = image.pixel(x, y);
+        return qMax(qMax(qRed(c), qGreen(c)), qBlue(c)) < kBlackest;
+    };
+    for (int y = 0; y + side <= image.height(); y += side / 2)
+        for (int x = 0; x + side <= image.width(); x += side / 2) {
+            bool all = true;
+            for (int dy = 0; dy < side && all; ++dy)
+                for (int dx = 0; dx < side && all; ++dx)
+                    all = black(x + dx, y + dy);
+            if (all)
+                return QPoint(x, y);
+        }
+    return std::nullopt;
+}
+
+// The pixels of `area` of `image` that are red rather than grey (thin red strokes come out
+// of the encoder as pinks and dark reds).
+int redPixels(const QImage& image, const QRect& area)
+{
+    const int kRedOverOthers = 60;
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            count += qRed(c) > qGreen(c) + kRedOverOthers && qRed(c) > qBlue(c) + kRedOverOthers ? 1 : 0;
+        }
+    return count;
+}
+} // namespace
+
+void ControlBarDesktopTest::typedTextIsRecordedWithoutBlackBoxes()
+{
+    // Two texts typed on the recorded area, each after a click of the Text tool: whatever
+    // the canvas shows around the text being typed, or where its editor starts, the
+    // recording has the grey scene and the red text, never a black box.
+    RecordParameter::instance()->setVideoRect(kRegion);
+    RecordParameter::instance()->setMouseRecorder(false);
+    SrTest::PlainScene scene(kRegion, QColor(0x80, 0x80, 0x80));
+    QVERIFY(scene.showExposed());
+    QTest::qWait(kSettleMs);
+
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    QVERIFY(startShown(bar));
+    FfColor* drawing = bar.drawingBar();
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnEdit"), [drawing] { return drawing->isVisible(); }));
+    QTest::qWait(kSettleMs);
+    QVERIFY(clickUntil(SrTest::child(drawing, "btnText"), [&bar] { return bar.isDrawing(); }));
+    ScreenRecorder* recorder = ScreenRecorder::instance();
+    // Lets the recording go on for `seconds` more.
+    const auto recordMore = [recorder](double seconds) {
+        const double until = recorder->duration() + seconds;
+        return spinUntil([&] { return recorder->duration() >= until; }, 60000);
+    };
+    const QList<QPoint> places{kRegion.topLeft() + QPoint(200, 120), kRegion.topLeft() + QPoint(240, 240)};
+    const QStringList texts{QStringLiteral("HELLO"), QStringLiteral("WORLD")};
+    QList<double> typed; // a moment of the recording while each text is still being typed
+    for (int i = 0; i < places.size(); ++i) {
+        const QPoint at = places[i];
+        QVERIFY(SrTest::xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.1", "click", "1"}));
+        QVERIFY2(spinUntil([] { return typing(QString()); }, 10000), "no text editor opened");
+        QVERIFY(recordMore(0.5));
+        QVERIFY(SrTest::typeText(texts[i]));
+        QVERIFY2(spinUntil([&] { return typing(texts[i]); }, 10000), "the typed text did not reach the editor");
+        typed << recorder->duration() + 0.5;
+        QVERIFY(recordMore(1.0));
+    }
+    QVERIFY(clickUntil(SrTest::child(drawing, "btnQuitEdit"), [&bar] { return !bar.isDrawing(); }));
+    QVERIFY(recordMore(1.0));
+    QVERIFY(clickUntil(SrTest::child(&bar, "btnStop"), [&finished] { return finished.count() == 1; }));
+
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    const QString video = m_strOut + QLatin1Char('/') + files[0];
+    const double length = Utils::getMediaDuration(video);
+    const double kStep = 0.2;
+    const int kBlockSide = 6;
+    // Where an editor that is not yet in its place would show, nothing is drawn at all.
+    const QRect corner(0, 0, 40, 40);
+    for (double t = 0.1; t < length; t += kStep) {
+        const QImage frame = SrTest::frameAt(video, t);
+        QCOMPARE(frame.size(), kRegion.size());
+        if (const std::optional<QPoint> black = blackBlock(frame, kBlockSide))
+            QFAIL(qPrintable(QStringLiteral("black at %1,%2 at %3 s").arg(black->x()).arg(black->y()).arg(t)));
+        int marks = redPixels(frame, corner);
+        for (int y = corner.top(); y <= corner.bottom(); ++y)
+            for (int x = corner.left(); x <= corner.right(); ++x)
+                marks += qGray(frame.pixel(x, y)) < 30 ? 1 : 0;
+        QVERIFY2(marks == 0, qPrintable(QStringLiteral("%1 pixels drawn in the corner at %2 s").arg(marks).arg(t)));
+    }
+    // Each text shows while it is typed, and both stay where they were typed.
+    const QImage last = SrTest::frameAt(video, length - 0.3);
+    const int kTextPixels = 100;
+    for (int i = 0; i < places.size(); ++i) {
+        const QRect textArea(places[i] - kRegion.topLeft() - QPoint(10, 10), QSize(120, 40));
+        QVERIFY2(redPixels(SrTest::frameAt(video, typed[i]), textArea) > kTextPixels,
+                 qPrintable(QStringLiteral("%1 does not show while it is typed").arg(texts[i])));
+        QVERIFY2(redPixels(last, textArea) > kTextPixels, qPrintable(QStringLiteral("%1 is not kept").arg(texts[i])));
     }
 }
 

@@ -193,6 +193,39 @@ private slots:
         QVERIFY(nearColour(after.pixel(110, 100), Qt::white));
     }
 
+    void ownWindowsAreBlackedOutWhileShownAlsoInAWindowRecording()
+    {
+        auto recorded = colouredWindow(Qt::green, QRect(200, 150, 360, 240));
+        // One of the program's own controls, over the recorded window; hidden after a while.
+        auto own = colouredWindow(Qt::red, QRect(300, 250, 120, 80));
+        const uint64_t id = recorded->winId();
+        const uint64_t ownId = own->winId();
+        ScVideoOptions video;
+        video.windowMode = SWM_Single;
+        video.windows = &id;
+        video.windowCount = 1;
+        video.ownWindows = &ownId;
+        video.ownWindowCount = 1;
+        video.drawCursor = false;
+        Reports reports;
+        bool hidden = false;
+        QVERIFY(record(reports, video, path("own.mp4"), 3.0, ScAudioOptions(), ScMouseOptions(),
+                       [&](CScreenRecorderObject*, qint64 ms) {
+                           if (ms > 800 && !hidden) {
+                               own->hide();
+                               hidden = true;
+                           }
+                       })
+                    .stopped);
+        const QPoint ownInFrame(160, 140); // the middle of the own window in the window's picture
+        const QImage before = frameAt(path("own.mp4"), 0.3);
+        QVERIFY2(nearColour(before.pixel(ownInFrame), Qt::black), "the own window is recorded");
+        QVERIFY(nearColour(before.pixel(40, 40), Qt::green));
+        // Once hidden, its place shows what is under it, not a black hole.
+        const QImage after = frameAt(path("own.mp4"), durationOf(path("own.mp4")) - 0.2);
+        QVERIFY2(nearColour(after.pixel(ownInFrame), Qt::green), "a hidden own window is still blacked out");
+    }
+
     void excludedWindowIsBlackedOutWithItsTitleBar()
     {
         auto backdrop = colouredWindow(Qt::white, QRect(0, 0, 800, 600));

@@ -210,7 +210,7 @@ private slots:
             QVERIFY(nearColour(frame.pixel(at), Qt::white));
     }
 
-    void ownPanelsAreLeftOutOnlyWhenExcluded()
+    void floatPanelIsLeftOutOnlyWhenExcluded()
     {
         auto backdrop = colouredWindow(Qt::white, QRect(1420, 240, 500, 600));
         FfFloatWindow panel;

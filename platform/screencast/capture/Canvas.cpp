@@ -17,6 +17,9 @@ namespace {
 const int kMinAirDots = 4;
 // The text editor's dashed frame, outside the text.
 const int kEditorFrame = 1;
+// The caret of the text being typed, drawn by the canvas: it does not blink, so that a
+// window shaped to what the canvas shows never shows a blinked-out caret's place.
+const int kCaretWidth = 1;
 
 bool isTwoPoint(int shape)
 {
@@ -109,7 +112,7 @@ QRegion Canvas::paintedRegion() const
     }
     QRegion region = m_layerRegion;
     if (m_editor)
-        region += m_editor->geometry().translated(m_viewport.topLeft());
+        region += editorRegion().translated(m_viewport.topLeft());
     if (!m_dragging || m_current.erases())
         return region;
     const QRect bounds = boundsOf(m_current).toAlignedRect().intersected(QRect(QPoint(0, 0), m_size));
@@ -325,6 +328,24 @@ void Canvas::paintEvent(QPaintEvent* event)
     painter.setClipping(false);
     if (m_dragging && !m_current.erases())
         paintAnnotation(painter, m_current, isBlur(m_current.shape) ? blurredAt(m_current.blurLevel) : nullptr);
+    // Under the editor, whose background is clear.
+    if (m_editor)
+        painter.fillRect(caretRect().translated(m_viewport.topLeft()), m_color1);
+}
+
+QRect Canvas::caretRect() const
+{
+    const QRect cursor = m_editor->cursorRect();
+    const QPoint top = m_editor->viewport()->mapTo(this, cursor.topLeft());
+    return QRect(top, QSize(kCaretWidth, cursor.height()));
+}
+
+QRegion Canvas::editorRegion() const
+{
+    // What the editor paints (its text and frame) without its clear background, and the caret.
+    QImage shown = transparentImage(m_editor->size(), m_pixelRatio);
+    m_editor->render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    return opaqueRegion(shown, m_pixelRatio).translated(m_editor->pos()) + caretRect();
 }
 
 void Canvas::mousePressEvent(QMouseEvent* event)
@@ -359,15 +380,21 @@ void Canvas::openEditor(const QPointF& point)
 {
     m_editorPoint = point;
     m_editor = new QTextEdit(this);
+    // In its place before anything reports what the canvas shows.
+    m_editor->move((point - m_viewport.topLeft()).toPoint() - QPoint(kEditorFrame, kEditorFrame));
     m_editor->setAcceptRichText(false);
     m_editor->setLineWrapMode(QTextEdit::NoWrap);
     m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_editor->document()->setDocumentMargin(0);
+    m_editor->setCursorWidth(0); // the canvas draws the caret
     m_editor->installEventFilter(this);
     connect(m_editor, &QTextEdit::textChanged, this, &Canvas::fitEditor);
+    connect(m_editor, &QTextEdit::cursorPositionChanged, this, [this] {
+        update();
+        emit painted();
+    });
     styleEditor();
-    m_editor->move((point - m_viewport.topLeft()).toPoint() - QPoint(kEditorFrame, kEditorFrame));
     m_editor->show();
     window()->activateWindow();
     m_editor->setFocus();

@@ -41,7 +41,8 @@ public:
     // `area` (canvas coordinates) of the picture with the annotations over it, in the
     // picture's pixels; the annotations alone (over transparency) when there is no picture.
     QImage compose(const QRect& area) const;
-    // The canvas area that shows something: the annotations and the drawing in progress.
+    // The canvas area that shows something: the annotations, the drawing in progress and the
+    // text being typed (its pixels, not the box around them).
     QRegion paintedRegion() const;
 
     // Mouse input in canvas coordinates, for a host that receives the mouse itself.
@@ -77,6 +78,10 @@ private:
     void reportHistory();
     const QImage* blurredAt(int level);
     void addAirDots(const QPointF& centre);
+    // The caret of the text being typed, and what the editor shows with it (its text, its
+    // frame and the caret, not its clear background), in widget coordinates.
+    QRect caretRect() const;
+    QRegion editorRegion() const;
     void openEditor(const QPointF& point);
     void styleEditor();
     void fitEditor();

@@ -68,6 +68,10 @@ VideoRecorder::VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& v
         m_windows.assign(video.windows, video.windows + video.windowCount);
     m_video.windows = nullptr;
     m_video.windowCount = 0;
+    if (video.ownWindows && video.ownWindowCount > 0)
+        m_ownWindows.assign(video.ownWindows, video.ownWindows + video.ownWindowCount);
+    m_video.ownWindows = nullptr;
+    m_video.ownWindowCount = 0;
     m_video.frameRate = std::clamp(video.frameRate, 1, 120);
     m_mouse.clickMode = mouse.clickMode;
     m_mouse.clickColor = mouse.clickColor;
@@ -292,19 +296,25 @@ void VideoRecorder::reportArea(int x, int y, XRectI* reported)
 void VideoRecorder::decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects)
 {
     BgraFrame frame{raw.packet->data, m_area.w * kBytesPerPixel, m_area.w, m_area.h};
-    if (m_video.windowMode == SWM_Multiple || m_video.windowMode == SWM_Exclude) {
-        // An excluded window goes with its frame; the chosen windows are recorded without theirs.
-        std::vector<XRectI> rects
-            = m_video.windowMode == SWM_Exclude ? probe.frameRects(m_windows) : probe.windowRects(m_windows);
+    // Window areas on the screen, moved into this frame, whose origin is where it was taken.
+    const auto inFrame = [&raw](std::vector<XRectI> rects) {
         for (XRectI& r : rects) {
             r.x -= raw.originX;
             r.y -= raw.originY;
         }
+        return rects;
+    };
+    if (m_video.windowMode == SWM_Multiple || m_video.windowMode == SWM_Exclude) {
+        // An excluded window goes with its frame; the chosen windows are recorded without theirs.
+        const std::vector<XRectI> rects
+            = inFrame(m_video.windowMode == SWM_Exclude ? probe.frameRects(m_windows) : probe.windowRects(m_windows));
         if (m_video.windowMode == SWM_Multiple)
             FrameDecorator::blackOutside(frame, rects);
         else
             FrameDecorator::blackOut(frame, rects);
     }
+    if (!m_ownWindows.empty())
+        FrameDecorator::blackOut(frame, inFrame(probe.shownFrameRects(m_ownWindows)));
     if (m_mouse.indicate || m_mouse.clickMode) {
         int x = 0;
         int y = 0;

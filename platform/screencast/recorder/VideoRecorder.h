@@ -85,6 +85,7 @@ private:
     CRecoderCallback* m_callback;
     ScVideoOptions m_video;
     std::vector<uint64_t> m_windows;
+    std::vector<uint64_t> m_ownWindows; // blacked out wherever they show
     MouseLook m_mouse;
     std::string m_outputPath;
     std::string m_progressPath;

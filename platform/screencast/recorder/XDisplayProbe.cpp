@@ -58,6 +58,23 @@ std::vector<XRectI> XDisplayProbe::frameRects(const std::vector<uint64_t>& windo
     return rectsOf(frames, true);
 }
 
+std::vector<XRectI> XDisplayProbe::shownFrameRects(const std::vector<uint64_t>& windows)
+{
+    std::vector<XRectI> rects = frameRects(windows);
+    if (!m_conn)
+        return rects;
+    xcb_connection_t* conn = m_conn->get();
+    std::vector<xcb_get_window_attributes_cookie_t> attributes(windows.size());
+    for (size_t i = 0; i < windows.size(); ++i)
+        attributes[i] = xcb_get_window_attributes(conn, xcb_window_t(windows[i]));
+    for (size_t i = 0; i < windows.size(); ++i) {
+        auto reply = m_conn->reply(xcb_get_window_attributes_reply, attributes[i]);
+        if (!reply || reply->map_state != XCB_MAP_STATE_VIEWABLE)
+            rects[i] = XRectI{};
+    }
+    return rects;
+}
+
 uint64_t XDisplayProbe::frameOf(uint64_t window)
 {
     if (!m_conn || m_wmStateAtom == XCB_ATOM_NONE || window == 0 || window > 0xffffffffu)

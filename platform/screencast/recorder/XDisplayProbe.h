@@ -41,6 +41,9 @@ public:
     // manages with its frame (title bar and borders included), any other window by itself.
     // A missing window gives an empty area.
     std::vector<XRectI> frameRects(const std::vector<uint64_t>& windows);
+    // As frameRects, but a window that is not viewable (unmapped, or under an unmapped
+    // parent) gives an empty area.
+    std::vector<XRectI> shownFrameRects(const std::vector<uint64_t>& windows);
 
 private:
     // The window manager's frame around a managed window (the window's ancestor that is a

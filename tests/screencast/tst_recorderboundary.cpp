@@ -30,15 +30,6 @@ const int kBand = 8;
 // How far an encoded white pixel may stray.
 const int kTolerance = 24;
 
-// The boundary while it is on the screen.
-RecordBoundary* shownBoundary()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* boundary = qobject_cast<RecordBoundary*>(widget); boundary && boundary->isVisible())
-            return boundary;
-    return nullptr;
-}
-
 // Every frame of `video` (RGB, `size`), as the ffmpeg command decodes it.
 QList<QImage> framesOf(const QString& video, const QSize& size)
 {

@@ -51,6 +51,14 @@ struct ScVideoOptions {
     // the area moves. A window that is not shown (unmapped) leaves nothing black.
     const uint64_t* ownWindows = nullptr;
     int ownWindowCount = 0;
+    // Windows of the recording program that frame the area from just outside it, X window
+    // ids. An area that moves with the mouse (followMouse, ctrlMovesArea) never takes them
+    // in: it stays where it is while it would meet one that shows (or showed a moment ago),
+    // and a frame taken where one of them came up is not kept. Where the area is to go is
+    // reported at once (CRecoderCallback::OnRecordRectChanged), so that the program can take
+    // them away; the area goes there once they are gone.
+    const uint64_t* frameWindows = nullptr;
+    int frameWindowCount = 0;
 };
 
 // How mouse clicks show in a screen recording (numbered as the settings model does).
@@ -76,7 +84,8 @@ public:
     virtual void OnRecordError(int code) = 0;
     // The recorded area moved on the desktop (a followed window moved, the area follows the
     // mouse or was moved with it); also reported once at the start of an area that follows
-    // the mouse. Called on an engine thread.
+    // the mouse. An area that moves with the mouse is reported where it is to go, which it
+    // reaches once ScVideoOptions::frameWindows are out of its way. Called on an engine thread.
     virtual void OnRecordRectChanged(const CRect& rect) = 0;
     virtual ~CRecoderCallback() = default;
 };

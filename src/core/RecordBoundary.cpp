@@ -81,6 +81,14 @@ void RecordBoundary::followArea(const QRect& area)
     m_pRest->start();
 }
 
+QList<quint64> RecordBoundary::windowIds() const
+{
+    QList<quint64> ids{quint64(winId())};
+    for (const QWidget* side : m_sides)
+        ids << quint64(side->winId());
+    return ids;
+}
+
 int RecordBoundary::line() const { return qMax(1, qRound(kLine * OvResourceMgr::instance()->getZoomDPI())); }
 
 int RecordBoundary::gap() const { return qMax(1, qRound(kGap * OvResourceMgr::instance()->getZoomDPI())); }

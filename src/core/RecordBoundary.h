@@ -4,9 +4,13 @@
 // no clicks and no focus. While the area moves it is hidden (the area would take it in), and
 // shows again around the area once it has rested. The frame is four windows, one a side,
 // none of which covers the area: a compositor's treatment of a window (a shadow, a blend)
-// can then never reach what is recorded. This widget is the top side and owns the others.
+// can then never reach what is recorded. The frame cannot hide before the recorder has
+// learnt that the area moves, so an area that moves with the mouse is held where it is by
+// the recorder until these windows are gone from the screen (windowIds()), and a frame
+// taken where they came up is not kept. This widget is the top side and owns the others.
 // GUI thread.
 
+#include <QList>
 #include <QRect>
 #include <QWidget>
 #include <array>
@@ -30,6 +34,8 @@ public:
     // another move (at once when it was not shown yet).
     void followArea(const QRect& area);
     QRect area() const { return m_area; }
+    // The X windows of the frame's four sides.
+    QList<quint64> windowIds() const;
     // The rectangle the whole frame spans while shown (the area grown by gap and line).
     QRect outerRect() const;
     // Hides the frame and forgets its area.

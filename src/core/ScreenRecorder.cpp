@@ -172,6 +172,13 @@ bool ScreenRecorder::recordVideo()
     // The boundary of an area that follows the mouse shows once the engine reports its place.
     m_boundaryArea = aroundMouse ? QRect() : rect;
     m_bBoundary = parameter->isShowBoundary();
+    // An area that moves with the mouse keeps out of the boundary's windows.
+    std::vector<uint64_t> frame;
+    if (m_bBoundary)
+        for (quint64 id : boundary()->windowIds())
+            frame.push_back(id);
+    video.frameWindows = frame.data();
+    video.frameWindowCount = int(frame.size());
     if (aroundMouse) {
         m_canvasArea = QRect();
         const QSize size = parameter->getAroundMouseSize();
@@ -404,7 +411,7 @@ void ScreenRecorder::releaseOverlays()
         m_pBoundary->reset();
 }
 
-void ScreenRecorder::showBoundary()
+RecordBoundary* ScreenRecorder::boundary()
 {
     if (!m_pBoundary) {
         m_pBoundary = new RecordBoundary();
@@ -415,7 +422,12 @@ void ScreenRecorder::showBoundary()
                                  m_pBoundary->followArea(area);
                          });
     }
-    m_pBoundary->reset();
+    return m_pBoundary;
+}
+
+void ScreenRecorder::showBoundary()
+{
+    boundary()->reset();
     if (!m_boundaryArea.isEmpty())
         m_pBoundary->showAround(m_boundaryArea);
 }

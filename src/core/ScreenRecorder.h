@@ -42,7 +42,8 @@ public:
     bool recordAudio();
     // Starts the prepared recorder; with the option "Show recording boundary" a frame shows
     // just outside the recorded area until the recording stops (hidden while the area moves,
-    // shown again where it rests). Returns false when it could not start.
+    // shown again where it rests; an area that moves with the mouse waits for it to be gone
+    // and is never recorded with it). Returns false when it could not start.
     bool start();
     void pause();
     void resume();
@@ -108,6 +109,8 @@ private:
     };
     // Takes away what covers the screen for the recording: the canvas, the boundary.
     void releaseOverlays();
+    // The boundary's windows, made at the first call (hidden).
+    RecordBoundary* boundary();
     void showBoundary();
 
     RecorderCallback m_callback;

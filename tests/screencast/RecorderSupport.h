@@ -1,11 +1,14 @@
 #pragma once
 // Shared by the recorder tests: a callback that keeps every report, recording for a while
-// with the event loop running, and reading pictures and sizes back from a recording.
+// with the event loop running, reading pictures and sizes back from a recording, and the
+// recording boundary on the screen.
 
 #include "ScRecorder.h"
 #include "ScEngine.h"
 #include "TestEnv.h"
+#include "core/RecordBoundary.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include "RecordedSpan.h"
@@ -168,4 +171,12 @@ inline double soundDuration(const QString& path)
 
 inline CRect rectOf(int x, int y, int w, int h) { return CRect(x, y, x + w, y + h); }
 
+// The recording boundary while it is on the screen.
+inline RecordBoundary* shownBoundary()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* boundary = qobject_cast<RecordBoundary*>(widget); boundary && boundary->isVisible())
+            return boundary;
+    return nullptr;
+}
 } // namespace RecorderTest

@@ -8,3 +8,10 @@ set_tests_properties(${name} PROPERTIES COST 1000)
 if(TEST ${name}_display)
   set_tests_properties(${name}_display PROPERTIES COST 2000)
 endif()
+# The boundary around a moving area once more on a desktop with a compositing manager that
+# draws shadows, whose picture lags the windows it composes.
+add_test(NAME ${name}_composite
+  COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/with-services.sh --sound --composite $<TARGET_FILE:tst_${name}>
+          BoundaryRecordingTest)
+set_tests_properties(${name}_composite PROPERTIES ENVIRONMENT "SR_TEST_KIND=display;SR_TEST_COMPOSITING=1"
+  LABELS ${name} TIMEOUT 900)

@@ -26,15 +26,6 @@ using SrTest::frameAt;
 using SrTest::nearColour;
 
 namespace {
-// The boundary frame while it is on the screen.
-RecordBoundary* shownBoundary()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* boundary = qobject_cast<RecordBoundary*>(widget); boundary && boundary->isVisible())
-            return boundary;
-    return nullptr;
-}
-
 // Records the settings model's area for `ms` milliseconds; the file, or empty.
 QString recordFor(int ms)
 {

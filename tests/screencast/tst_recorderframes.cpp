@@ -5,6 +5,7 @@
 
 #include "RecorderSupport.h"
 #include "recorder/AreaDrag.h"
+#include "recorder/KeepOut.h"
 #include "recorder/FrameConverter.h"
 #include "recorder/FrameDecorator.h"
 
@@ -81,6 +82,29 @@ private slots:
         QCOMPARE(QPoint(drag.x(), drag.y()), QPoint(0, 650));
         QVERIFY(drag.step(-890, 1990, true));
         QCOMPARE(QPoint(drag.x(), drag.y()), QPoint(10, 640));
+    }
+
+    void movingAreaKeepsOutOfTheFrameUntilItsPlaceIsRepainted()
+    {
+        const int64_t grace = 100;
+        KeepOut keepOut(grace);
+        const XRectI top{100, 96, 208, 3};
+        const XRectI area{104, 100, 200, 100};
+        const XRectI moved{110, 95, 200, 100};
+        keepOut.see({top, XRectI{}}, 0);
+        QVERIFY2(keepOut.clear(area, 1000), "the frame lies outside the area it frames");
+        QVERIFY2(!keepOut.clear(moved, 1000), "shown, however long ago it came");
+        keepOut.see({XRectI{}, XRectI{}}, 1000); // hidden
+        QVERIFY(!keepOut.clear(moved, 1000 + grace - 1));
+        QVERIFY(keepOut.clear(moved, 1000 + grace));
+        // Moved while shown: both places are kept out, the one it left for the grace time.
+        const XRectI below{100, 300, 208, 3};
+        keepOut.see({top, XRectI{}}, 2000);
+        keepOut.see({below, XRectI{}}, 2050);
+        QVERIFY(!keepOut.clear(moved, 2050 + grace - 1));
+        QVERIFY(!keepOut.clear(XRectI{100, 250, 200, 100}, 2050 + 10 * grace));
+        keepOut.see({below, XRectI{}}, 2050 + grace);
+        QVERIFY(keepOut.clear(moved, 2050 + grace));
     }
 
     void haloIsAlwaysShownWhenIndicated()

@@ -29,8 +29,6 @@ bool ScreenCapture::open(const Settings& settings)
     av_dict_set_int(&options, "grab_x", settings.x, 0);
     av_dict_set_int(&options, "grab_y", settings.y, 0);
     av_dict_set_int(&options, "draw_mouse", settings.drawCursor ? 1 : 0, 0);
-    if (settings.followMouse)
-        av_dict_set(&options, "follow_mouse", "centered", 0);
     const char* display = getenv("DISPLAY");
     const int opened = avformat_open_input(&m_format, display ? display : "", x11grab, &options);
     av_dict_free(&options);

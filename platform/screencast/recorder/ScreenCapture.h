@@ -1,8 +1,7 @@
 #pragma once
 // The screen grabber: libavdevice's x11grab on the display named by DISPLAY, delivering
 // 32-bit BGRA frames of a fixed size at the frame rate, stamped with the wall clock in
-// microseconds. The grabbed area can be moved while grabbing (window following) or follow
-// the mouse by itself. Used by the capture thread only (after open()).
+// microseconds. The grabbed area can be moved while grabbing (window following, the mouse). Used by the capture thread only (after open()).
 
 #include <cstdint>
 
@@ -20,7 +19,6 @@ public:
         int height = 0;
         int frameRate = 30;
         bool drawCursor = true;
-        bool followMouse = false; // keep the pointer at the centre of the area
     };
 
     ~ScreenCapture();

@@ -1,6 +1,7 @@
 #include "VideoRecorder.h"
 
 #include "AreaDrag.h"
+#include "KeepOut.h"
 #include "AudioAlign.h"
 #include "Finisher.h"
 #include "FrameConverter.h"
@@ -30,6 +31,9 @@ const int kBytesPerPixel = 4;
 const size_t kQueueFrames = 8;
 const size_t kRawQueueBytes = size_t(72) << 20;
 const size_t kFrameQueueBytes = size_t(72) << 20;
+// How long the screen's picture may still hold a window the server has hidden: until the
+// compositor, or the windows that were beneath it, have painted the place again.
+const int64_t kRepaintGraceMicros = 150000;
 
 XRectI unite(const XRectI& a, const XRectI& b)
 {
@@ -72,6 +76,10 @@ VideoRecorder::VideoRecorder(CRecoderCallback* callback, const ScVideoOptions& v
         m_ownWindows.assign(video.ownWindows, video.ownWindows + video.ownWindowCount);
     m_video.ownWindows = nullptr;
     m_video.ownWindowCount = 0;
+    if (video.frameWindows && video.frameWindowCount > 0)
+        m_frameWindows.assign(video.frameWindows, video.frameWindows + video.frameWindowCount);
+    m_video.frameWindows = nullptr;
+    m_video.frameWindowCount = 0;
     m_video.frameRate = std::clamp(video.frameRate, 1, 120);
     m_mouse.clickMode = mouse.clickMode;
     m_mouse.clickColor = mouse.clickColor;
@@ -141,7 +149,18 @@ bool VideoRecorder::prepareArea(XDisplayProbe& probe)
         area.h &= ~1;
     }
     m_area = area;
+    int x = 0;
+    int y = 0;
+    bool down = false;
+    if (m_video.followMouse && probe.pointer(&x, &y, &down))
+        m_area = centredOn(x, y);
     return area.w >= 2 && area.h >= 2;
+}
+
+XRectI VideoRecorder::centredOn(int x, int y) const
+{
+    return XRectI{std::clamp(x - m_area.w / 2, 0, std::max(0, m_screenW - m_area.w)),
+                  std::clamp(y - m_area.h / 2, 0, std::max(0, m_screenH - m_area.h)), m_area.w, m_area.h};
 }
 
 bool VideoRecorder::Start()
@@ -161,7 +180,6 @@ bool VideoRecorder::Start()
     settings.height = m_area.h;
     settings.frameRate = m_video.frameRate;
     settings.drawCursor = m_video.drawCursor;
-    settings.followMouse = m_video.followMouse;
     if (!m_capture.open(settings)) {
         report(SRE_CaptureOpen);
         return false;
@@ -230,10 +248,21 @@ void VideoRecorder::captureLoop()
     XDisplayProbe probe;
     const bool follow = m_video.windowMode == SWM_Single && !m_windows.empty();
     const bool byRect = m_video.windowMode != SWM_Single && m_video.windowMode != SWM_Multiple;
+    const bool aroundMouse = m_video.followMouse && byRect;
     const bool draggable = m_video.ctrlMovesArea && byRect && !m_video.followMouse;
+    // An area the mouse moves stays clear of the program's frame around it.
+    const bool keepsOut = (aroundMouse || draggable) && !m_frameWindows.empty();
+    KeepOut keepOut(kRepaintGraceMicros);
+    const auto clearOfFrame = [&](const XRectI& area) {
+        if (!keepsOut)
+            return true;
+        keepOut.see(probe.shownFrameRects(m_frameWindows), av_gettime());
+        return keepOut.clear(area, av_gettime());
+    };
     AreaDrag drag(m_area.x, m_area.y, m_area.w, m_area.h, m_screenW, m_screenH);
     XRectI followed = m_area;
-    // Where the last frame was taken; none yet for an area that follows the mouse.
+    XRectI grabbed = m_area; // where the next frame is taken
+    // Where the area was last reported; none yet for an area that follows the mouse.
     XRectI reported = m_video.followMouse ? XRectI{} : m_area;
     bool windowLost = false;
     int64_t lastIndex = -1;
@@ -250,12 +279,24 @@ void VideoRecorder::captureLoop()
                 reportArea(now.x, now.y, &reported);
             }
         }
-        int px = 0;
-        int py = 0;
-        bool down = false;
-        bool ctrl = false;
-        if (draggable && probe.pointer(&px, &py, &down, &ctrl) && drag.step(px, py, ctrl))
-            m_capture.moveTo(drag.x(), drag.y(), m_screenW, m_screenH);
+        if (aroundMouse || draggable) {
+            int px = 0;
+            int py = 0;
+            bool down = false;
+            bool ctrl = false;
+            if (probe.pointer(&px, &py, &down, &ctrl)) {
+                if (aroundMouse)
+                    followed = centredOn(px, py);
+                else if (drag.step(px, py, ctrl))
+                    followed = XRectI{drag.x(), drag.y(), m_area.w, m_area.h};
+            }
+            // Told where it goes before it gets there: the frame around it is taken away.
+            reportArea(followed.x, followed.y, &reported);
+            if ((followed.x != grabbed.x || followed.y != grabbed.y) && clearOfFrame(followed)) {
+                grabbed = followed;
+                m_capture.moveTo(grabbed.x, grabbed.y, m_screenW, m_screenH);
+            }
+        }
         RawFrame raw;
         raw.packet = av_packet_alloc();
         if (!m_capture.read(raw.packet, &raw.originX, &raw.originY)) {
@@ -264,9 +305,10 @@ void VideoRecorder::captureLoop()
                 report(SRE_CaptureLost);
             break;
         }
-        if (!follow)
+        if (!follow && !aroundMouse && !draggable)
             reportArea(raw.originX, raw.originY, &reported);
-        if (m_clock.paused) {
+        // The frame came up while this one was taken: it may be in it.
+        if (m_clock.paused || !clearOfFrame(XRectI{raw.originX, raw.originY, m_area.w, m_area.h})) {
             av_packet_free(&raw.packet);
             continue;
         }

@@ -1,6 +1,7 @@
 #pragma once
 // A screen recording: one thread per stage with bounded queues between them.
-//   capture thread  -> x11grab frames (window following, the area moved with Ctrl held)
+//   capture thread  -> x11grab frames (window following, the area around the mouse or moved
+//                      with Ctrl held, kept clear of the program's frame around it)
 //   convert thread  -> blackouts, mouse effects, watermark, colour conversion (in bands on
 //                      a few threads of its own, into reused frame buffers)
 //   encode thread   -> video and mixed sound encoding into the file in progress
@@ -74,6 +75,8 @@ private:
     void decorate(RawFrame& raw, XDisplayProbe& probe, MouseEffects& effects);
     // Reports the area at (x, y) when it is not where `reported` says, and remembers it. Capture thread.
     void reportArea(int x, int y, XRectI* reported);
+    // The area of the grabbed size centred on (x, y), whole on the screen.
+    XRectI centredOn(int x, int y) const;
     // Encodes every whole frame of mixed sound that is ready. Encoding thread.
     bool drainAudio(AVFrame* frame);
     bool canWrite() const;
@@ -86,6 +89,7 @@ private:
     ScVideoOptions m_video;
     std::vector<uint64_t> m_windows;
     std::vector<uint64_t> m_ownWindows; // blacked out wherever they show
+    std::vector<uint64_t> m_frameWindows; // a moving area keeps out of them
     MouseLook m_mouse;
     std::string m_outputPath;
     std::string m_progressPath;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -135,6 +136,15 @@ QImage frameAt(const QString& video, double seconds)
     run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
                                    QStringLiteral("-ss"), QString::number(seconds), QStringLiteral("-i"), video,
                                    QStringLiteral("-frames:v"), QStringLiteral("1"), png});
+    if (!QFileInfo::exists(png)) {
+        // A moment after the last picture's start still shows that picture (a recording on a
+        // busy machine may hold its last one long), though seeking there decodes nothing:
+        // the last picture of the file's end, each decoded one written over the one before.
+        const double kTailSeconds = 3.0;
+        run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                                       QStringLiteral("-sseof"), QString::number(-kTailSeconds), QStringLiteral("-i"),
+                                       video, QStringLiteral("-update"), QStringLiteral("1"), png});
+    }
     return QImage(png).convertToFormat(QImage::Format_RGB32);
 }
 

@@ -474,6 +474,28 @@ private slots:
         QVERIFY(released.get());
     }
 
+    void soundFlowsOnceTheServerDelivers()
+    {
+        Reports reports;
+        CBasePtr<CScreenRecorderObject> mute = scVideoRecord(&reports, region(QRect(0, 0, 320, 240)), ScMouseOptions(),
+                                                             ScAudioOptions(), QFile::encodeName(path("mute.mp4")).constData());
+        QVERIFY(mute && mute->IsSoundFlowing()); // nothing to wait for
+        // A suspended sink delivers nothing to a capture of its monitor until it resumes.
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "1"}));
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        CBasePtr<CScreenRecorderObject> screen = scVideoRecord(&reports, region(QRect(0, 0, 320, 240)), ScMouseOptions(),
+                                                               audio, QFile::encodeName(path("flow.mp4")).constData());
+        CBasePtr<CScreenRecorderObject> sound
+            = scAudioRecord(&reports, audio, QFile::encodeName(SrTest::newFolder(QStringLiteral("flow"))).constData());
+        spin(500);
+        const bool flowedSuspended = !screen || !sound || screen->IsSoundFlowing() || sound->IsSoundFlowing();
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "0"}));
+        QVERIFY(!flowedSuspended);
+        QVERIFY(SrTest::spinUntil([&] { return screen->IsSoundFlowing() && sound->IsSoundFlowing(); }, 30000));
+        QVERIFY(reports.errorList().empty());
+    }
+
     void silenceIsSilent()
     {
         ScAudioOptions audio;

@@ -36,16 +36,30 @@ inline void playTone(QProcess& player, double seconds)
     player.waitForStarted();
 }
 
-// Waits until a tone reaches the default sink: a stream plays into it and the sink runs.
+// Waits until the tone is heard at the monitor of the default sink, as a capture of it
+// (ffmpeg's) receives it: a player's stream plays only once the server has buffered what the
+// player asked for, a while after the sink runs. The capture ends before this returns.
 inline bool waitUntilToneFlows()
 {
-    return spinUntil([] {
-        QByteArray inputs;
-        QByteArray sinks;
-        return run(QStringLiteral("pactl"), {"list", "short", "sink-inputs"}, 10000, &inputs)
-            && !inputs.trimmed().isEmpty() && run(QStringLiteral("pactl"), {"list", "short", "sinks"}, 10000, &sinks)
-            && sinks.contains("RUNNING");
+    QProcess capture;
+    capture.start(QStringLiteral("ffmpeg"), {"-v", "error", "-f", "pulse", "-i", "@DEFAULT_MONITOR@", "-ac", "1", "-f",
+                                             "s16le", "-"});
+    if (!capture.waitForStarted(10000))
+        return false;
+    const int loud = int(kToneLevel * 32768);
+    bool heard = false;
+    QByteArray samples;
+    spinUntil([&] {
+        samples += capture.readAllStandardOutput();
+        const int16_t* sample = reinterpret_cast<const int16_t*>(samples.constData());
+        for (int i = 0; i < samples.size() / 2 && !heard; ++i)
+            heard = std::abs(int(sample[i])) >= loud;
+        samples = samples.right(samples.size() % 2);
+        return heard || capture.state() == QProcess::NotRunning;
     });
+    capture.kill();
+    capture.waitForFinished();
+    return heard;
 }
 
 // The largest absolute value (0..1) of float/s16/s32 sound among the channels of sample

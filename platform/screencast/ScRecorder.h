@@ -121,6 +121,12 @@ public:
     // a Stop() that handed the file in progress over, that file: for a GIF it keeps its own
     // container and the suffix ".mp4".
     virtual const char* GetOutputPath() = 0;
+    // True once every sound source of the recording delivers (its first sound has arrived)
+    // or will deliver nothing (it could not be opened, or broke off); true at once for a
+    // recording without sound. The sources open when the object is made, and the sound
+    // server delivers a new capture only after a while: a Start() held back until this is
+    // true has the sound that plays at the start from its first moment.
+    virtual bool IsSoundFlowing() = 0;
 };
 
 // Creates a screen recording into `outputPath` (its suffix need not match; the container

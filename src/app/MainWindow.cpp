@@ -8,6 +8,7 @@
 #include "OvSettings.h"
 #include "RecordChecks.h"
 #include "RecordHistoryTool.h"
+#include "RecordStartGate.h"
 #include "ScEngine.h"
 #include "SnapshotFlow.h"
 #include "TaskRecordStart.h"
@@ -43,9 +44,12 @@
 #include <QTimer>
 
 namespace {
-// The pause between the record click (or a task's start) and the recording, when no
+// The least pause between the record click (or a task's start) and the recording, when no
 // countdown runs; the numbers a countdown shows.
 const int kStartDelayMs = 500;
+// The longest a start without a countdown waits past the record click for the recorder's
+// sound to flow: the sound server holds a new capture back for up to about two seconds.
+const int kSoundWaitMostMs = 2500;
 const int kCountdownFrom = 3;
 // The pause between the end of a timed recording and its finishing action's countdown.
 const int kFinishActionDelayMs = 500;
@@ -552,7 +556,13 @@ void MainWindow::startRoad()
         m_pCountdown->start(area, kCountdownFrom, m_nCountdownStepMs);
     } else {
         RecordState::instance()->countDown(false);
-        QTimer::singleShot(kStartDelayMs, this, &MainWindow::startRecordNow);
+        // Started once the sound flows, so that what plays now is in the file from its start.
+        if (!m_pStartGate) {
+            m_pStartGate = new RecordStartGate(this);
+            connect(m_pStartGate, &RecordStartGate::sigOpen, this, &MainWindow::startRecordNow);
+        }
+        m_pStartGate->start([] { return ScreenRecorder::instance()->isSoundFlowing(); }, kStartDelayMs,
+                            kSoundWaitMostMs);
     }
 }
 
@@ -613,12 +623,17 @@ void MainWindow::onStopRecord()
         recorder->on_btnStop_clicked();
         return;
     }
-    if (m_pCountdown && m_pCountdown->isRunning()) {
-        // Stopped during the countdown: nothing was recorded yet.
-        m_pCountdown->cancel();
+    const bool countingDown = m_pCountdown && m_pCountdown->isRunning();
+    if (countingDown || (m_pStartGate && m_pStartGate->isWaiting())) {
+        // Stopped during the countdown or the wait for the sound: nothing was recorded yet.
+        if (m_pCountdown)
+            m_pCountdown->cancel();
+        if (m_pStartGate)
+            m_pStartGate->cancel();
         delete m_pCtlWdg;
         ScreenRecorder::release();
         endRoad();
+        abandonTask();
         return;
     }
     if (VideoRecCtlWdg* bar = controlBar())

@@ -2,7 +2,8 @@
 // The main window: chooses what to record (full screen, region, window, around the mouse,
 // audio only, the webcam alone) and with which sound and cursor, and starts the recording:
 // it checks that the recording can run (RecordChecks), hides itself and the region box, has
-// the control bar prepare the recorder, counts down and lets the control bar start; each
+// the control bar prepare the recorder, counts down (or, without a countdown, waits for the
+// recorder's sound to flow) and lets the control bar start; a stop before then ends it; each
 // step is told to RecordState, which the status item and the float panel follow. The webcam
 // alone is recorded in the webcam recorder, which stands in for the main window while open
 // and then takes the record, stop, pause and snapshot requests (hotkeys, status item, float
@@ -31,6 +32,7 @@ class MainWindowBase;
 class QAbstractButton;
 class QImage;
 class RecordHistoryTool;
+class RecordStartGate;
 class SnapshotFlow;
 class VideoRecCtlWdg;
 class WebcamHost;
@@ -181,6 +183,8 @@ private:
     RecordTarget::Mode m_mode = RecordTarget::FullScreen;
     QPointer<QWidget> m_pCtlWdg;
     QPointer<CountdownWidget> m_pCountdown;
+    // Holds a start without a countdown back until the recorder's sound flows.
+    RecordStartGate* m_pStartGate = nullptr;
     int m_nCountdownStepMs = 1000;
     bool m_bRecordBusy = false;
     WebcamHost* m_pWebcam = nullptr;

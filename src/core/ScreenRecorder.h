@@ -62,6 +62,9 @@ public:
     // False when no finishing was pending.
     bool waitStopped();
     bool isRecording() const { return m_bStarted; }
+    // The prepared recorder's sound sources deliver, or it records no sound; true when
+    // nothing is prepared. A start held back until then has the sound from its first moment.
+    bool isSoundFlowing() const { return !m_recorder || m_recorder->IsSoundFlowing(); }
 
     // The finished file of a screen recording (the file in progress when there was no space
     // to finish it), or the first track of an audio recording.

@@ -2,3 +2,5 @@
 # output tests.
 add_dependencies(tst_${name} sr_trayhost)
 target_compile_definitions(tst_${name} PRIVATE SR_TRAYHOST="$<TARGET_FILE:sr_trayhost>")
+# The sound tests decode the saved files with FFmpeg.
+target_link_libraries(tst_${name} PRIVATE PkgConfig::FFMPEG)

@@ -130,6 +130,7 @@ private slots:
     void recordClickChecksInOrder();
     void refusedOrFailedRecorderShowsError4001();
     void countdownThenControlBarStarts();
+    void stopWhileWaitingForTheSoundStartsNothing();
     void hotkeysAreServedOnlyWhenEnabled();
     void taskStartPicksTheRecordingKind();
     void quittingAsksAndRefusesDuringARecording();
@@ -425,6 +426,27 @@ void MainWindowTest::countdownThenControlBarStarts()
     QVERIFY(SrTest::spinUntil([this] { return !m_pMain->isRecordBusy(); }, 10000));
     QVERIFY(m_seam->recording.stopped);
     QVERIFY(m_pBase->isVisible());
+    QCOMPARE(SystemStatusBar::instance()->sysBarState(), SBS_NORMAL);
+}
+
+void MainWindowTest::stopWhileWaitingForTheSoundStartsNothing()
+{
+    // A task's start (no countdown) waits for a recorder whose sound does not flow yet; the
+    // record hotkey stops it then.
+    m_seam->recording.soundFlowing = false;
+    TaskManage::instance()->m_bTasking = true;
+    child(m_pBase, "btnRec")->click();
+    QVERIFY(m_pMain->isRecordBusy() && m_pMain->controlBar());
+    m_pMain->onHotKeyPressed(RP_HK_START);
+    QVERIFY(!m_pMain->isRecordBusy() && m_pMain->controlBar() == nullptr);
+    QVERIFY(m_seam->recording.released);
+    QVERIFY(m_pBase->isVisible());
+    QVERIFY2(!TaskManage::instance()->m_bTasking, "a later task would be refused");
+    // Nothing starts later either.
+    bool later = false;
+    QTimer::singleShot(3000, [&later] { later = true; });
+    QVERIFY(SrTest::spinUntil([&later] { return later; }, 30000));
+    QCOMPARE(m_seam->recording.starts.load(), 0);
     QCOMPARE(SystemStatusBar::instance()->sysBarState(), SBS_NORMAL);
 }
 

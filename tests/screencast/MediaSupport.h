@@ -4,6 +4,7 @@
 
 #include "ScAudioRecording.h"
 #include "ScPlayer.h"
+#include "SoundTone.h"
 #include "WaitFor.h"
 
 #include <QCoreApplication>
@@ -33,32 +34,10 @@ struct Probe {
     double peak = 0;         // largest absolute sample of float/s16/s32 sound, 0..1
 };
 
-// The largest absolute value (0..1) of float/s16/s32 sound among the channels of sample
-// `i` of a decoded frame.
-inline double sampleLevel(const AVFrame* frame, int i)
-{
-    const int channels = frame->ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(AVSampleFormat(frame->format));
-    double level = 0;
-    for (int c = 0; c < channels; ++c) {
-        const uint8_t* plane = frame->data[planar ? c : 0];
-        const int at = planar ? i : i * channels + c;
-        double v = 0;
-        switch (av_get_packed_sample_fmt(AVSampleFormat(frame->format))) {
-        case AV_SAMPLE_FMT_FLT: v = reinterpret_cast<const float*>(plane)[at]; break;
-        case AV_SAMPLE_FMT_S16: v = reinterpret_cast<const int16_t*>(plane)[at] / 32768.0; break;
-        case AV_SAMPLE_FMT_S32: v = reinterpret_cast<const int32_t*>(plane)[at] / 2147483648.0; break;
-        default: break;
-        }
-        level = std::max(level, std::abs(v));
-    }
-    return level;
-}
-
 inline void measurePeak(const AVFrame* frame, double& peak)
 {
     for (int i = 0; i < frame->nb_samples; ++i)
-        peak = std::max(peak, sampleLevel(frame, i));
+        peak = std::max(peak, SrTest::sampleLevel(frame, i));
 }
 
 inline Probe probe(const QString& path)
@@ -116,50 +95,6 @@ inline Probe probe(const QString& path)
     av_packet_free(&packet);
     avformat_close_input(&fmt);
     return result;
-}
-
-// When the first sound stream of a file first reaches `level` (0..1), in seconds on the
-// file's timeline; -1 when it never does (or the file cannot be read).
-inline double firstSoundAt(const QString& path, double level)
-{
-    double found = -1;
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.toLocal8Bit().constData(), nullptr, nullptr) < 0)
-        return found;
-    const int index = avformat_find_stream_info(fmt, nullptr) < 0
-        ? -1
-        : av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    const AVCodec* codec = index < 0 ? nullptr : avcodec_find_decoder(fmt->streams[index]->codecpar->codec_id);
-    AVCodecContext* ctx = codec ? avcodec_alloc_context3(codec) : nullptr;
-    if (!ctx || avcodec_parameters_to_context(ctx, fmt->streams[index]->codecpar) < 0
-        || avcodec_open2(ctx, codec, nullptr) < 0) {
-        avcodec_free_context(&ctx);
-        avformat_close_input(&fmt);
-        return found;
-    }
-    const AVRational timeBase = fmt->streams[index]->time_base;
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    auto look = [&] {
-        while (found < 0 && avcodec_receive_frame(ctx, frame) >= 0) {
-            for (int i = 0; i < frame->nb_samples && found < 0; ++i)
-                if (sampleLevel(frame, i) >= level)
-                    found = double(frame->best_effort_timestamp) * av_q2d(timeBase) + double(i) / frame->sample_rate;
-            av_frame_unref(frame);
-        }
-    };
-    while (found < 0 && av_read_frame(fmt, packet) >= 0) {
-        if (packet->stream_index == index && avcodec_send_packet(ctx, packet) >= 0)
-            look();
-        av_packet_unref(packet);
-    }
-    if (found < 0 && avcodec_send_packet(ctx, nullptr) >= 0)
-        look();
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&ctx);
-    avformat_close_input(&fmt);
-    return found;
 }
 
 // Counts every engine report; safe to call from engine threads.

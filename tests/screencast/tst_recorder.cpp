@@ -23,37 +23,15 @@
 #include <thread>
 
 using namespace RecorderTest;
+using SrTest::firstSoundAt;
 using SrTest::frameAt;
+using SrTest::kToneHeardWithin;
+using SrTest::kToneLevel;
+using SrTest::playTone;
+using SrTest::waitUntilToneFlows;
 using SrTest::nearColour;
 
 namespace {
-// Plays a sine tone into the default sink for `seconds` (the null sink in the tests).
-void playTone(QProcess& player, double seconds)
-{
-    player.start(QStringLiteral("ffmpeg"), {"-v", "error", "-re", "-f", "lavfi", "-i",
-                                            QStringLiteral("sine=frequency=880:duration=%1").arg(seconds), "-f",
-                                            "pulse", "default"});
-    player.waitForStarted();
-}
-
-// Waits until a tone reaches the default sink: a stream plays into it and the sink runs.
-bool waitUntilToneFlows()
-{
-    return SrTest::spinUntil([] {
-        QByteArray inputs;
-        QByteArray sinks;
-        return SrTest::run(QStringLiteral("pactl"), {"list", "short", "sink-inputs"}, 10000, &inputs)
-            && !inputs.trimmed().isEmpty()
-            && SrTest::run(QStringLiteral("pactl"), {"list", "short", "sinks"}, 10000, &sinks)
-            && sinks.contains("RUNNING");
-    });
-}
-
-// How soon a tone that played before the start must be heard in a recording: what the
-// source delivers from the start is in the file, give or take a packet and the encoder's
-// first frame.
-const double kToneHeardWithin = 0.3;
-const double kToneLevel = 0.05;
 // Far longer than a release and a stop take on a busy machine, far shorter than a test's
 // time-out: a call still waiting then waits for the server.
 const int kHeldBackBoundSeconds = 30;
@@ -491,13 +469,13 @@ private slots:
         CBasePtr<CScreenRecorderObject> screen
             = scVideoRecord(&reports, video, ScMouseOptions(), audio, QFile::encodeName(path("early.mp4")).constData());
         QVERIFY(screen && recordAfterCountdown(screen.get()));
-        const double withVideo = MediaTest::firstSoundAt(path("early.mp4"), kToneLevel);
+        const double withVideo = firstSoundAt(path("early.mp4"), kToneLevel);
         QVERIFY2(withVideo >= 0 && withVideo < kToneHeardWithin, qPrintable(QString::number(withVideo)));
 
         const QString folder = SrTest::newFolder(QStringLiteral("earlyaudio"));
         CBasePtr<CScreenRecorderObject> sound = scAudioRecord(&reports, audio, QFile::encodeName(folder).constData());
         QVERIFY(sound && recordAfterCountdown(sound.get()));
-        const double audioOnly = MediaTest::firstSoundAt(folder + "/AudioTrack0.mka", kToneLevel);
+        const double audioOnly = firstSoundAt(folder + "/AudioTrack0.mka", kToneLevel);
         QVERIFY2(audioOnly >= 0 && audioOnly < kToneHeardWithin, qPrintable(QString::number(audioOnly)));
         QVERIFY(reports.errorList().empty());
         player.kill();
@@ -527,6 +505,28 @@ private slots:
         QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "0"}));
         QVERIFY(returned);
         QVERIFY(released.get());
+    }
+
+    void soundFlowsOnceTheServerDelivers()
+    {
+        Reports reports;
+        CBasePtr<CScreenRecorderObject> mute = scVideoRecord(&reports, region(QRect(0, 0, 320, 240)), ScMouseOptions(),
+                                                             ScAudioOptions(), QFile::encodeName(path("mute.mp4")).constData());
+        QVERIFY(mute && mute->IsSoundFlowing()); // nothing to wait for
+        // A suspended sink delivers nothing to a capture of its monitor until it resumes.
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "1"}));
+        ScAudioOptions audio;
+        audio.systemSound = true;
+        CBasePtr<CScreenRecorderObject> screen = scVideoRecord(&reports, region(QRect(0, 0, 320, 240)), ScMouseOptions(),
+                                                               audio, QFile::encodeName(path("flow.mp4")).constData());
+        CBasePtr<CScreenRecorderObject> sound
+            = scAudioRecord(&reports, audio, QFile::encodeName(SrTest::newFolder(QStringLiteral("flow"))).constData());
+        spin(500);
+        const bool flowedSuspended = !screen || !sound || screen->IsSoundFlowing() || sound->IsSoundFlowing();
+        QVERIFY(SrTest::run(QStringLiteral("pactl"), {"suspend-sink", "nullsink", "0"}));
+        QVERIFY(!flowedSuspended);
+        QVERIFY(SrTest::spinUntil([&] { return screen->IsSoundFlowing() && sound->IsSoundFlowing(); }, 30000));
+        QVERIFY(reports.errorList().empty());
     }
 
     void silenceIsSilent()

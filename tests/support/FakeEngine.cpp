@@ -13,7 +13,11 @@ public:
     {
     }
 
-    bool Start() override { return m_recording.startOk; }
+    bool Start() override
+    {
+        ++m_recording.starts;
+        return m_recording.startOk;
+    }
     void Pause() override { m_recording.paused = true; }
     void Resume() override { m_recording.paused = false; }
     bool Stop() override
@@ -34,6 +38,7 @@ public:
     int64_t GetDroppedFrames() override { return 0; }
     int64_t GetWrittenFrames() override { return 0; }
     const char* GetOutputPath() override { return m_path.c_str(); }
+    bool IsSoundFlowing() override { return m_recording.soundFlowing; }
     void Release() override
     {
         m_recording.released = true;

@@ -25,6 +25,7 @@ public:
     std::atomic<double> duration{0};
     std::atomic<qint64> fileSize{0};
     std::atomic<double> finishProgress{0};
+    std::atomic<bool> soundFlowing{true}; // the recorder's sound sources deliver
 
     // Observed: the last recorder made, and its life.
     bool audioOnly = false;
@@ -32,6 +33,7 @@ public:
     std::atomic<bool> paused{false};
     std::atomic<bool> stopped{false}; // Stop() has returned
     std::atomic<bool> released{false};
+    std::atomic<int> starts{0}; // Start() calls
 
     // Makes Stop() wait until releaseStop(), as a long finishing does.
     void holdStop();

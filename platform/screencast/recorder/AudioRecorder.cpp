@@ -4,7 +4,9 @@
 #include "Log.h"
 #include "ScAudioRecording.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstring>
 #include <vector>
 
@@ -185,6 +187,12 @@ int64_t AudioRecorder::GetFileSize()
         if (track)
             bytes += track->bytes;
     return bytes;
+}
+
+bool AudioRecorder::IsSoundFlowing()
+{
+    return std::all_of(std::begin(m_tracks), std::end(m_tracks),
+                       [](const auto& track) { return !track || track->source->flowing(); });
 }
 
 const char* AudioRecorder::GetOutputPath()

@@ -38,6 +38,7 @@ public:
     int64_t GetDroppedFrames() override { return 0; }
     int64_t GetWrittenFrames() override { return 0; }
     const char* GetOutputPath() override;
+    bool IsSoundFlowing() override;
 
     // The file of a track in a folder.
     static std::string trackPath(const std::string& folder, int track);

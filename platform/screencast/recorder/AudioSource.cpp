@@ -63,6 +63,11 @@ const AVCodecParameters* AudioSource::parameters() const
     return m_reading && m_reading->format->nb_streams ? m_reading->format->streams[0]->codecpar : nullptr;
 }
 
+bool AudioSource::flowing() const
+{
+    return !m_started || m_reading->delivered || m_reading->finished;
+}
+
 void AudioSource::start(Sink sink, std::function<void()> onLost)
 {
     if (!m_reading || m_started)
@@ -104,6 +109,7 @@ void AudioSource::run(std::shared_ptr<Reading> reading, std::string device, Sink
                 onLost();
             break;
         }
+        reading->delivered = true;
         // The capture time of the first sample: the arrival less the packet's length. (The
         // demuxer's smoothed time stamps lag by seconds when an idle sink wakes up.)
         const int64_t length = int64_t(packet->size / kBytesPerFrame) * 1000000 / kSampleRate;

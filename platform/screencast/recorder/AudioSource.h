@@ -51,6 +51,10 @@ public:
     void stop(int64_t untilMicros = 0, int waitMs = 0);
     // The source's stream, for writing it unchanged (audio-only recordings).
     const AVCodecParameters* parameters() const;
+    // True once the source's first sound has arrived, and for a source that will deliver
+    // none (not opened or not started, or its reading ended). Any thread once open() and
+    // start() have returned.
+    bool flowing() const;
 
 private:
     // What the reading thread shares with the source; the thread keeps it while it reads.
@@ -60,6 +64,7 @@ private:
         std::mutex gate;     // held while the thread delivers
         bool closed = false; // under `gate`: nothing more is delivered
         std::atomic<bool> finished{false};
+        std::atomic<bool> delivered{false}; // the first sound has arrived
         std::atomic<int64_t> until{0};
     };
     static void run(std::shared_ptr<Reading> reading, std::string device, Sink sink, std::function<void()> onLost);

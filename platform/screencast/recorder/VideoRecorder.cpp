@@ -116,6 +116,11 @@ void VideoRecorder::openSources()
     }
 }
 
+bool VideoRecorder::IsSoundFlowing()
+{
+    return std::all_of(m_sources.begin(), m_sources.end(), [](const auto& source) { return source->flowing(); });
+}
+
 VideoRecorder::~VideoRecorder() { stopThreads(); }
 
 void VideoRecorder::Release()

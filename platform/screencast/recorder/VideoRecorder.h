@@ -51,6 +51,7 @@ public:
     int64_t GetDroppedFrames() override;
     int64_t GetWrittenFrames() override;
     const char* GetOutputPath() override;
+    bool IsSoundFlowing() override;
 
     // The file in progress for a final path.
     static std::string progressPath(const std::string& outputPath, VideoCodec codec);

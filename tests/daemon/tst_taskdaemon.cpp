@@ -266,7 +266,7 @@ private slots:
             if (fd >= 0)
                 ::close(fd);
         QVERIFY(SrTest::spinUntil([&] { return WireClient(daemon.socket()).result("getVersion").toString() == "6.0"; }, 10000));
-        QCOMPARE(daemon.process.state(), QProcess::Running);
+        QVERIFY(daemon.process.state() != QProcess::NotRunning);
     }
 
     // A client that asks and asks but never reads its answers is dropped before the daemon
@@ -293,7 +293,7 @@ private slots:
         QCOMPARE(app.result("getVersion").toString(), QString("6.0"));
         const qint64 resident = residentKiB(daemon.process.processId());
         QVERIFY2(resident > 0 && resident < kBoundedKiB, qPrintable(QString("resident: %1 KiB").arg(resident)));
-        QCOMPARE(daemon.process.state(), QProcess::Running);
+        QVERIFY(daemon.process.state() != QProcess::NotRunning);
     }
 
     // Under a supervisor that restarts it on failure, a daemon no client can reach must end

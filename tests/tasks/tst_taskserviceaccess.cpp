@@ -116,7 +116,7 @@ private slots:
         TaskClientCall client;
         QVERIFY(connectWhenServed(client));
         QVERIFY(client.checkVersion());
-        QCOMPARE(daemon.state(), QProcess::Running);
+        QVERIFY(daemon.state() != QProcess::NotRunning);
         daemon.terminate();
         QVERIFY(daemon.waitForFinished(10000));
         QCOMPARE(daemon.exitCode(), 0);
@@ -215,7 +215,9 @@ private slots:
         QCOMPARE(::chmod(QFile::encodeName(daemon.socket()).constData(), 0777), 0);
         QCOMPARE(OtherUser::askVersion(daemon.socket()), OtherUser::Outcome::Refused);
         QVERIFY(daemon.logText().contains("connection refused: it runs as another user (uid " + uidOfNobody()));
-        QCOMPARE(daemon.process.state(), QProcess::Running);
+        // Still there and serving (its process may not have been told "started" yet on a busy machine).
+        QVERIFY(daemon.process.state() != QProcess::NotRunning);
+        QVERIFY(answers(daemon.socket()));
     }
 
     // The daemon runs from a program file that an upgrade has replaced since, and the process
@@ -247,7 +249,7 @@ private slots:
         QVERIFY2(status == 0, qPrintable(message));
         QVERIFY(mine.process.waitForFinished(10000));
         QVERIFY(!answers(mine.socket()));
-        QCOMPARE(other.process.state(), QProcess::Running);
+        QVERIFY(other.process.state() != QProcess::NotRunning);
         QVERIFY(answers(other.socket()));
     }
 };

@@ -1,6 +1,7 @@
 #include "TaskStore.h"
 
 #include "Log.h"
+#include "OvSafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 constexpr int kFormatVersion = 1;
@@ -58,12 +58,11 @@ bool TaskStore::load()
     if (good)
         return true;
     m_tasks.clear();
-    const QString aside = m_path + ".damaged-" + QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss");
-    const bool moved = QFile::rename(m_path, aside);
-    if (moved)
-        m_keptCopy = aside;
+    QString why;
+    m_keptCopy = OvSafeFile::setAside(m_path, &why);
     Log("TaskDaemon", 2, "task file %s is damaged: %s; starting with no tasks", qUtf8Printable(m_path),
-        moved ? qUtf8Printable("kept as " + aside) : "it could not be renamed and stays as it is");
+        !m_keptCopy.isEmpty() ? qUtf8Printable("kept as " + m_keptCopy)
+                              : qUtf8Printable("it could not be set aside (" + why + ") and stays as it is"));
     return false;
 }
 
@@ -77,24 +76,8 @@ bool TaskStore::flush()
     const QJsonObject document{{"version", kFormatVersion}, {"tasks", list}};
     const QByteArray bytes = QJsonDocument(document).toJson();
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile file(m_path);
     m_error.clear();
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_error = file.errorString();
-    } else {
-        // A full disk or a file-size limit gives a short count without an error; what was
-        // buffered is written by flush(), whose failure commit() would not see.
-        const qint64 written = file.write(bytes);
-        if (written != bytes.size() || !file.flush()) {
-            m_error = written < 0 ? file.errorString()
-                                  : QStringLiteral("not all of its %1 bytes could be written (is the disk full?)")
-                                        .arg(bytes.size());
-            file.cancelWriting();
-        } else if (!file.commit()) {
-            m_error = file.errorString();
-        }
-    }
-    if (!m_error.isEmpty()) {
+    if (!OvSafeFile::write(m_path, bytes, &m_error)) {
         Log("TaskDaemon", 2, "cannot write the task file %s: %s; it stays as it was", qUtf8Printable(m_path),
             qUtf8Printable(m_error));
         return false;

@@ -1,10 +1,10 @@
 #pragma once
 // The ordered task list and its file. Used on the daemon's thread only. Changes mark the
-// list dirty; flush() writes the whole file atomically (QSaveFile), so a crash leaves the
-// previous or the new file, never a mix; a write that does not write every byte (a full
+// list dirty; flush() writes the whole file or nothing (OvSafeFile), so a crash leaves the
+// previous or the new file, never a mix, and a write that does not write every byte (a full
 // disk, a file-size limit) fails and leaves the previous file as it was. A file that cannot
-// be read is renamed aside ("<file>.damaged-<yyyyMMdd-hhmmss>") and the list starts empty;
-// nothing is deleted.
+// be read is set aside ("<file>.damaged-<yyyyMMdd-hhmmss>", never over an earlier copy) and
+// the list starts empty; nothing is deleted.
 
 #include "StoredTask.h"
 

@@ -4,6 +4,7 @@
 #include "DaemonClock.h"
 #include "Log.h"
 #include "OvFileLock.h"
+#include "OvSafeFile.h"
 #include "PowerBackend.h"
 #include "TaskFiring.h"
 #include "TaskServer.h"
@@ -19,7 +20,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLocale>
-#include <QSaveFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
@@ -75,10 +75,9 @@ QString dataPath(const QString& file)
 // served.
 void writePidFile(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n') < 0
-        || !file.commit())
-        Log("TaskDaemon", 2, "cannot write %s", qUtf8Printable(path));
+    QString why;
+    if (!OvSafeFile::write(path, QByteArray::number(QCoreApplication::applicationPid()) + '\n', &why))
+        Log("TaskDaemon", 2, "cannot write %s: %s", qUtf8Printable(path), qUtf8Printable(why));
 }
 
 // Removes the file only while it names this process: a newer daemon may have replaced it.

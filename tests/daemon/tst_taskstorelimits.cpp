@@ -77,6 +77,23 @@ private slots:
         QCOMPARE(QDir(daemon.dir).entryList({"tasks.json*"}), QStringList({"tasks.json"}));
     }
 
+    // On a disk that takes one byte the daemon still serves, and its process id file is whole
+    // or absent, never a cut-short number.
+    void processIdFileIsWholeOrAbsent()
+    {
+        DaemonRun daemon(SrTest::newFolder("full-pid"));
+        SrTest::SizeLimitedProcess limited(1);
+        limited.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd",
+                      QStringList{"--socket", daemon.socket()} + daemon.options());
+        QVERIFY(SrTest::spinUntil([&] { return QFile::exists(daemon.socket()); }, 5000));
+        QCOMPARE(WireClient(daemon.socket()).result("getVersion").toString(), QString("6.0"));
+        const QString pidFile = daemon.socket() + ".pid";
+        QVERIFY2(!QFile::exists(pidFile) || bytesOf(pidFile).trimmed().toLongLong() == limited.processId(),
+                 bytesOf(pidFile).constData());
+        limited.terminate();
+        QVERIFY(limited.waitForFinished(5000));
+    }
+
     void changeOfAnUnknownTaskNeverOverwritesAnother()
     {
         DaemonRun daemon(SrTest::newFolder("unknown"));

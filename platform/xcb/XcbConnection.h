@@ -56,6 +56,23 @@ public:
         return xcbReply(m_conn, replyFn, cookie);
     }
 
+    // The child of the root window that holds `window`: the frame a window manager put
+    // around it, or the window itself; XCB_WINDOW_NONE when it is gone or lies deeper than
+    // `maxDepth` levels.
+    xcb_window_t rootChildOf(xcb_window_t window, int maxDepth = 16) const
+    {
+        xcb_window_t current = window;
+        for (int depth = 0; depth < maxDepth; ++depth) {
+            const auto tree = reply(xcb_query_tree_reply, xcb_query_tree(m_conn, current));
+            if (!tree || tree->parent == XCB_WINDOW_NONE)
+                return XCB_WINDOW_NONE;
+            if (tree->parent == tree->root)
+                return current;
+            current = tree->parent;
+        }
+        return XCB_WINDOW_NONE;
+    }
+
 private:
     xcb_connection_t* m_conn = nullptr;
     const xcb_screen_t* m_screen = nullptr;

@@ -16,22 +16,11 @@ inline void xcbStackBelowLowest(const std::vector<xcb_window_t>& windows, const 
     if (!conn.isOpen())
         return;
     // A window manager reparents a managed window into its frame: the frame is stacked.
-    constexpr int kMaxDepth = 8;
     std::vector<xcb_window_t> tops;
     for (xcb_window_t window : under) {
-        xcb_window_t at = window;
-        for (int depth = 0; depth < kMaxDepth; ++depth) {
-            const auto tree = conn.reply(xcb_query_tree_reply, xcb_query_tree(conn.get(), at));
-            if (!tree) {
-                at = XCB_WINDOW_NONE;
-                break;
-            }
-            if (tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
-                break;
-            at = tree->parent;
-        }
-        if (at != XCB_WINDOW_NONE)
-            tops.push_back(at);
+        const xcb_window_t top = conn.rootChildOf(window);
+        if (top != XCB_WINDOW_NONE)
+            tops.push_back(top);
     }
     xcb_window_t lowest = XCB_WINDOW_NONE;
     if (!tops.empty()) {

@@ -407,10 +407,10 @@ void HistoryFileListWidget::onRequestRename()
     if (newPath.isEmpty() || newPath == oldPath)
         return;
     const QString newName = QFileInfo(newPath).fileName();
-    // A name is taken by anything that bears it, a link leading nowhere too; and the file
-    // itself changes its name: nothing is copied through a link out of the folder.
+    // The file itself changes its name, never over anything that bears the new one (a link
+    // leading nowhere too): nothing is copied through a link out of the folder.
     QString why;
-    if (OvFileUtils::existsInAnyForm(newPath) || !OvFileUtils::renameNoReplace(oldPath, newPath, &why)) {
+    if (!OvFileUtils::renameNoReplace(oldPath, newPath, &why)) {
         if (OvFileUtils::existsInAnyForm(newPath)) {
             Utils::showMacWindowMessage(
                 MT_WARNING, this, tr("\"%1\" already exists in this folder. Please enter another name.").arg(newName),

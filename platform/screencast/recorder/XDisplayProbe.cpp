@@ -84,16 +84,8 @@ uint64_t XDisplayProbe::frameOf(uint64_t window)
                                xcb_get_property(conn, 0, xcb_window_t(window), m_wmStateAtom, m_wmStateAtom, 0, 0));
     if (!state || state->type == XCB_ATOM_NONE)
         return window; // not managed: an override-redirect window, an embedded one, or gone
-    xcb_window_t current = xcb_window_t(window);
-    for (int depth = 0; depth < kMaxFrameDepth; ++depth) {
-        auto tree = m_conn->reply(xcb_query_tree_reply, xcb_query_tree(conn, current));
-        if (!tree || tree->parent == XCB_WINDOW_NONE)
-            return window;
-        if (tree->parent == m_conn->root())
-            return current;
-        current = tree->parent;
-    }
-    return window;
+    const xcb_window_t frame = m_conn->rootChildOf(xcb_window_t(window), kMaxFrameDepth);
+    return frame != XCB_WINDOW_NONE ? frame : window;
 }
 
 std::vector<XRectI> XDisplayProbe::rectsOf(const std::vector<uint64_t>& windows, bool withBorder)

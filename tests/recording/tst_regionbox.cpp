@@ -179,12 +179,16 @@ void RegionBoxTest::draggingTheFrameMovesTheRegion()
     region->showRegion(rect, QRect(0, 0, 1920, 1080), false);
     RegionBox* box = region->regionBox();
     QVERIFY(QTest::qWaitForWindowExposed(box));
+    // Presses on `window` at `from`, moves by `by` with the button held, and lets go.
+    const auto drag = [](QWidget* window, const QPoint& from, const QPoint& by) {
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+        QMouseEvent move(QEvent::MouseMove, from + by, window->mapToGlobal(from + by), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(window, &move);
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + by);
+    };
     const QPoint onFrame(120, 3); // top side, away from the handles
-    QTest::mousePress(box, Qt::LeftButton, Qt::NoModifier, onFrame);
-    QMouseEvent move(QEvent::MouseMove, onFrame + QPoint(50, 40), box->mapToGlobal(onFrame + QPoint(50, 40)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(box, &move);
-    QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, onFrame + QPoint(50, 40));
+    drag(box, onFrame, QPoint(50, 40));
     QCOMPARE(ended.count(), 1);
     QCOMPARE(ended.at(0).at(0).toRect(), rect.translated(50, 40));
     QCOMPARE(region->regionRect(), rect.translated(50, 40));
@@ -195,12 +199,7 @@ void RegionBoxTest::draggingTheFrameMovesTheRegion()
 
     // The bottom-right handle lies on the bottom side's window: dragging it resizes.
     QWidget* bottom = box->frameWindows()[1];
-    const QPoint corner(bottom->width() - 2, bottom->height() - 2);
-    QTest::mousePress(bottom, Qt::LeftButton, Qt::NoModifier, corner);
-    QMouseEvent grow(QEvent::MouseMove, corner + QPoint(30, 20), bottom->mapToGlobal(corner + QPoint(30, 20)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bottom, &grow);
-    QTest::mouseRelease(bottom, Qt::LeftButton, Qt::NoModifier, corner + QPoint(30, 20));
+    drag(bottom, QPoint(bottom->width() - 2, bottom->height() - 2), QPoint(30, 20));
     QCOMPARE(ended.count(), 2);
     QCOMPARE(ended.at(1).at(0).toRect(), QRect(rect.topLeft() + QPoint(50, 40), rect.size() + QSize(30, 20)));
 }

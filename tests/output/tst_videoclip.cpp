@@ -492,22 +492,27 @@ private slots:
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
         DlgVideoClip dlg(source, nullptr, &owner, true, false);
+        bool chosen = false;
         bool restored = false;
         ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest&) {
             QTimer::singleShot(0, [&] {
                 if (!QTest::qWaitForWindowExposed(&dlg))
                     return dlg.reject();
                 dlg.showMinimized();
-                SrTest::spinUntil([&dlg] { return dlg.isMinimized(); }, 5000);
+                // Waits bounded only so that a lost window cannot hang the run: a loaded
+                // machine may take its time.
+                SrTest::spinUntil([&dlg] { return dlg.isMinimized(); }, 20000);
                 // Right-click on the icon, then the menu's "Show Preview".
-                if (tray.choose(QStringLiteral("actPreview")))
-                    restored = SrTest::spinUntil([&dlg] { return dlg.isVisible() && !dlg.isMinimized(); }, 5000);
+                chosen = tray.choose(QStringLiteral("actPreview"));
+                if (chosen)
+                    restored = SrTest::spinUntil([&dlg] { return dlg.isVisible() && !dlg.isMinimized(); }, 20000);
                 dlg.reject();
             });
             // The preview's own modal loop, as its caller runs it.
             return QVariant(dlg.QDialog::exec());
         });
         dlg.exec();
+        QVERIFY2(chosen, "the status item's menu did not show");
         QVERIFY(restored);
     }
 };

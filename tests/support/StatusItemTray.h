@@ -56,12 +56,16 @@ public:
         bool shown = false;
         for (int attempt = 0; attempt < kAttempts && !shown; ++attempt) {
             if (!xdotool({"mousemove", QString::number(m_icon.x()), QString::number(m_icon.y()), "sleep", "0.2",
-                          "click", "3"}))
+                          "click", "3"})) {
+                qWarning("xdotool could not right-click the status item at %d,%d", m_icon.x(), m_icon.y());
                 return false;
-            shown = spinUntil([menu] { return menu->isVisible(); }, 5000);
+            }
+            shown = spinUntil([menu] { return menu->isVisible(); }, 10000);
         }
-        if (!shown)
+        if (!shown) {
+            qWarning("no menu after %d right-clicks on the status item at %d,%d", kAttempts, m_icon.x(), m_icon.y());
             return false;
+        }
         const QPoint at = menu->mapToGlobal(menu->actionGeometry(SystemStatusBar::instance()->action(action)).center());
         return xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "sleep", "0.2", "click", "1"});
     }

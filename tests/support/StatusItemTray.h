@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QPoint>
+#include <QRect>
 #include <QProcess>
 #include <QSystemTrayIcon>
 
@@ -55,15 +56,19 @@ public:
         const int kAttempts = 3;
         bool shown = false;
         for (int attempt = 0; attempt < kAttempts && !shown; ++attempt) {
-            if (!xdotool({"mousemove", QString::number(m_icon.x()), QString::number(m_icon.y()), "sleep", "0.2",
-                          "click", "3"})) {
-                qWarning("xdotool could not right-click the status item at %d,%d", m_icon.x(), m_icon.y());
+            // Where the icon is on the screen; the tray does not always dock it in its first
+            // cell (seen on a loaded machine).
+            const QRect docked = SystemStatusBar::instance()->trayIcon()->geometry();
+            const QPoint icon = docked.isValid() ? docked.center() : m_icon;
+            if (!xdotool({"mousemove", QString::number(icon.x()), QString::number(icon.y()), "sleep", "0.2", "click",
+                          "3"})) {
+                qWarning("xdotool could not right-click the status item at %d,%d", icon.x(), icon.y());
                 return false;
             }
             shown = spinUntil([menu] { return menu->isVisible(); }, 10000);
         }
         if (!shown) {
-            qWarning("no menu after %d right-clicks on the status item at %d,%d", kAttempts, m_icon.x(), m_icon.y());
+            qWarning("no menu after %d right-clicks on the status item", kAttempts);
             return false;
         }
         const QPoint at = menu->mapToGlobal(menu->actionGeometry(SystemStatusBar::instance()->action(action)).center());

@@ -21,7 +21,28 @@ const char* const kModule = "SelectSavePath";
 // Room a copy needs beyond the file itself.
 const qint64 kFreeSpaceMargin = 5120;
 
+// The frame a camera records when it can give it.
+const QRect kCameraFrame(0, 0, 1280, 720);
+
 QString sizeLabel(const QRect& rect) { return QStringLiteral("%1*%2").arg(rect.width()).arg(rect.height()); }
+
+// The frame of a video as its file has it: the engine may record less than the capture
+// rectangle (even sizes, an area cut at the screen's edge), and a camera gives what it can.
+// Only a file that cannot tell takes the frame that was asked for.
+QRect frameOf(const QString& in)
+{
+    const QRect frame = Utils::getVideoRect(in);
+    if (!frame.isEmpty())
+        return frame;
+    RecordParameter* param = RecordParameter::instance();
+    if (param->isOnlyRecordCamera())
+        return kCameraFrame;
+    if (QFileInfo(in).suffix() == QLatin1String("gif")) {
+        Log(kModule, 1, "gif size unknown: the capture rectangle stands in");
+        return param->getVideoRect();
+    }
+    return frame;
+}
 } // namespace
 
 SelectSavePath::SelectSavePath(QObject* parent)
@@ -74,21 +95,10 @@ void SelectSavePath::saveWork(QString in, QString dir)
 
     int type = HFT_AUDIO;
     const QString outputPath = outputPathFor(in, dir, &type);
-    RecordParameter* param = RecordParameter::instance();
-    QString resolution;
-    if (param->isOnlyRecordCamera())
-        resolution = QStringLiteral("%1*%2").arg(1280).arg(720);
-    else if (type == HFT_VIDEO)
-        resolution = sizeLabel(Utils::getVideoRect(in));
-
+    const QString resolution = type == HFT_VIDEO ? sizeLabel(frameOf(in)) : QString();
     const qint64 inputSize = QFileInfo(in).size();
     const QString sizeText = Utils::sizeText(inputSize);
     const QTime duration = QTime(0, 0, 0).addSecs(int(Utils::getMediaDuration(in)));
-
-    if (QFileInfo(in).suffix() == QLatin1String("gif")) {
-        resolution = sizeLabel(param->getVideoRect());
-        Log(kModule, 1, "save gif size= %s", qUtf8Printable(resolution));
-    }
     if (m_bCancelled.load())
         return;
 

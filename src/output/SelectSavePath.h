@@ -34,6 +34,7 @@ public slots:
     void saveWork(QString in, QString dir);
 
 signals:
+    // `resolution`: a video's frame as its file has it ("w*h"); empty for audio.
     void completed(const QString& strFile, int nType, const QString& resolution, const QString& duration,
                    const QString& size);
     // The target folder cannot take the file; the user may choose another folder.

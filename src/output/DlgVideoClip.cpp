@@ -311,11 +311,12 @@ void DlgVideoClip::restorePlayer()
     createPlayer();
 }
 
-void DlgVideoClip::startSave(const QString& file, const QString& folder)
+void DlgVideoClip::startSave(const QString& file, const QString& folder, bool documentsFallback)
 {
     m_strPendingSave = file;
     const QString target = folder.isEmpty() ? Utils::getVideoOutputPath() : folder;
     m_strSaveFolder = target;
+    m_bDocumentsFallback = documentsFallback;
     m_bSaving = true;
     ui->stackedWidget->setCurrentWidget(ui->pageWaiting);
     if (!m_pProgressTimer->isActive())
@@ -369,6 +370,14 @@ void DlgVideoClip::onCompleted(const QString& path, int type, const QString& res
                                const QString& size)
 {
     SignalsTransfer::instance()->addHistoryFile(path, type, resolution, duration, size);
+    if (m_bDocumentsFallback) {
+        // The user chose no folder, yet the saved folder is the output folder from now on.
+        Utils::showMacWindowMessage(
+            MT_INFO, this,
+            tr("No folder was chosen, so the recording was saved as \"%1\".\n\"%2\" is now your output folder.")
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(m_strSaveFolder)),
+            MB_OK);
+    }
     finishAccepted();
 }
 
@@ -390,9 +399,9 @@ void DlgVideoClip::onPathFailed(const QString& err)
     QString folder
         = OvFileDialog::getExistingDirectory(this, tr("Select output folder"), Utils::getVideoOutputPath());
     if (folder.isEmpty()) {
-        // No folder chosen: the Documents folder of the company takes the recording, unless it
-        // is the one that just failed; then the recording waits on the clip page. The
-        // configured folder stays as it was either way.
+        // No folder chosen: the Documents folder of the company takes the recording (and, as
+        // every folder saved into, becomes the output folder), unless it is the one that just
+        // failed; then the recording waits on the clip page.
         const QString documents = Utils::getOriginalVideoOutputPath();
         if (QDir::cleanPath(m_strSaveFolder) == QDir::cleanPath(documents)) {
             Log(kModule, 1, "save folder not chosen, the Documents folder failed; back to the clip page");
@@ -401,7 +410,8 @@ void DlgVideoClip::onPathFailed(const QString& err)
         }
         Log(kModule, 1, "save folder not chosen; saving into the Documents folder");
         QDir().mkpath(documents);
-        folder = documents;
+        startSave(m_strPendingSave, documents, true);
+        return;
     }
     startSave(m_strPendingSave, folder);
 }

@@ -6,7 +6,8 @@
 // recording cannot be played or is gone. A failed export or conversion leaves the
 // recording untouched and the dialog on its clip page, from where it can be saved again. A
 // failed save asks for another folder; without one it goes to the Documents folder of the
-// company, and only when that fails too does the dialog go back to its clip page.
+// company (the user is told where it went, and that this is now the output folder), and only
+// when that fails too does the dialog go back to its clip page.
 // While it exists, RecordState counts a preview open.
 // GUI thread only; the save worker runs on the dialog's worker thread.
 
@@ -95,7 +96,9 @@ private:
     void initLengths();
     void showClipLength();
     // Hands `file` to the worker for `folder`; the dialog waits on its progress page.
-    void startSave(const QString& file, const QString& folder);
+    // `documentsFallback`: no folder was chosen after a failed save, so the user is told
+    // where the recording went once it is saved.
+    void startSave(const QString& file, const QString& folder, bool documentsFallback = false);
     // A save step could not even start: tell the user and go back to the clip page.
     void failedToStart(const QString& what);
     void backToClipPage();
@@ -128,4 +131,5 @@ private:
     QString m_strPendingSave;
     // The folder the worker was last asked to save into.
     QString m_strSaveFolder;
+    bool m_bDocumentsFallback = false; // ... the Documents folder, as no folder was chosen
 };

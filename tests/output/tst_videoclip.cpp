@@ -225,16 +225,22 @@ private slots:
         const QStringList before = SrTest::filesIn(documents);
         ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
         ModalAnswers::push(OvModalRequest::Directory, QString());
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
 
         const QString source = makeSource(QStringLiteral("unplaced.mov"), 1.0);
         DlgVideoClip dlg(source, nullptr, nullptr, true, true);
         QVERIFY(spinUntil([&] { return dlg.result() == QDialog::Accepted; }));
         const QStringList after = SrTest::filesIn(documents);
         QCOMPARE(after.size(), before.size() + 1);
-        QVERIFY(HistoryFileUtils::savefileHistroy().value(0).path.startsWith(documents + QLatin1Char('/')));
-        QVERIFY(QFileInfo::exists(HistoryFileUtils::savefileHistroy().value(0).path));
-        // As a folder the user picks, it is the output folder from now on.
+        const QString saved = HistoryFileUtils::savefileHistroy().value(0).path;
+        QVERIFY(saved.startsWith(documents + QLatin1Char('/')));
+        QVERIFY(QFileInfo::exists(saved));
+        // As a folder the user picks, it is the output folder from now on; the user is told
+        // where the recording went and that.
         QCOMPARE(Utils::getVideoOutputPath(), documents);
+        QCOMPARE(ModalAnswers::messages().size(), 2);
+        QVERIFY(ModalAnswers::messages().at(1).contains(QDir::toNativeSeparators(saved)));
+        QVERIFY(ModalAnswers::messages().at(1).contains(QStringLiteral("\"%1\" is now your output folder").arg(documents)));
     }
 
     void cancelledChooserWithDocumentsUnusableReturnsToTheClipPage()

@@ -2,21 +2,42 @@
 
 #include "Log.h"
 #include "MainWindowBase.h"
+#include "OvMessageBox.h"
 #include "OvProductInfo.h"
 #include "RecordTarget.h"
 #include "core/RecordParameter.h"
+#include "core/ScreenRecorder.h"
 #include "core/WindowListManger.h"
 #include "recording/AudioDriverManager.h"
 #include "recording/DlgSetPermissions.h"
 #include "services/PlatformSeam.h"
 #include "services/Utils.h"
 #include "tasks/TaskManage.h"
+#include "watermark/WaterMarkDataManage.h"
 
 #include <QCoreApplication>
 
 namespace {
 // The checks speak as the main window does.
 QString tr(const char* text) { return QCoreApplication::translate("MainWindow", text); }
+
+// The chosen watermark of a screen recording is prepared now, so that the user hears before
+// the recording when it cannot be drawn, and why. True when it can, or when the user would
+// record without it. A scheduled recording goes on without it: nobody is there to answer.
+bool watermarkAccepted(QWidget* parent)
+{
+    WaterMarkDataManage* store = WaterMarkDataManage::instance();
+    QRect placement;
+    QString why;
+    const QSize frame = ScreenRecorder::recordFrameSize(*RecordParameter::instance());
+    if (!store->makeWaterMark(frame, placement, &why).isEmpty() || why.isEmpty())
+        return true;
+    if (TaskManage::instance()->m_bTasking)
+        return true;
+    const QString text = tr("The watermark \"%1\" cannot be used: %2\n\nRecord without the watermark?")
+                             .arg(store->getWatermarkName(store->m_nCurIndex), why);
+    return Utils::showMacWindowMessage(MT_QUESTION, parent, text, MB_OKCANCEL) == OvMessageBox::Ok;
+}
 } // namespace
 
 bool RecordChecks::pass(MainWindowBase* base, bool roadBusy, const std::function<void()>& selectWindow)
@@ -69,5 +90,7 @@ bool RecordChecks::pass(MainWindowBase* base, bool roadBusy, const std::function
         if (dlg.exec() != QDialog::Accepted)
             return false;
     }
+    if (!parameter->isOnlyRecordAudio() && !watermarkAccepted(parent))
+        return false;
     return true;
 }

@@ -2,7 +2,8 @@
 // The checks of a record click, in order, on the settings model as the main window wrote it:
 // nothing else records or previews, there is something to record, the screen and the
 // microphone can be recorded (the guide is offered), the chosen windows are there, no
-// excluded program runs, the system sound has a source. GUI thread.
+// excluded program runs, the system sound has a source, the chosen watermark can be drawn
+// (else the user may record without it). GUI thread.
 
 #include <functional>
 

@@ -204,7 +204,9 @@ bool ScreenRecorder::recordVideo()
     audio.microphone = parameter->isMicrophoneEnable();
     audio.microphoneDevice = microphone.constData();
 
-    // The watermark goes to the engine before the recorder exists; its result does not matter.
+    // The watermark goes to the engine before the recorder exists. Whether to record without
+    // a chosen watermark that cannot be drawn was put to the user at the record click
+    // (RecordChecks); one that fails only now is logged by the store.
     WaterMarkDataManage::instance()->useWaterMark(recordFrameSize(*parameter));
 
     m_strOutputPath = newOutputPath(QString::fromLatin1(suffixOf(parameter->usedVideoFmt())));

@@ -27,10 +27,11 @@ void ApplyWMEditThread::onSetSaveImgEditedPath(const QString& path) { m_strSaveP
 void ApplyWMEditThread::run()
 {
     m_strTempPath.clear();
+    m_strWriteError.clear();
     if (m_bSaveMode) {
         if (m_strSavePath.isEmpty())
             m_strSavePath = WaterMarkCache::imagePath();
-        m_strTempPath = WaterMarkCache::writeBeside(m_imgToSave, m_strSavePath);
+        m_strTempPath = WaterMarkCache::writeBeside(m_imgToSave, m_strSavePath, &m_strWriteError);
         return;
     }
     m_imgEdited = WaterMarkRenderer::loadPicture(m_strPicturePath);
@@ -42,6 +43,6 @@ void ApplyWMEditThread::run()
     if (m_bSave) {
         if (m_strSavePath.isEmpty())
             m_strSavePath = WaterMarkCache::imagePath();
-        m_strTempPath = WaterMarkCache::writeBeside(m_imgEdited, m_strSavePath);
+        m_strTempPath = WaterMarkCache::writeBeside(m_imgEdited, m_strSavePath, &m_strWriteError);
     }
 }

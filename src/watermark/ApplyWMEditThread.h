@@ -34,6 +34,9 @@ public:
     // After finished: the temporary file holding the result; empty when writing failed or
     // nothing was written.
     QString getTempImgPath() const { return m_strTempPath; }
+    // After finished: why the result could not be written (empty when it was, or when there
+    // was nothing to write).
+    QString getWriteError() const { return m_strWriteError; }
 
 protected:
     // Worker thread.
@@ -47,6 +50,7 @@ private:
     bool m_bSave = false;
     QString m_strSavePath;
     QString m_strTempPath;
+    QString m_strWriteError;
     bool m_bSaveMode = false;
     QImage m_imgToSave;
 };

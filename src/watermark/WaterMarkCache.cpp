@@ -57,7 +57,7 @@ bool WaterMarkCache::isCurrent(const WaterMarkData& record)
     return key.readAll().trimmed() == renderKey(record);
 }
 
-QString WaterMarkCache::writeBeside(const QImage& image, const QString& target)
+QString WaterMarkCache::writeBeside(const QImage& image, const QString& target, QString* error)
 {
     if (image.isNull() || target.isEmpty())
         return QString();
@@ -65,12 +65,15 @@ QString WaterMarkCache::writeBeside(const QImage& image, const QString& target)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     const QByteArray format = QFileInfo(target).suffix().toLatin1();
-    if (!image.save(&buffer, format.isEmpty() ? "PNG" : format.constData()))
+    if (!image.save(&buffer, format.isEmpty() ? "PNG" : format.constData())) {
+        if (error)
+            *error = QStringLiteral("the picture cannot be encoded as %1").arg(QString::fromLatin1(format));
         return QString();
-    return OvSafeFile::writeBeside(target, bytes);
+    }
+    return OvSafeFile::writeBeside(target, bytes, error);
 }
 
-QString WaterMarkCache::copyBeside(const QString& source, const QString& target)
+QString WaterMarkCache::copyBeside(const QString& source, const QString& target, QString* error)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
@@ -78,21 +81,23 @@ QString WaterMarkCache::copyBeside(const QString& source, const QString& target)
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
         return QString();
-    return OvSafeFile::writeBeside(target, bytes);
+    return OvSafeFile::writeBeside(target, bytes, error);
 }
 
-bool WaterMarkCache::replace(const QString& temp, const QString& target)
+bool WaterMarkCache::replace(const QString& temp, const QString& target, QString* error)
 {
     QString why;
     if (OvSafeFile::replace(temp, target, &why))
         return true;
     Log("makeWaterMark", 2, "cannot write [%s]: %s", target.toUtf8().constData(), why.toUtf8().constData());
+    if (error)
+        *error = why;
     return false;
 }
 
 int WaterMarkCache::begin() { return ++m_nLatest; }
 
-WaterMarkCache::Result WaterMarkCache::commit(int ticket, const QString& temp, const QByteArray& key)
+WaterMarkCache::Result WaterMarkCache::commit(int ticket, const QString& temp, const QByteArray& key, QString* error)
 {
     if (!isLatest(ticket)) {
         if (!temp.isEmpty())
@@ -109,7 +114,7 @@ WaterMarkCache::Result WaterMarkCache::commit(int ticket, const QString& temp, c
         Log("makeWaterMark", 2, "rendering the watermark picture failed");
         return Failed;
     }
-    if (!replace(temp, image))
+    if (!replace(temp, image, error))
         return Failed;
     if (!key.isEmpty())
         OvSafeFile::write(keyFile, key);

@@ -28,19 +28,24 @@ public:
 
     // Writes the image to a new temporary file beside `target` (format from the target's
     // suffix). Returns the temporary path, empty on failure. Any thread.
-    static QString writeBeside(const QImage& image, const QString& target);
-    // Copies a file's bytes to a new temporary file beside `target`; empty on failure. Any thread.
-    static QString copyBeside(const QString& source, const QString& target);
-    // Renames `temp` over `target` in one step; removes `temp` and logs on failure. Any thread.
-    static bool replace(const QString& temp, const QString& target);
+    // `error` (optional) tells why a valid image could not be written.
+    static QString writeBeside(const QImage& image, const QString& target, QString* error = nullptr);
+    // Copies a file's bytes to a new temporary file beside `target`; empty on failure. Any
+    // thread. `error` (optional) tells why the copy could not be written; a source that
+    // cannot be read leaves it alone.
+    static QString copyBeside(const QString& source, const QString& target, QString* error = nullptr);
+    // Renames `temp` over `target` in one step; removes `temp` and logs on failure (`error`,
+    // optional, tells why). Any thread.
+    static bool replace(const QString& temp, const QString& target, QString* error = nullptr);
 
     // GUI thread: a ticket for a new render of the cache.
     int begin();
     bool isLatest(int ticket) const { return ticket == m_nLatest; }
     // GUI thread: makes the temporary file `temp` the cache when `ticket` is still the
     // latest and records `key` (empty: unknown inputs, so the next hand-over renders again).
-    // A superseded or empty `temp` is discarded.
-    Result commit(int ticket, const QString& temp, const QByteArray& key);
+    // A superseded or empty `temp` is discarded. `error` (optional) tells why a `temp` could
+    // not be put in place.
+    Result commit(int ticket, const QString& temp, const QByteArray& key, QString* error = nullptr);
 
 private:
     int m_nLatest = 0;

@@ -7,7 +7,6 @@
 #include "OvSettings.h"
 #include "core/SettingsKeys.h"
 #include "services/Utils.h"
-#include "tasks/TaskManage.h"
 #include "watermark/ApplyWMEditThread.h"
 #include "watermark/ProgressDialog.h"
 #include "watermark/WaterMarkHandOver.h"
@@ -234,10 +233,10 @@ void WaterMarkDataManage::setPosShowDlg(QWidget* popup, QWidget* anchor, QRect r
 
 // ---- rendering and hand-over -----------------------------------------------------------------
 
-bool WaterMarkDataManage::useWaterMark(const QSize& frameSize)
+bool WaterMarkDataManage::useWaterMark(const QSize& frameSize, QString* why)
 {
     QRect rect;
-    const QString path = makeWaterMark(frameSize, rect);
+    const QString path = makeWaterMark(frameSize, rect, why);
     if (!path.isEmpty()) {
         const QByteArray local = QFile::encodeName(path);
         WaterMarkHandOver::setWatermark(local.constData(), rect.x(), rect.y(), rect.width(), rect.height());
@@ -254,52 +253,65 @@ WaterMarkData WaterMarkDataManage::selectedRecord() const
     return WaterMarkData();
 }
 
-QString WaterMarkDataManage::makeWaterMark(const QSize& frameSize, QRect& rect)
+QString WaterMarkDataManage::makeWaterMark(const QSize& frameSize, QRect& rect, QString* why)
 {
     if (m_nCurIndex == -1) {
         Log("makeWaterMark", 1, "No Watermark");
         return QString();
     }
+    WaterMarkData record = selectedRecord();
+    const auto refuse = [why, &record](const QString& reason) {
+        Log("makeWaterMark", 2, "watermark \"%s\" left out: %s", record.m_strWaterMarkName.toUtf8().constData(),
+            reason.toUtf8().constData());
+        if (why)
+            *why = reason;
+        return QString();
+    };
+    // What the picture is made from cannot be decoded (the cache of a picture without
+    // effects is the picture file itself).
+    const auto unreadable = [&record] {
+        return record.m_bPic ? tr("its picture \"%1\" cannot be read: it is damaged, cut short or not a picture.")
+                                   .arg(QDir::toNativeSeparators(record.m_strWaterMarkPath))
+                             : tr("its text cannot be drawn into a picture.");
+    };
     const QString path = WaterMarkCache::imagePath();
     if (path.isEmpty())
-        return QString();
+        return refuse(tr("the folder \"%1\" for its picture cannot be made.")
+                          .arg(QDir::toNativeSeparators(watermarkFolder())));
     // The cached picture is used only when it was made from the selected record as it is
     // now; otherwise it is rendered again. A render can be overtaken by a newer one started
     // while this one waits (the selection may change meanwhile), so this is retried.
-    WaterMarkData record = selectedRecord();
     for (int attempt = 0; !WaterMarkCache::isCurrent(record); ++attempt, record = selectedRecord()) {
-        if (attempt == kRenderAttempts) {
-            Log("makeWaterMark", 1, "watermark picture keeps changing, none used");
-            return QString();
-        }
+        if (attempt == kRenderAttempts)
+            return refuse(tr("it kept changing while it was being prepared."));
         if (record.m_bPic && !QFileInfo::exists(record.m_strWaterMarkPath)) {
             Log("makeWaterMark", 1, "WaterMarkPath not exists %s", record.m_strWaterMarkPath.toUtf8().constData());
-            return QString();
+            return refuse(tr("its picture \"%1\" does not exist.").arg(QDir::toNativeSeparators(record.m_strWaterMarkPath)));
         }
         const QSizeF size = renderedSize(record);
-        if (size.isValid() && !WaterMarkRenderer::fitsPixelLimit(size)) {
-            refuseOversized(record, size);
-            return QString();
-        }
+        if (size.isValid() && !WaterMarkRenderer::fitsPixelLimit(size))
+            return refuse(oversized(size));
         if (!record.m_bPic) {
             generateTextMarkFile(&record);
             Log("makeWaterMark", 1, "generateTextMarkFile Font:%d", record.m_font.pointSize());
         }
         bool saved = false;
-        onApplyImgEditParamThread(&record, true, nullptr, &saved);
+        QString writeError;
+        onApplyImgEditParamThread(&record, true, nullptr, &saved, &writeError);
+        if (!writeError.isEmpty())
+            return refuse(tr("its picture cannot be written to \"%1\": %2")
+                              .arg(QDir::toNativeSeparators(path), writeError));
         if (!saved || !QFileInfo::exists(path))
-            return QString();
+            return refuse(unreadable());
     }
 
     // A picture made before the limit was kept is not decoded here either.
     const QSize cached = QImageReader(path).size();
-    if (cached.isValid() && !WaterMarkRenderer::fitsPixelLimit(cached)) {
-        refuseOversized(record, cached);
-        return QString();
-    }
+    if (cached.isValid() && !WaterMarkRenderer::fitsPixelLimit(cached))
+        return refuse(oversized(cached));
     QImage image;
     if (!image.load(path))
-        return QString();
+        return refuse(unreadable());
     Log("makeWaterMark", 1, "imgItem (width:%d, heigh:%d)", image.width(), image.height());
     const QRect frame = WaterMarkRenderer::recordingFrame(frameSize);
     Log("makeWaterMark", 1, "rcRecoder (width:%d, heigh:%d)", frameSize.width(), frameSize.height());
@@ -315,26 +327,14 @@ QSizeF WaterMarkDataManage::renderedSize(const WaterMarkData& record)
     return source.isValid() ? WaterMarkRenderer::effectsSize(source, record.m_shadow) : QSizeF();
 }
 
-void WaterMarkDataManage::refuseOversized(const WaterMarkData& record, const QSizeF& size)
+QString WaterMarkDataManage::oversized(const QSizeF& size)
 {
-    Log("makeWaterMark", 2, "watermark \"%s\" too large to draw: %.0f x %.0f",
-        record.m_strWaterMarkName.toUtf8().constData(), size.width(), size.height());
-    const QByteArray look = WaterMarkCache::renderKey(record);
-    // A scheduled recording starts with nobody at the screen: it must not wait on a question.
-    // The user is told at the next recording they start themselves.
-    if (m_refusedLooks.contains(look) || TaskManage::instance()->m_bTasking)
-        return;
-    m_refusedLooks.insert(look);
-    Utils::showMacWindowMessage(
-        MT_WARNING, nullptr,
-        tr("The watermark \"%1\" is too large to draw: it would be %2 × %3 pixels, more than a %4 × %5 frame "
-           "holds. Recordings go on without a watermark until you choose a smaller font size or picture for it.")
-            .arg(record.m_strWaterMarkName)
-            .arg(qRound64(size.width()))
-            .arg(qRound64(size.height()))
-            .arg(WaterMarkRenderer::kFrameWidthCap)
-            .arg(WaterMarkRenderer::kFrameHeightCap),
-        MB_OK);
+    return tr("it is too large to draw: it would be %1 × %2 pixels, more than a %3 × %4 frame holds. Choose a "
+              "smaller font size or picture for it.")
+        .arg(qRound64(size.width()))
+        .arg(qRound64(size.height()))
+        .arg(WaterMarkRenderer::kFrameWidthCap)
+        .arg(WaterMarkRenderer::kFrameHeightCap);
 }
 
 QRect WaterMarkDataManage::onCalculationRect(const QRect& frame, QSize imageSize, WaterMarkData* record)
@@ -450,7 +450,8 @@ void WaterMarkDataManage::runWorker(ApplyWMEditThread* worker, QWidget* parent, 
     worker->wait();
 }
 
-QImage WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, bool save, QWidget* parent, bool* saved)
+QImage WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, bool save, QWidget* parent, bool* saved,
+                                                      QString* writeError)
 {
     if (saved)
         *saved = true;
@@ -462,8 +463,9 @@ QImage WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, boo
         if (save) {
             // Nothing to apply: the cache is the picture file itself, byte for byte.
             const int ticket = m_cache.begin();
-            const QString temp = WaterMarkCache::copyBeside(record->m_strWaterMarkPath, WaterMarkCache::imagePath());
-            const bool ok = m_cache.commit(ticket, temp, key) != WaterMarkCache::Failed;
+            const QString temp
+                = WaterMarkCache::copyBeside(record->m_strWaterMarkPath, WaterMarkCache::imagePath(), writeError);
+            const bool ok = m_cache.commit(ticket, temp, key, writeError) != WaterMarkCache::Failed;
             if (saved)
                 *saved = ok;
         }
@@ -480,7 +482,9 @@ QImage WaterMarkDataManage::onApplyImgEditParamThread(WaterMarkData* record, boo
     runWorker(worker, parent, ProgressDialog::LoadPictures);
     const QImage image = *worker->getImgEdited();
     if (save) {
-        const bool ok = m_cache.commit(ticket, worker->getTempImgPath(), key) != WaterMarkCache::Failed;
+        if (writeError)
+            *writeError = worker->getWriteError();
+        const bool ok = m_cache.commit(ticket, worker->getTempImgPath(), key, writeError) != WaterMarkCache::Failed;
         if (saved)
             *saved = ok;
     }

@@ -14,7 +14,6 @@
 #include <QList>
 #include <QObject>
 #include <QRect>
-#include <QSet>
 #include <QSize>
 #include <QSizeF>
 
@@ -72,14 +71,16 @@ public:
     // ---- rendering and hand-over ----------------------------------------------------------
     // Before a screen recording: gives the engine the selected watermark placed into a frame
     // of `frameSize`, or clears it. Always exactly one SetWatermark call; false when there
-    // is no watermark to draw.
-    bool useWaterMark(const QSize& frameSize);
+    // is no watermark to draw (`why` as for makeWaterMark).
+    bool useWaterMark(const QSize& frameSize, QString* why = nullptr);
     // The rendered picture of the selected watermark (rendered again when the record's
     // look changed since the picture was made) and its placement; empty when none. A
     // watermark with more pixels than WaterMarkRenderer::kMaxPixels is refused before it
-    // is rendered, and the user is told once per look of it (not while a scheduled
-    // recording starts: nobody is there to answer).
-    QString makeWaterMark(const QSize& frameSize, QRect& rect);
+    // is rendered. Shows nothing: when a watermark is selected but cannot be drawn (its
+    // picture missing, unreadable or too large, its rendered picture not written), `why`
+    // (optional) gets the reason as a clause for the user ("its picture ... does not
+    // exist."); it is left alone otherwise.
+    QString makeWaterMark(const QSize& frameSize, QRect& rect, QString* why = nullptr);
     QRect onCalculationRect(const QRect& frame, QSize imageSize, WaterMarkData* record);
     // Renders a text record's text into its text picture and points the record at it
     // (clears the path on failure).
@@ -101,8 +102,10 @@ public:
     // result becomes "CurWaterMarkImg.png". Waits in a local event loop, or behind a
     // window-modal progress dialog on `parent`. Returns the edited image (null when there
     // was no effect or the picture failed to load); `saved` (optional) is false when the
-    // picture was to be saved and could not be.
-    QImage onApplyImgEditParamThread(WaterMarkData* record, bool save, QWidget* parent, bool* saved = nullptr);
+    // picture was to be saved and could not be; `writeError` (optional) then tells why when
+    // the picture was read but could not be written.
+    QImage onApplyImgEditParamThread(WaterMarkData* record, bool save, QWidget* parent, bool* saved = nullptr,
+                                     QString* writeError = nullptr);
     // The same, written to `savePath` (empty: "CurWaterMarkImg.png"); returns the path
     // written, empty when there was no effect or nothing could be written.
     QString onApplyImgEditParamThread(WaterMarkData* record, QString savePath);
@@ -121,12 +124,11 @@ private:
     // The size of the record's picture once rendered, effects included, worked out without
     // rendering; invalid when it cannot be told.
     static QSizeF renderedSize(const WaterMarkData& record);
-    // Logs a watermark left out for its size; a message tells the user once per look of it.
-    void refuseOversized(const WaterMarkData& record, const QSizeF& size);
+    // Why a watermark whose picture would be of `size` is left out, for the user.
+    static QString oversized(const QSizeF& size);
 
     static WaterMarkDataManage* s_instance;
     WaterMarkCache m_cache;
-    QSet<QByteArray> m_refusedLooks;
     bool m_bListDamaged = false; // the file of the list could not be read at the last load
     bool m_bListLocked = false;  // ... nor set aside: it is not written over
 };

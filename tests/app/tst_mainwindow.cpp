@@ -31,6 +31,7 @@
 #include "recording/SystemStatusBar.h"
 #include "recording/VideoRecCtlWdg.h"
 #include "tasks/TaskManage.h"
+#include "watermark/WaterMarkDataManage.h"
 #include "widgets/FfSwitchButton.h"
 
 #include <QAbstractButton>
@@ -368,6 +369,26 @@ void MainWindowTest::recordClickChecksInOrder()
     QCOMPARE(lastDialog(), QStringLiteral("AudioDriverManager"));
     QVERIFY(!m_pMain->isRecordBusy() && m_pMain->controlBar() == nullptr);
     QVERIFY(m_pBase->isVisible());
+
+    // The chosen picture watermark's file is cut short: said before anything records, and
+    // nothing does when the user would not record without it.
+    RecordParameter::instance()->setSystemAudioEnable(false);
+    reopen();
+    WaterMarkDataManage* marks = WaterMarkDataManage::instance();
+    const QString picture = marks->m_lstWaterMarkData.value(0).m_strWaterMarkPath;
+    QFile file(picture);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray whole = file.readAll();
+    QVERIFY(file.resize(whole.size() / 2));
+    marks->m_nCurIndex = 0;
+    ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Cancel));
+    child(m_pBase, "btnRec")->click();
+    marks->m_nCurIndex = -1;
+    QVERIFY(file.seek(0) && file.write(whole) == whole.size());
+    QVERIFY2(ModalAnswers::messages().last().startsWith(QStringLiteral("The watermark \"%1\" cannot be used: its picture")
+                                                            .arg(marks->getWatermarkName(0))),
+             qPrintable(ModalAnswers::messages().last()));
+    QVERIFY(!m_pMain->isRecordBusy() && m_pMain->controlBar() == nullptr);
 }
 
 void MainWindowTest::refusedOrFailedRecorderShowsError4001()

@@ -4,10 +4,10 @@
 #include "TestMain.h"
 #include "WaterMarkTestUtil.h"
 
+#include "FileSizeLimit.h"
 #include "ModalAnswers.h"
 #include "OvResourceMgr.h"
 #include "services/Utils.h"
-#include "tasks/TaskManage.h"
 #include "watermark/ApplyWMEditThread.h"
 #include "watermark/ProgressDialog.h"
 
@@ -181,35 +181,56 @@ private slots:
     {
         WaterMarkDataManage* store = freshStore();
         HandOverRecorder engine;
-        // A text at 3000 points: refused before anything is drawn. A scheduled recording does
-        // not wait on a message; the next one the user starts tells them.
+        // A text at 3000 points: refused before anything is drawn, with the reason for the
+        // record click to tell (the hand-over itself asks nothing).
         store->m_nCurIndex = 1;
         store->m_lstWaterMarkData[1].m_font.setPointSize(3000);
-        TaskManage::instance()->m_bTasking = true;
-        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
-        TaskManage::instance()->m_bTasking = false;
-        QVERIFY(ModalAnswers::asked().isEmpty());
-        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
         const qint64 before = peakSinceLastCallKiB();
         QVERIFY(before > 0);
-        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
+        QString why;
+        QVERIFY(!store->useWaterMark(QSize(1920, 1080), &why));
         const qint64 peak = peakSinceLastCallKiB();
         QVERIFY2(peak - before < 64 * 1024, qPrintable(QString::number(peak - before))); // the picture: gigabytes
         QVERIFY(engine.calls.last().isNull);
-        QCOMPARE(ModalAnswers::messages().size(), 1);
-        QVERIFY(ModalAnswers::messages().first().contains("too large"));
-        // Told once: the next recording goes on without it, unasked.
-        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
-        QCOMPARE(ModalAnswers::asked().size(), 1);
+        QVERIFY2(why.contains("too large"), qPrintable(why));
 
         // A picture whose header promises 20000 x 20000 pixels is not decoded either.
         const QString huge = SrTest::newFolder("huge") + "/huge.ppm";
         QVERIFY(writeAll(huge, "P6\n20000 20000\n255\n" + QByteArray(16, '\0')));
         selectPicture(store, huge);
-        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
-        QVERIFY(!store->useWaterMark(QSize(1920, 1080)));
+        why.clear();
+        QVERIFY(!store->useWaterMark(QSize(1920, 1080), &why));
         QVERIFY(engine.calls.last().isNull);
-        QCOMPARE(ModalAnswers::messages().size(), 2);
+        QVERIFY2(why.contains("too large"), qPrintable(why));
+    }
+
+    void unusableWatermarkSaysWhy()
+    {
+        WaterMarkDataManage* store = freshStore();
+        HandOverRecorder engine;
+        QString why;
+        QVERIFY(!store->useWaterMark(QSize(640, 480), &why));
+        QCOMPARE(why, QString()); // none chosen: nothing to tell
+
+        // The default picture's rendered copy cannot be written whole (a full disk).
+        store->m_nCurIndex = 0;
+        const QString picture = store->m_lstWaterMarkData[0].m_strWaterMarkPath;
+        {
+            const SrTest::FileSizeLimit full(100);
+            QVERIFY(full.isSet());
+            QVERIFY(!store->useWaterMark(QSize(640, 480), &why));
+        }
+        QVERIFY2(why.contains(QStringLiteral("cannot be written to \"%1\": ").arg(cachePath())), qPrintable(why));
+
+        // The picture cut short, drawn as it is or through an effect.
+        QVERIFY(writeAll(picture, readAll(picture).left(200)));
+        for (int opacity : {100, 60}) {
+            store->m_lstWaterMarkData[0].m_nOpacity = opacity;
+            why.clear();
+            QVERIFY(!store->useWaterMark(QSize(640, 480), &why));
+            QVERIFY2(why.contains(QStringLiteral("\"%1\" cannot be read").arg(picture)), qPrintable(why));
+            QVERIFY(engine.calls.last().isNull);
+        }
     }
 
     void latestRenderWins()

@@ -32,9 +32,7 @@ QString OvUserDefaults::fileName() const { return m_settings->fileName(); }
 void OvUserDefaults::setFileName(const QString& path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    // Written beside and renamed over the file, never in place (the default, made explicit).
-    m_settings->setAtomicSyncRequired(true);
+    m_settings = OvSafeFile::openSettings(path);
 }
 
 QVariant OvUserDefaults::value(const QString& key) const
@@ -54,6 +52,27 @@ QVariant OvUserDefaults::value(const QString& key) const
 
 bool OvUserDefaults::setValue(const QString& key, const QVariant& value)
 {
+    QString why;
+    bool written = false;
+    if (OvSafeFile::writeTarget(fileName(), &why).isEmpty()) {
+        Log("desktop", 2, "user defaults: %s cannot be written: %s", qPrintable(fileName()), qPrintable(why));
+    } else {
+        const QVariant before = this->value(key);
+        put(key, value.isValid() ? value : QVariant(QStringLiteral("")));
+        written = synchronize();
+        if (!written) {
+            // Qt keeps a change it could not write and would write it later: the value the
+            // file holds goes back in its place.
+            put(key, before);
+            synchronize();
+        }
+    }
+    emit changed();
+    return written;
+}
+
+void OvUserDefaults::put(const QString& key, const QVariant& value)
+{
     m_settings->remove(key); // the plain value and the group alike
     if (value.type() == QVariant::Map) {
         const QVariantMap map = value.toMap();
@@ -61,12 +80,9 @@ bool OvUserDefaults::setValue(const QString& key, const QVariant& value)
         for (auto it = map.cbegin(); it != map.cend(); ++it)
             m_settings->setValue(it.key(), it.value().toLongLong());
         m_settings->endGroup();
-    } else {
+    } else if (value.isValid()) {
         m_settings->setValue(key, QStringLiteral(""));
     }
-    const bool written = synchronize();
-    emit changed();
-    return written;
 }
 
 bool OvUserDefaults::synchronize()

@@ -4,7 +4,8 @@
 // entries (a shortcut's "KeyCode" and "ModifierFlags"), or the explicit empty value (a key
 // that is present and holds nothing). GUI thread only. changed() follows every write at
 // once, before the write returns; a write that does not reach the disk whole answers false,
-// the file keeps what it held and the store reads it again (the value written is gone).
+// the file keeps what it held and the store reads it again (the value written is gone); a
+// file that is a loop of links is not written.
 
 #include <QObject>
 #include <QVariant>
@@ -37,6 +38,8 @@ signals:
 private:
     OvUserDefaults();
     ~OvUserDefaults() override;
+    // Puts `value` (as setValue() takes it; an invalid one leaves the key out) in the store.
+    void put(const QString& key, const QVariant& value);
 
     std::unique_ptr<QSettings> m_settings;
 };

@@ -14,10 +14,12 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 bool OvFileUtils::isFolderPathWritable(const QString& folder)
 {
@@ -43,27 +45,145 @@ bool OvFileUtils::existsInAnyForm(const QString& path)
     return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
+namespace {
+// Bytes a cross-filesystem move copies at a time.
+constexpr size_t kCopyChunk = 64 * 1024;
+// The mode a new file gets when nothing asks otherwise (umask 022), for a kernel that does
+// not tell the umask.
+constexpr mode_t kDefaultNewFileMode = 0644;
+
+void setError(QString* error, int code)
+{
+    if (error)
+        *error = QString::fromLocal8Bit(strerror(code));
+}
+
+// rename(2) that never replaces: 0, or the errno of the failure.
+int renameWithoutReplacing(const QByteArray& source, const QByteArray& target)
+{
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    const int code = errno;
+    if (code != EINVAL && code != ENOSYS)
+        return code;
+    // A filesystem that cannot rename without replacing: a second name, which link() never
+    // gives over an existing one, then the first name goes.
+    if (::link(source.constData(), target.constData()) != 0)
+        return errno;
+    if (::unlink(source.constData()) == 0)
+        return 0;
+    const int unlinkCode = errno;
+    ::unlink(target.constData());
+    return unlinkCode;
+}
+
+// The mode of a file a program makes with the user's umask (0666 less the umask), read
+// without changing the umask, which other threads rely on.
+mode_t newFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            bool ok = false;
+            const uint mask = line.startsWith("Umask:") ? line.mid(6).trimmed().toUInt(&ok, 8) : 0;
+            if (ok)
+                return 0666 & ~mode_t(mask);
+        }
+    }
+    return kDefaultNewFileMode;
+}
+
+// Writes all of `size` bytes to `fd`: false (errno set) when any could not be written.
+bool writeAll(int fd, const char* data, ssize_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// Copies the file `source` to a private new file (0600) in the folder of `target`, checked to
+// hold every byte and flushed to disk, gives it the user's umask mode and the name `target`
+// without replacing anything, and only then removes `source`. 0, or the errno of the
+// failure: the new file is then gone and `source` is as it was.
+int copyIntoPlace(const QByteArray& source, const QByteArray& target)
+{
+    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0)
+        return errno;
+    const int slash = target.lastIndexOf('/');
+    QByteArray temp = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";
+    // mkostemp creates the name anew (O_CREAT | O_EXCL, which follows no link), mode 0600.
+    const int out = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (out < 0) {
+        const int code = errno;
+        ::close(in);
+        return code;
+    }
+    int code = 0;
+    std::vector<char> buffer(kCopyChunk);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 || (got > 0 && !writeAll(out, buffer.data(), got)))
+            code = errno;
+        if (got <= 0 || code != 0)
+            break;
+    }
+    struct stat made;
+    if (code == 0 && (::fchmod(out, newFileMode()) != 0 || ::fsync(out) != 0 || ::fstat(out, &made) != 0))
+        code = errno;
+    ::close(in);
+    if (::close(out) != 0 && code == 0)
+        code = errno;
+    if (code == 0)
+        code = renameWithoutReplacing(temp, target);
+    if (code != 0) {
+        ::unlink(temp.constData());
+        return code;
+    }
+    // What has the name now must be the file written here: a folder others can write is no
+    // place to take anything on trust.
+    struct stat placed;
+    if (::lstat(target.constData(), &placed) != 0 || placed.st_dev != made.st_dev || placed.st_ino != made.st_ino)
+        return EEXIST;
+    if (::unlink(source.constData()) != 0)
+        Log("FileUtils", 2, "moved, but the source could not be removed: %s", strerror(errno));
+    return 0;
+}
+} // namespace
+
 bool OvFileUtils::renameNoReplace(const QString& from, const QString& to, QString* error)
+{
+    const int code = renameWithoutReplacing(QFile::encodeName(from), QFile::encodeName(to));
+    if (code == 0)
+        return true;
+    setError(error, code);
+    errno = code;
+    return false;
+}
+
+bool OvFileUtils::moveNoReplace(const QString& from, const QString& to, QString* error)
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+    int code = renameWithoutReplacing(source, target);
+    if (code == EXDEV)
+        code = copyIntoPlace(source, target);
+    if (code == 0)
         return true;
-    int code = errno;
-    if (code == EINVAL || code == ENOSYS) {
-        // A filesystem that cannot rename without replacing: a second name, which link()
-        // never gives over an existing one, then the first name goes.
-        if (::link(source.constData(), target.constData()) == 0) {
-            if (::unlink(source.constData()) == 0)
-                return true;
-            code = errno;
-            ::unlink(target.constData());
-        } else {
-            code = errno;
-        }
-    }
-    if (error)
-        *error = QString::fromLocal8Bit(strerror(code));
+    setError(error, code);
+    errno = code;
     return false;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -58,9 +59,37 @@ bool holdsKeys(const QString& path, int keys)
 // The name under which a write keeps the file before it: one per process, so that a write
 // never removes what another process keeps.
 QString beforeWriteName(const QString& target, qint64 pid) { return target + QStringLiteral(".before-%1").arg(pid); }
+
+// Renames the file `from` to "<base>.damaged-<yyyyMMdd-hhmmss>" (with "-<n>" when copies of
+// that second exist), never over anything; the new name, or empty text.
+QString placeAside(const QString& from, const QString& base, QString* error)
+{
+    const QString stamped
+        = base + QStringLiteral(".damaged-")
+          + QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yyyyMMdd-hhmmss"));
+    for (int n = 1; n <= kMaxAsideAttempts; ++n) {
+        const QString target = n == 1 ? stamped : stamped + QStringLiteral("-%1").arg(n);
+        QString why;
+        if (OvFileUtils::renameNoReplace(from, target, &why))
+            return target;
+        if (!OvFileUtils::existsInAnyForm(target)) {
+            setError(error, why);
+            return QString();
+        }
+    }
+    setError(error, QStringLiteral("every name for the copy is taken"));
+    return QString();
+}
+
+// Eats a store's requests to write itself from the event loop, which every change posts.
+class NoSelfSync : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::UpdateRequest; }
+};
 } // namespace
 
-QString OvSafeFile::writeTarget(const QString& path)
+QString OvSafeFile::writeTarget(const QString& path, QString* error)
 {
     QString target = path;
     for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
@@ -69,7 +98,8 @@ QString OvSafeFile::writeTarget(const QString& path)
             return target;
         target = info.symLinkTarget();
     }
-    return path;
+    setError(error, systemError(ELOOP));
+    return QString();
 }
 
 QString OvSafeFile::writeBeside(const QString& path, const QByteArray& bytes, QString* error)
@@ -78,7 +108,10 @@ QString OvSafeFile::writeBeside(const QString& path, const QByteArray& bytes, QS
         setError(error, QStringLiteral("no file name"));
         return QString();
     }
-    const QFileInfo info(writeTarget(path));
+    const QString target = writeTarget(path, error);
+    if (target.isEmpty())
+        return QString();
+    const QFileInfo info(target);
     QTemporaryFile file(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     file.setAutoRemove(false);
     if (!file.open()) {
@@ -112,7 +145,11 @@ QString OvSafeFile::writeBeside(const QString& path, const QByteArray& bytes, QS
 
 bool OvSafeFile::replace(const QString& temp, const QString& path, QString* error)
 {
-    const QString target = writeTarget(path);
+    const QString target = writeTarget(path, error);
+    if (target.isEmpty()) {
+        QFile::remove(temp);
+        return false;
+    }
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) == 0)
         return true;
     setError(error, systemError(errno));
@@ -126,48 +163,70 @@ bool OvSafeFile::write(const QString& path, const QByteArray& bytes, QString* er
     return !temp.isEmpty() && replace(temp, path, error);
 }
 
+std::unique_ptr<QSettings> OvSafeFile::openSettings(const QString& path)
+{
+    auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    // Written beside and renamed over the file, never in place (the default, made explicit).
+    settings->setAtomicSyncRequired(true);
+    settings->installEventFilter(new NoSelfSync(settings.get()));
+    return settings;
+}
+
 bool OvSafeFile::syncSettings(std::unique_ptr<QSettings>& settings, QString* error)
 {
     // QSettings writes a temporary file beside the file, flushes it and renames it over the
     // file (through a link, as here); but Qt 5.15 renames it even when writing it failed
-    // part-way (a full disk), and reports no error. So the file before the write stays
-    // linked under a second name until the new one is known to be whole, and comes back
-    // when it is not. Other processes doing the same wait for the guard, a kernel lock that a
-    // writer which died drops.
+    // part-way (a full disk with a little room left), and reports no error. So the file before
+    // the write stays linked under a second name until the new one is known to be whole, and
+    // comes back when it is not. Other processes doing the same wait for the guard, a kernel
+    // lock that a writer which died drops.
     const QString path = settings->fileName();
-    const QByteArray target = QFile::encodeName(writeTarget(path));
+    const QString targetPath = writeTarget(path, error);
+    if (targetPath.isEmpty())
+        return false;
+    const QByteArray target = QFile::encodeName(targetPath);
     OvFileLock guard(path + QStringLiteral(".write-lock"));
     if (guard.lock()) {
         // No other writer is inside sync(): a lock file of QSettings' own is left by one that
         // died there, and would hold this write up for half a minute.
         ::unlink((QFile::encodeName(path) + ".lock").constData());
     }
-    const QByteArray before = QFile::encodeName(beforeWriteName(QFile::decodeName(target), ::getpid()));
+    const QByteArray before = QFile::encodeName(beforeWriteName(targetPath, ::getpid()));
     ::unlink(before.constData());
     const bool existed = ::access(target.constData(), F_OK) == 0;
     const bool kept = existed && ::link(target.constData(), before.constData()) == 0;
     settings->sync();
-    if (settings->status() == QSettings::NoError && holdsKeys(QFile::decodeName(target), settings->allKeys().size())) {
+    if (settings->status() != QSettings::NoError) {
+        // A store keeps the first error it met for good, also once the disk has room again:
+        // a new one tells whether the file can be written now. Qt shares what a file holds
+        // between the stores on it, changes it could not write included; opening the new
+        // store writes them, here inside the guard.
+        settings = openSettings(path);
+    }
+    const bool believed = settings->status() == QSettings::NoError;
+    if (believed && holdsKeys(targetPath, settings->allKeys().size())) {
         if (kept)
             ::unlink(before.constData());
         return true;
     }
-    setError(error, settings->status() == QSettings::AccessError ? QStringLiteral("the file or its folder cannot be written")
-                                                                : QStringLiteral("the file was not written whole"));
+    setError(error, believed ? QStringLiteral("the file was not written whole")
+                             : QStringLiteral("the file or its folder cannot be written"));
     if (kept)
         std::rename(before.constData(), target.constData());
     else if (!existed)
         ::unlink(target.constData()); // the first file, written in part
-    // What is in memory follows the file again: a new store that has nothing pending.
-    auto reopened = std::make_unique<QSettings>(path, settings->format());
-    reopened->setAtomicSyncRequired(settings->isAtomicSyncRequired());
-    settings = std::move(reopened);
+    // Qt took a file cut short for written and has nothing pending: it reads the file put back.
+    if (believed)
+        settings->sync();
     return false;
 }
 
 void OvSafeFile::removeLeftOvers(const QString& path)
 {
-    const QFileInfo info(writeTarget(path));
+    const QString target = writeTarget(path);
+    if (target.isEmpty())
+        return;
+    const QFileInfo info(target);
     const QString prefix = info.fileName() + QStringLiteral(".before-");
     for (const QString& name : QDir(info.absolutePath()).entryList({prefix + QLatin1Char('*')}, QDir::Files)) {
         bool ok = false;
@@ -179,19 +238,20 @@ void OvSafeFile::removeLeftOvers(const QString& path)
 
 QString OvSafeFile::setAside(const QString& path, QString* error)
 {
-    const QString source = writeTarget(path);
-    const QString stamp = QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("yyyyMMdd-hhmmss"));
-    const QString base = source + QStringLiteral(".damaged-") + stamp;
-    for (int n = 1; n <= kMaxAsideAttempts; ++n) {
-        const QString target = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
-        QString why;
-        if (OvFileUtils::renameNoReplace(source, target, &why))
-            return target;
-        if (!OvFileUtils::existsInAnyForm(target)) {
-            setError(error, why);
-            return QString();
-        }
-    }
-    setError(error, QStringLiteral("every name for the copy is taken"));
-    return QString();
+    const QString source = writeTarget(path, error);
+    return source.isEmpty() ? QString() : placeAside(source, source, error);
+}
+
+QString OvSafeFile::keepAside(const QString& path, const QString& label, const QByteArray& bytes, QString* error)
+{
+    const QString source = writeTarget(path, error);
+    if (source.isEmpty())
+        return QString();
+    const QString temp = writeBeside(source, bytes, error);
+    if (temp.isEmpty())
+        return QString();
+    const QString kept = placeAside(temp, source + QLatin1Char('.') + label, error);
+    if (kept.isEmpty())
+        QFile::remove(temp);
+    return kept;
 }

@@ -7,7 +7,8 @@
 //   without any error from Qt): the old file is then exactly as it was, no temporary file
 //   remains, and the caller gets false with the reason.
 // - A store whose file is a symbolic link is written through the link: the file it leads to
-//   is replaced and the link stays a link.
+//   is replaced and the link stays a link. A loop of links (or a chain longer than the kernel
+//   follows) is refused as the kernel refuses it (ELOOP): nothing is written.
 // - A file that cannot be read is set aside byte for byte under a dated name beside it,
 //   never over an earlier copy.
 
@@ -20,8 +21,8 @@ class QSettings;
 class OvSafeFile {
 public:
     // Where a write of `path` lands: `path` itself, or the end of its chain of symbolic links
-    // (also when nothing is there yet).
-    static QString writeTarget(const QString& path);
+    // (also when nothing is there yet). Empty text, with the reason in `error`, for a loop.
+    static QString writeTarget(const QString& path, QString* error = nullptr);
 
     // Replaces the file at `path` with `bytes`: written to a temporary file beside it,
     // checked to hold every byte, flushed to disk and renamed over it.
@@ -33,9 +34,16 @@ public:
     // ...and its rename over that file (the temporary file is removed when this fails).
     static bool replace(const QString& temp, const QString& path, QString* error = nullptr);
 
-    // Writes the pending changes of an INI store and checks that its file holds every key,
-    // each on a whole line. On failure the file before the write is put back and `settings`
-    // is replaced by a store that reads what it holds (the pending changes are gone).
+    // An INI store on `path` for syncSettings(): it writes only when syncSettings() asks it to
+    // (Qt would otherwise write by itself from its thread's event loop).
+    static std::unique_ptr<QSettings> openSettings(const QString& path);
+    // Writes the pending changes of a store made by openSettings() and checks that its file
+    // holds every key, each on a whole line. A file that cannot be written (a loop of links)
+    // is refused before anything is written: check writeTarget() before changing the store.
+    // On failure the file before the write is put back and `settings` (which may be replaced
+    // by a new store on the same file) reads what the file holds again; changes Qt could not
+    // write may stay in it, to go with its next write. Callers that want them kept set them
+    // again before that write; callers that want them gone set the file's values back.
     static bool syncSettings(std::unique_ptr<QSettings>& settings, QString* error = nullptr);
     // Removes the copies of the file before a write that writers of `path` which ended in the
     // middle of one left behind. Call once the file is known to be sound.
@@ -44,4 +52,9 @@ public:
     // Renames the file `path` leads to "<its name>.damaged-<yyyyMMdd-hhmmss>" in its folder;
     // returns the new path, or empty text (`error` set) when it could not be renamed.
     static QString setAside(const QString& path, QString* error = nullptr);
+    // Writes `bytes` to a new file "<name>.<label>.damaged-<yyyyMMdd-hhmmss>" beside the file
+    // `path` leads to (whole, flushed to disk, never over an earlier copy); returns its path,
+    // or empty text (`error` set) when it could not be written.
+    static QString keepAside(const QString& path, const QString& label, const QByteArray& bytes,
+                             QString* error = nullptr);
 };

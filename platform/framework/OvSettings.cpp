@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTextCodec>
 
 #include <cstdio>
@@ -34,8 +36,8 @@ bool isList(const QVariant& v)
 
 // Why the bytes of the settings file at `path` cannot be read, or an empty string when
 // they can (an absent or empty file can). Sets `holdsText` when the file has more than
-// white space.
-QString rawDamage(const QString& path, bool* holdsText)
+// white space, and `read` to the bytes it holds.
+QString rawDamage(const QString& path, bool* holdsText, QByteArray* read)
 {
     *holdsText = false;
     // Another process (a second instance, a helper) replaces the file whole while this one
@@ -68,15 +70,55 @@ QString rawDamage(const QString& path, bool* holdsText)
     if (!data.endsWith('\n'))
         return QStringLiteral("cut off in the middle of a line");
     *holdsText = !data.trimmed().isEmpty();
+    *read = data;
     return QString();
 }
 
-std::unique_ptr<QSettings> openStore(const QString& path)
+// The lines of the INI text `data` that hold a value, by the key QSettings reads them under
+// ("Section/key"; keys of [General] bare). Sections and keys that Qt writes escaped are
+// left out: the program's own are plain.
+QHash<QString, QByteArray> valueLines(const QByteArray& data)
 {
-    auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    // Written beside and renamed over the file, never in place (the default, made explicit).
-    settings->setAtomicSyncRequired(true);
-    return settings;
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_.-]+$"));
+    QHash<QString, QByteArray> lines;
+    QString section;
+    for (const QByteArray& line : data.split('\n')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith('[') && trimmed.endsWith(']')) {
+            section = QString::fromLatin1(trimmed.mid(1, trimmed.size() - 2));
+            continue;
+        }
+        const int equals = line.indexOf('=');
+        const QString name = QString::fromLatin1(line.left(equals).trimmed());
+        if (equals <= 0 || !plain.match(name).hasMatch() || (!section.isEmpty() && !plain.match(section).hasMatch()))
+            continue;
+        lines.insert(section.isEmpty() || section == QLatin1String("General") ? name : section + QLatin1Char('/') + name,
+                     line);
+    }
+    return lines;
+}
+
+// True when the value of the INI line `line` has a type of its own ("@Type(...)", quoted or
+// not): Qt reads it from the bytes it wrote, so a change to them changes or cuts the value.
+bool isTypedLine(const QByteArray& line)
+{
+    QByteArray value = line.mid(line.indexOf('=') + 1).trimmed();
+    if (value.startsWith('"'))
+        value.remove(0, 1);
+    return value.startsWith('@');
+}
+
+// Tells the user `text`: on standard error, and in a message box on the GUI thread once the
+// caller has returned (settings are read and written from any thread and within any code).
+void tell(const QString& text)
+{
+    fprintf(stderr, "%s\n", qUtf8Printable(text));
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!qobject_cast<QApplication*>(app) || qEnvironmentVariableIsSet("SR_NONINTERACTIVE"))
+        return;
+    const QString product = OvProductInfo::instance()->productName();
+    QMetaObject::invokeMethod(
+        app, [product, text] { OvMessageBox::warning(nullptr, product, text); }, Qt::QueuedConnection);
 }
 } // namespace
 
@@ -98,10 +140,14 @@ OvSettings::OvSettings()
 void OvSettings::load()
 {
     m_settings.reset();
+    m_unsaved.clear();
+    m_unsavedRemoved.clear();
+    m_writesRefused = false;
     bool holdsText = false;
-    QString damage = rawDamage(m_path, &holdsText);
+    QByteArray data;
+    QString damage = rawDamage(m_path, &holdsText, &data);
     if (damage.isEmpty()) {
-        m_settings = openStore(m_path);
+        m_settings = OvSafeFile::openSettings(m_path);
         if (m_settings->status() != QSettings::NoError)
             damage = QStringLiteral("not in the INI format");
         else if (holdsText && m_settings->allKeys().isEmpty())
@@ -109,6 +155,7 @@ void OvSettings::load()
         if (damage.isEmpty()) {
             // The file is sound: the copies that interrupted writes kept are older than it.
             OvSafeFile::removeLeftOvers(m_path);
+            keepUnreadableValuesAside(data);
             return;
         }
         m_settings.reset();
@@ -123,7 +170,80 @@ void OvSettings::load()
         qUtf8Printable(fate));
     // A file that stayed in place is neither read nor written: the store is empty for this run.
     if (!m_keptAs.isEmpty())
-        m_settings = openStore(m_path);
+        m_settings = OvSafeFile::openSettings(m_path);
+}
+
+void OvSettings::keepUnreadableValuesAside(const QByteArray& data)
+{
+    const QHash<QString, QByteArray> lines = valueLines(data);
+    QHash<QString, QByteArray> typed;
+    for (auto it = lines.cbegin(); it != lines.cend(); ++it)
+        if (isTypedLine(it.value()))
+            typed.insert(it.key(), it.value());
+    if (typed.isEmpty())
+        return;
+    // Qt writes a value it read back as the same line; one whose bytes were cut or changed
+    // reads as something else (or a part of it), which Qt writes differently. The check runs
+    // on a private copy of the bytes read, so that the store's file is not written.
+    QTemporaryDir folder;
+    const QString probePath = folder.filePath(QStringLiteral("probe.ini"));
+    QFile copy(probePath);
+    if (!folder.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(data) != data.size() || !copy.flush())
+        return;
+    copy.close();
+    {
+        QSettings probe(probePath, QSettings::IniFormat);
+        for (auto it = typed.cbegin(); it != typed.cend(); ++it)
+            probe.setValue(it.key(), probe.value(it.key()));
+        probe.sync();
+        if (probe.status() != QSettings::NoError)
+            return;
+    }
+    if (!copy.open(QIODevice::ReadOnly))
+        return;
+    const QHash<QString, QByteArray> written = valueLines(copy.readAll());
+    for (auto it = typed.cbegin(); it != typed.cend(); ++it)
+        if (written.value(it.key()) != it.value())
+            keepLineAside(it.key(), it.value(), QStringLiteral("it does not read back as written"));
+}
+
+QString OvSettings::keepValueAside(const QString& key, const QString& why)
+{
+    QMutexLocker lock(&m_mutex);
+    QFile file(m_path);
+    const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return keepLineAside(key, valueLines(data).value(key), why);
+}
+
+QString OvSettings::keepLineAside(const QString& key, const QByteArray& line, const QString& why)
+{
+    m_unsaved.remove(key);
+    m_unsavedRemoved.insert(key);
+    if (line.isEmpty())
+        return QString(); // never written: nothing of the user's to keep
+    // The copy is itself a settings file: the line under its section, as it stood.
+    const QString section = key.contains(QLatin1Char('/')) ? key.section(QLatin1Char('/'), 0, -2) : QStringLiteral("General");
+    QString error;
+    const QString keptAs = OvSafeFile::keepAside(m_path, QString(key).replace(QLatin1Char('/'), QLatin1Char('-')),
+                                                 '[' + section.toLatin1() + "]\n" + line + '\n', &error);
+    const QString product = OvProductInfo::instance()->productName();
+    if (keptAs.isEmpty()) {
+        m_writesRefused = true;
+        m_writeFailureReported = true; // told here
+        Log("Settings", 2, "value %s cannot be read (%s) nor kept aside: %s", qUtf8Printable(key), qUtf8Printable(why),
+            qUtf8Printable(error));
+        tell(QObject::tr("A value in your settings (\"%1\") could not be read, nor kept aside (%2). The settings "
+                         "file \"%3\" is left unchanged, and settings and recording history are not saved while %4 "
+                         "runs.")
+                 .arg(key, error, QDir::toNativeSeparators(m_path), product));
+        return QString();
+    }
+    Log("Settings", 2, "value %s cannot be read (%s); kept as %s", qUtf8Printable(key), qUtf8Printable(why),
+        qUtf8Printable(keptAs));
+    tell(QObject::tr("A value in your settings (\"%1\") could not be read. It was kept unchanged as \"%2\", and "
+                     "%3 goes on without it.")
+             .arg(key, QDir::toNativeSeparators(keptAs), product));
+    return keptAs;
 }
 
 bool OvSettings::takeDamageReport(QString* keptAs)
@@ -159,18 +279,25 @@ QVariant OvSettings::decode(const QVariant& stored)
 QVariant OvSettings::applicationParam(const QString& key, const QVariant& defaultValue) const
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_settings || !m_settings->contains(key))
+    const auto unsaved = m_unsaved.constFind(key);
+    if (unsaved != m_unsaved.cend())
+        return decode(*unsaved);
+    if (!m_settings || m_unsavedRemoved.contains(key) || !m_settings->contains(key))
         return defaultValue;
     return decode(m_settings->value(key));
 }
 
-bool OvSettings::setApplicationParam(const QString& key, const QVariant& value)
+bool OvSettings::setApplicationParam(const QString& key, const QVariant& value, QString* error)
 {
     QMutexLocker lock(&m_mutex);
-    if (!m_settings)
+    if (!m_settings) {
+        if (error)
+            *error = QStringLiteral("the settings file could not be read and is left unchanged");
         return false;
-    m_settings->setValue(key, encode(value));
-    return writeThrough();
+    }
+    m_unsavedRemoved.remove(key);
+    m_unsaved.insert(key, encode(value));
+    return writeThrough(error);
 }
 
 void OvSettings::removeApplicationParam(const QString& key)
@@ -178,45 +305,58 @@ void OvSettings::removeApplicationParam(const QString& key)
     QMutexLocker lock(&m_mutex);
     if (!m_settings)
         return;
-    m_settings->remove(key);
+    m_unsaved.remove(key);
+    m_unsavedRemoved.insert(key);
     writeThrough();
 }
 
-bool OvSettings::writeThrough()
+bool OvSettings::writeThrough(QString* error)
 {
     QString why;
-    if (OvSafeFile::syncSettings(m_settings, &why))
+    bool written = false;
+    if (m_writesRefused) {
+        why = QStringLiteral("a damaged value in it could not be kept aside");
+    } else if (!OvSafeFile::writeTarget(m_path, &why).isEmpty()) {
+        // The changes go into the store only now that the file can take them: a store with
+        // changes it did not write would write them by itself when it is closed.
+        for (auto it = m_unsaved.cbegin(); it != m_unsaved.cend(); ++it)
+            m_settings->setValue(it.key(), it.value());
+        for (const QString& key : qAsConst(m_unsavedRemoved))
+            m_settings->remove(key);
+        written = OvSafeFile::syncSettings(m_settings, &why);
+    }
+    if (written) {
+        m_unsaved.clear();
+        m_unsavedRemoved.clear();
+        m_writeFailureReported = false;
         return true;
+    }
     Log("Settings", 2, "writing %s failed: %s", qUtf8Printable(m_path), qUtf8Printable(why));
-    if (!m_writeFailureReported) {
+    if (error) {
+        *error = why;
+    } else if (!m_writeFailureReported) {
         m_writeFailureReported = true;
-        reportWriteFailure(m_path);
+        reportWriteFailure(m_path, why);
     }
     return false;
 }
 
-void OvSettings::reportWriteFailure(const QString& path)
+void OvSettings::reportWriteFailure(const QString& path, const QString& why)
 {
     const QString product = OvProductInfo::instance()->productName();
-    const QString text
-        = QObject::tr("Your settings and recording history cannot be saved: the file \"%1\" could not be written. "
-                      "Check that its folder can be written and that the disk has free space. Changes made while "
-                      "%2 runs are lost when it closes.")
-              .arg(QDir::toNativeSeparators(path), product);
-    fprintf(stderr, "%s\n", qUtf8Printable(text));
-    // Told on the GUI thread, after the write that failed has returned: writes come from any
-    // thread and from within any code.
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!qobject_cast<QApplication*>(app) || qEnvironmentVariableIsSet("SR_NONINTERACTIVE"))
-        return;
-    QMetaObject::invokeMethod(
-        app, [product, text] { OvMessageBox::warning(nullptr, product, text); }, Qt::QueuedConnection);
+    tell(QObject::tr("Your settings and recording history cannot be saved: the file \"%1\" could not be written "
+                     "(%2). Check that its folder can be written and that the disk has free space. What you change "
+                     "is kept while %3 runs and saved with the next change once the file can be written; it is "
+                     "lost if %3 closes before.")
+             .arg(QDir::toNativeSeparators(path), why, product));
 }
 
 bool OvSettings::contains(const QString& key) const
 {
     QMutexLocker lock(&m_mutex);
-    return m_settings && m_settings->contains(key);
+    if (m_unsaved.contains(key))
+        return true;
+    return m_settings && !m_unsavedRemoved.contains(key) && m_settings->contains(key);
 }
 
 QString OvSettings::currentSkin(const QString& defaultSkin) const

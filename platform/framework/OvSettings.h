@@ -9,19 +9,30 @@
 //   over it): a crash in the middle leaves the old or the new file whole. While a write
 //   runs, the old file stays linked as "<name>.before-<pid>"; a write that fails part-way
 //   (a full disk) puts it back and reports the failure. A file that is a symbolic link is
-//   written through it (OvSafeFile).
+//   written through it; a loop of links is not written (OvSafeFile).
+// - A change that could not be written stays in the store (what the user sees is what the
+//   store holds) and goes with the next write that succeeds, so that once the disk has room
+//   again the file holds everything shown. Only if the program ends before is it lost.
 // - A file that cannot be read is set aside, byte for byte, before anything is written:
 //   it is renamed to "<name>.damaged-<yyyyMMdd-hhmmss>" in the same folder (never over an
 //   earlier copy) and the store starts empty. "Cannot be read" means: larger than
 //   kMaxFileBytes; holds a NUL byte or is not UTF-8 text (the writer produces plain ASCII);
 //   does not end with a line break (cut off in the middle of a line); or QSettings reports
 //   an error or finds no key in a file that holds text.
-// - The user is told once per run (and again after reload()) that settings and recording
-//   history cannot be saved, with the file's path: on standard error, and in a message box
-//   on the GUI thread once the failed write has returned (not without a QApplication, nor
-//   with SR_NONINTERACTIVE set).
+// - A value of a type of its own ("@Variant(...)", the lists among them) that cannot be read
+//   back as Qt wrote it (cut or changed by hand) is kept aside at load: its line is copied
+//   byte for byte to "<name>.<key>.damaged-<yyyyMMdd-hhmmss>" beside the file, and the key
+//   reads as absent. When the copy cannot be made, nothing is written while this process
+//   runs.
+// - The user is told once per failure (and again once a write succeeded in between) that
+//   settings and recording history cannot be saved, with the file's path, and of every value
+//   kept aside, with the copy's path: on standard error, and in a message box on the GUI
+//   thread once the call has returned (not without a QApplication, nor with
+//   SR_NONINTERACTIVE set).
 
+#include <QHash>
 #include <QMutex>
+#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -38,8 +49,10 @@ public:
     // The stored value, or `defaultValue` when the key is absent.
     QVariant applicationParam(const QString& key, const QVariant& defaultValue = QVariant()) const;
     // Stores at once (written through to disk). Returns false when the file could not be
-    // written; the file on disk is then the one before the call.
-    bool setApplicationParam(const QString& key, const QVariant& value);
+    // written; the file on disk is then the one before the call, and the value stays in the
+    // store, to be written with the next write. With `error`, the caller gets the reason and
+    // tells the user itself.
+    bool setApplicationParam(const QString& key, const QVariant& value, QString* error = nullptr);
     void removeApplicationParam(const QString& key);
     bool contains(const QString& key) const;
 
@@ -61,15 +74,24 @@ public:
     // could not be set aside; it is then left in place and nothing is written to it while
     // this process runs.
     bool takeDamageReport(QString* keptAs);
+    // For a value present that its reader cannot use: copies its line from the file aside and
+    // tells the user, as for the values found damaged at load; the key reads as absent from
+    // then on. Returns the copy's path (empty text when the file holds no such line, or the
+    // copy failed).
+    QString keepValueAside(const QString& key, const QString& why);
 
 private:
     OvSettings();
     // Opens the file, setting a damaged one aside first. Called with the mutex held.
     void load();
-    // Writes the changes made to m_settings; false when the file could not be written whole
-    // (it is then the file before, and m_settings is read from it again). Mutex held.
-    bool writeThrough();
-    static void reportWriteFailure(const QString& path);
+    // Keeps aside the typed values of the file's text `data` that do not read back as written.
+    void keepUnreadableValuesAside(const QByteArray& data);
+    // Copies `line`, the line of `key` in the file, aside and drops the key. Mutex held.
+    QString keepLineAside(const QString& key, const QByteArray& line, const QString& why);
+    // Writes every change not yet in the file; false when the file could not be written whole
+    // (it is then the file before, and the changes stay unsaved). Mutex held.
+    bool writeThrough(QString* error = nullptr);
+    static void reportWriteFailure(const QString& path, const QString& why);
     static QVariant encode(const QVariant& value);
     static QVariant decode(const QVariant& stored);
 
@@ -78,5 +100,11 @@ private:
     QString m_path;
     bool m_damageReported = true;
     bool m_writeFailureReported = false;
+    // A damaged value could not be kept aside: the file is not written while this process runs.
+    bool m_writesRefused = false;
     QString m_keptAs;
+    // Changes not in the file yet (encoded values, and removed keys): read from here, and
+    // written again with every write until one succeeds.
+    QHash<QString, QVariant> m_unsaved;
+    QSet<QString> m_unsavedRemoved;
 };

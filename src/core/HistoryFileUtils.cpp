@@ -10,13 +10,21 @@
 namespace {
 QVariantList readList()
 {
-    return OvSettings::instance()->applicationParam(QString::fromLatin1(HistoryFileUtils::settingKey()), QVariant())
-        .toList();
+    const QString key = QString::fromLatin1(HistoryFileUtils::settingKey());
+    const QVariant stored = OvSettings::instance()->applicationParam(key, QVariant());
+    const int type = stored.userType();
+    if (stored.isValid() && type != QMetaType::QVariantList && type != QMetaType::QStringList) {
+        // Not a history the program wrote: kept aside before the next write replaces it.
+        OvSettings::instance()->keepValueAside(key, QStringLiteral("not a list"));
+        return QVariantList();
+    }
+    return stored.toList();
 }
 
-void writeList(const QVariantList& list)
+bool writeList(const QVariantList& list, QString* error = nullptr)
 {
-    OvSettings::instance()->setApplicationParam(QString::fromLatin1(HistoryFileUtils::settingKey()), list);
+    return OvSettings::instance()->setApplicationParam(QString::fromLatin1(HistoryFileUtils::settingKey()), list,
+                                                       error);
 }
 
 bool isEntry(const QStringList& fields) { return fields.size() == 3 || fields.size() == 6; }
@@ -66,13 +74,13 @@ QList<HistoryFileUtils::HistoryFile> HistoryFileUtils::savefileHistroy()
     return result;
 }
 
-void HistoryFileUtils::addSavefileHistroy(const QString& path, int type, const QString& resolution,
-                                          const QString& duration, const QString& size)
+bool HistoryFileUtils::addSavefileHistroy(const QString& path, int type, const QString& resolution,
+                                          const QString& duration, const QString& size, QString* error)
 {
     const QStringList entry{QFileInfo(path).fileName(), path, QString::number(type, 10), resolution, duration, size};
     QVariantList list = readList();
     list.prepend(entry);
-    writeList(list);
+    return writeList(list, error);
 }
 
 void HistoryFileUtils::removeSavefileFromHistory(const QString& path)

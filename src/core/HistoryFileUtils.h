@@ -1,7 +1,8 @@
 #pragma once
 // The persisted history of saved files: the setting "Path/SavefilesHistroy", a list of
 // string lists (name, path, type, resolution, duration, size), newest first.
-// Every operation reads the setting afresh, changes it and writes it back at once.
+// Every operation reads the setting afresh, changes it and writes it back at once. A stored
+// value that is not a list is kept aside by the store (and told) before anything replaces it.
 // Entries of a length other than 3 or 6 are ignored but kept in place. GUI thread: two
 // threads changing the history at once would lose each other's change.
 
@@ -24,8 +25,11 @@ public:
     };
 
     static QList<HistoryFile> savefileHistroy();
-    static void addSavefileHistroy(const QString& path, int type, const QString& resolution,
-                                   const QString& duration, const QString& size);
+    // False when the file could not be written: the entry stays in the history shown and goes
+    // with the next write of the settings. With `error`, the caller gets the reason and tells
+    // the user itself.
+    static bool addSavefileHistroy(const QString& path, int type, const QString& resolution,
+                                   const QString& duration, const QString& size, QString* error = nullptr);
     // Removes the newest valid entry with exactly this path.
     static void removeSavefileFromHistory(const QString& path);
     // Does what removeSavefileFromHistory does for each path in turn, with one read and one

@@ -1,5 +1,8 @@
 #include "SignalsTransfer.h"
 
+#include "services/Utils.h"
+
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -24,7 +27,17 @@ void SignalsTransfer::release()
 void SignalsTransfer::addHistoryFile(const QString& path, int type, const QString& resolution,
                                      const QString& duration, const QString& size)
 {
-    HistoryFileUtils::addSavefileHistroy(path, type, resolution, duration, size);
+    QString why;
+    if (!HistoryFileUtils::addSavefileHistroy(path, type, resolution, duration, size, &why)) {
+        const QString text
+            = tr("\"%1\" was saved, but its entry in the recording history could not be written (%2). It is shown "
+                 "in History and written with the next change once the disk has room; it is lost if the "
+                 "application closes before.")
+                  .arg(QDir::toNativeSeparators(path), why);
+        // Told once the caller has returned: it is in the middle of ending a save.
+        QMetaObject::invokeMethod(
+            this, [text] { Utils::showMacWindowMessage(MT_WARNING, nullptr, text, MB_OK); }, Qt::QueuedConnection);
+    }
     HistoryFileUtils::HistoryFile file;
     file.fileName = QFileInfo(path).fileName();
     file.path = path;

@@ -15,7 +15,8 @@ public:
     static SignalsTransfer* instance();
     static void release();
 
-    // Stores the entry in the history (newest first), then emits onAddHistoryFile.
+    // Stores the entry in the history (newest first), then emits onAddHistoryFile. An entry
+    // the settings file cannot take is told to the user (queued, on the GUI thread).
     void addHistoryFile(const QString& path, int type, const QString& resolution, const QString& duration,
                         const QString& size);
 

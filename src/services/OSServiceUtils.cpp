@@ -1,6 +1,7 @@
 #include "OSServiceUtils.h"
 
 #include "Log.h"
+#include "OvFileUtils.h"
 #include "OvResourceMgr.h"
 #include "PlatformSeam.h"
 #include "TaskWire.h"
@@ -30,29 +31,13 @@ bool OSServiceUtils::executeFile(const QString& path)
 bool OSServiceUtils::moveFile(const QString& from, const QString& to)
 {
     QDir().mkpath(QFileInfo(to).absolutePath());
-    if (QFileInfo::exists(to)) {
-        Log("OSServiceUtils", 2, "mv refused: target exists");
-        return false;
-    }
-    QProcess mv;
-    // -n: never replace a file that appeared meanwhile; "--" ends the options.
-    mv.start(QStringLiteral("mv"), {QStringLiteral("-n"), QStringLiteral("--"), from, to});
-    if (!mv.waitForFinished(-1) || mv.exitStatus() != QProcess::NormalExit) {
-        Log("OSServiceUtils", 2, "mv command error, error code: %d", -1);
-        return false;
-    }
-    const int code = mv.exitCode();
-    if (code != 0) {
-        Log("OSServiceUtils", 2, "mv command error, error code: %d", code);
-        return false;
-    }
-    // With -n, mv reports success when it skipped an existing target: the source still being
-    // there means nothing was moved.
-    if (QFileInfo::exists(from) || !QFileInfo::exists(to)) {
-        Log("OSServiceUtils", 2, "mv command error, error code: %d", 1);
-        return false;
-    }
-    return true;
+    // One step that neither follows nor replaces what has the name `to`: a check before it
+    // would leave a moment for another user who can write the folder to put a link there.
+    QString why;
+    if (OvFileUtils::moveNoReplace(from, to, &why))
+        return true;
+    Log("OSServiceUtils", 2, "move to %s failed: %s", qUtf8Printable(to), qUtf8Printable(why));
+    return false;
 }
 
 QString OSServiceUtils::taskDaemonProgram()

@@ -13,8 +13,9 @@ public:
     // detached through PlatformSeam: the caller never waits. False when the opener could not
     // be started.
     static bool executeFile(const QString& path);
-    // Moves `from` to `to`, creating the folder of `to` when missing. Never replaces an
-    // existing `to`: fails instead. True when the file has arrived.
+    // Moves `from` to `to`, creating the folder of `to` when missing (a copy across
+    // filesystems, OvFileUtils::moveNoReplace). Never follows or replaces anything that has
+    // the name `to`: fails instead, with `from` as it was. True when the file has arrived.
     static bool moveFile(const QString& from, const QString& to);
     // Writes "<folder>/command.sh" that runs the task daemon's install (install != 0) or
     // uninstall script from the resources under /bin/sh, with the daemon's program and

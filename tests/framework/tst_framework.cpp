@@ -162,7 +162,8 @@ private slots:
     }
 
     // A write that fails part-way (a full disk; here the file size limit) is reported and
-    // leaves the file as it was; the user is told once, with the file's path.
+    // leaves the file as it was; the user is told once, with the file's path. The value stays
+    // in the store and goes with the next write.
     void failedWriteLeavesTheFileWholeAndIsToldOnce()
     {
         OvSettings* s = OvSettings::instance();
@@ -180,13 +181,14 @@ private slots:
         }
         QVERIFY(!written && !writtenAgain);
         QVERIFY(contentOf(s->fileName()) == before);
-        QVERIFY(!s->contains("Test/Big"));
+        QVERIFY(s->contains("Test/Big"));
         QCoreApplication::processEvents();
         QCOMPARE(ModalAnswers::messages().size(), 1);
         QVERIFY(ModalAnswers::messages().first().contains(s->fileName()));
         QVERIFY(s->setApplicationParam("Test/After", 1));
         s->reload();
         QCOMPARE(s->applicationParam("Test/Kept").toString(), QStringLiteral("before"));
+        QCOMPARE(s->applicationParam("Test/Big2").toString().size(), 256 * 1024);
         QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
@@ -216,6 +218,26 @@ private slots:
         QVERIFY(QFile::copy(real, s->fileName()));
         s->reload();
         QCOMPARE(s->applicationParam("Linked/Value").toInt(), 7);
+    }
+
+    // A loop of links made where the file is is refused as the kernel refuses it: the links
+    // stay links, and the user is told.
+    void loopOfLinksIsNeverReplaced()
+    {
+        OvSettings* s = OvSettings::instance();
+        const QString path = s->fileName();
+        const QString other = path + QStringLiteral(".loop");
+        QFile::remove(path);
+        QVERIFY(QFile::link(other, path) && QFile::link(path, other));
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        QVERIFY(!s->setApplicationParam("Loop/Value", 1));
+        QVERIFY(!OvSafeFile::write(other, "x"));
+        QVERIFY(QFileInfo(path).isSymLink() && QFileInfo(other).isSymLink());
+        QCoreApplication::processEvents();
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QVERIFY(QFile::remove(path) && QFile::remove(other));
+        s->reload();
     }
 
     void writesFromSeveralThreadsAllArrive()

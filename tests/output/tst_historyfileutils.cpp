@@ -1,8 +1,11 @@
 #include "FileSizeLimit.h"
+#include "HistorySupport.h"
 #include "ModalAnswers.h"
 #include "OvSettings.h"
+#include "SmallDisk.h"
 #include "TestMain.h"
 #include "core/HistoryFileUtils.h"
+#include "core/RecordParameter.h"
 #include "core/SignalsTransfer.h"
 
 #include <QFile>
@@ -14,6 +17,12 @@ namespace {
 const QString kKey = QStringLiteral("Path/SavefilesHistroy");
 
 QVariantList stored() { return OvSettings::instance()->applicationParam(kKey).toList(); }
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 QStringList entry(const QString& path, const QString& type = "1", int length = 6)
 {
@@ -64,12 +73,76 @@ private slots:
             HistoryFileUtils::addSavefileHistroy("/v/lost-2.mov", 1, "10*10", "00:00:01", "1KB");
         }
         QCOMPARE(content(), before);
-        QCOMPARE(HistoryFileUtils::savefileHistroy().size(), 1);
+        QCOMPARE(HistoryFileUtils::savefileHistroy().size(), 3); // shown, to be written later
         QCoreApplication::processEvents();
         QCOMPARE(ModalAnswers::messages().size(), 1);
         QVERIFY(ModalAnswers::messages().first().contains("recording history"));
         QVERIFY(ModalAnswers::messages().first().contains(settings->fileName()));
         QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+    }
+
+    // A real full disk holds the settings file: the entry of a save that cannot be written is
+    // told. Once there is room again the next change writes it along, and a restart shows what
+    // was shown before it.
+    void changesMadeOnAFullDiskAreWrittenOnceThereIsRoom()
+    {
+        OvSettings* settings = OvSettings::instance();
+        const QString folder = QFileInfo(settings->fileName()).absolutePath();
+        {
+            SrTest::SmallDisk disk(folder, 1);
+            if (!disk.isMounted())
+                QSKIP("mounting a small filesystem needs root");
+            settings->reload();
+            RecordParameter::instance()->setMouseRecorder(true);
+            QVERIFY(!SrTest::writeFile(folder + "/filler", 2 * 1024 * 1024));
+            ModalAnswers::clear();
+            ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+            SignalsTransfer::instance()->addHistoryFile("/v/on-full-disk.mov", 1, "10*10", "00:00:01", "1KB");
+            QTRY_COMPARE(ModalAnswers::messages().size(), 1);
+            QVERIFY(ModalAnswers::messages().first().contains("on-full-disk.mov"));
+
+            QVERIFY(QFile::remove(folder + "/filler"));
+            RecordParameter::instance()->setMouseRecorder(false);
+            SignalsTransfer::instance()->addHistoryFile("/v/after.mov", 1, "10*10", "00:00:01", "1KB");
+            const QStringList shown = HistoryTest::storedPaths();
+            QCOMPARE(shown, (QStringList{"/v/after.mov", "/v/on-full-disk.mov"}));
+            settings->reload();
+            QCOMPARE(HistoryTest::storedPaths(), shown);
+            QVERIFY(!RecordParameter::instance()->isMouseEnable());
+            QCOMPARE(ModalAnswers::messages().size(), 1);
+        }
+        settings->reload();
+    }
+
+    // A history value cut short is kept aside byte for byte and told; the next save does not
+    // write over the copy.
+    void damagedValueIsKeptAsideAndTold()
+    {
+        HistoryFileUtils::addSavefileHistroy("/v/one.mov", 1, "10*10", "00:00:01", "1KB");
+        HistoryFileUtils::addSavefileHistroy("/v/two.mov", 1, "10*10", "00:00:02", "2KB");
+        OvSettings* settings = OvSettings::instance();
+        QByteArray text = contentOf(settings->fileName());
+        const int from = text.indexOf("SavefilesHistroy=");
+        const QByteArray line = text.mid(from, text.indexOf('\n', from) - from);
+        const QByteArray damaged = line.left(line.size() / 2) + line.mid(line.size() / 2 + 5);
+        text.replace(line, damaged);
+        QFile file(settings->fileName());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size());
+        file.close();
+
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        settings->reload();
+        QVERIFY(HistoryTest::storedPaths().isEmpty());
+        QTRY_COMPARE(ModalAnswers::messages().size(), 1);
+        const QString message = ModalAnswers::messages().first();
+        const QString keptAs = message.section('"', 3, 3);
+        QVERIFY2(contentOf(keptAs).contains("\n" + damaged + "\n"), qPrintable(message));
+        HistoryFileUtils::addSavefileHistroy("/v/three.mov", 1, "10*10", "00:00:03", "3KB");
+        settings->reload();
+        QCOMPARE(HistoryTest::storedPaths(), QStringList{"/v/three.mov"});
+        QVERIFY(contentOf(keptAs).contains("\n" + damaged + "\n"));
+        QCOMPARE(ModalAnswers::messages().size(), 1);
     }
 
     void entriesOfOtherLengthsStayInPlaceThroughEveryChange()

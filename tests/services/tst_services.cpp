@@ -1,5 +1,6 @@
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
+#include "SmallDisk.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 #include "services/FileSystemUtils.h"
@@ -10,6 +11,18 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTest>
+
+#include <memory>
+
+namespace {
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList namesIn(const QString& folder) { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot); }
+} // namespace
 
 class UtilsTest : public QObject {
     Q_OBJECT
@@ -127,6 +140,64 @@ private slots:
         QVERIFY(!OSServiceUtils::moveFile(other, to)); // target exists: refused
         QCOMPARE(QFileInfo(to).size(), qint64(10));
         QVERIFY(QFile::exists(other));
+    }
+
+    void moveNeverFollowsALinkAnotherUserPutsAtTheName_data()
+    {
+        QTest::addColumn<bool>("acrossFilesystems");
+        QTest::newRow("same filesystem") << false;
+        QTest::newRow("across filesystems") << true;
+    }
+
+    // Another user who can write the shared folder makes the recording's name a link to a
+    // folder of their own: the recording never goes there, and nothing is left behind.
+    void moveNeverFollowsALinkAnotherUserPutsAtTheName()
+    {
+        QFETCH(bool, acrossFilesystems);
+        const QString tag = QTest::currentDataTag();
+        const QString folder = SrTest::newFolder("shared " + tag);
+        std::unique_ptr<SrTest::SmallDisk> disk;
+        if (acrossFilesystems) {
+            disk = std::make_unique<SrTest::SmallDisk>(folder, 1);
+            if (!disk->isMounted())
+                QSKIP("mounting a small filesystem needs root");
+        }
+        const QString theirs = SrTest::newFolder("theirs " + tag);
+        const QString from = SrTest::newFolder("recorded " + tag) + "/rec.bin";
+        const QString to = folder + "/Video_1.mov";
+        QVERIFY(SrTest::writeFile(from, 100000));
+        const QByteArray bytes = contentOf(from);
+        const QFile::Permissions mode = QFileInfo(from).permissions();
+
+        // The link appears the moment after a check of the name: the first "mv" on PATH makes it.
+        const QString bin = SrTest::newFolder("bin " + tag);
+        QFile mv(bin + "/mv");
+        QVERIFY(mv.open(QIODevice::WriteOnly));
+        mv.write(QStringLiteral("#!/bin/sh\nln -s '%1' '%2'\nexec /bin/mv \"$@\"\n").arg(theirs, to).toUtf8());
+        mv.close();
+        QVERIFY(mv.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path);
+        const bool moved = OSServiceUtils::moveFile(from, to);
+        qputenv("PATH", path);
+        QVERIFY(namesIn(theirs).isEmpty());
+        QVERIFY(moved && !QFileInfo(to).isSymLink() && contentOf(to) == bytes && !QFile::exists(from));
+        QCOMPARE(QFileInfo(to).permissions(), mode);
+
+        // The link is there when the move starts: refused, the recording stays where it was.
+        QVERIFY(QFile::rename(to, from));
+        QVERIFY(QFile::link(theirs, to));
+        QVERIFY(!OSServiceUtils::moveFile(from, to));
+        QCOMPARE(contentOf(from), bytes);
+        QVERIFY(namesIn(theirs).isEmpty());
+        QCOMPARE(namesIn(folder), QStringList{"Video_1.mov"});
+        if (!acrossFilesystems)
+            return;
+        // A copy the disk cannot hold: nothing is left behind, and the recording stays whole.
+        QVERIFY(SrTest::writeFile(from, 2 * 1024 * 1024));
+        QVERIFY(!OSServiceUtils::moveFile(from, folder + "/big.mov"));
+        QCOMPARE(QFileInfo(from).size(), qint64(2 * 1024 * 1024));
+        QCOMPARE(namesIn(folder), QStringList{"Video_1.mov"});
     }
 
     void openingAFileStartsTheDesktopOpenerDetached()

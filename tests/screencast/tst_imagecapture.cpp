@@ -75,7 +75,7 @@ void drag(QWidget* widget, const QPoint& from, const QPoint& to)
     QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
 }
 
-// The columns of `image` that hold a pixel unlike `background`.
+// How many columns of `image` span its pixels unlike `background`.
 int inkWidth(const QImage& image, QRgb background)
 {
     int left = image.width(), right = -1;

@@ -2,6 +2,7 @@
 
 #include "OvResourceMgr.h"
 #include "XcbNoShadow.h"
+#include "widgets/OwnWindowStacking.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -9,9 +10,9 @@
 namespace {
 // The frame's colour: the recording red of the status icons.
 const QColor kLineColour(0xd9, 0x25, 0x2b);
-constexpr Qt::WindowFlags kSideFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                                       | Qt::X11BypassWindowManagerHint | Qt::WindowTransparentForInput
-                                       | Qt::WindowDoesNotAcceptFocus;
+// No window manager: the frame is placed and stacked by this class alone.
+constexpr Qt::WindowFlags kSideFlags = Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                                       | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
 
 // A side of the frame: takes no clicks, no focus, and casts no shadow.
 void setUpSide(QWidget* side)
@@ -39,8 +40,10 @@ RecordBoundary::RecordBoundary(QWidget* parent)
 {
     setObjectName(QStringLiteral("RecordBoundary"));
     setUpSide(this);
+    QList<QWidget*> windows{this};
     for (QWidget*& side : m_sides)
-        side = new BoundarySide(this);
+        windows << (side = new BoundarySide(this));
+    m_pStacking = new OwnWindowStacking(windows, this);
     m_pRest = new QTimer(this);
     m_pRest->setSingleShot(true);
     m_pRest->setInterval(kRestMs);
@@ -56,6 +59,7 @@ void RecordBoundary::reset()
 
 void RecordBoundary::hideSides()
 {
+    m_pStacking->stop();
     hide();
     for (QWidget* side : m_sides)
         side->hide();
@@ -114,13 +118,10 @@ void RecordBoundary::showAround(const QRect& area)
     setGeometry(rects[0]);
     for (size_t i = 0; i < m_sides.size(); ++i)
         m_sides[i]->setGeometry(rects[i + 1]);
-    if (!isVisible())
-        show();
-    raise();
-    for (QWidget* side : m_sides) {
+    show();
+    for (QWidget* side : m_sides)
         side->show();
-        side->raise();
-    }
+    m_pStacking->keep();
 }
 
 void RecordBoundary::paintEvent(QPaintEvent*)

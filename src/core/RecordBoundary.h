@@ -7,14 +7,17 @@
 // can then never reach what is recorded. The frame cannot hide before the recorder has
 // learnt that the area moves, so an area that moves with the mouse is held where it is by
 // the recorder until these windows are gone from the screen (windowIds()), and a frame
-// taken where they came up is not kept. This widget is the top side and owns the others.
-// GUI thread.
+// taken where they came up is not kept. Like the region box, the frame lies above other
+// programs' windows but below this program's own windows and dialogs (OwnWindowStacking), so
+// it never runs across a screenshot taken meanwhile. This widget is the top side and owns
+// the others. GUI thread.
 
 #include <QList>
 #include <QRect>
 #include <QWidget>
 #include <array>
 
+class OwnWindowStacking;
 class QTimer;
 
 class RecordBoundary : public QWidget {
@@ -57,4 +60,5 @@ private:
     QRect m_area;
     QTimer* m_pRest = nullptr;
     std::array<QWidget*, 3> m_sides{}; // bottom, left, right: windows of their own
+    OwnWindowStacking* m_pStacking = nullptr;
 };

@@ -1,16 +1,12 @@
 #include "RegionBox.h"
 
 #include "XcbNoShadow.h"
-#include "XcbStacking.h"
 #include "core/RecordBoundary.h"
+#include "widgets/OwnWindowStacking.h"
 #include "widgets/ZoomPx.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 
 namespace {
 // No focus, no window manager: the frame is placed and stacked by this class alone.
@@ -66,6 +62,8 @@ RegionBox::RegionBox(QWidget* parent)
     setWindowTitle(QStringLiteral("Region"));
     for (QWidget*& side : m_sides)
         side = new Side(this);
+    const std::array<QWidget*, 4> windows = frameWindows();
+    m_pStacking = new OwnWindowStacking(QList<QWidget*>(windows.begin(), windows.end()), this);
 }
 
 int RegionBox::frame() const { return SrWidgets::zoomPx(kFrame); }
@@ -100,59 +98,16 @@ void RegionBox::applyGeometry()
     }
 }
 
-namespace {
-// A window of this program that the frame must not cross: a main window or a dialog.
-bool isOwnWindow(const QWidget* window)
-{
-    return qobject_cast<const QDialog*>(window) || qobject_cast<const QMainWindow*>(window);
-}
-} // namespace
-
 void RegionBox::showFrame()
 {
     for (QWidget* window : frameWindows())
         window->show();
-    // Windows shown later come to lie above the frame once the window manager has put them
-    // in place, which they have when they are first exposed.
-    qApp->installEventFilter(this);
-    stackFrame();
-}
-
-void RegionBox::stackFrame()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        for (QWidget* window : frameWindows())
-            window->raise();
-        return;
-    }
-    std::vector<xcb_window_t> frame;
-    for (QWidget* window : frameWindows())
-        frame.push_back(xcb_window_t(window->winId()));
-    std::vector<xcb_window_t> own;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->testAttribute(Qt::WA_WState_Created) && isOwnWindow(window))
-            own.push_back(xcb_window_t(window->winId()));
-    xcbStackBelowLowest(frame, own);
-}
-
-bool RegionBox::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Expose && watched->isWindowType()) {
-        auto* window = static_cast<QWindow*>(watched);
-        if (window->isExposed()) {
-            for (QWidget* widget : QApplication::topLevelWidgets())
-                if (widget->windowHandle() == window && isOwnWindow(widget)) {
-                    stackFrame();
-                    break;
-                }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    m_pStacking->keep();
 }
 
 void RegionBox::hideEvent(QHideEvent* event)
 {
-    qApp->removeEventFilter(this);
+    m_pStacking->stop();
     for (QWidget* side : m_sides)
         side->hide();
     QWidget::hideEvent(event);

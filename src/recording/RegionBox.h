@@ -4,12 +4,14 @@
 // there reach the windows below, and a compositor's treatment of a window (a shadow, a blend)
 // can never darken it. Dragging the frame moves the rectangle, dragging one of the eight
 // handles resizes it. The frame lies above other programs' windows but below this program's
-// own main window and dialogs, so it never runs across them. This widget is the top side and
-// owns the others. GUI thread.
+// own main window, dialogs and tool windows, so it never runs across them. This widget is the
+// top side and owns the others. GUI thread.
 
 #include <QRect>
 #include <QWidget>
 #include <array>
+
+class OwnWindowStacking;
 
 class RegionBox : public QWidget {
     Q_OBJECT
@@ -29,8 +31,8 @@ public:
     // With a fixed size (a preset) the handles are hidden and only moving is possible.
     void setFixedRegionSize(bool fixed);
     bool isFixedRegionSize() const { return m_bFixedSize; }
-    // Shows the frame's four windows, stacked under the lowest of this program's shown main
-    // windows and dialogs (at the top when none is shown); ones shown later go above it too.
+    // Shows the frame's four windows, stacked under this program's own windows
+    // (OwnWindowStacking); ones shown later go above it too.
     void showFrame();
     // The four windows of the frame: top (this widget), bottom, left, right.
     std::array<QWidget*, 4> frameWindows() const;
@@ -53,16 +55,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    // While the frame is shown: a main window or dialog of this program put on the screen.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class Side;
 
     void applyGeometry();
-    // Stacks the frame's windows under the lowest of this program's shown main windows and
-    // dialogs (on top when none is shown).
-    void stackFrame();
     int frame() const;
     // The frame's windows take their mouse events here: `side` is the window that got `event`.
     void framePress(QWidget* side, QMouseEvent* event);
@@ -80,4 +77,5 @@ private:
     Handle m_dragHandle = None;
     bool m_bFixedSize = false;
     std::array<QWidget*, 3> m_sides{}; // bottom, left, right: windows of their own
+    OwnWindowStacking* m_pStacking = nullptr;
 };

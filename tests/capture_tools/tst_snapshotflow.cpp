@@ -19,6 +19,7 @@
 #include "capture_tools/DlgSnapshot.h"
 #include "capture_tools/FfColor.h"
 #include "core/HistoryFileUtils.h"
+#include "core/RecordBoundary.h"
 #include "core/RecordParameter.h"
 #include "output/DlgVideoClip.h"
 #include "recording/VideoRecCtlWdg.h"
@@ -26,7 +27,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QImageReader>
 #include <QMessageBox>
 #include <QProcess>
@@ -71,6 +74,7 @@ private slots:
     void screenThatCannotBeGrabbedIsReportedAndTheMainWindowReturns();
     void screenshotFromTheMainWindowIsSavedAndListed();
     void toolStripStaysAboveTheOverlayWhileDrawing();
+    void screenshotWindowsLieAboveTheRecordingBoundary();
 };
 
 void SnapshotFlowTest::init() { ModalAnswers::clear(); }
@@ -241,6 +245,46 @@ void SnapshotFlowTest::toolStripStaysAboveTheOverlayWhileDrawing()
     QVERIFY2(clickAt(child(strip, "btnUndo")) && spinUntil([&dlg] { return dlg.canRedo(); }, 10000), "Undo did not react");
     QVERIFY2(clickAt(child(&dlg, "btnClose")) && spinUntil([&finished] { return finished.count() == 1; }, 10000),
              "Close did not react");
+}
+
+void SnapshotFlowTest::screenshotWindowsLieAboveTheRecordingBoundary()
+{
+    // A screenshot taken while a region recording shows its boundary: the overlay covers the
+    // boundary, and the tool strip and the Save As dialog, each moved so that the boundary's
+    // left side runs through its buttons, show them whole.
+    const QRect area(300, 200, 640, 480);
+    RecordBoundary boundary;
+    boundary.showAround(area);
+    QVERIFY(QTest::qWaitForWindowExposed(&boundary));
+
+    RecordParameter::instance()->setUsedImgFmt(RP_FMT_PNG);
+    DlgSnapshot dlg(nullptr, false);
+    QSignalSpy finished(&dlg, &DlgSnapshot::finished);
+    QVERIFY(dlg.createImageCapture());
+    QWidget* overlay = SrTest::waitSelectionOverlay();
+    QVERIFY(overlay);
+    QVERIFY(dragOnScreen(QPoint(1100, 300), QPoint(1600, 700)));
+    QVERIFY(spinUntil([&dlg] { return dlg.isVisible(); }, 10000));
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QVERIFY(SrTest::waitPlaced(&dlg));
+    const QRect outer = boundary.outerRect();
+    const QRect leftSide(outer.left(), outer.top(), area.left() - outer.left(), outer.height());
+    QVERIFY2(SrTest::shownWhole(overlay, leftSide.translated(-overlay->mapToGlobal(QPoint(0, 0)))),
+             "the boundary runs across the screenshot's overlay");
+    const QPoint onLeftSide(outer.left() + 1, area.center().y());
+    QWidget* actions = child<QWidget>(&dlg, "frmAction");
+    QVERIFY(SrTest::moveOnScreen(&dlg, actions, onLeftSide));
+    QVERIFY2(SrTest::shownWhole(actions), "the boundary runs across the tool strip");
+    QVERIFY(clickAt(child(&dlg, "btnClose")) && spinUntil([&finished] { return finished.count() == 1; }, 10000));
+
+    QFileDialog saveAs(nullptr, DlgSnapshot::tr("Save as..."));
+    saveAs.setAcceptMode(QFileDialog::AcceptSave);
+    saveAs.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&saveAs));
+    QVERIFY(SrTest::waitPlaced(&saveAs));
+    QWidget* accept = saveAs.findChild<QDialogButtonBox*>()->buttons().first();
+    QVERIFY(SrTest::moveOnScreen(&saveAs, accept, onLeftSide));
+    QVERIFY2(SrTest::shownWhole(accept), "the boundary runs across the Save As dialog's button");
 }
 
 SR_TEST_DISPLAY(SnapshotFlowTest)

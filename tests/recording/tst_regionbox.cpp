@@ -153,18 +153,9 @@ void RegionBoxTest::dialogsOpenAboveTheFrame()
                                              : preferences.findChild<QPushButton*>(QStringLiteral("btnOK"));
         QVERIFY(ok);
         const QPoint target(left->geometry().center().x(), rect.center().y());
-        dialog->move(dialog->pos() + target - ok->mapToGlobal(ok->rect().center()));
-        QVERIFY(SrTest::spinUntil([ok, target] { return ok->mapToGlobal(ok->rect().center()) == target; }, 10000));
-        QVERIFY(SrTest::waitPlaced(dialog));
-        QTest::qWait(500); // the compositing manager draws the moved window
-
+        QVERIFY(SrTest::moveOnScreen(dialog, ok, target));
         // On the screen the button shows what it paints itself.
-        const QRect button(ok->mapToGlobal(QPoint(0, 0)), ok->size());
-        const QImage shown = QGuiApplication::primaryScreen()
-                                 ->grabWindow(0, button.x(), button.y(), button.width(), button.height())
-                                 .toImage()
-                                 .convertToFormat(QImage::Format_RGB32);
-        QVERIFY2(shown == ok->grab().toImage().convertToFormat(QImage::Format_RGB32),
+        QVERIFY2(SrTest::shownWhole(ok),
                  qPrintable(QStringLiteral("the frame runs across the OK button of the %1").arg(QLatin1String(name))));
         ScreenRegion::instance()->hideRegion();
         dialog->hide();

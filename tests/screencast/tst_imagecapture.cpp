@@ -1,6 +1,7 @@
 // Screenshots and the drawing canvas, on a screen picture the test hands in (the offscreen
 // platform grabs nothing).
 
+#include "OvResourceMgr.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 
@@ -15,8 +16,10 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
+#include <QTextEdit>
 
 using capture::SelectionGeometry::fillTip;
 
@@ -70,6 +73,19 @@ void drag(QWidget* widget, const QPoint& from, const QPoint& to)
     QMouseEvent move(QEvent::MouseMove, middle, widget->mapToGlobal(middle), Qt::NoButton, Qt::LeftButton, {});
     QApplication::sendEvent(widget, &move);
     QTest::mouseRelease(widget, Qt::LeftButton, {}, to);
+}
+
+// How many columns of `image` span its pixels unlike `background`.
+int inkWidth(const QImage& image, QRgb background)
+{
+    int left = image.width(), right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != background) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+            }
+    return right - left + 1;
 }
 
 // Pixels of `after` that differ from `before`, as points.
@@ -235,6 +251,34 @@ private slots:
         QCOMPARE(reports.numbers, QList<int>({5, 6}));
         // A marker is its colour 1 inside, not colour 2.
         QCOMPARE(canvas.compose(QRect(0, 0, 100, 80)).pixel(20, 12), kWhite);
+    }
+
+    void typedTextKeepsItsSizeWhenCommitted()
+    {
+        // Under the application's skin, whose rule gives every widget a font size of its own,
+        // the text shows as wide while it is typed as once it is drawn.
+        QVERIFY(OvResourceMgr::instance()->setSkin(QStringLiteral("default")));
+        const auto plain = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+        QWidget display;
+        capture::Canvas canvas(&display, QSize(400, 100), 1);
+        canvas.setViewport(QRect(0, 0, 400, 100));
+        display.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&display));
+        canvas.Start(CS_Text, kRed, kWhite, "DejaVu Sans", 24);
+        QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(10, 10));
+        auto* editor = canvas.findChild<QTextEdit*>();
+        QVERIFY(editor);
+        const QString text = QStringLiteral("Typed words");
+        editor->insertPlainText(text);
+        QImage typing(editor->viewport()->size(), QImage::Format_RGB32);
+        typing.fill(kWhite);
+        editor->viewport()->render(&typing);
+        canvas.finishText();
+        const QImage drawn = canvas.compose(QRect(0, 0, 400, 100)).convertToFormat(QImage::Format_ARGB32);
+        const int typed = inkWidth(typing, kWhite);
+        const int committed = inkWidth(drawn, 0);
+        QVERIFY(committed > 0);
+        QVERIFY2(qAbs(typed - committed) <= 1, qPrintable(QString("%1 px wide typed, %2 px drawn").arg(typed).arg(committed)));
     }
 
     void sizeTipReadsOnlyItsFourNumbers()

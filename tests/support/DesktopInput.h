@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QApplication>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 #include <QX11Info>
@@ -58,9 +59,40 @@ inline bool waitPlaced(QWidget* window)
     return false;
 }
 
+// Moves `window` so that the middle of `part`, a widget in it, lies at `target`, and waits
+// until the window manager has it there.
+inline bool moveOnScreen(QWidget* window, QWidget* part, const QPoint& target)
+{
+    const auto middle = [part] { return part->mapToGlobal(part->rect().center()); };
+    window->move(window->pos() + target - middle());
+    return spinUntil([&] { return middle() == target; }, 10000) && waitPlaced(window);
+}
+
+// Waits until the screen shows `part` of `widget` (widget coordinates; all of it when empty)
+// as its window paints it: nothing lies over it (a compositing manager draws a change a
+// moment later).
+inline bool shownWhole(QWidget* widget, QRect part = QRect())
+{
+    if (part.isEmpty())
+        part = widget->rect();
+    QWidget* window = widget->window();
+    const QRect inWindow = part.translated(widget->mapTo(window, QPoint(0, 0)));
+    return spinUntil(
+        [window, inWindow] {
+            const QRect area(window->mapToGlobal(inWindow.topLeft()), inWindow.size());
+            const QImage shown = QGuiApplication::primaryScreen()
+                                     ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGB32);
+            return shown == window->grab(inWindow).toImage().convertToFormat(QImage::Format_RGB32);
+        },
+        10000);
+}
+
 // Waits until the screenshot's full-screen selection overlay is on the screen and takes the
-// mouse: a drag that starts before it is mapped reaches whatever lies below.
-inline bool waitSelectionOverlay()
+// mouse: a drag that starts before it is mapped reaches whatever lies below. The overlay, or
+// null when it did not come.
+inline QWidget* waitSelectionOverlay()
 {
     QWidget* overlay = nullptr;
     const bool shown = spinUntil(
@@ -74,7 +106,7 @@ inline bool waitSelectionOverlay()
             return false;
         },
         10000);
-    return shown && waitPlaced(overlay);
+    return shown && waitPlaced(overlay) ? overlay : nullptr;
 }
 
 // Waits until the window of `widget` is on the screen where this process thinks it is, as a

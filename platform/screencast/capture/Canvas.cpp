@@ -1,6 +1,7 @@
 #include "capture/Canvas.h"
 
 #include <QBitmap>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -400,16 +401,28 @@ void Canvas::openEditor(const QPointF& point)
     m_editor->setFocus();
 }
 
-void Canvas::styleEditor()
+QFont Canvas::textFont() const
 {
     QFont font(m_fontFamily);
     font.setPixelSize(qMax(1, qRound(m_penSize)));
+    return font;
+}
+
+void Canvas::styleEditor()
+{
+    const QFont font = textFont();
     m_editor->setFont(font);
-    // Its own style sheet, so that the application's skin does not frame or fill it.
+    // Its own style sheet, so that the application's skin does not frame or fill it, nor
+    // give it a font of the skin's: a style sheet's font wins over the widget's. The family
+    // is the one the text is drawn with in the end.
+    QString family = QFontInfo(font).family();
+    family.remove(QLatin1Char('"')).remove(QLatin1Char('\\'));
     m_editor->setStyleSheet(QStringLiteral("QTextEdit { background: transparent; color: %1; border: %2px dashed %1;"
-                                           " padding: 0; margin: 0; }")
+                                           " padding: 0; margin: 0; font-family: \"%3\"; font-size: %4px; }")
                                 .arg(m_color1.name())
-                                .arg(kEditorFrame));
+                                .arg(kEditorFrame)
+                                .arg(family)
+                                .arg(font.pixelSize()));
     fitEditor();
 }
 
@@ -417,7 +430,7 @@ void Canvas::fitEditor()
 {
     if (!m_editor)
         return;
-    const QFontMetricsF metrics(m_editor->font());
+    const QFontMetricsF metrics(textFont());
     const QString text = m_editor->toPlainText();
     const QRectF room(0, 0, 1e5, 1e5);
     const QString shown = text.isEmpty() ? QStringLiteral(" ") : text;

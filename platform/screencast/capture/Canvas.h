@@ -8,6 +8,7 @@
 #include "ScImageCapture.h"
 #include "capture/Annotation.h"
 
+#include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QPointer>
@@ -82,6 +83,8 @@ private:
     // frame and the caret, not its clear background), in widget coordinates.
     QRect caretRect() const;
     QRegion editorRegion() const;
+    // The font text is typed and drawn with.
+    QFont textFont() const;
     void openEditor(const QPointF& point);
     void styleEditor();
     void fitEditor();

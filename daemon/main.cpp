@@ -175,8 +175,9 @@ int main(int argc, char** argv)
     parser.process(app);
 
     QString socketError;
-    const QString socketPath =
-        parser.isSet(socketOption) ? parser.value(socketOption) : taskwire::defaultSocketPath(&socketError);
+    QString passedOver;
+    const QString socketPath = parser.isSet(socketOption) ? parser.value(socketOption)
+                                                          : taskwire::defaultSocketPath(&socketError, &passedOver);
     if (socketPath.isEmpty())
         return fault(socketError);
     if (parser.isSet(stopOption))
@@ -199,6 +200,8 @@ int main(int argc, char** argv)
     const QString logPath = parser.value(logOption);
     QDir().mkpath(QFileInfo(logPath).absolutePath());
     SetLogfile(QFile::encodeName(logPath).constData());
+    if (!passedOver.isEmpty())
+        Log("TaskDaemon", 2, "%s The socket is in the cache folder instead.", qUtf8Printable(passedOver));
 
     QDir().mkpath(QFileInfo(socketPath).absolutePath());
     TaskStore store(parser.value(storeOption));

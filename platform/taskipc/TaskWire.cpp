@@ -5,12 +5,14 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace taskwire {
@@ -21,18 +23,28 @@ constexpr short kEveryDay = 127;
 constexpr mode_t kPrivateMode = 0700;
 constexpr mode_t kOthersBits = 077;
 constexpr mode_t kPermissionBits = 07777;
+// The longest path of a local socket (its address holds a terminating zero too).
+constexpr int kMaxSocketPathBytes = int(sizeof(sockaddr_un::sun_path)) - 1;
 
 QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+QString privateFolderIn(const QString& parent)
+{
+    return parent + QStringLiteral("/screenrecorder-") + QString::number(::geteuid());
+}
 } // namespace
 
-QString privateSocketFolder(QString* error)
+QString privateSocketFolder(const QString& parent, QString* error)
 {
-    const QString folder = QDir::tempPath() + QStringLiteral("/screenrecorder-") + QString::number(::geteuid());
+    const QString folder = privateFolderIn(parent);
     const QByteArray native = QFile::encodeName(folder);
     const auto refuse = [&](const QString& why) {
         *error = QStringLiteral("The folder %1 for the task service's socket %2.").arg(folder, why);
         return QString();
     };
+    if (QDir::isRelativePath(parent))
+        return refuse(QStringLiteral("is not a full path"));
+    QDir().mkpath(parent);
     if (::mkdir(native.constData(), kPrivateMode) != 0 && errno != EEXIST)
         return refuse(QStringLiteral("cannot be made: %1").arg(systemError()));
     struct stat info {};
@@ -43,29 +55,60 @@ QString privateSocketFolder(QString* error)
     if (!S_ISDIR(info.st_mode))
         return refuse(QStringLiteral("is not a folder; remove it"));
     if (info.st_uid != ::geteuid())
-        return refuse(QStringLiteral("belongs to another user (uid %1); remove it").arg(info.st_uid));
+        return refuse(QStringLiteral("belongs to another user (uid %1)").arg(info.st_uid));
     if ((info.st_mode & kOthersBits) != 0)
         return refuse(QStringLiteral("is open to other users (mode %1); only its owner may enter it (mode 700)")
                           .arg(info.st_mode & kPermissionBits, 0, 8));
     return folder;
 }
 
-QString defaultSocketPath(QString* error)
+namespace {
+// The socket in `folder`, or empty (with `error`) when its path is too long for a local socket.
+QString socketIn(const QString& folder, QString* error)
+{
+    const QString path = folder + QStringLiteral("/screenrecorder-taskd.sock");
+    if (QFile::encodeName(path).size() > kMaxSocketPathBytes) {
+        *error = QStringLiteral("The task service's socket %1 would be longer than the %2 bytes the path of a "
+                                "local socket may have.").arg(path).arg(kMaxSocketPathBytes);
+        return QString();
+    }
+    return path;
+}
+
+// The socket in this user's private folder under `parent`; its length is checked before the
+// folder is made.
+QString privateSocketIn(const QString& parent, QString* error)
+{
+    const QString path = socketIn(privateFolderIn(parent), error);
+    if (path.isEmpty() || privateSocketFolder(parent, error).isEmpty())
+        return QString();
+    return path;
+}
+} // namespace
+
+QString defaultSocketPath(QString* error, QString* passedOver)
 {
     const QString fromEnv = qEnvironmentVariable("SR_TASKD_SOCKET");
     if (!fromEnv.isEmpty())
         return fromEnv;
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists()) {
-        QString why;
-        folder = privateSocketFolder(&why);
-        if (folder.isEmpty()) {
-            if (error)
-                *error = why;
-            return QString();
+    QString why;
+    QString path;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists()) {
+        path = socketIn(runtime, &why);
+    } else {
+        path = privateSocketIn(QDir::tempPath(), &why);
+        if (path.isEmpty()) {
+            if (passedOver)
+                *passedOver = why;
+            QString cacheWhy;
+            path = privateSocketIn(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation), &cacheWhy);
+            why += QLatin1Char(' ') + cacheWhy;
         }
     }
-    return folder + QStringLiteral("/screenrecorder-taskd.sock");
+    if (path.isEmpty() && error)
+        *error = why;
+    return path;
 }
 
 Peer socketPeer(qintptr descriptor)

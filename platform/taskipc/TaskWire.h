@@ -55,14 +55,17 @@ constexpr int kMaxMessageBytes = 1 << 20;
 constexpr const char kDateFormat[] = "MM-dd-yyyy hh:mm:ss";
 
 // The socket: $SR_TASKD_SOCKET, else "screenrecorder-taskd.sock" in the user's runtime
-// folder ($XDG_RUNTIME_DIR), else in this user's private folder (privateSocketFolder). Empty
-// when there is no safe place, with `error` (when given) saying why in words for the user.
-QString defaultSocketPath(QString* error = nullptr);
-// "<temporary folder>/screenrecorder-<uid>", made with mode 0700 when missing. Empty, with
-// `error` saying why, when what is there is not a folder of this user's own that only this
-// user can enter (a symbolic link, another owner, or a mode open to others): another user
-// could then place a socket there.
-QString privateSocketFolder(QString* error);
+// folder ($XDG_RUNTIME_DIR), else in the first safe private folder (privateSocketFolder) of
+// the temporary folder and then of the user's cache folder (another user may have taken the
+// name in the temporary folder first). Empty when there is no safe place whose path a local
+// socket can take, with `error` (when given) saying why in words for the user; `passedOver`
+// (when given) says why the temporary folder was not used.
+QString defaultSocketPath(QString* error = nullptr, QString* passedOver = nullptr);
+// "<parent>/screenrecorder-<uid>", made with mode 0700 when missing. Empty, with `error`
+// saying why, when what is there is not a folder of this user's own that only this user can
+// enter (a symbolic link, another owner, or a mode open to others): another user could then
+// place a socket there.
+QString privateSocketFolder(const QString& parent, QString* error);
 
 // The process at the other end of a connected local socket, as the kernel saw it when it
 // connected (or, for a server, when it began to listen).

@@ -21,10 +21,12 @@ const char kModule[] = "TaskClint";
 // Pause between two connection attempts while a daemon just started opens its socket.
 const int kConnectRetryMs = 50;
 // The reconnection's back-off after a lost connection: the first pause, doubled up to the
-// longest; after this many failed attempts the daemon is started (unless uninstalled).
+// longest; from this attempt on, each one that finds no daemon starts it (unless uninstalled).
 const int kReconnectFirstMs = 250;
 const int kReconnectLongestMs = 8000;
 const int kReconnectStartDaemonAfter = 3;
+// After this many starts that did not bring the daemon back, the user is told.
+const int kStartsBeforeTelling = 2;
 } // namespace
 
 TaskClientCall::TaskClientCall(QObject* parent, bool connected)
@@ -77,13 +79,14 @@ void TaskClientCall::waitUntil(const std::function<bool()>& done, int timeoutMs)
     }
 }
 
-QString TaskClientCall::socketPath()
+QString TaskClientCall::socketPath(QString* error)
 {
-    QString why;
-    const QString path = taskwire::defaultSocketPath(&why);
-    if (path.isEmpty()) {
-        Log(kModule, 2, "no task daemon socket: %s", qUtf8Printable(why));
-        emit sigDaemonBroken(why);
+    QString passedOver;
+    const QString path = taskwire::defaultSocketPath(error, &passedOver);
+    if (passedOver != m_strPassedOver) {
+        m_strPassedOver = passedOver;
+        if (!passedOver.isEmpty())
+            Log(kModule, 2, "%s The socket is in the cache folder instead.", qUtf8Printable(passedOver));
     }
     return path;
 }
@@ -94,6 +97,9 @@ bool TaskClientCall::acceptPeer()
     if (taskwire::peerIsThisUser(m_pSocket->socketDescriptor(), &why)) {
         m_bPeerPending = false;
         m_connectedSince.start();
+        m_nStartsInVain = 0;
+        m_strStartFailure.clear();
+        m_bToldNotStarted = false;
         if (m_pSocket->bytesAvailable() > 0)
             QMetaObject::invokeMethod(this, &TaskClientCall::onReadyRead, Qt::QueuedConnection);
         return true;
@@ -115,9 +121,13 @@ TaskClientCall::Attempt TaskClientCall::connectOnce()
     m_pSocket->abort();
     m_bClosing = false;
     m_reader.clear();
-    const QString path = socketPath();
-    if (path.isEmpty())
+    QString why;
+    const QString path = socketPath(&why);
+    if (path.isEmpty()) {
+        Log(kModule, 2, "no task daemon socket: %s", qUtf8Printable(why));
+        emit sigDaemonBroken(why);
         return Attempt::Refused;
+    }
     m_bPeerPending = true;
     m_pSocket->connectToServer(path);
     QPointer<TaskClientCall> self(this);
@@ -127,25 +137,31 @@ TaskClientCall::Attempt TaskClientCall::connectOnce()
     return acceptPeer() ? Attempt::Connected : Attempt::Refused;
 }
 
-bool TaskClientCall::startDaemon()
+bool TaskClientCall::startDaemon(QString* error)
 {
     if (OSServiceUtils::isTaskDaemonUninstalled()) {
         Log(kModule, 2, "task daemon not started: the user uninstalled it");
         return false;
     }
     const QString program = daemonProgram();
-    if (!QFileInfo(program).isExecutable()) {
-        Log(kModule, 2, "task daemon not found: %s", qUtf8Printable(program));
+    const auto fail = [&](const QString& why) {
+        Log(kModule, 2, "task daemon not started: %s", qUtf8Printable(why));
+        if (error)
+            *error = why;
         return false;
-    }
-    const QString path = taskwire::defaultSocketPath();
+    };
+    if (!QFileInfo(program).isExecutable())
+        return fail(tr("its program %1 is missing").arg(program));
+    QString why;
+    const QString path = socketPath(&why);
     if (path.isEmpty())
-        return false;
+        return fail(why);
     QStringList arguments{QStringLiteral("--socket"), path};
     arguments << qEnvironmentVariable("SR_TASKD_ARGS").split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const bool started = PlatformSeam::current()->startDetached(program, arguments);
-    Log(kModule, 2, "start task daemon %s: %d", qUtf8Printable(program), started ? 1 : 0);
-    return started;
+    if (!PlatformSeam::current()->startDetached(program, arguments))
+        return fail(tr("%1 could not be run").arg(program));
+    Log(kModule, 2, "started task daemon %s", qUtf8Printable(program));
+    return true;
 }
 
 bool TaskClientCall::createConnection()
@@ -233,7 +249,7 @@ void TaskClientCall::onStateChanged(QLocalSocket::LocalSocketState state)
         QMetaObject::invokeMethod(this, &TaskClientCall::onFoundAgain, Qt::QueuedConnection);
         return;
     }
-    scheduleReconnect();
+    onNoDaemonFound();
 }
 
 void TaskClientCall::onFoundAgain()
@@ -259,13 +275,11 @@ void TaskClientCall::scheduleReconnect()
 void TaskClientCall::onReconnectTimer()
 {
     ++m_nReconnectAttempts;
-    if (m_nReconnectAttempts == kReconnectStartDaemonAfter)
-        startDaemon();
     m_reader.clear();
     m_bReconnecting = true;
     m_bPeerPending = true;
     // Never waits: the socket's state change ends the attempt (at once when nothing listens).
-    const QString path = taskwire::defaultSocketPath();
+    const QString path = socketPath();
     if (path.isEmpty()) {
         m_bReconnecting = false;
         scheduleReconnect();
@@ -274,8 +288,29 @@ void TaskClientCall::onReconnectTimer()
     m_pSocket->connectToServer(path);
     if (m_bReconnecting && m_pSocket->state() == QLocalSocket::UnconnectedState) {
         m_bReconnecting = false;
-        scheduleReconnect();
+        onNoDaemonFound();
     }
+}
+
+void TaskClientCall::onNoDaemonFound()
+{
+    if (m_nReconnectAttempts >= kReconnectStartDaemonAfter) {
+        // Told one attempt after a start that failed (its supervisor may have brought it back
+        // meanwhile), or after starts that did not bring it back (a program that ends at once).
+        if (!m_bToldNotStarted && (!m_strStartFailure.isEmpty() || m_nStartsInVain >= kStartsBeforeTelling)) {
+            m_bToldNotStarted = true;
+            const QString why = m_strStartFailure.isEmpty()
+                                    ? tr("it ended each time it was started (its log may tell why)")
+                                    : m_strStartFailure;
+            Log(kModule, 2, "the user is told that the task daemon cannot be started: %s", qUtf8Printable(why));
+            QMetaObject::invokeMethod(
+                this, [this, why] { emit sigDaemonNotStarted(why); }, Qt::QueuedConnection);
+        }
+        m_strStartFailure.clear();
+        if (startDaemon(&m_strStartFailure) || !m_strStartFailure.isEmpty())
+            ++m_nStartsInVain;
+    }
+    scheduleReconnect();
 }
 
 bool TaskClientCall::request(const char* op, QJsonObject args, QJsonValue* result, QString* error, bool* refused)

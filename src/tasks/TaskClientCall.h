@@ -9,8 +9,10 @@
 // (sigDaemonBroken). A change of the task list refused by the daemon (not written, or not
 // allowed) is reported as such and leaves the connection as it is. A connection lost is
 // sought again from a back-off timer that never waits; its pause grows until a connection
-// has stayed up kStableConnectionMs. Only a daemon that runs as this user is spoken to:
-// anything else at the socket is refused (sigDaemonBroken).
+// has stayed up kStableConnectionMs. From the third attempt on, every attempt that finds no
+// daemon starts one (unless the user uninstalled it); when that does not bring it back,
+// sigDaemonNotStarted says why, once until a connection is made. Only a daemon that runs as
+// this user is spoken to: anything else at the socket is refused (sigDaemonBroken).
 
 #include "TaskInfo.h"
 
@@ -107,6 +109,9 @@ signals:
     // The daemon answered something impossible, or what listens at the socket is not this
     // user's daemon, or there is no safe socket (`reason` can be shown to the user).
     void sigDaemonBroken(const QString& reason);
+    // The lost daemon could not be started again (`reason` can be shown to the user); the
+    // attempts go on. Delivered from the event loop.
+    void sigDaemonNotStarted(const QString& reason);
 
 private:
     struct Pending {
@@ -135,15 +140,18 @@ private:
     // One connection attempt that waits; Refused (told through sigDaemonBroken) when the
     // socket has no safe place or another user's program serves it.
     Attempt connectOnce();
-    // The socket, or empty with the reason told through sigDaemonBroken.
-    QString socketPath();
+    // The socket, or empty with `error` (when given) saying why; logs once why the temporary
+    // folder was passed over.
+    QString socketPath(QString* error = nullptr);
     // Closes the new connection unless this user's daemon is at its other end (told through
     // sigDaemonBroken); true when it is. Nothing is read from a connection before.
     bool acceptPeer();
     // A connection of the back-off timer is up: checked from the event loop (the socket is
     // not finished yet while it tells its state).
     void onFoundAgain();
-    bool startDaemon();
+    // Starts the daemon detached; false when it was not (`error`, when given, says why unless
+    // the user uninstalled it).
+    bool startDaemon(QString* error = nullptr);
     // One retry of createConnectionLater while the daemon it started opens its socket.
     void onDaemonRetry();
     // Processes events (no user input) until `done` or `timeoutMs`.
@@ -156,6 +164,8 @@ private:
     // The next attempt after the back-off pause; the attempt itself never waits.
     void scheduleReconnect();
     void onReconnectTimer();
+    // An attempt of the back-off timer found no daemon: from the third on, starts it.
+    void onNoDaemonFound();
     // The lines to show for a "missedStarts" callback's list (bounded).
     static QStringList missedStarts(const QJsonValue& starts);
     void handleMessage(const QJsonObject& message);
@@ -175,6 +185,12 @@ private:
     bool m_bClosing = false;      // the client itself ends the connection: no loss
     bool m_bPeerPending = false;  // connected, but who listens there is not known yet
     QElapsedTimer m_daemonStarted;
+    // Since the last connection made: the starts that did not bring the daemon back, why the
+    // last one failed (empty when it ran), and whether the user was told.
+    int m_nStartsInVain = 0;
+    QString m_strStartFailure;
+    bool m_bToldNotStarted = false;
+    QString m_strPassedOver; // why the temporary folder was passed over, as last logged
     taskwire::LineReader m_reader;
     QHash<qint64, Pending*> m_pending;
     qint64 m_nNextId = 0;

@@ -54,6 +54,10 @@ TaskClientCall* TaskManage::newClient()
     connect(m_pClient, &TaskClientCall::sigMissedStarts, this, &TaskManage::onMissedStarts);
     connect(m_pClient, &TaskClientCall::sigTaskFileDamaged, this, &TaskManage::onTaskFileDamaged);
     connect(m_pClient, &TaskClientCall::sigDaemonBroken, this, &TaskManage::onDaemonBroken);
+    connect(m_pClient, &TaskClientCall::sigDaemonNotStarted, this, [this](const QString& reason) {
+        tellUser(tr("The task service stopped and could not be started again, so scheduled recordings will not "
+                    "start: %1. Screen Recorder keeps trying.").arg(reason));
+    });
     m_lstTaskInfo.clear();
     m_deletedNames.clear();
     m_bToldBroken = false;
@@ -62,17 +66,20 @@ TaskClientCall* TaskManage::newClient()
 
 void TaskManage::onClientReconnected()
 {
-    TaskClientCall* client = m_pClient;
+    // Released when a call inside one of the waits below replaces it.
+    QPointer<TaskClientCall> client = m_pClient;
     if (!client || !client->doConnecting() || m_pClient != client)
         return;
     Log(kModule, 1, "task daemon found again: listing and replaying");
     // What the user sees is the truth: the daemon gets every task it lost or holds
     // differently, and loses those deleted meanwhile; tasks only it knows stay.
     const QList<TaskInfo> mine = m_lstTaskInfo;
-    const QStringList deleted = m_deletedNames.values();
+    const QSet<QString> deleted = m_deletedNames;
     m_lstTaskInfo.clear();
     initTaskInfoList();
-    if (m_pClient != client || !client->isConnecting()) {
+    if (m_pClient != client)
+        return; // the new client has listed the tasks
+    if (!client->isConnecting()) {
         m_lstTaskInfo = mine;
         return;
     }
@@ -82,18 +89,30 @@ void TaskManage::onClientReconnected()
     bool refused = false;
     for (const TaskInfo& task : mine) {
         const int index = indexIn(theirs, task.name);
-        if (index < 0 || theirs.at(index) != task)
+        if (client && (index < 0 || theirs.at(index) != task))
             refused |= client->changeTask(task.name, task, &why) == TaskClientCall::ChangeRefused;
     }
+    // A deletion is forgotten once the daemon lists the task no more or confirmed its removal.
+    QSet<QString> confirmed = deleted;
     for (const TaskInfo& task : theirs) {
-        if (deleted.contains(task.name))
-            refused |= client->removeTask(task.name, &why) == TaskClientCall::ChangeRefused;
-        else if (indexOf(task.name) < 0)
-            m_lstTaskInfo.append(task);
+        if (!deleted.contains(task.name)) {
+            if (indexOf(task.name) < 0)
+                m_lstTaskInfo.append(task);
+            continue;
+        }
+        const int result = client ? client->removeTask(task.name, &why) : TaskClientCall::ChangeUnanswered;
+        refused |= result == TaskClientCall::ChangeRefused;
+        if (result != TaskClientCall::ChangeSaved)
+            confirmed.remove(task.name);
     }
-    m_deletedNames.clear();
-    if (refused && m_pClient == client) {
-        settleChange(TaskClientCall::ChangeRefused, why, m_lstTaskInfo, {}, nullptr);
+    if (m_pClient != client)
+        return;
+    m_deletedNames.subtract(confirmed);
+    if (refused) {
+        // Copies: settling empties the list before it may restore it.
+        const QList<TaskInfo> before = m_lstTaskInfo;
+        const QSet<QString> deletedBefore = m_deletedNames;
+        settleChange(TaskClientCall::ChangeRefused, why, before, deletedBefore, nullptr);
         tellUser(tr("Changes made to the scheduled recordings while the task service was away could not be "
                     "saved: %1").arg(why));
     }

@@ -5,10 +5,11 @@
 // the finishing action after its countdown. GUI thread. Every call that waits on the daemon
 // waits a bounded time with the interface painting; a daemon that does not answer counts as
 // not connected. When the client finds a lost daemon again, the coordinator lists its tasks
-// and sends it what it lost; starts the daemon dropped, a task file the daemon found
-// damaged, and a daemon that answers the impossible, are told to the user in a message. A
-// change the daemon refuses (it could not write it) is not kept: the list becomes the
-// daemon's again and the caller is told why.
+// and sends it what it lost (a deletion until the daemon confirmed it); starts the daemon
+// dropped, a task file the daemon found damaged, a daemon that answers the impossible or
+// cannot be started again, are told to the user in a message. A change the daemon refuses
+// (it could not write it) is not kept: the list becomes the daemon's again (or stays as it
+// was when the daemon's cannot be read) and the caller is told why.
 
 #include "TaskInfo.h"
 
@@ -124,6 +125,7 @@ private:
     RecordInfo m_curRecInfo;
     QDateTime m_performTime;
     TaskClientCall* m_pClient = nullptr;
-    QSet<QString> m_deletedNames; // deleted or renamed away since the daemon's list was read
+    // Deleted or renamed away since the daemon's list was read, and not yet confirmed by it.
+    QSet<QString> m_deletedNames;
     bool m_bToldBroken = false;
 };

@@ -49,6 +49,16 @@ public:
         socket->write(taskwire::frame(message));
         socket->flush();
     }
+    void dropAll()
+    {
+        for (QLocalSocket* socket : m_server.findChildren<QLocalSocket*>())
+            socket->abort();
+    }
+    static QJsonValue refuse(QLocalSocket* socket, const QJsonObject& request)
+    {
+        send(socket, {{"id", request.value("id")}, {"ok", false}, {"error", "refused on purpose"}});
+        return QJsonValue(QJsonValue::Undefined);
+    }
 
 private:
     void onLines(QLocalSocket* socket)
@@ -162,10 +172,8 @@ private slots:
                 return QJsonValue(3);
             if (op == "getTaskInfo" && request.value("index").toInt() == 0)
                 return QJsonValue(QJsonObject{{"name", "first"}, {"recinfo", "{}"}});
-            if (op == "getTaskInfo") {
-                FakeDaemon::send(socket, {{"id", request.value("id")}, {"ok", false}, {"error", "no such task"}});
-                return QJsonValue(QJsonValue::Undefined);
-            }
+            if (op == "getTaskInfo")
+                return FakeDaemon::refuse(socket, request);
             return wellBehaved(request);
         };
         QVERIFY(daemon.listen());
@@ -290,6 +298,69 @@ private slots:
         for (qint64 at : qAsConst(arrivals))
             times << QString::number(at);
         QVERIFY2(arrivals.at(3) - arrivals.at(2) >= 1900, qPrintable("connections at (ms): " + times.join(", ")));
+    }
+
+    // The daemon refuses what it missed while away, then cannot list its tasks: the list stays.
+    void refusedReplayWithAnUnreadableListKeepsTheList()
+    {
+        FakeDaemon daemon;
+        int counts = 0;
+        daemon.answer = [&](QLocalSocket* socket, const QJsonObject& request) {
+            const QString op = request.value("op").toString();
+            // The third listing is the one after the refusal.
+            if (op == "changeTask" || (op == "getTaskArrayCount" && ++counts == 3))
+                return FakeDaemon::refuse(socket, request);
+            return op == "getTaskArrayCount" ? QJsonValue(0) : op == "addTask" ? QJsonValue() : wellBehaved(request);
+        };
+        QVERIFY(daemon.listen());
+        ModalAnswers::clear();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        TaskManage::instance()->reConnectXPCServer();
+        QVERIFY(TaskManage::instance()->addTaskInfo(TaskInfo{"Mine", true, false, 0, "", RecordInfo()}));
+        daemon.dropAll();
+        QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 20000));
+        QCOMPARE(TaskManage::instance()->getLstTaskInfo().size(), 1);
+    }
+
+    // A deletion whose removal was never answered is sent again at each reconnect until the
+    // daemon confirms it: the task does not come back from the daemon's list.
+    void deletionIsReplayedUntilTheDaemonConfirmsIt()
+    {
+        FakeDaemon daemon;
+        QStringList names{"Gone"};
+        int removals = 0;
+        daemon.answer = [&](QLocalSocket* socket, const QJsonObject& request) {
+            const QString op = request.value("op").toString();
+            if (op == "getTaskInfo")
+                return QJsonValue(QJsonObject{{"name", names.value(0)}, {"recinfo", "{}"}});
+            if (op == "getTaskArrayCount")
+                return QJsonValue(names.size());
+            if (op != "removeTask")
+                return wellBehaved(request);
+            ++removals < 3 ? socket->abort() : names.clear(); // the first two are lost before the answer
+            return QJsonValue();
+        };
+        QVERIFY(daemon.listen());
+        TaskManage::instance()->reConnectXPCServer();
+        TaskManage::instance()->deleteTaskInfo("Gone");
+        QVERIFY(SrTest::spinUntil([&] { return names.isEmpty(); }, 20000));
+        QVERIFY(TaskManage::instance()->getLstTaskInfo().isEmpty());
+    }
+
+    // The daemon is gone and its program missing: the user hears why it was not started.
+    void lostDaemonThatCannotBeStartedIsTold()
+    {
+        TaskManage::instance()->reConnectXPCServer(); // its client is not to seek this daemon
+        TaskClientCall client;
+        QSignalSpy told(&client, &TaskClientCall::sigDaemonNotStarted);
+        {
+            FakeDaemon daemon;
+            daemon.answer = [](QLocalSocket*, const QJsonObject& request) { return wellBehaved(request); };
+            QVERIFY(daemon.listen());
+            QVERIFY(client.createConnection() && client.doConnecting());
+        }
+        QVERIFY(SrTest::spinUntil([&] { return !told.isEmpty(); }, 20000));
+        QVERIFY(told.at(0).at(0).toString().contains("/nonexistent/screenrecorder-taskd is missing"));
     }
 
     // A wait keeps timers running, so a call can run inside another one's wait: each gets

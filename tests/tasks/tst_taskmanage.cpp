@@ -151,6 +151,18 @@ private slots:
         QCOMPARE(names, (QStringList{"Before", "While away"}));
     }
 
+    // Killed again within seconds of each restart: the client starts it again every time.
+    void daemonKilledSoonAfterEachRestartIsStartedAgain()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        for (int kill = 1; kill <= 3; ++kill) {
+            m_seam.stop(); // SIGKILL
+            QVERIFY2(SrTest::spinUntil([&] { return m_seam.process.state() == QProcess::Running && tasks->isConnected(); },
+                                       60000),
+                     qPrintable(QString("no daemon answers after kill %1").arg(kill)));
+        }
+    }
+
     void damagedTaskFileIsToldOnceWithWhereItWasKept()
     {
         TaskManage* tasks = TaskManage::instance();

@@ -1,6 +1,7 @@
 // Who may reach the task service: without a runtime folder the application's client and the
-// real daemon meet in a private folder of the user's own; a program of another user at either
-// end of the socket is refused; Uninstall stops the daemon of its socket and no other process.
+// real daemon meet in a private folder of the user's own (in the cache folder when the one in
+// the temporary folder is unsafe); a program of another user at either end of the socket is
+// refused; Uninstall stops the daemon of its socket and no other process.
 
 #include "OtherUser.h"
 #include "TaskDaemonRun.h"
@@ -31,6 +32,8 @@ QString privateFolder() { return QDir::tempPath() + "/screenrecorder-" + QString
 
 QString privateSocket() { return privateFolder() + "/screenrecorder-taskd.sock"; }
 
+QString cacheFolder() { return qEnvironmentVariable("XDG_CACHE_HOME") + "/screenrecorder-" + QString::number(::geteuid()); }
+
 bool answers(const QString& socket)
 {
     QLocalSocket probe;
@@ -58,6 +61,7 @@ class TaskServiceAccessTest : public QObject {
     QByteArray m_runtime;
     QByteArray m_program;
     QByteArray m_path;
+    QByteArray m_cache;
 
 private slots:
     void initTestCase()
@@ -65,6 +69,7 @@ private slots:
         m_runtime = qgetenv("XDG_RUNTIME_DIR");
         m_program = qgetenv("SR_TASKD_PROGRAM");
         m_path = qgetenv("PATH");
+        m_cache = qgetenv("XDG_CACHE_HOME");
         // The client may not start daemons of its own here, and the coordinator's client of
         // earlier tests may not seek one at the socket these tests use.
         qputenv("SR_TASKD_PROGRAM", "/nonexistent/screenrecorder-taskd");
@@ -91,6 +96,8 @@ private slots:
     }
     void init()
     {
+        qputenv("XDG_CACHE_HOME", m_cache);
+        QDir(cacheFolder()).removeRecursively();
         if (QFileInfo(privateFolder()).isSymLink())
             QFile::remove(privateFolder());
         else
@@ -122,7 +129,7 @@ private slots:
         QCOMPARE(daemon.exitCode(), 0);
     }
 
-    void unsafeFolderIsRefusedWithItsReason_data()
+    void unsafeTemporaryFolderIsPassedOverForTheCacheFolder_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
@@ -130,7 +137,7 @@ private slots:
         QTest::newRow("open to others") << "mode" << "is open to other users (mode 755)";
         QTest::newRow("another user's") << "owner" << "belongs to another user";
     }
-    void unsafeFolderIsRefusedWithItsReason()
+    void unsafeTemporaryFolderIsPassedOverForTheCacheFolder()
     {
         QFETCH(QString, kind);
         QFETCH(QString, reason);
@@ -148,10 +155,45 @@ private slots:
                 QCOMPARE(::chown(folder.constData(), ::getpwnam("nobody")->pw_uid, ::getpwnam("nobody")->pw_gid), 0);
         }
         QString why;
-        QVERIFY(taskwire::defaultSocketPath(&why).isEmpty());
+        QCOMPARE(taskwire::defaultSocketPath(nullptr, &why), cacheFolder() + "/screenrecorder-taskd.sock");
         QVERIFY2(why.contains(privateFolder()) && why.contains(reason), qPrintable(why));
+        struct stat info {};
+        QCOMPARE(::lstat(QFile::encodeName(cacheFolder()).constData(), &info), 0);
+        QVERIFY(S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 07777) == 0700);
 
-        // The daemon will not serve there and says why; the client tells the user.
+        // The daemon serves there, and the client reaches it.
+        QProcess daemon;
+        startOnDefaultSocket(daemon, SrTest::newFolder("fallback-daemon"));
+        TaskClientCall client;
+        QVERIFY(connectWhenServed(client));
+        QVERIFY(client.checkVersion());
+        daemon.terminate();
+        QVERIFY(daemon.waitForFinished(10000));
+        QVERIFY(QDir(elsewhere).isEmpty());
+        QFileInfo(privateFolder()).isSymLink() ? QFile::remove(privateFolder()) : QDir(privateFolder()).removeRecursively();
+    }
+
+    // No safe place whose path a socket can take: the daemon will not serve and says why; the
+    // client tells the user.
+    void noSafePlaceIsRefusedWithItsReasons_data()
+    {
+        QTest::addColumn<QString>("cache");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("cache folder open to others") << QString() << "is open to other users (mode 755)";
+        QTest::newRow("cache path too long") << QString(80, 'c') << "longer than the 107 bytes";
+    }
+    void noSafePlaceIsRefusedWithItsReasons()
+    {
+        QFETCH(QString, cache);
+        QFETCH(QString, reason);
+        QVERIFY(QFile::link(SrTest::newFolder("elsewhere"), privateFolder()));
+        if (cache.isEmpty())
+            QVERIFY(QDir().mkpath(cacheFolder()) && ::chmod(QFile::encodeName(cacheFolder()).constData(), 0755) == 0);
+        else
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(SrTest::root() + "/" + cache));
+        QString why;
+        QVERIFY(taskwire::defaultSocketPath(&why).isEmpty());
+        QVERIFY2(why.contains("is a symbolic link") && why.contains(reason), qPrintable(why));
         QProcess daemon;
         startOnDefaultSocket(daemon, SrTest::newFolder("refusing-daemon"));
         QVERIFY(daemon.waitForFinished(10000));
@@ -162,8 +204,6 @@ private slots:
         QVERIFY(!client.createConnection());
         QCOMPARE(broken.count(), 1);
         QVERIFY(broken.at(0).at(0).toString().contains(reason));
-        QVERIFY(QDir(elsewhere).isEmpty());
-        QFileInfo(privateFolder()).isSymLink() ? QFile::remove(privateFolder()) : QDir(privateFolder()).removeRecursively();
     }
 
     // Another user's program at the socket is never spoken to, its task start never runs,

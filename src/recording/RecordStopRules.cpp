@@ -6,6 +6,7 @@
 #include "tasks/TaskManage.h"
 
 #include <QCoreApplication>
+#include <cmath>
 
 RecordStopRules::Settings RecordStopRules::fromParameter()
 {
@@ -38,14 +39,9 @@ RecordStopRules::RecordStopRules(const Settings& settings, std::function<qint64(
 RecordStopRules::StopReason RecordStopRules::check(qint64 seconds, qint64 fileSize)
 {
     ++m_nChecks;
-    if (m_settings.lengthEnabled && m_settings.lengthSeconds > 0 && seconds >= m_settings.lengthSeconds)
-        return StopRecordLength;
-    if (m_settings.tasking) {
-        if (m_settings.taskStop && m_settings.taskStop(seconds))
-            return StopTask;
-    } else if (m_settings.timerEnabled && m_settings.timerSeconds > 0 && seconds >= m_settings.timerSeconds) {
-        return StopTimer;
-    }
+    const StopReason planned = plannedStop(seconds);
+    if (planned != NoStop)
+        return planned;
     if (m_settings.gif && fileSize >= kGifSizeLimit)
         return StopGifSize;
     if (m_settings.excludedRunning) {
@@ -60,6 +56,31 @@ RecordStopRules::StopReason RecordStopRules::check(qint64 seconds, qint64 fileSi
             return StopDiskFull;
     }
     return NoStop;
+}
+
+RecordStopRules::StopReason RecordStopRules::plannedStop(qint64 seconds) const
+{
+    if (m_settings.lengthEnabled && m_settings.lengthSeconds > 0 && seconds >= m_settings.lengthSeconds)
+        return StopRecordLength;
+    if (m_settings.tasking) {
+        if (m_settings.taskStop && m_settings.taskStop(seconds))
+            return StopTask;
+    } else if (m_settings.timerEnabled && m_settings.timerSeconds > 0 && seconds >= m_settings.timerSeconds) {
+        return StopTimer;
+    }
+    return NoStop;
+}
+
+qint64 RecordStopRules::plannedStopAfter(double recorded) const
+{
+    // Every planned end counts whole recorded seconds; the first second at which one holds is
+    // where the recording ends.
+    const qint64 first = qint64(std::floor(recorded)) + 1;
+    for (qint64 second = first; second < first + kLookAheadSeconds; ++second) {
+        if (plannedStop(second) != NoStop)
+            return second;
+    }
+    return -1;
 }
 
 QString RecordStopRules::messageFor(StopReason reason, const QString& program)

@@ -2,7 +2,9 @@
 // The rules that end a running recording by themselves, checked once a second by the
 // control bar: the record length, the timed stop (or a scheduled task's stop), the size
 // limit of a GIF recording, the excluded program starting and the free space of the
-// temporary folder's volume (asked every fifth check).
+// temporary folder's volume (asked every fifth check). The planned ends (length, timed stop,
+// task) also say ahead of time at which recorded second they come, so that the bar can stop
+// on time between two checks.
 // A plain value class without windows or timers; GUI thread.
 
 #include <QString>
@@ -27,6 +29,9 @@ public:
     static constexpr qint64 kGifSizeLimit = 400LL * 1024 * 1024;
     // The free space is asked on every this many checks.
     static constexpr int kFreeSpaceEvery = 5;
+    // How many whole seconds ahead plannedStopAfter() looks: more than one check's interval,
+    // so that a check that comes late still finds the next planned end.
+    static constexpr int kLookAheadSeconds = 2;
 
     struct Settings {
         bool lengthEnabled = false;
@@ -50,6 +55,11 @@ public:
     // One check, once a second: `seconds` recorded so far (pauses excluded) and the bytes
     // written so far. Returns the first rule that ends the recording, or NoStop.
     StopReason check(qint64 seconds, qint64 fileSize);
+    // The planned end (length, timed stop or task) once `seconds` are recorded, or NoStop.
+    StopReason plannedStop(qint64 seconds) const;
+    // The recorded time, in whole seconds after `recorded` and at most kLookAheadSeconds
+    // ahead of it, at which a planned end comes; -1 when none comes by then.
+    qint64 plannedStopAfter(double recorded) const;
 
     // How many times the free space was asked (for the every-fifth rule).
     int freeSpaceQueries() const { return m_nFreeSpaceQueries; }

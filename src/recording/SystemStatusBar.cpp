@@ -82,10 +82,11 @@ QAction* SystemStatusBar::action(const QString& name) const { return m_pMenu->fi
 
 void SystemStatusBar::showIcon()
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        m_pTray->show();
-    else
-        Log("SystemStatusBar", 1, "no system tray on this desktop: status item not shown");
+    // Shown also without a tray: Qt then watches the desktop's tray selection and docks the
+    // icon whenever a tray takes it (a panel started after us, or restarted).
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        Log("SystemStatusBar", 1, "no system tray yet: the status item docks when one appears");
+    m_pTray->show();
 }
 
 QIcon SystemStatusBar::stateIcon(SysBarState state, bool blinkOn)

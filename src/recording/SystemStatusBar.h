@@ -20,7 +20,8 @@ class SystemStatusBar : public QObject {
 public:
     static SystemStatusBar* instance();
 
-    // Shows the icon in the tray (when the desktop has one).
+    // Shows the icon in the desktop's tray, now or whenever a tray appears (also one that
+    // starts later or restarts).
     void showIcon();
     void setSysBarState(SysBarState state);
     SysBarState sysBarState() const { return m_state; }

@@ -30,6 +30,7 @@
 #include <QThread>
 #include <QTime>
 #include <QTimer>
+#include <cmath>
 
 namespace {
 const char* const kModule = "VideoRecCtlWdg";
@@ -96,6 +97,10 @@ VideoRecCtlWdg::VideoRecCtlWdg(QWidget* parent)
 
     m_pTimer = new QTimer(this);
     connect(m_pTimer, &QTimer::timeout, this, &VideoRecCtlWdg::onTick);
+    m_pStopTimer = new QTimer(this);
+    m_pStopTimer->setSingleShot(true);
+    m_pStopTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_pStopTimer, &QTimer::timeout, this, &VideoRecCtlWdg::onPlannedStop);
     ui->lblFinishing->hide();
     updatePauseButtons();
 }
@@ -159,6 +164,7 @@ void VideoRecCtlWdg::startRecord()
         return ok ? bytes : qint64(-1);
     }));
     m_pTimer->start(kTickMs);
+    armPlannedStop(ScreenRecorder::instance()->duration());
     // Drawing needs a recorded area that stays where it is.
     ui->btnEdit->setVisible(!ui->btnEdit->isHidden() && ScreenRecorder::instance()->hasCanvas());
     updatePauseButtons();
@@ -278,13 +284,43 @@ void VideoRecCtlWdg::onTick()
         return;
     // The rules count whole seconds recorded: the shown clock's rounding would end a
     // recording up to half a second short of its length.
-    const qint64 recordedSeconds = qint64(recorder->duration());
-    const RecordStopRules::StopReason reason = m_pRules->check(recordedSeconds, m_nFileSize);
+    const double recorded = recorder->duration();
+    const RecordStopRules::StopReason reason = m_pRules->check(qint64(recorded), m_nFileSize);
     if (reason == RecordStopRules::NoStop)
-        return;
-    Log(kModule, 1, "stop rule %d fired at %lld s", int(reason), recordedSeconds);
+        armPlannedStop(recorded);
+    else
+        stopByRule(reason, recorded);
+}
+
+void VideoRecCtlWdg::stopByRule(RecordStopRules::StopReason reason, double recorded)
+{
+    Log(kModule, 1, "stop rule %d fired at %.3f s", int(reason), recorded);
     m_eStopReason = reason;
     finishRecording(0);
+}
+
+void VideoRecCtlWdg::armPlannedStop(double recorded)
+{
+    const qint64 at = m_pRules ? m_pRules->plannedStopAfter(recorded) : -1;
+    if (at < 0) {
+        m_pStopTimer->stop();
+        return;
+    }
+    // Rounded up: a stop that comes a moment early finds the end not yet recorded and waits
+    // for the rest.
+    m_pStopTimer->start(int(std::ceil((double(at) - recorded) * 1000)));
+}
+
+void VideoRecCtlWdg::onPlannedStop()
+{
+    if (!m_bRunning || m_bPaused || !m_pRules)
+        return;
+    const double recorded = ScreenRecorder::instance()->duration();
+    const RecordStopRules::StopReason reason = m_pRules->plannedStop(qint64(recorded));
+    if (reason == RecordStopRules::NoStop)
+        armPlannedStop(recorded);
+    else
+        stopByRule(reason, recorded);
 }
 
 void VideoRecCtlWdg::onPause()
@@ -293,6 +329,8 @@ void VideoRecCtlWdg::onPause()
         return;
     ScreenRecorder::instance()->pause();
     m_bPaused = true;
+    // The recorded time stands still until the resume.
+    m_pStopTimer->stop();
     RecordState::instance()->pause();
     m_nElapsed = qRound64(ScreenRecorder::instance()->duration());
     showRecordInfo();
@@ -306,6 +344,7 @@ void VideoRecCtlWdg::onResume()
         return;
     ScreenRecorder::instance()->resume();
     m_bPaused = false;
+    armPlannedStop(ScreenRecorder::instance()->duration());
     RecordState::instance()->resume();
     updatePauseButtons();
     emit sigRecordPaused(false);
@@ -349,6 +388,7 @@ void VideoRecCtlWdg::finishRecording(int code)
         return;
     m_bStopping = true;
     m_nErrorCode = code;
+    m_pStopTimer->stop();
     ScreenRecorder* recorder = ScreenRecorder::instance();
     m_nElapsed = qRound64(recorder->duration());
     m_bRunning = false;

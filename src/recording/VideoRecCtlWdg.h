@@ -2,9 +2,11 @@
 // The recording control bar: prepares and starts the recorder, shows the elapsed time on a
 // one-second tick, pauses, resumes and stops, ends the recording by itself when a stop
 // rule fires or the engine reports an error, and at the end runs the preview dialog (or
-// saves directly). It is placed beside the recorded region; where there is no room beside it,
-// it sits on the region. The recorder blacks its area out wherever the recorded area meets it
-// (also an area that moves with the mouse), so that it is never captured.
+// saves directly). A planned end (record length, timed stop, task) comes when the recorder
+// has recorded that long, pauses excluded, not at the next tick. It is placed beside the
+// recorded region; where there is no room beside it, it sits on the region. The recorder
+// blacks its area out wherever the recorded area meets it (also an area that moves with the
+// mouse), so that it is never captured.
 // A stop returns at once: the bar shows "Finishing" (with the share done
 // for a GIF) while the recorder facade finishes the file on its worker, and goes on when
 // the hub reports the end. Destroyed meanwhile, it waits for the file. While the screen is
@@ -108,6 +110,11 @@ private:
     // Tells the recording canvas where the bar is (nowhere while hidden).
     void keepCanvasClear();
     void onTick();
+    // Times the stop for the next planned end from `recorded` seconds (nothing when none is
+    // near); the tick times it again, so that a late tick does not delay the end.
+    void armPlannedStop(double recorded);
+    void onPlannedStop();
+    void stopByRule(RecordStopRules::StopReason reason, double recorded);
     void onRecordError(int code);
     // Stops the recorder; the error `code` (0: none) is shown once the file is finished.
     void finishRecording(int code);
@@ -127,6 +134,7 @@ private:
 
     std::unique_ptr<Ui::VideoRecCtlWdg> ui;
     QTimer* m_pTimer = nullptr;
+    QTimer* m_pStopTimer = nullptr; // single shot: the next planned end
     std::unique_ptr<RecordStopRules> m_pRules;
     RecordStopRules::StopReason m_eStopReason = RecordStopRules::NoStop;
     bool m_bAudioOnly = false;

@@ -3,11 +3,13 @@
 // or started, the countdown before the control bar starts, hotkeys, tasks, quitting and the
 // history; with the synthetic camera, the webcam recorder and the webcam window over the
 // screen reached from the window. On the X display: what each capture mode records, the region box and the
-// selection overlay, picking a real window, and the size of the window's picture.
+// selection overlay, picking a real window, the size of the window's picture, and the status
+// item docking in a tray that comes later.
 
 #include "FindChild.h"
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
+#include "StatusItemTray.h"
 #include "ScCamera.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
@@ -44,6 +46,7 @@
 #include <QPushButton>
 #include <QProcess>
 #include <QStackedWidget>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QMessageBox>
 #include <QTimer>
@@ -152,6 +155,7 @@ private slots:
     void selectAreaDragsANewRegion();
     void windowSelectionListsOpenWindows();
     void screenshotOfTheMainWindow();
+    void statusItemDocksInATrayThatComesLater();
 };
 
 void MainWindowScreenTest::modesShapeTheRecordingAndAreRemembered()
@@ -648,6 +652,17 @@ void MainWindowScreenTest::screenshotOfTheMainWindow()
     const QImage shot = m_pBase->grab().toImage();
     QVERIFY(!shot.isNull());
     QVERIFY(shot.width() >= 600 && shot.height() >= 360);
+}
+
+void MainWindowScreenTest::statusItemDocksInATrayThatComesLater()
+{
+    // The panel comes up after the main window, as in a login session, and is restarted.
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+    SrTest::StatusItemTray tray;
+    for (const char* when : {"started", "restarted"}) {
+        QVERIFY2(tray.startHost(QStringLiteral(SR_TRAYHOST)) && tray.waitDocked(), when);
+        QVERIFY(SrTest::spinUntil([] { return SystemStatusBar::instance()->trayIcon()->geometry().isValid(); }, 10000));
+    }
 }
 
 SR_TEST(MainWindowTest)

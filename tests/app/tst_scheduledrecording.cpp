@@ -2,7 +2,8 @@
 // (its static start-up calls main_entry, as the host executable does) beside a real task
 // daemon with a dry-run power backend. Nothing is clicked after the record button: a timed
 // recording stops, is saved and runs its finishing countdown to the application's exit; a
-// scheduled task starts, stops and saves its recording alone. The test then checks, from the
+// recording with a record length stops when it is that long; a scheduled task starts, stops
+// and saves its recording alone. The test then checks, from the
 // outside, the exit status, the saved file and its history entry.
 
 #include "TaskWire.h"
@@ -48,7 +49,7 @@
 #include <functional>
 
 namespace {
-const char* const kChildMode = "SR_SCHEDULED_CHILD";   // "timed" or "task": run as the application
+const char* const kChildMode = "SR_SCHEDULED_CHILD";   // "timed", "length", "task", ...: run as the application
 const char* const kChildReport = "SR_SCHEDULED_REPORT"; // where the driver writes what it saw
 // The "restart" mode's hand-over files beside the report: the application is up, and the
 // test has killed and restarted the daemon.
@@ -83,6 +84,7 @@ public:
         : m_bTask(mode == QLatin1String("task"))
         , m_bRestart(mode == QLatin1String("restart"))
         , m_bMissed(mode == QLatin1String("missed"))
+        , m_bLength(mode == QLatin1String("length"))
     {
         DlgAutoShutdownTips::setTickIntervalForTests(kCountdownTickMs);
         m_watchdog.start();
@@ -167,8 +169,9 @@ private:
             if (controlBar())
                 return;
             m_state = Done;
-            // A task ends here; a timed recording goes on to its countdown and the exit.
-            if (m_bTask || m_bRestart)
+            // A task or a record length ends here; a timed recording goes on to its countdown
+            // and the exit.
+            if (m_bTask || m_bRestart || m_bLength)
                 QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
             break;
         case Done: break;
@@ -239,6 +242,7 @@ private:
     bool m_bTask = false;
     bool m_bRestart = false;
     bool m_bMissed = false;
+    bool m_bLength = false;
     State m_state = WaitMainWindow;
     QTimer m_tick;
     QElapsedTimer m_watchdog;
@@ -262,6 +266,8 @@ private slots:
     void init();
     void cleanup();
     void timedRecordingEndsInCountdownAndExit();
+    void recordLengthIsTheFilesLength_data();
+    void recordLengthIsTheFilesLength();
     void dueTaskRecordsAndSavesWithoutAClick();
     void killedDaemonIsFoundAgainAndItsTaskRecordsWithoutAClick();
     void startDroppedWithoutTheApplicationIsToldAtItsNextStart();
@@ -293,6 +299,8 @@ void ScheduledRecordingTest::init()
 
 void ScheduledRecordingTest::cleanup()
 {
+    RecordParameter::instance()->setRecordLength(false, 0);
+    RecordParameter::instance()->setAutoSave(false);
     const QString power = m_daemon->power();
     m_daemon.reset();
     QVERIFY(!QFile::exists(power));
@@ -337,13 +345,10 @@ QString ScheduledRecordingTest::checkSaved(double seconds)
         return QString();
     }
     const QString saved = m_strOut + QLatin1Char('/') + files[0];
-    // The recording stops at the control bar's first tick after its length was recorded:
-    // never short of it, and at most a tick later (which a busy machine may run late).
-    constexpr double kShortBy = 0.2; // the file's last picture against the recorder's clock
-    constexpr double kTickSeconds = 1.0;
-    constexpr double kLateTick = 1.0;
+    // A recording set to a length lasts that long.
+    constexpr double kWithin = 0.2;
     const double length = Utils::getMediaDuration(saved);
-    if (length < seconds - kShortBy || length > seconds + kTickSeconds + kLateTick) {
+    if (qAbs(length - seconds) > kWithin) {
         qWarning() << "length" << length;
         return QString();
     }
@@ -369,6 +374,31 @@ void ScheduledRecordingTest::timedRecordingEndsInCountdownAndExit()
     QVERIFY(!checkSaved(kTimedSeconds).isEmpty());
     // A timed stop that does not repeat ends with its recording.
     QVERIFY(!param->timerEnable());
+}
+
+void ScheduledRecordingTest::recordLengthIsTheFilesLength_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("countdown");
+    QTest::newRow("5 s") << 5 << false;
+    QTest::newRow("5 s after the countdown") << 5 << true;
+    QTest::newRow("8 s") << 8 << false;
+    QTest::newRow("8 s after the countdown") << 8 << true;
+}
+
+void ScheduledRecordingTest::recordLengthIsTheFilesLength()
+{
+    QFETCH(int, seconds);
+    QFETCH(bool, countdown);
+    RecordParameter* param = RecordParameter::instance();
+    param->setTimerEnable(false);
+    param->setRecordLength(true, seconds);
+    param->setCountDown(countdown);
+    param->setAutoSave(true); // saved without the preview, so that nothing needs a click
+    QJsonObject report;
+    QCOMPARE(runApplication(QStringLiteral("length"), &report), 0);
+    QCOMPARE(report.value(QStringLiteral("DlgVideoClip")).toInt(-1), int(QDialog::Accepted));
+    QVERIFY(!checkSaved(seconds).isEmpty());
 }
 
 void ScheduledRecordingTest::dueTaskRecordsAndSavesWithoutAClick()

@@ -1,8 +1,8 @@
 // The control bar's road on the fake engine (stop rules, refused starts, error codes,
 // finishing, the status item), and on the real engine and X display what needs pixels or a
-// real disk: the bar blacked out of a recording, a full disk, the progress of a GIF; and on
-// a desktop with a window manager (once more with a compositor that draws shadows) what a
-// user's clicks reach while drawing, pausing and resuming.
+// real disk: the bar blacked out of a recording, a full disk, the progress of a GIF, a record
+// length with a pause; and on a desktop with a window manager (once more with a compositor
+// that draws shadows) what a user's clicks reach while drawing, pausing and resuming.
 
 #include "DesktopInput.h"
 #include "FindChild.h"
@@ -485,6 +485,7 @@ private slots:
     void barIsBlackedOutWhereTheAreaAroundTheMouseMeetsIt();
     void gifFinishingShowsTheShareDone();
     void fullDiskKeepsTheRecordingAndPreviewsIt();
+    void recordLengthLeavesThePausesOut();
 
 private:
     QString m_strOut;
@@ -647,6 +648,29 @@ void ControlBarRecordingTest::fullDiskKeepsTheRecordingAndPreviewsIt()
     const QString saved = m_strOut + QLatin1Char('/') + files[0];
     QCOMPARE(Utils::getVideoRect(saved).size(), QSize(640, 360));
     QVERIFY2(Utils::getMediaDuration(saved) >= 0.5, qPrintable(QString::number(Utils::getMediaDuration(saved))));
+}
+
+void ControlBarRecordingTest::recordLengthLeavesThePausesOut()
+{
+    const int kLength = 3;
+    RecordParameter::instance()->setRecordLength(true, kLength);
+    RecordParameter::instance()->setAutoSave(true);
+    const auto reset = qScopeGuard([] { RecordParameter::instance()->setRecordLength(false, 0); });
+    VideoRecCtlWdg bar;
+    QSignalSpy finished(&bar, &VideoRecCtlWdg::sigRecordFinished);
+    answerPreviewWithSave(false); // saved directly
+    QVERIFY(bar.prepareRecord());
+    bar.startRecord();
+    QVERIFY(spinUntil([] { return ScreenRecorder::instance()->duration() >= 1.0; }, 30000));
+    bar.onPause();
+    QTest::qWait(500);
+    bar.onResume();
+    QVERIFY(spinUntil([&finished] { return finished.count() == 1; }, 30000));
+    const QStringList files = SrTest::filesIn(m_strOut);
+    QCOMPARE(files.size(), 1);
+    // As long as set, within a fifth of a second.
+    const double length = Utils::getMediaDuration(m_strOut + QLatin1Char('/') + files[0]);
+    QVERIFY2(qAbs(length - kLength) <= 0.2, qPrintable(QString::number(length)));
 }
 
 // The bar on a desktop that a window manager stacks and places (and, in a second run, that a

@@ -27,6 +27,11 @@ void RecordStopRulesTest::lengthAndTimerStopAtTheirSecond()
     RecordStopRules length(s, {});
     QCOMPARE(length.check(2, 0), RecordStopRules::NoStop);
     QCOMPARE(length.check(3, 0), RecordStopRules::StopRecordLength);
+    // Found ahead, so that the bar can stop when the third second is recorded, from a check
+    // on time or late.
+    QCOMPARE(length.plannedStopAfter(0.95), qint64(-1));
+    QCOMPARE(length.plannedStopAfter(1.05), qint64(3));
+    QCOMPARE(length.plannedStopAfter(2.99), qint64(3));
 
     // A switched-off length and a timer without a duration never stop anything.
     RecordStopRules::Settings off;
@@ -56,6 +61,7 @@ void RecordStopRulesTest::lengthAndTimerStopAtTheirSecond()
     QCOMPARE(task.check(12, 0), RecordStopRules::NoStop);
     QCOMPARE(asked, qint64(12));
     QCOMPARE(task.check(15, 0), RecordStopRules::StopTask);
+    QCOMPARE(task.plannedStopAfter(13.5), qint64(15));
 }
 
 void RecordStopRulesTest::freeSpaceIsAskedEveryFifthCheck()

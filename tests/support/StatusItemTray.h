@@ -31,6 +31,18 @@ public:
     // Starts the tray host `program` and docks the status item; false when either fails.
     bool start(const QString& program)
     {
+        if (!startHost(program))
+            return false;
+        SystemStatusBar::instance()->showIcon();
+        return waitDocked();
+    }
+
+    // Starts the tray host `program`, as a panel comes up (killing the one this started
+    // before, as a panel that crashes); false when it does not own the tray.
+    bool startHost(const QString& program)
+    {
+        m_host.kill();
+        m_host.waitForFinished();
         m_host.start(program, QStringList());
         if (!spinUntil([this] { return m_host.canReadLine(); }, 10000))
             return false;
@@ -40,9 +52,12 @@ public:
         // The middle of the first cell of the tray, where the icon docks.
         const int cell = ready.value(3).toInt();
         m_icon = QPoint(ready.value(1).toInt() + cell / 2, cell / 2);
-        if (!QSystemTrayIcon::isSystemTrayAvailable())
-            return false;
-        SystemStatusBar::instance()->showIcon();
+        return QSystemTrayIcon::isSystemTrayAvailable();
+    }
+
+    // The status item docked in the tray the host runs now.
+    bool waitDocked()
+    {
         return spinUntil([this] { return m_host.canReadLine() && m_host.readLine().startsWith("docked"); }, 10000);
     }
 

@@ -76,6 +76,8 @@ int main()
             if (message->type == opcode && message->data.data32[1] == kRequestDock && docked < kCells) {
                 const xcb_window_t icon = message->data.data32[2];
                 const int16_t x = int16_t(docked * kCell + (kCell - kIcon) / 2);
+                // As a panel does: an icon outlives a tray that is killed.
+                xcb_change_save_set(c, XCB_SET_MODE_INSERT, icon);
                 xcb_reparent_window(c, icon, tray, x, (kCell - kIcon) / 2);
                 const uint32_t size[] = {kIcon, kIcon};
                 xcb_configure_window(c, icon, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);

@@ -1,25 +1,22 @@
 // Launcher <program> [arguments...]
-// Starts <program> with the arguments as a detached process and exits: 0 when it was
-// started, 1 when it could not be started, 2 when no program was given.
+// Runs <program> with the arguments in its own place (the same process), so that whoever
+// started the Launcher gets the program's output and exit code, and ending the Launcher
+// ends the program. When the program cannot be started it says why in one line on
+// standard output and exits 1; without a program it exits 2.
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <QStringList>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    if (args.isEmpty()) {
+    if (argc < 2) {
         fprintf(stderr, "usage: Launcher <program> [arguments...]\n");
         return 2;
     }
-    const QString program = args.takeFirst();
-    if (!QProcess::startDetached(program, args)) {
-        fprintf(stderr, "Launcher: cannot start %s\n", qPrintable(program));
-        return 1;
-    }
-    return 0;
+    // argv[argc] is null, as execv needs.
+    execv(argv[1], argv + 1);
+    printf("cannot start %s: %s\n", argv[1], strerror(errno));
+    return 1;
 }

@@ -9,13 +9,13 @@
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "feedback/FeedbackPacker.h"
+#include "feedback/FeedbackSender.h"
 #include "feedback/FeedbackTask.h"
 #include "services/Utils.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -248,12 +248,4 @@ bool FeedBackDialog::make7zFile(const QString& archivePath)
     return FeedbackPacker::pack(FeedbackPacker::find7z(helperFolder()), archivePath, files);
 }
 
-bool FeedBackDialog::startProcess()
-{
-    const QString folder = helperFolder();
-    const bool started
-        = QProcess::startDetached(QDir::toNativeSeparators(folder + QStringLiteral("/Launcher")),
-                                  {QDir::toNativeSeparators(folder + QStringLiteral("/Feedback")), m_strFeedbackFilePath});
-    Log("FeedBack", 1, "startDetached : %d", started ? 1 : 0);
-    return started;
-}
+bool FeedBackDialog::startProcess() { return FeedbackSender::instance()->send(helperFolder(), m_strFeedbackFilePath); }

@@ -1,8 +1,8 @@
 #pragma once
 // The feedback form: an e-mail address, a text, the log files and attachments. On submit
 // it writes a request file into the feedback folder, packs the files with "7z" and hands
-// the request to the "Launcher" helper, which starts the "Feedback" sender. The dialog
-// itself never sends anything over the network. GUI thread only.
+// the request to the application's FeedbackSender, which tells the user when it was not
+// sent. The dialog itself never sends anything over the network. GUI thread only.
 
 #include "OvDialogBase.h"
 
@@ -52,7 +52,7 @@ protected:
     void submit();
     // Packs the checked log files and the attachments into `archivePath`; false on failure.
     bool make7zFile(const QString& archivePath);
-    // Starts the "Launcher" with the "Feedback" program and the request file; false when it cannot start.
+    // Hands the request file (and those left by earlier sends) to the sender; false when it cannot start.
     bool startProcess();
 
 private:

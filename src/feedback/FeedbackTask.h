@@ -79,6 +79,8 @@ public:
     // Posts the request to its feedback address; true when the server answers 200 to 298.
     // Blocks the calling thread for the whole transfer, at most `timeoutSeconds`.
     bool sendFeedback(int timeoutSeconds = kDefaultTransferTimeout);
+    // Why the last sendFeedback failed (the server's HTTP status or the transfer's error), in English.
+    QString sendError() const { return m_strSendError; }
 
 private:
     QString m_strUrl;
@@ -100,4 +102,5 @@ private:
     QList<QByteArray> m_uploadContents;
     QString m_strSummary;
     QStringList m_needSendNodes;
+    QString m_strSendError;
 };

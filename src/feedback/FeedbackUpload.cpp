@@ -86,6 +86,7 @@ bool FeedbackTask::sendFeedback(int timeoutSeconds)
     char errorBuffer[CURL_ERROR_SIZE + 1] = {0};
     CURL* curl = curl_easy_init();
     if (!curl) {
+        m_strSendError = QStringLiteral("the network library could not be started");
         Log("Feedback", 2, "send feedback fail: curl_easy_init");
         return false;
     }
@@ -117,11 +118,16 @@ bool FeedbackTask::sendFeedback(int timeoutSeconds)
     const CURLcode infoResult = curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &responseCode);
     const bool accepted = result == CURLE_OK && infoResult == CURLE_OK && responseCode >= kFirstAcceptedCode
                           && responseCode <= kLastAcceptedCode;
-    if (accepted)
+    m_strSendError.clear();
+    if (accepted) {
         Log("Feedback", 1, "send feedback OK: %d %d %d", int(result), int(infoResult), int(responseCode));
-    else
+    } else {
+        m_strSendError = result != CURLE_OK
+                             ? QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(result))
+                             : QStringLiteral("the server answered with HTTP status %1").arg(responseCode);
         Log("Feedback", 2, "send feedback fail: %d %d %d, %s", int(result), int(infoResult), int(responseCode),
-            errorBuffer[0] ? errorBuffer : curl_easy_strerror(result));
+            m_strSendError.toUtf8().constData());
+    }
     curl_easy_cleanup(curl);
     return accepted;
 }

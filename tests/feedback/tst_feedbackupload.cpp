@@ -103,6 +103,8 @@ private slots:
         task.setFeedbackUrl(server.url());
         QCOMPARE(task.sendFeedback(), accepted);
         QCOMPARE(server.requestCount(), 1);
+        const QString reason = QString("the server answered with HTTP status %1").arg(status);
+        QCOMPARE(task.sendError(), accepted ? QString() : reason);
     }
 
     void failsWithoutAServer()
@@ -110,6 +112,7 @@ private slots:
         FeedbackTask refused;
         refused.setFeedbackUrl(QString("http://127.0.0.1:%1/feedback").arg(HttpFixture::refusedPort()));
         QVERIFY(!refused.sendFeedback());
+        QVERIFY2(refused.sendError().contains("connect"), qPrintable(refused.sendError()));
 
         FeedbackTask noAddress;
         QVERIFY(!noAddress.sendFeedback());
@@ -120,6 +123,7 @@ private slots:
         FeedbackTask stalled;
         stalled.setFeedbackUrl(silent.url());
         QVERIFY(!stalled.sendFeedback(1));
+        QVERIFY2(stalled.sendError().contains("timed out"), qPrintable(stalled.sendError()));
         QCOMPARE(silent.requestCount(), 1);
     }
 

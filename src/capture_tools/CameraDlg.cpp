@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QWindow>
+#include <cmath>
 
 namespace {
 const char kModule[] = "camera";
@@ -78,6 +79,10 @@ CameraDlg::CameraDlg(bool onlyCamera, QWidget* parent)
         m_pUpdateTimer = new QTimer;
         m_pUpdateTimer->setInterval(kTickMs);
         connect(m_pUpdateTimer, &QTimer::timeout, this, &CameraDlg::onUpdateInfo);
+        m_pStopTimer = new QTimer(this);
+        m_pStopTimer->setSingleShot(true);
+        m_pStopTimer->setTimerType(Qt::PreciseTimer);
+        connect(m_pStopTimer, &QTimer::timeout, this, &CameraDlg::onPlannedStop);
         setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
         setWindowTitle(tr("Webcam Recorder"));
         initFrmSetting();
@@ -327,7 +332,7 @@ void CameraDlg::onUpdateInfo()
     switch (result.action) {
     case CameraTickRules::StopLowSpace:
         // No further tick while the user reads why the recording ends.
-        m_pUpdateTimer->stop();
+        stopTicks();
         onPause();
         Utils::showMacWindowMessage(
             MT_WARNING, this,
@@ -341,7 +346,7 @@ void CameraDlg::onUpdateInfo()
     case CameraTickRules::StopTimer:
         stopRecording(false);
         return;
-    case CameraTickRules::Continue: break;
+    case CameraTickRules::Continue: armPlannedStop(duration); break;
     }
     const QString time
         = QStringLiteral("%1:%2:%3").arg(twoDigits(seconds / 3600), twoDigits(seconds / 60 % 60), twoDigits(seconds % 60));
@@ -351,6 +356,35 @@ void CameraDlg::onUpdateInfo()
     SystemStatusBar::instance()->setRecordInfo(time, sizeText);
 }
 
+void CameraDlg::armPlannedStop(double recorded)
+{
+    const qint64 at = m_pRules->plannedStopAfter(recorded);
+    if (at < 0) {
+        m_pStopTimer->stop();
+        return;
+    }
+    // Rounded up: a stop that comes a moment early finds the end not yet recorded and waits
+    // for the rest.
+    m_pStopTimer->start(int(std::ceil((double(at) - recorded) * 1000)));
+}
+
+void CameraDlg::onPlannedStop()
+{
+    if (m_eState != Recording || !m_pRules)
+        return;
+    const double recorded = qMax(0.0, CameraManager::instance()->getVideoDuration());
+    if (m_pRules->plannedStop(qint64(recorded)) == CameraTickRules::Continue)
+        armPlannedStop(recorded);
+    else
+        stopRecording(true); // a planned end comes only once Stop is offered
+}
+
+void CameraDlg::stopTicks()
+{
+    m_pUpdateTimer->stop();
+    m_pStopTimer->stop();
+}
+
 void CameraDlg::onPause()
 {
     if (m_eState != Recording)
@@ -358,7 +392,8 @@ void CameraDlg::onPause()
     ui->btnPause->hide();
     ui->btnResume->show();
     if (CameraManager::instance()->isCameraRunning()) {
-        m_pUpdateTimer->stop();
+        // The recorded time stands still until the resume, which ticks and times the stop again.
+        stopTicks();
         CameraManager::instance()->pause();
         RecordState::instance()->pause();
     }
@@ -386,7 +421,7 @@ void CameraDlg::stopRecording(bool forced)
         return;
     showIdleControls();
     RecordState::instance()->finish();
-    m_pUpdateTimer->stop();
+    stopTicks();
     m_eState = Finishing;
     const bool stopped = CameraManager::instance()->stopRecord();
     if (!stopped) {
@@ -404,7 +439,7 @@ void CameraDlg::onRecordingError()
     RecordState::instance()->finish();
     TaskManage::instance()->m_bTasking = false;
     showIdleControls();
-    m_pUpdateTimer->stop();
+    stopTicks();
     // The engine finishes what was recorded and reports its end afterwards.
     m_eState = Finishing;
     m_bErrorShown = true;
@@ -427,7 +462,7 @@ void CameraDlg::onRecordingFinish(bool failed)
         return;
     }
     m_eState = Idle;
-    m_pUpdateTimer->stop();
+    stopTicks();
     showIdleControls();
     finishRecording(failed);
 }

@@ -10,8 +10,10 @@
 // A recording is never dropped: closing the window while one runs asks first and then
 // finishes it through the preview; a failed start leaves the window idle with a message; a
 // failed end tells the user and still offers what was written.
+// A planned end (timed stop, task) comes when the camera has recorded that long, pauses
+// excluded, not at the next tick.
 // GUI thread; the engine's reports arrive queued through the signal hub. Owns its form,
-// its tick timer and the combo delegate; releases the camera facade when destroyed.
+// its timers and the combo delegate; releases the camera facade when destroyed.
 
 #include "CameraTickRules.h"
 #include "OvDialogBase.h"
@@ -103,6 +105,13 @@ private:
     void showMicState();
     void showRecordingControls();
     void showIdleControls();
+    // Times the stop for the next planned end (task, timed stop) from `recorded` seconds, so
+    // that it comes when the recorder has recorded that long, not at the next tick; nothing
+    // when none is near. Each tick times it again.
+    void armPlannedStop(double recorded);
+    void onPlannedStop();
+    // Stops the tick and the planned stop.
+    void stopTicks();
     // Ends the recording; `forced` also before Stop is offered (low space, closing).
     void stopRecording(bool forced);
     void finishRecording(bool failed);
@@ -119,6 +128,7 @@ private:
     QString m_strTempFile;
     bool m_bMicOn = false;
     QTimer* m_pUpdateTimer = nullptr;
+    QTimer* m_pStopTimer = nullptr; // single shot: the next planned end
     std::unique_ptr<CameraTickRules> m_pRules;
     State m_eState = Idle;
     bool m_bErrorShown = false;    // the 1001 message was shown for this recording

@@ -1,6 +1,7 @@
 #include "CameraTickRules.h"
 
 #include "core/RecordParameter.h"
+#include "recording/RecordStopRules.h"
 #include "tasks/TaskManage.h"
 
 CameraTickRules::Settings CameraTickRules::fromParameter()
@@ -34,14 +35,25 @@ CameraTickRules::Result CameraTickRules::tick(qint64 seconds)
             }
         }
     }
+    result.action = plannedStop(seconds);
+    return result;
+}
+
+CameraTickRules::Action CameraTickRules::plannedStop(qint64 seconds) const
+{
     // A planned end waits until Stop is offered, as a click on it would.
-    if (!result.stopEnabled)
-        return result;
+    if (seconds < kStopAfterSeconds)
+        return Continue;
     if (m_settings.tasking) {
         if (m_settings.taskStop && m_settings.taskStop(seconds))
-            result.action = StopTask;
+            return StopTask;
     } else if (m_settings.timerEnabled && m_settings.timerStop && m_settings.timerStop(seconds)) {
-        result.action = StopTimer;
+        return StopTimer;
     }
-    return result;
+    return Continue;
+}
+
+qint64 CameraTickRules::plannedStopAfter(double recorded) const
+{
+    return RecordStopRules::firstSecondAfter(recorded, [this](qint64 seconds) { return plannedStop(seconds) != Continue; });
 }

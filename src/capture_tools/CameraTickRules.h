@@ -2,7 +2,9 @@
 // The rules the webcam recorder applies on each tick of a camera-only recording: when Stop
 // becomes available, when too little free space ends the recording (at once, even before
 // Stop is available, so that the file can still be finished), and when a scheduled task or
-// the timed stop ends it (the task's rule replaces the timer's).
+// the timed stop ends it (the task's rule replaces the timer's). The planned ends (task,
+// timed stop) also say ahead of time at which recorded second they come, so that the window
+// can stop on time between two ticks.
 // A plain value class without windows or timers; GUI thread.
 
 #include <QtGlobal>
@@ -44,6 +46,12 @@ public:
     };
     // One tick after `seconds` whole recorded seconds (pauses excluded).
     Result tick(qint64 seconds);
+    // The planned end (task or timed stop) once `seconds` are recorded, or Continue; none
+    // before Stop is offered.
+    Action plannedStop(qint64 seconds) const;
+    // The recorded time, in whole seconds after `recorded` and a little ahead of it, at which
+    // a planned end comes; -1 when none comes by then.
+    qint64 plannedStopAfter(double recorded) const;
 
     // The free space last measured; 0 before the first measurement.
     qint64 lastFreeSpace() const { return m_nFreeSpace; }

@@ -73,11 +73,16 @@ RecordStopRules::StopReason RecordStopRules::plannedStop(qint64 seconds) const
 
 qint64 RecordStopRules::plannedStopAfter(double recorded) const
 {
+    return firstSecondAfter(recorded, [this](qint64 seconds) { return plannedStop(seconds) != NoStop; });
+}
+
+qint64 RecordStopRules::firstSecondAfter(double recorded, const std::function<bool(qint64 seconds)>& ends)
+{
     // Every planned end counts whole recorded seconds; the first second at which one holds is
     // where the recording ends.
     const qint64 first = qint64(std::floor(recorded)) + 1;
     for (qint64 second = first; second < first + kLookAheadSeconds; ++second) {
-        if (plannedStop(second) != NoStop)
+        if (ends(second))
             return second;
     }
     return -1;

@@ -29,7 +29,7 @@ public:
     static constexpr qint64 kGifSizeLimit = 400LL * 1024 * 1024;
     // The free space is asked on every this many checks.
     static constexpr int kFreeSpaceEvery = 5;
-    // How many whole seconds ahead plannedStopAfter() looks: more than one check's interval,
+    // How many whole seconds ahead firstSecondAfter() looks: more than one check's interval,
     // so that a check that comes late still finds the next planned end.
     static constexpr int kLookAheadSeconds = 2;
 
@@ -60,6 +60,9 @@ public:
     // The recorded time, in whole seconds after `recorded` and at most kLookAheadSeconds
     // ahead of it, at which a planned end comes; -1 when none comes by then.
     qint64 plannedStopAfter(double recorded) const;
+    // The first whole second after `recorded`, at most kLookAheadSeconds ahead of it, at
+    // which `ends` holds; -1 when it holds at none by then. Shared with the webcam recorder.
+    static qint64 firstSecondAfter(double recorded, const std::function<bool(qint64 seconds)>& ends);
 
     // How many times the free space was asked (for the every-fifth rule).
     int freeSpaceQueries() const { return m_nFreeSpaceQueries; }

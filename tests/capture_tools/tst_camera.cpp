@@ -1,7 +1,7 @@
 // The webcam window and its rules: the tick rules with a made-up clock and free space; with
-// the synthetic camera, a start or an end that fails tells the user by its code and leaves
-// the window idle, photos taken in one second are all kept, and the overlay window is in a
-// screen recording where it stands.
+// the synthetic camera, a timed stop lasts its length, a start or an end that fails tells
+// the user by its code and leaves the window idle, photos taken in one second are all kept,
+// and the overlay window is in a screen recording where it stands.
 
 #include "FakeEngine.h"
 #include "ModalAnswers.h"
@@ -55,6 +55,11 @@ private slots:
         const CameraTickRules::Result at4 = rules.tick(4);
         QVERIFY(at4.stopEnabled);
         QCOMPARE(at4.action, CameraTickRules::StopTimer);
+        // Found ahead, so that the window stops when that second is recorded, between ticks.
+        QCOMPARE(rules.plannedStopAfter(1.5), qint64(-1));
+        QCOMPARE(rules.plannedStopAfter(2.5), qint64(4));
+        settings.timerStop = [](qint64 seconds) { return seconds >= 6; };
+        QCOMPARE(CameraTickRules(settings, {}).plannedStopAfter(4.9), qint64(6));
     }
 
     void taskRuleReplacesTimerRule()
@@ -87,8 +92,30 @@ private slots:
     {
         CameraManager::release();
         QDir(tempFile()).removeRecursively();
+        QFile::remove(tempFile());
         RecordParameter::instance()->m_bRecording = false;
+        RecordParameter::instance()->setTimerEnable(false);
         scSetSyntheticCamera(nullptr);
+    }
+
+    void timedStopLastsItsLength()
+    {
+        constexpr qint64 kSeconds = 5;
+        RecordParameter* param = RecordParameter::instance();
+        param->setTimerEnable(true);
+        param->setTimerRepeat(false);
+        param->setTimerDuration(kSeconds);
+        param->setTimerStopEvent(RSE_NOTHING);
+        CameraDlg dlg(true);
+        double length = -1;
+        // Read when the finished recording is previewed.
+        ModalAnswers::pushHandler(OvModalRequest::Dialog, [&](const OvModalRequest&) {
+            length = Utils::getMediaDuration(dlg.tempFile());
+            return QVariant(0);
+        });
+        dlg.on_btnRec_clicked();
+        QVERIFY(spinUntil([&] { return length >= 0; }, 30000));
+        QVERIFY2(qAbs(length - kSeconds) <= 0.2, qPrintable(QString::number(length)));
     }
 
     void failedStartLeavesTheWindowIdleWithItsCode_data()

@@ -1,6 +1,7 @@
 #include "OvUserDefaults.h"
 
 #include "Log.h"
+#include "OvPrivateFiles.h"
 #include "OvSafeFile.h"
 
 #include <QDir>
@@ -32,6 +33,7 @@ QString OvUserDefaults::fileName() const { return m_settings->fileName(); }
 void OvUserDefaults::setFileName(const QString& path)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    OvPrivateFiles::createFile(path); // its writes keep its permissions
     m_settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
     // Written beside and renamed over the file, never in place (the default, made explicit).
     m_settings->setAtomicSyncRequired(true);

@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "OvMessageBox.h"
+#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvSafeFile.h"
 
@@ -73,6 +74,9 @@ QString rawDamage(const QString& path, bool* holdsText)
 
 std::unique_ptr<QSettings> openStore(const QString& path)
 {
+    // Each write keeps the permissions of the file it replaces: a first file private to the
+    // user keeps the settings and history private.
+    OvPrivateFiles::createFile(path);
     auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
     // Written beside and renamed over the file, never in place (the default, made explicit).
     settings->setAtomicSyncRequired(true);
@@ -90,7 +94,9 @@ OvSettings::OvSettings()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
                            + QStringLiteral("/ScreenRecorder");
-    QDir().mkpath(folder);
+    QString why;
+    if (!OvPrivateFiles::makeFolder(folder, &why))
+        Log("Settings", 2, "the settings folder is not private: %s", qUtf8Printable(why));
     m_path = folder + QStringLiteral("/ScreenRecorder.ini");
     load();
 }

@@ -2,6 +2,7 @@
 
 #include "OvFileLock.h"
 #include "OvFileUtils.h"
+#include "OvPrivateFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -165,6 +166,9 @@ bool OvSafeFile::write(const QString& path, const QByteArray& bytes, QString* er
 
 std::unique_ptr<QSettings> OvSafeFile::openSettings(const QString& path)
 {
+    // Each write keeps the permissions of the file it replaces: a first file private to the
+    // user keeps what the store holds private.
+    OvPrivateFiles::createFile(path);
     auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
     // Written beside and renamed over the file, never in place (the default, made explicit).
     settings->setAtomicSyncRequired(true);

@@ -35,7 +35,8 @@ public:
     static bool replace(const QString& temp, const QString& path, QString* error = nullptr);
 
     // An INI store on `path` for syncSettings(): it writes only when syncSettings() asks it to
-    // (Qt would otherwise write by itself from its thread's event loop).
+    // (Qt would otherwise write by itself from its thread's event loop). A missing file is
+    // first made empty and private to the user (0600), a mode every later write keeps.
     static std::unique_ptr<QSettings> openSettings(const QString& path);
     // Writes the pending changes of a store made by openSettings() and checks that its file
     // holds every key, each on a whole line. A file that cannot be written (a loop of links)

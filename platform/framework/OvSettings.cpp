@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "OvMessageBox.h"
+#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvSafeFile.h"
 
@@ -132,7 +133,9 @@ OvSettings::OvSettings()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
                            + QStringLiteral("/ScreenRecorder");
-    QDir().mkpath(folder);
+    QString why;
+    if (!OvPrivateFiles::makeFolder(folder, &why))
+        Log("Settings", 2, "the settings folder is not private: %s", qUtf8Printable(why));
     m_path = folder + QStringLiteral("/ScreenRecorder.ini");
     load();
 }

@@ -3,9 +3,12 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -63,10 +66,19 @@ extern "C" bool SetLogfile(const char* path)
     }
     if (!path || !*path)
         return false;
-    g_file = fopen(path, "a");
+    g_file = OpenLogFile(path);
     if (g_file)
         g_path = path;
     return g_file != nullptr;
+}
+
+extern "C" FILE* OpenLogFile(const char* path)
+{
+    const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    FILE* file = fd >= 0 ? fdopen(fd, "a") : nullptr;
+    if (!file && fd >= 0)
+        ::close(fd);
+    return file;
 }
 
 extern "C" void SetLogLevel(int level)

@@ -82,7 +82,7 @@ void scSetLogFile(const char* path)
     std::lock_guard<std::mutex> lock(g_logMutex);
     if (g_logFile)
         fclose(g_logFile);
-    g_logFile = path && *path ? fopen(path, "a") : nullptr;
+    g_logFile = path && *path ? OpenLogFile(path) : nullptr;
     g_logPath = g_logFile ? path : "";
 }
 

@@ -147,7 +147,7 @@ extern "C" int main_entry(int argc, char** argv)
 
     // The settings file is read (and checked) before the first write, the instance's "pid".
     reportDamagedSettings();
-    // Held until the process ends: the lock and the segment mark this instance as the running one.
+    // Held until the process ends: the lock marks this instance as the running one.
     SingleInstance instance(OvProductInfo::instance()->productNativeName());
     if (instance.acquire() == SingleInstance::AlreadyRunning) {
         reportRunning(instance.runningPid());

@@ -1,6 +1,7 @@
 #include "RecordingScratch.h"
 
 #include "Log.h"
+#include "OvPrivateFiles.h"
 #include "services/OSServiceUtils.h"
 #include "services/Utils.h"
 
@@ -53,7 +54,7 @@ QString RecordingScratch::create()
     for (int n = 0; n < kNameAttempts; ++n) {
         const QString name = n == 0 ? base : base + QStringLiteral("(%1)").arg(n);
         // mkdir fails on an existing name: a folder is never shared, even with a racing process.
-        if (!QDir(root).mkdir(name)) {
+        if (!OvPrivateFiles::createFolder(root + QLatin1Char('/') + name)) {
             if (QFileInfo::exists(root + QLatin1Char('/') + name))
                 continue;
             break;

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "OvFileDialog.h"
 #include "OvMessageBox.h"
+#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "feedback/FeedbackPacker.h"
@@ -88,7 +89,7 @@ QString FeedBackDialog::helperFolder()
 QString FeedBackDialog::getFeedbackFilePath()
 {
     const QString folder = Utils::getAppDataLocation() + QStringLiteral("/feedback");
-    QDir().mkpath(folder);
+    Utils::ensurePrivate(folder);
     QString path = folder + QStringLiteral("/fb.cnf");
     for (int n = 1; QFileInfo::exists(path); ++n)
         path = folder + QStringLiteral("/fb_%1.cnf").arg(n);
@@ -213,7 +214,8 @@ void FeedBackDialog::submit()
     QByteArray text;
     m_task->saveTo(text);
     QSaveFile file(m_strFeedbackFilePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(OvPrivateFiles::kFilePermissions)
+        || file.write(text) != text.size() || !file.commit()) {
         Log("FeedBack", 2, "cannot write %s: %s", m_strFeedbackFilePath.toUtf8().constData(),
             file.errorString().toUtf8().constData());
         discardRequestFiles(archivePath);

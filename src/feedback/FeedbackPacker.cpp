@@ -2,6 +2,7 @@
 
 #include "ScEngine.h"
 #include "Log.h"
+#include "OvPrivateFiles.h"
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 
@@ -115,5 +116,8 @@ bool FeedbackPacker::pack(const QString& program, const QString& archivePath, co
                         .arg(QString::fromLocal8Bit(process.readAll()).trimmed()));
     if (!QFileInfo(archivePath).isFile())
         return fail(QStringLiteral("7z made no archive"));
+    // 7z makes it with the umask; it holds the user's logs.
+    if (!OvPrivateFiles::restrictFile(archivePath))
+        return fail(QStringLiteral("the archive cannot be made private"));
     return true;
 }

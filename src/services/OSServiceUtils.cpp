@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "OvFileUtils.h"
+#include "OvPrivateFiles.h"
 #include "OvResourceMgr.h"
 #include "PlatformSeam.h"
 #include "TaskWire.h"
@@ -64,8 +65,7 @@ void setTaskDaemonUninstalled(bool uninstalled)
         return;
     }
     QDir().mkpath(QFileInfo(mark).absolutePath());
-    QFile file(mark);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!OvPrivateFiles::createFile(mark))
         Log("OSServiceUtils", 2, "cannot write %s", qUtf8Printable(mark));
 }
 } // namespace
@@ -87,7 +87,7 @@ int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDr
     QDir().mkpath(folder);
     const QString commandFile = folder + QStringLiteral("/command.sh");
     QFile file(commandFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !file.setPermissions(OvPrivateFiles::kFilePermissions))
         return fail(QStringLiteral("cannot write %1").arg(commandFile));
     // The script and its arguments are passed as arguments, never pasted into the script text.
     file.write("#!/bin/sh\nexec /bin/sh \"$@\"\n");

@@ -1,6 +1,8 @@
 #include "Utils.h"
 
+#include "Log.h"
 #include "OvMessageBox.h"
+#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "PlatformSeam.h"
@@ -51,7 +53,7 @@ QString Utils::getAppDataLocation()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                      + QStringLiteral("/ScreenRecorder");
     folder.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    ensureExists(folder);
+    ensurePrivate(folder);
     return folder;
 }
 
@@ -60,7 +62,7 @@ QString Utils::getAppLogPath() { return getAppDataLocation() + QStringLiteral("/
 QString Utils::getRecorderTmpRoot()
 {
     const QString root = getAppDataLocation() + QStringLiteral("/Screen Recorder");
-    ensureExists(root);
+    ensurePrivate(root);
     return root;
 }
 
@@ -104,6 +106,15 @@ bool Utils::ensureExists(const QString& folder)
     if (folder.isEmpty())
         return false;
     return QFileInfo(folder).isDir() || QDir().mkpath(folder);
+}
+
+bool Utils::ensurePrivate(const QString& folder)
+{
+    QString why;
+    if (OvPrivateFiles::makeFolder(folder, &why))
+        return true;
+    Log("Utils", 2, "no private folder %s: %s", qUtf8Printable(folder), qUtf8Printable(why));
+    return false;
 }
 
 qint64 Utils::freeDiskSize(const QString& path, bool& ok)

@@ -13,11 +13,11 @@ class QWidget;
 
 class Utils {
 public:
-    // The per-application data folder (created when missing), without a trailing "/".
+    // The per-application data folder (a private folder, OvPrivateFiles), without a trailing "/".
     static QString getAppDataLocation();
     // The application log, "<data folder>/sr.log".
     static QString getAppLogPath();
-    // The temporary root "<data folder>/Screen Recorder", created when missing. Every
+    // The temporary root "<data folder>/Screen Recorder", a private folder. Every
     // recording has a folder of its own in it (RecordingScratch).
     static QString getRecorderTmpRoot();
     // Removes the scratch files of one recording, the one whose file is `recordedFile`: its
@@ -33,6 +33,8 @@ public:
     static QString getOriginalSnapshotPath();
     // Creates the folder with its parents when missing; false when that fails.
     static bool ensureExists(const QString& folder);
+    // Makes `folder` a private folder of the application (OvPrivateFiles); logs why not.
+    static bool ensurePrivate(const QString& folder);
 
     // Free bytes of the volume that holds the folder of `path` (the folder is created first),
     // as PlatformSeam answers. `ok` is false when the volume cannot be asked; negative

@@ -1,6 +1,7 @@
 #include "watermark/WaterMarkDataManage.h"
 
 #include "Log.h"
+#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvResourceMgr.h"
 #include "OvSafeFile.h"
@@ -149,7 +150,7 @@ bool WaterMarkDataManage::saveWaterMarkDataFile()
 QString WaterMarkDataManage::getWaterMarkDataSavePath(bool create)
 {
     const QString folder = watermarkFolder();
-    if (create && !QDir(folder).exists() && !QDir().mkpath(folder)) {
+    if (create && !Utils::ensurePrivate(folder)) {
         Log("makeWaterMark", 1, "getWaterMarkDataSavePath file not find");
         return QString();
     }
@@ -159,7 +160,7 @@ QString WaterMarkDataManage::getWaterMarkDataSavePath(bool create)
 QString WaterMarkDataManage::getWaterMarkPngSavePath(bool fixedName, const QString& base, const QString& suffix)
 {
     const QString folder = watermarkFolder();
-    if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+    if (!Utils::ensurePrivate(folder)) {
         Log("makeWaterMark", 1, "getWaterMarkPngSavePath file not find");
         return QString();
     }
@@ -197,7 +198,8 @@ QString WaterMarkDataManage::resourcePicturePath()
 QString WaterMarkDataManage::defaultPicturePath()
 {
     const QString copy = getWaterMarkPngSavePath(true, QStringLiteral("WaterMark"), QStringLiteral("png"));
-    if (!copy.isEmpty() && (QFileInfo::exists(copy) || QFile::copy(resourcePicturePath(), copy)))
+    if (!copy.isEmpty()
+        && (QFileInfo::exists(copy) || (QFile::copy(resourcePicturePath(), copy) && OvPrivateFiles::restrictFile(copy))))
         return copy;
     return resourcePicturePath();
 }
@@ -349,7 +351,7 @@ void WaterMarkDataManage::generateTextMarkFile(WaterMarkData* record)
     const QImage image
         = WaterMarkRenderer::renderText(record->m_strWatermarkText, record->m_font, record->m_clrTextWatermark);
     const QString path = getTextMarkFilePath(QStringLiteral("textmarkfile"));
-    const bool ok = !image.isNull() && !path.isEmpty() && image.save(path, "PNG");
+    const bool ok = !image.isNull() && !path.isEmpty() && image.save(path, "PNG") && OvPrivateFiles::restrictFile(path);
     record->m_strWaterMarkPath = ok ? path : QString();
 }
 
@@ -357,11 +359,9 @@ QString WaterMarkDataManage::textPictureFolder()
 {
     // Per user (inside the data folder, readable by the owner only), never a guessable
     // folder in the shared temporary directory.
-    const QString folder = Utils::getAppDataLocation() + QStringLiteral("/SR/") + OvProductInfo::instance()->GUID();
-    if (!QDir().mkpath(folder))
-        return QString();
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return folder;
+    const QString parent = Utils::getAppDataLocation() + QStringLiteral("/SR");
+    const QString folder = parent + QLatin1Char('/') + OvProductInfo::instance()->GUID();
+    return Utils::ensurePrivate(parent) && Utils::ensurePrivate(folder) ? folder : QString();
 }
 
 QString WaterMarkDataManage::getTextMarkFilePath(const QString& name)

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "OvFileDialog.h"
 #include "OvMessageBox.h"
+#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "core/SettingsKeys.h"
@@ -54,7 +55,7 @@ QString WaterMarkPictureImport::importPicture(const QString& file)
     const QSize stored = scaledImportSize(size);
     if (stored == size) {
         const QString target = store->getWaterMarkPngSavePath(false, QStringLiteral("WaterMark"), suffix);
-        if (!target.isEmpty() && QFile::copy(file, target))
+        if (!target.isEmpty() && QFile::copy(file, target) && OvPrivateFiles::restrictFile(target))
             return target;
         Log("WaterMarkPictureImport", 1, "copy of %s failed", qUtf8Printable(file));
         return QString();
@@ -64,7 +65,8 @@ QString WaterMarkPictureImport::importPicture(const QString& file)
     reader.setScaledSize(stored);
     const QImage image = reader.read();
     const QString target = store->getWaterMarkPngSavePath(false, QStringLiteral("WaterMark"), suffix);
-    if (!image.isNull() && !target.isEmpty() && image.save(target, suffix.toLatin1().constData()))
+    if (!image.isNull() && !target.isEmpty() && image.save(target, suffix.toLatin1().constData())
+        && OvPrivateFiles::restrictFile(target))
         return target;
     Log("WaterMarkPictureImport", 1, "scaled copy of %s failed: %s", qUtf8Printable(file),
         qUtf8Printable(reader.errorString()));

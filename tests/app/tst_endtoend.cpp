@@ -31,6 +31,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -271,6 +272,9 @@ void EndToEndTest::fullScreenRecordingIsSavedAndListed()
     QVERIFY(!history.isEmpty());
     QCOMPARE(history[0].path, saved);
     QCOMPARE(history[0].type, 1);
+    // What the application keeps for itself is the user's alone.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/ScreenRecorder";
+    QCOMPARE(SrTest::openToOthers({data, QFileInfo(OvSettings::instance()->fileName()).absolutePath()}), QString());
 }
 
 void EndToEndTest::audioOnlyRecordingIsSavedAsMp3()

@@ -1,7 +1,10 @@
 // One running instance: the real program started twice as child processes, after a crash
-// that left the shared segment and the stored process id behind, two starts at once after
-// such a crash, and a stored process id that now belongs to another program.
+// that left the lock file and the stored process id behind, two starts at once after such a
+// crash, a stored process id that now belongs to another program, and System V objects that
+// another user made under the name the instance's shared memory segment once had.
 
+#include "../tasks/OtherUser.h"
+#include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "TestEnv.h"
 #include "TestMain.h"
@@ -11,9 +14,16 @@
 #include "services/OSServiceUtils.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QProcess>
-#include <QSharedMemory>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <sys/ipc.h>
+#include <sys/sem.h>
+#include <sys/shm.h>
 
 namespace {
 qint64 storedPid()
@@ -40,6 +50,39 @@ bool waitUntilRunning(QProcess& process)
         return false;
     return SrTest::spinUntil([&process] { return storedPid() == process.processId(); }, 30000);
 }
+
+// The System V semaphore set and segment that Qt's shared memory named `key` finds through
+// its key files ("<temporary folder>/qipc_systemsem_" or "qipc_sharedmemory_", the key's
+// letters and its SHA-1), all made first by "nobody": open to all, the semaphore at 0.
+// Removed with the test, whatever its end.
+struct ForeignObjects {
+    key_t keys[2] = {-1, -1};
+    ~ForeignObjects()
+    {
+        ::semctl(::semget(keys[0], 0, 0), 0, IPC_RMID);
+        ::shmctl(::shmget(keys[1], 0, 0), IPC_RMID, nullptr);
+    }
+    bool make(const QString& key)
+    {
+        const passwd* nobody = ::getpwnam("nobody");
+        const QString name = QString(key).remove(QRegularExpression("[^a-zA-Z]"))
+                             + QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
+        for (int i : {0, 1}) {
+            const QByteArray file = QFile::encodeName(QDir::tempPath() + (i ? "/qipc_sharedmemory_" : "/qipc_systemsem_") + name);
+            QFile made(file);
+            if (!made.open(QIODevice::WriteOnly) || ::chown(file.constData(), nobody->pw_uid, 0) != 0)
+                return false;
+            keys[i] = ::ftok(file.constData(), 'Q');
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int set = OtherUser::becomeNobody(nobody->pw_uid, nobody->pw_gid) ? ::semget(keys[0], 1, IPC_CREAT | 0666) : -1;
+            ::_exit(set >= 0 && ::semctl(set, 0, SETVAL, 0) == 0 && ::shmget(keys[1], 1024, IPC_CREAT | 0666) >= 0 ? 0 : 1);
+        }
+        int status = 0;
+        return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+};
 
 void stop(QProcess& process)
 {
@@ -76,8 +119,8 @@ void SingleInstanceTest::secondStartReportsRunningAndLeaves()
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(storedPid(), first.processId());
 
-    // The segment itself names its owner too: a setting that does not (yet) name the running
-    // instance does not let a second one in.
+    // The lock file itself names its holder too: a setting that does not (yet) name the
+    // running instance does not let a second one in.
     OvSettings::instance()->setApplicationParam(QStringLiteral("pid"), 0);
     QProcess third;
     startApp(third);
@@ -93,7 +136,7 @@ void SingleInstanceTest::startAfterCrashIsNotBlocked()
     startApp(crashed);
     QVERIFY(waitUntilRunning(crashed));
     const qint64 crashedPid = crashed.processId();
-    stop(crashed); // SIGKILL: the segment and "pid" stay behind
+    stop(crashed); // SIGKILL: the lock file and "pid" stay behind
     QCOMPARE(storedPid(), crashedPid);
 
     QProcess next;
@@ -129,7 +172,7 @@ void SingleInstanceTest::simultaneousStartsAfterCrashBringUpOne()
         QProcess& running = &left == &a ? b : a;
         QVERIFY2(left.readAllStandardError().contains("Screen Recorder is running"), qPrintable(QString::number(round)));
         QVERIFY2(waitUntilRunning(running), qPrintable(QStringLiteral("round %1: none started").arg(round)));
-        stop(running); // SIGKILL: the segment, the lock file and "pid" stay behind for the next round
+        stop(running); // SIGKILL: the lock file and "pid" stay behind for the next round
     }
 }
 
@@ -139,16 +182,15 @@ void SingleInstanceTest::storedIdOfAnotherProgramDoesNotBlock()
     QProcess other;
     other.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     QVERIFY(other.waitForStarted(5000));
-    // Of this test process alone: a segment name is shared by the whole machine.
-    const QString key = QStringLiteral("sr-test-instance-%1").arg(QCoreApplication::applicationPid());
-    QSharedMemory leftOver(key); // a segment that exists
-    QVERIFY(leftOver.create(1024));
+    // No lock can be had (a folder has the lock file's name): the stored id decides.
+    const QString key = QStringLiteral("sr-test-instance");
+    QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/" + key + ".lock"));
     OvSettings::instance()->setApplicationParam(QStringLiteral("pid"), other.processId());
     QVERIFY(!OSServiceUtils::isOtherInstanceAlive(other.processId()));
     QVERIFY(!OSServiceUtils::isOtherInstanceAlive(QCoreApplication::applicationPid()));
 
     SingleInstance instance(key);
-    QCOMPARE(instance.acquire(), SingleInstance::Acquired);
+    QCOMPARE(instance.acquire(), SingleInstance::Failed);
     QCOMPARE(storedPid(), QCoreApplication::applicationPid());
     other.kill();
     other.waitForFinished(5000);
@@ -161,5 +203,30 @@ void SingleInstanceTest::qtNoiseIsFiltered()
     QVERIFY(!MainEntry::isFilteredMessage(QStringLiteral("QWidget::paintEngine: Should no longer be called")));
 }
 
+// On the real display: the application's window is what the user waits for.
+class ForeignInstanceObjectsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void anotherUsersObjectsDoNotHoldTheStart()
+    {
+        if (!OtherUser::available())
+            QSKIP("playing another user needs root");
+        ForeignObjects objects; // under the name the instance's segment had
+        QVERIFY(objects.make(OvProductInfo::instance()->productNativeName()));
+
+        QProcess app;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SR_NONINTERACTIVE"), QStringLiteral("1"));
+        app.setProcessEnvironment(env);
+        app.start(QCoreApplication::applicationDirPath() + QStringLiteral("/ScreenRecorder"), QStringList());
+        QVERIFY(app.waitForStarted(10000));
+        const QStringList search{"search", "--onlyvisible", "--pid", QString::number(app.processId())};
+        const bool shown = SrTest::spinUntil([&] { return SrTest::run("xdotool", search, 10000); }, 60000);
+        stop(app);
+        QVERIFY2(shown, "no window within a minute");
+    }
+};
+
 SR_TEST(SingleInstanceTest)
+SR_TEST_DISPLAY(ForeignInstanceObjectsTest)
 #include "tst_singleinstance.moc"

@@ -223,6 +223,8 @@ private slots:
         FeedbackTask loaded;
         QVERIFY(loaded.loadFrom(readAll(feedbackFolder() + "/fb.cnf")));
         QCOMPARE(loaded.logFile(), archive);
+        // The request names the user's e-mail and the archive holds their logs.
+        QCOMPARE(SrTest::openToOthers({feedbackFolder()}), QString());
     }
 
     void packsOnlyWhatIsAsked()

@@ -1,11 +1,13 @@
 #include "TestEnv.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +25,7 @@ void prepareEnvironment()
 {
     if (g_root)
         return;
+    ::umask(022);
     g_root = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/srtest-XXXXXX"));
     const QString base = g_root->path();
     setFolderVariable("HOME", base + QStringLiteral("/home"));
@@ -67,6 +70,20 @@ QString newFolder(const QString& name)
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     return folder;
+}
+
+QString openToOthers(const QStringList& paths)
+{
+    QStringList open;
+    for (const QString& top : paths) {
+        QDirIterator it(top, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        for (QString path = top; !path.isEmpty(); path = it.hasNext() ? it.next() : QString()) {
+            struct stat info {};
+            if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISLNK(info.st_mode) && (info.st_mode & 077))
+                open << QStringLiteral("%1 (%2)").arg(path).arg(info.st_mode & 0777, 0, 8);
+        }
+    }
+    return open.join(QStringLiteral(", "));
 }
 
 bool writeFile(const QString& path, qint64 bytes)

@@ -9,7 +9,8 @@
 
 namespace SrTest {
 // Creates the temporary root and points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME,
-// XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR into it. Call before QApplication exists.
+// XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR into it; sets the usual umask (022), so that
+// the permissions files get do not depend on the caller's. Call before QApplication exists.
 void prepareEnvironment();
 // Removes the temporary root; a task daemon that served in it stops once its socket is gone.
 void removeEnvironment();
@@ -20,6 +21,9 @@ QString root();
 void useDryRunTaskDaemon();
 // A new empty folder under the root.
 QString newFolder(const QString& name);
+// The paths in `paths` and below them that give other users any permission, with their
+// modes; empty when there are none.
+QString openToOthers(const QStringList& paths);
 // Writes `bytes` bytes of a repeating pattern to `path`; false on failure.
 bool writeFile(const QString& path, qint64 bytes);
 // Runs a program with arguments and waits up to `timeoutMs`; true on exit code 0.

@@ -22,6 +22,9 @@ PACKAGES=(
   openbox xcompmgr
   # the task schedule is tested across a daylight-saving change in a named time zone
   tzdata
+  # tests: the service unit the install script writes is checked with systemd-analyze, and
+  # daemons are stopped with kill (a minimal Debian has neither)
+  systemd procps
   # benchmarks: ImageMagick's "import" is the anchor of the screenshot timings
   imagemagick
   # benchmarks: GStreamer's generic pipeline is an anchor of the recording timings

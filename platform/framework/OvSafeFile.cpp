@@ -17,6 +17,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -88,6 +90,24 @@ public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::UpdateRequest; }
 };
+
+// Puts the file kept at `before` back at `target`, over the one a write cut short. Qt reads a
+// settings file again only when its size or its time to the millisecond changed: a kept file
+// of the cut one's size and time (the two writes in one clock tick) is given a second earlier,
+// or the stores on it would go on showing what was not written.
+void putBack(const QByteArray& before, const QByteArray& target)
+{
+    struct stat cut {};
+    struct stat kept {};
+    const bool alike = ::stat(target.constData(), &cut) == 0 && ::stat(before.constData(), &kept) == 0
+        && cut.st_size == kept.st_size && cut.st_mtim.tv_sec == kept.st_mtim.tv_sec
+        && cut.st_mtim.tv_nsec / 1000000 == kept.st_mtim.tv_nsec / 1000000;
+    if (std::rename(before.constData(), target.constData()) != 0 || !alike)
+        return;
+    timespec times[2] = {{0, UTIME_OMIT}, kept.st_mtim};
+    times[1].tv_sec -= 1;
+    ::utimensat(AT_FDCWD, target.constData(), times, AT_SYMLINK_NOFOLLOW);
+}
 } // namespace
 
 QString OvSafeFile::writeTarget(const QString& path, QString* error)
@@ -216,7 +236,7 @@ bool OvSafeFile::syncSettings(std::unique_ptr<QSettings>& settings, QString* err
     setError(error, believed ? QStringLiteral("the file was not written whole")
                              : QStringLiteral("the file or its folder cannot be written"));
     if (kept)
-        std::rename(before.constData(), target.constData());
+        putBack(before, target);
     else if (!existed)
         ::unlink(target.constData()); // the first file, written in part
     // Qt took a file cut short for written and has nothing pending: it reads the file put back.

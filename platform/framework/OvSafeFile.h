@@ -4,8 +4,9 @@
 // other processes write it too).
 //
 // - A write that did not put every byte on disk has failed (a full disk cuts a write short
-//   without any error from Qt): the old file is then exactly as it was, no temporary file
-//   remains, and the caller gets false with the reason.
+//   without any error from Qt): the old file then holds exactly what it held (an INI file's
+//   time may go back a second, so that Qt reads it again), no temporary file remains, and
+//   the caller gets false with the reason.
 // - A store whose file is a symbolic link is written through the link: the file it leads to
 //   is replaced and the link stays a link. A loop of links (or a chain longer than the kernel
 //   follows) is refused as the kernel refuses it (ELOOP): nothing is written.

@@ -292,12 +292,13 @@ private slots:
         clock.start();
         QVERIFY(first);
         first->abort();
-        // Pauses of 250, 500, 1000 and 2000 ms; a timer never ends early by more than 5 %.
+        // Pauses of 250, 500, 1000 and 2000 ms; a timer never ends early by more than 5 %, and
+        // the timers and this clock count whole milliseconds.
         QVERIFY(SrTest::spinUntil([&] { return arrivals.size() >= 4; }, 30000));
         QStringList times;
         for (qint64 at : qAsConst(arrivals))
             times << QString::number(at);
-        QVERIFY2(arrivals.at(3) - arrivals.at(2) >= 1900, qPrintable("connections at (ms): " + times.join(", ")));
+        QVERIFY2(arrivals.at(3) - arrivals.at(2) >= 1900 - 2, qPrintable("connections at (ms): " + times.join(", ")));
     }
 
     // The daemon refuses what it missed while away, then cannot list its tasks: the list stays.

@@ -3,7 +3,7 @@
 // crash, a stored process id that now belongs to another program, and System V objects that
 // another user made under the name the instance's shared memory segment once had.
 
-#include "../tasks/OtherUser.h"
+#include "OtherUser.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "TestEnv.h"

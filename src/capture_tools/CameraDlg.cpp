@@ -14,6 +14,7 @@
 #include "core/SignalsTransfer.h"
 #include "feedback/FeedBackDialog.h"
 #include "output/DlgVideoClip.h"
+#include "recording/RecordStopRules.h"
 #include "recording/SystemStatusBar.h"
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
@@ -30,7 +31,6 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QWindow>
-#include <cmath>
 
 namespace {
 const char kModule[] = "camera";
@@ -363,9 +363,7 @@ void CameraDlg::armPlannedStop(double recorded)
         m_pStopTimer->stop();
         return;
     }
-    // Rounded up: a stop that comes a moment early finds the end not yet recorded and waits
-    // for the rest.
-    m_pStopTimer->start(int(std::ceil((double(at) - recorded) * 1000)));
+    m_pStopTimer->start(RecordStopRules::millisecondsUntil(at, recorded));
 }
 
 void CameraDlg::onPlannedStop()

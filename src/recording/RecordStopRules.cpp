@@ -105,3 +105,8 @@ QString RecordStopRules::messageFor(StopReason reason, const QString& program)
         return QString();
     }
 }
+
+int RecordStopRules::millisecondsUntil(qint64 second, double recorded)
+{
+    return int(std::ceil((double(second) - recorded) * 1000));
+}

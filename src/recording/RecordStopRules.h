@@ -63,6 +63,9 @@ public:
     // The first whole second after `recorded`, at most kLookAheadSeconds ahead of it, at
     // which `ends` holds; -1 when it holds at none by then. Shared with the webcam recorder.
     static qint64 firstSecondAfter(double recorded, const std::function<bool(qint64 seconds)>& ends);
+    // Milliseconds from `recorded` seconds to the whole second `second`, rounded up: a stop
+    // timed with it never comes before that second is recorded.
+    static int millisecondsUntil(qint64 second, double recorded);
 
     // How many times the free space was asked (for the every-fifth rule).
     int freeSpaceQueries() const { return m_nFreeSpaceQueries; }

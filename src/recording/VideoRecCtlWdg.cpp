@@ -30,7 +30,6 @@
 #include <QThread>
 #include <QTime>
 #include <QTimer>
-#include <cmath>
 
 namespace {
 const char* const kModule = "VideoRecCtlWdg";
@@ -306,9 +305,7 @@ void VideoRecCtlWdg::armPlannedStop(double recorded)
         m_pStopTimer->stop();
         return;
     }
-    // Rounded up: a stop that comes a moment early finds the end not yet recorded and waits
-    // for the rest.
-    m_pStopTimer->start(int(std::ceil((double(at) - recorded) * 1000)));
+    m_pStopTimer->start(RecordStopRules::millisecondsUntil(at, recorded));
 }
 
 void VideoRecCtlWdg::onPlannedStop()

@@ -111,8 +111,48 @@ bool writeAll(int fd, const char* data, ssize_t size)
     return true;
 }
 
-// Copies the file `source` to a private new file (0600) in the folder of `target`, checked to
-// hold every byte and flushed to disk, gives it the user's umask mode and the name `target`
+// A private new file (0600) for the name `target`, in its folder: its descriptor, or -1 with
+// errno set. mkostemp makes the name anew (O_CREAT | O_EXCL, which follows no link).
+int createBeside(const QByteArray& target, QByteArray* temp)
+{
+    const int slash = target.lastIndexOf('/');
+    *temp = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";
+    return ::mkostemp(temp->data(), O_CLOEXEC);
+}
+
+// Gives the complete file `out` (written as `temp`) its mode, flushes it to disk, closes it and
+// gives it the name `target` as `existing` says. 0, or the errno of the failure: `temp` is
+// then gone and what has the name is as it was.
+int placeWritten(int out, const QByteArray& temp, const QByteArray& target, OvFileUtils::ExistingName existing,
+                 int mode, int code = 0)
+{
+    const mode_t fileMode = mode == OvFileUtils::kUmaskMode ? newFileMode() : mode_t(mode);
+    struct stat made;
+    if (code == 0 && (::fchmod(out, fileMode) != 0 || ::fsync(out) != 0 || ::fstat(out, &made) != 0))
+        code = errno;
+    if (::close(out) != 0 && code == 0)
+        code = errno;
+    if (code == 0) {
+        // rename(2) replaces the name itself: a link there goes, what it leads to is untouched.
+        if (existing == OvFileUtils::ExistingName::Keep)
+            code = renameWithoutReplacing(temp, target);
+        else if (::rename(temp.constData(), target.constData()) != 0)
+            code = errno;
+    }
+    if (code != 0) {
+        ::unlink(temp.constData());
+        return code;
+    }
+    // What has the name now must be the file written here: a folder others can write is no
+    // place to take anything on trust.
+    struct stat placed;
+    if (::lstat(target.constData(), &placed) != 0 || placed.st_dev != made.st_dev || placed.st_ino != made.st_ino)
+        return EEXIST;
+    return 0;
+}
+
+// Copies the file `source` to a private new file in the folder of `target`, checked to hold
+// every byte and flushed to disk, gives it the user's umask mode and the name `target`
 // without replacing anything, and only then removes `source`. 0, or the errno of the
 // failure: the new file is then gone and `source` is as it was.
 int copyIntoPlace(const QByteArray& source, const QByteArray& target)
@@ -120,10 +160,8 @@ int copyIntoPlace(const QByteArray& source, const QByteArray& target)
     const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (in < 0)
         return errno;
-    const int slash = target.lastIndexOf('/');
-    QByteArray temp = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";
-    // mkostemp creates the name anew (O_CREAT | O_EXCL, which follows no link), mode 0600.
-    const int out = ::mkostemp(temp.data(), O_CLOEXEC);
+    QByteArray temp;
+    const int out = createBeside(target, &temp);
     if (out < 0) {
         const int code = errno;
         ::close(in);
@@ -140,23 +178,10 @@ int copyIntoPlace(const QByteArray& source, const QByteArray& target)
         if (got <= 0 || code != 0)
             break;
     }
-    struct stat made;
-    if (code == 0 && (::fchmod(out, newFileMode()) != 0 || ::fsync(out) != 0 || ::fstat(out, &made) != 0))
-        code = errno;
     ::close(in);
-    if (::close(out) != 0 && code == 0)
-        code = errno;
-    if (code == 0)
-        code = renameWithoutReplacing(temp, target);
-    if (code != 0) {
-        ::unlink(temp.constData());
+    code = placeWritten(out, temp, target, OvFileUtils::ExistingName::Keep, OvFileUtils::kUmaskMode, code);
+    if (code != 0)
         return code;
-    }
-    // What has the name now must be the file written here: a folder others can write is no
-    // place to take anything on trust.
-    struct stat placed;
-    if (::lstat(target.constData(), &placed) != 0 || placed.st_dev != made.st_dev || placed.st_ino != made.st_ino)
-        return EEXIST;
     if (::unlink(source.constData()) != 0)
         Log("FileUtils", 2, "moved, but the source could not be removed: %s", strerror(errno));
     return 0;
@@ -180,6 +205,24 @@ bool OvFileUtils::moveNoReplace(const QString& from, const QString& to, QString*
     int code = renameWithoutReplacing(source, target);
     if (code == EXDEV)
         code = copyIntoPlace(source, target);
+    if (code == 0)
+        return true;
+    setError(error, code);
+    errno = code;
+    return false;
+}
+
+bool OvFileUtils::writeNewFile(const QString& path, const QByteArray& bytes, ExistingName existing, QString* error,
+                               int mode)
+{
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temp;
+    const int out = createBeside(target, &temp);
+    int code = out < 0 ? errno : 0;
+    if (code == 0) {
+        const int written = writeAll(out, bytes.constData(), bytes.size()) ? 0 : errno;
+        code = placeWritten(out, temp, target, existing, mode, written);
+    }
     if (code == 0)
         return true;
     setError(error, code);

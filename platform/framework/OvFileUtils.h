@@ -1,10 +1,19 @@
 #pragma once
 // File and folder helpers of the framework. Any thread.
 
+#include <QByteArray>
 #include <QString>
 
 class OvFileUtils {
 public:
+    // What a write of a new file does with something that already has its name.
+    enum class ExistingName {
+        Keep,    // nothing that has the name (a dangling link included) is replaced: EEXIST
+        Replace, // the name is given to the new file: a link there is replaced, never followed
+    };
+    // The mode a new file takes from the user's umask, as with any program that makes a file.
+    static constexpr int kUmaskMode = -1;
+
     // True when a file can really be created in `folder` (tried, not guessed from permission bits).
     static bool isFolderPathWritable(const QString& folder);
     // The path in the form shown to users (native separators, no trailing separator).
@@ -23,6 +32,13 @@ public:
     // follows or replaces what has the name `to` (a link another user put there included).
     // On failure `from` is as it was, no copy is left, and `error` (and errno) has the reason.
     static bool moveNoReplace(const QString& from, const QString& to, QString* error = nullptr);
+    // Writes `bytes` as the file `path`: into a private new file made anew in the folder of
+    // `path` (so no link there is followed), checked to hold every byte and flushed to disk,
+    // given `mode` and then the name `path` by a rename, as `existing` says. Nothing ever
+    // writes through what has the name. On failure nothing written is left, what had the name
+    // is as it was, and `error` (and errno) has the reason.
+    static bool writeNewFile(const QString& path, const QByteArray& bytes, ExistingName existing,
+                             QString* error = nullptr, int mode = kUmaskMode);
     // Moves `path` into the user's trash, with the trash information desktops read to put it
     // back. False with the reason in `error` when it stays where it is.
     static bool moveToTrash(const QString& path, QString* error = nullptr);

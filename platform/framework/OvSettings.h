@@ -19,8 +19,9 @@
 //   kMaxFileBytes; holds a NUL byte or is not UTF-8 text (the writer produces plain ASCII);
 //   does not end with a line break (cut off in the middle of a line); or QSettings reports
 //   an error or finds no key in a file that holds text.
-// - A value of a type of its own ("@Variant(...)", the lists among them) that cannot be read
-//   back as Qt wrote it (cut or changed by hand) is kept aside at load: its line is copied
+// - A value of a type of its own ("@Variant(...)", the lists among them) whose text (its
+//   bytes once unescaped, however the line spells them) is not what Qt writes for the value
+//   it reads from it (cut or changed by hand) is kept aside at load: its line is copied
 //   byte for byte to "<name>.<key>.damaged-<yyyyMMdd-hhmmss>" beside the file, and the key
 //   reads as absent. When the copy cannot be made, nothing is written while this process
 //   runs.

@@ -5,9 +5,11 @@
 #include "OvMessageBox.h"
 #include "OvSafeFile.h"
 #include "OvSettings.h"
+#include "SmallDisk.h"
 #include "TestEnv.h"
 #include "TestMain.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
@@ -33,6 +35,29 @@ bool writeContent(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+const char kHistoryKey[] = "Path/SavefilesHistroy";
+
+// The line of the INI text `text` that holds `name`.
+QByteArray lineOf(const QByteArray& text, const QByteArray& name)
+{
+    const int from = text.indexOf("\n" + name + '=') + 1;
+    return from > 0 ? text.mid(from, text.indexOf('\n', from) - from) : QByteArray();
+}
+
+// The line another writer (or a hand edit) gives `value` under `name`: every byte of its
+// stream written as "\xNN", the spelling Qt reads but never writes.
+QByteArray everyByteEscaped(const QByteArray& name, const QVariant& value)
+{
+    QByteArray stream;
+    QDataStream out(&stream, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_0);
+    out << value;
+    QByteArray line = name + "=@Variant(";
+    for (const char byte : qAsConst(stream))
+        line += "\\x" + QByteArray::number(uchar(byte), 16).rightJustified(2, '0');
+    return line + ')';
 }
 } // namespace
 
@@ -238,6 +263,62 @@ private slots:
         QCOMPARE(ModalAnswers::messages().size(), 1);
         QVERIFY(QFile::remove(path) && QFile::remove(other));
         s->reload();
+    }
+
+    // The same value has more than one spelling: a history written with every byte escaped
+    // reads as it is, silently; the same spelling with bytes cut out is kept aside and told.
+    void typedValueIsJudgedByWhatItHoldsNotItsSpelling_data()
+    {
+        QTest::addColumn<int>("cutEscapes");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("every byte escaped") << 0 << true;
+        QTest::newRow("escaped, bytes cut out") << 3 << false;
+    }
+
+    void typedValueIsJudgedByWhatItHoldsNotItsSpelling()
+    {
+        QFETCH(int, cutEscapes);
+        QFETCH(bool, kept);
+        OvSettings* s = OvSettings::instance();
+        const QVariantList history{QStringList{"a.mp4", "/v/a.mp4", "1", "640*480", "00:00:05", "1.2MB"},
+                                   QStringList{"b.png", "/v/b.png", "0", "1920*1080", "", "300KB"}};
+        QVERIFY(s->setApplicationParam(kHistoryKey, history));
+        QByteArray text = contentOf(s->fileName());
+        const QByteArray line = lineOf(text, "SavefilesHistroy");
+        QVERIFY(line.startsWith("SavefilesHistroy=@Variant("));
+        // The value as the file holds it, respelled; Qt reads the new spelling as the same value.
+        const QVariant stored = QSettings(s->fileName(), QSettings::IniFormat).value(kHistoryKey);
+        QByteArray respelled = everyByteEscaped("SavefilesHistroy", stored);
+        const int middle = respelled.indexOf("\\x", respelled.size() / 2);
+        respelled.remove(middle, cutEscapes * 4);
+        text.replace(line, respelled);
+        QVERIFY(writeContent(s->fileName(), text));
+        if (!cutEscapes)
+            QCOMPARE(QSettings(s->fileName(), QSettings::IniFormat).value(kHistoryKey), stored);
+
+        const QFileInfo info(s->fileName());
+        const auto keptAside = [&] {
+            return QDir(info.absolutePath()).entryList({info.fileName() + QStringLiteral(".*.damaged-*")});
+        };
+        const QStringList asideBefore = keptAside();
+        ModalAnswers::clear();
+        if (!kept)
+            ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+        s->reload();
+        QCoreApplication::processEvents();
+        if (kept) {
+            QCOMPARE(s->applicationParam(kHistoryKey).toList(), history);
+            QVERIFY(ModalAnswers::asked().isEmpty());
+            QCOMPARE(keptAside(), asideBefore);
+            return;
+        }
+        QVERIFY(!s->contains(kHistoryKey));
+        QCOMPARE(ModalAnswers::messages().size(), 1);
+        QCOMPARE(keptAside().size(), asideBefore.size() + 1);
+        const QString keptAs = ModalAnswers::messages().first().section('"', 3, 3);
+        QCOMPARE(QFileInfo(keptAs).absolutePath(), info.absolutePath());
+        QVERIFY(contentOf(keptAs).contains("\n" + respelled + "\n"));
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
     void writesFromSeveralThreadsAllArrive()

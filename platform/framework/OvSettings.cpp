@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextCodec>
+#include <QThread>
 
 #include <cstdio>
 
@@ -119,17 +120,24 @@ QByteArray markedValue(const QByteArray& line)
     return at < 0 ? value : value.insert(at, '~');
 }
 
-// Tells the user `text`: on standard error, and in a message box on the GUI thread once the
-// caller has returned (settings are read and written from any thread and within any code).
-void tell(const QString& text)
+// When a message box is shown: once the caller has returned (settings are read and written
+// from any thread and within any code), or before (at quit, when no event loop runs again).
+enum class Shown { Later, Now };
+
+// Tells the user `text`: on standard error, and in a message box on the GUI thread (`Now` only
+// when called on it).
+void tell(const QString& text, Shown when = Shown::Later)
 {
     fprintf(stderr, "%s\n", qUtf8Printable(text));
     QCoreApplication* app = QCoreApplication::instance();
     if (!qobject_cast<QApplication*>(app) || qEnvironmentVariableIsSet("SR_NONINTERACTIVE"))
         return;
     const QString product = OvProductInfo::instance()->productName();
-    QMetaObject::invokeMethod(
-        app, [product, text] { OvMessageBox::warning(nullptr, product, text); }, Qt::QueuedConnection);
+    const auto show = [product, text] { OvMessageBox::warning(nullptr, product, text); };
+    if (when == Shown::Now && QThread::currentThread() == app->thread())
+        show();
+    else
+        QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
 }
 } // namespace
 
@@ -342,6 +350,28 @@ void OvSettings::removeApplicationParam(const QString& key)
     writeThrough();
 }
 
+bool OvSettings::flushPending()
+{
+    QString why;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_unsaved.isEmpty() && m_unsavedRemoved.isEmpty())
+            return true;
+        // The user was told at load that nothing is saved while this process runs.
+        if (!m_settings || m_writesRefused)
+            return false;
+        if (writeThrough(&why))
+            return true;
+    }
+    const QString product = OvProductInfo::instance()->productName();
+    tell(QObject::tr("Your latest changes to the settings and the recording history were not saved: the file "
+                     "\"%1\" could not be written (%2). Check that its folder can be written and that the disk "
+                     "has free space before you start %3 again.")
+             .arg(QDir::toNativeSeparators(m_path), why, product),
+         Shown::Now);
+    return false;
+}
+
 bool OvSettings::writeThrough(QString* error)
 {
     QString why;
@@ -378,8 +408,8 @@ void OvSettings::reportWriteFailure(const QString& path, const QString& why)
     const QString product = OvProductInfo::instance()->productName();
     tell(QObject::tr("Your settings and recording history cannot be saved: the file \"%1\" could not be written "
                      "(%2). Check that its folder can be written and that the disk has free space. What you change "
-                     "is kept while %3 runs and saved with the next change once the file can be written; it is "
-                     "lost if %3 closes before.")
+                     "is kept while %3 runs and saved with the next change once the file can be written, or when "
+                     "%3 quits.")
              .arg(QDir::toNativeSeparators(path), why, product));
 }
 

@@ -12,7 +12,8 @@
 //   written through it; a loop of links is not written (OvSafeFile).
 // - A change that could not be written stays in the store (what the user sees is what the
 //   store holds) and goes with the next write that succeeds, so that once the disk has room
-//   again the file holds everything shown. Only if the program ends before is it lost.
+//   again the file holds everything shown. At quit flushPending() writes what is still
+//   pending, or tells the user that it was not saved before the program ends.
 // - A file that cannot be read is set aside, byte for byte, before anything is written:
 //   it is renamed to "<name>.damaged-<yyyyMMdd-hhmmss>" in the same folder (never over an
 //   earlier copy) and the store starts empty. "Cannot be read" means: larger than
@@ -55,6 +56,11 @@ public:
     // tells the user itself.
     bool setApplicationParam(const QString& key, const QVariant& value, QString* error = nullptr);
     void removeApplicationParam(const QString& key);
+    // At quit, on the GUI thread once its event loop has ended: writes the changes that earlier
+    // writes could not. True when the file holds every change. False when it could not be
+    // written: the user was told before this returned (why, and the file's path; also in a
+    // message box, on the GUI thread), or, with writes refused, at load.
+    bool flushPending();
     bool contains(const QString& key) const;
 
     QString currentSkin(const QString& defaultSkin) const;

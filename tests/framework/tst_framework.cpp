@@ -217,6 +217,45 @@ private slots:
         QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
+    // On a real full disk a change is refused and kept. At quit, with the disk still full, the
+    // user is told before the store returns (no event loop runs after it), with the file's
+    // path; once there is room the change pending is written then, with no next change.
+    void changeRefusedByAFullDiskIsWrittenAtQuitOrTold()
+    {
+        OvSettings* s = OvSettings::instance();
+        const QString folder = QFileInfo(s->fileName()).absolutePath();
+        {
+            SrTest::SmallDisk disk(folder, 1);
+            if (!disk.isMounted())
+                QSKIP("mounting a small filesystem needs root");
+            s->reload();
+            QVERIFY(s->flushPending()); // nothing pending
+            QVERIFY(s->setApplicationParam("Quit/Written", 1));
+            QVERIFY(!SrTest::writeFile(folder + "/filler", 2 * 1024 * 1024));
+            ModalAnswers::clear();
+            ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+            QVERIFY(!s->setApplicationParam("Quit/Refused", QStringLiteral("kept")));
+            QCoreApplication::processEvents();
+            QCOMPARE(ModalAnswers::messages().size(), 1);
+
+            ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
+            QVERIFY(!s->flushPending());
+            QCOMPARE(ModalAnswers::messages().size(), 2);
+            QVERIFY(ModalAnswers::messages().last().contains(s->fileName()));
+
+            QVERIFY(QFile::remove(folder + "/filler"));
+            QVERIFY(s->flushPending());
+            // In the file now: the process may end without closing the store.
+            QVERIFY(contentOf(s->fileName()).contains("\nRefused=kept\n"));
+            s->reload();
+            QCOMPARE(s->applicationParam("Quit/Refused").toString(), QStringLiteral("kept"));
+            QCOMPARE(s->applicationParam("Quit/Written").toInt(), 1);
+            QCOMPARE(ModalAnswers::messages().size(), 2);
+            QCOMPARE(ModalAnswers::unexpectedCount(), 0);
+        }
+        s->reload();
+    }
+
     // A settings file that is a link (to a file kept with the user's other settings) stays a
     // link; what it leads to is written, and a failed write leaves that file as it was.
     void linkedFileIsWrittenThroughTheLink()

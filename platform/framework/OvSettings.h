@@ -29,8 +29,8 @@
 // - The user is told once per failure (and again once a write succeeded in between) that
 //   settings and recording history cannot be saved, with the file's path, and of every value
 //   kept aside, with the copy's path: on standard error, and in a message box on the GUI
-//   thread once the call has returned (not without a QApplication, nor with
-//   SR_NONINTERACTIVE set).
+//   thread once the call has returned (flushPending(): before it returns; not without a
+//   QApplication, nor with SR_NONINTERACTIVE set).
 
 #include <QHash>
 #include <QMutex>

@@ -1,6 +1,7 @@
 #include "OvSettings.h"
 
 #include "Log.h"
+#include "OvFileUtils.h"
 #include "OvMessageBox.h"
 #include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
@@ -14,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextCodec>
+#include <QThread>
 
 #include <cstdio>
 
@@ -109,17 +111,33 @@ bool isTypedLine(const QByteArray& line)
     return value.startsWith('@');
 }
 
-// Tells the user `text`: on standard error, and in a message box on the GUI thread once the
-// caller has returned (settings are read and written from any thread and within any code).
-void tell(const QString& text)
+// The value of the INI line `line` of a typed value with a mark put before its '@', so that
+// Qt reads it as plain text.
+QByteArray markedValue(const QByteArray& line)
+{
+    QByteArray value = line.mid(line.indexOf('=') + 1);
+    const int at = value.indexOf('@');
+    return at < 0 ? value : value.insert(at, '~');
+}
+
+// When a message box is shown: once the caller has returned (settings are read and written
+// from any thread and within any code), or before (at quit, when no event loop runs again).
+enum class Shown { Later, Now };
+
+// Tells the user `text`: on standard error, and in a message box on the GUI thread (`Now` only
+// when called on it).
+void tell(const QString& text, Shown when = Shown::Later)
 {
     fprintf(stderr, "%s\n", qUtf8Printable(text));
     QCoreApplication* app = QCoreApplication::instance();
     if (!qobject_cast<QApplication*>(app) || qEnvironmentVariableIsSet("SR_NONINTERACTIVE"))
         return;
     const QString product = OvProductInfo::instance()->productName();
-    QMetaObject::invokeMethod(
-        app, [product, text] { OvMessageBox::warning(nullptr, product, text); }, Qt::QueuedConnection);
+    const auto show = [product, text] { OvMessageBox::warning(nullptr, product, text); };
+    if (when == Shown::Now && QThread::currentThread() == app->thread())
+        show();
+    else
+        QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
 }
 } // namespace
 
@@ -185,15 +203,15 @@ void OvSettings::keepUnreadableValuesAside(const QByteArray& data)
             typed.insert(it.key(), it.value());
     if (typed.isEmpty())
         return;
-    // Qt writes a value it read back as the same line; one whose bytes were cut or changed
-    // reads as something else (or a part of it), which Qt writes differently. The check runs
-    // on a private copy of the bytes read, so that the store's file is not written.
+    // A value read and written back holds the same text as its line: one whose bytes were
+    // cut or changed reads as something else (or a part of it), which Qt writes differently.
+    // The line's spelling is not compared (a byte has several: "\0", "\x0", "\x00"), only
+    // the text it stands for, as Qt unescapes it. The check runs on private copies of the
+    // bytes read, so that the store's file is not written.
     QTemporaryDir folder;
     const QString probePath = folder.filePath(QStringLiteral("probe.ini"));
-    QFile copy(probePath);
-    if (!folder.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(data) != data.size() || !copy.flush())
+    if (!folder.isValid() || !OvFileUtils::writeNewFile(probePath, data, OvFileUtils::ExistingName::Keep))
         return;
-    copy.close();
     {
         QSettings probe(probePath, QSettings::IniFormat);
         for (auto it = typed.cbegin(); it != typed.cend(); ++it)
@@ -202,12 +220,31 @@ void OvSettings::keepUnreadableValuesAside(const QByteArray& data)
         if (probe.status() != QSettings::NoError)
             return;
     }
-    if (!copy.open(QIODevice::ReadOnly))
+    QFile probe(probePath);
+    if (!probe.open(QIODevice::ReadOnly))
         return;
-    const QHash<QString, QByteArray> written = valueLines(copy.readAll());
-    for (auto it = typed.cbegin(); it != typed.cend(); ++it)
-        if (written.value(it.key()) != it.value())
-            keepLineAside(it.key(), it.value(), QStringLiteral("it does not read back as written"));
+    const QHash<QString, QByteArray> written = valueLines(probe.readAll());
+    // Both lines of each value side by side as plain text: a mark before the '@' keeps Qt
+    // from reading the type, so that it gives the text once unescaped.
+    QByteArray pairs = "[Texts]\n";
+    const QStringList keys = typed.keys();
+    for (int i = 0; i < keys.size(); ++i) {
+        pairs += "read" + QByteArray::number(i) + '=' + markedValue(typed.value(keys.at(i))) + '\n';
+        pairs += "back" + QByteArray::number(i) + '=' + markedValue(written.value(keys.at(i))) + '\n';
+    }
+    const QString textsPath = folder.filePath(QStringLiteral("texts.ini"));
+    if (!OvFileUtils::writeNewFile(textsPath, pairs, OvFileUtils::ExistingName::Keep))
+        return;
+    QSettings texts(textsPath, QSettings::IniFormat);
+    if (texts.status() != QSettings::NoError)
+        return;
+    texts.beginGroup(QStringLiteral("Texts"));
+    for (int i = 0; i < keys.size(); ++i) {
+        const QVariant read = texts.value(QStringLiteral("read%1").arg(i));
+        const QVariant back = texts.value(QStringLiteral("back%1").arg(i));
+        if (!written.contains(keys.at(i)) || read != back)
+            keepLineAside(keys.at(i), typed.value(keys.at(i)), QStringLiteral("it does not read back as written"));
+    }
 }
 
 QString OvSettings::keepValueAside(const QString& key, const QString& why)
@@ -313,6 +350,28 @@ void OvSettings::removeApplicationParam(const QString& key)
     writeThrough();
 }
 
+bool OvSettings::flushPending()
+{
+    QString why;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_unsaved.isEmpty() && m_unsavedRemoved.isEmpty())
+            return true;
+        // The user was told at load that nothing is saved while this process runs.
+        if (!m_settings || m_writesRefused)
+            return false;
+        if (writeThrough(&why))
+            return true;
+    }
+    const QString product = OvProductInfo::instance()->productName();
+    tell(QObject::tr("Your latest changes to the settings and the recording history were not saved: the file "
+                     "\"%1\" could not be written (%2). Check that its folder can be written and that the disk "
+                     "has free space before you start %3 again.")
+             .arg(QDir::toNativeSeparators(m_path), why, product),
+         Shown::Now);
+    return false;
+}
+
 bool OvSettings::writeThrough(QString* error)
 {
     QString why;
@@ -349,8 +408,8 @@ void OvSettings::reportWriteFailure(const QString& path, const QString& why)
     const QString product = OvProductInfo::instance()->productName();
     tell(QObject::tr("Your settings and recording history cannot be saved: the file \"%1\" could not be written "
                      "(%2). Check that its folder can be written and that the disk has free space. What you change "
-                     "is kept while %3 runs and saved with the next change once the file can be written; it is "
-                     "lost if %3 closes before.")
+                     "is kept while %3 runs and saved with the next change once the file can be written, or when "
+                     "%3 quits.")
              .arg(QDir::toNativeSeparators(path), why, product));
 }
 

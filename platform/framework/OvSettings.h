@@ -12,23 +12,25 @@
 //   written through it; a loop of links is not written (OvSafeFile).
 // - A change that could not be written stays in the store (what the user sees is what the
 //   store holds) and goes with the next write that succeeds, so that once the disk has room
-//   again the file holds everything shown. Only if the program ends before is it lost.
+//   again the file holds everything shown. At quit flushPending() writes what is still
+//   pending, or tells the user that it was not saved before the program ends.
 // - A file that cannot be read is set aside, byte for byte, before anything is written:
 //   it is renamed to "<name>.damaged-<yyyyMMdd-hhmmss>" in the same folder (never over an
 //   earlier copy) and the store starts empty. "Cannot be read" means: larger than
 //   kMaxFileBytes; holds a NUL byte or is not UTF-8 text (the writer produces plain ASCII);
 //   does not end with a line break (cut off in the middle of a line); or QSettings reports
 //   an error or finds no key in a file that holds text.
-// - A value of a type of its own ("@Variant(...)", the lists among them) that cannot be read
-//   back as Qt wrote it (cut or changed by hand) is kept aside at load: its line is copied
+// - A value of a type of its own ("@Variant(...)", the lists among them) whose text (its
+//   bytes once unescaped, however the line spells them) is not what Qt writes for the value
+//   it reads from it (cut or changed by hand) is kept aside at load: its line is copied
 //   byte for byte to "<name>.<key>.damaged-<yyyyMMdd-hhmmss>" beside the file, and the key
 //   reads as absent. When the copy cannot be made, nothing is written while this process
 //   runs.
 // - The user is told once per failure (and again once a write succeeded in between) that
 //   settings and recording history cannot be saved, with the file's path, and of every value
 //   kept aside, with the copy's path: on standard error, and in a message box on the GUI
-//   thread once the call has returned (not without a QApplication, nor with
-//   SR_NONINTERACTIVE set).
+//   thread once the call has returned (flushPending(): before it returns; not without a
+//   QApplication, nor with SR_NONINTERACTIVE set).
 
 #include <QHash>
 #include <QMutex>
@@ -54,6 +56,11 @@ public:
     // tells the user itself.
     bool setApplicationParam(const QString& key, const QVariant& value, QString* error = nullptr);
     void removeApplicationParam(const QString& key);
+    // At quit, on the GUI thread once its event loop has ended: writes the changes that earlier
+    // writes could not. True when the file holds every change. False when it could not be
+    // written: the user was told before this returned (why, and the file's path; also in a
+    // message box, on the GUI thread), or, with writes refused, at load.
+    bool flushPending();
     bool contains(const QString& key) const;
 
     QString currentSkin(const QString& defaultSkin) const;

@@ -182,6 +182,9 @@ extern "C" int main_entry(int argc, char** argv)
     openProductUrl("previewPostUrlEx");
     MainEntry::destroyMainWindow(window);
     OVGA::instance()->stop();
+    // The last writes of settings are done: what a full disk refused is written now, or the
+    // user is told before the process ends.
+    OvSettings::instance()->flushPending();
     Framework::uninit();
     Log("MAIN", 2, "exit %d", code);
     return code;

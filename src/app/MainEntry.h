@@ -10,7 +10,8 @@ class MainWindowBase;
 // Without an X display to connect to (DISPLAY unset or dead, a Wayland session without
 // XWayland) it prints one line to standard error and returns 1 before any window exists;
 // the check is skipped when another Qt platform plug-in is chosen (-platform or
-// QT_QPA_PLATFORM). A settings file that could not be read is reported once.
+// QT_QPA_PLATFORM). A settings file that could not be read is reported once. At quit, settings
+// changes that could not be written before are written, or the user is told before it returns.
 //
 // Environment: SR_NONINTERACTIVE=1 prints "<product> is running" and the settings-file
 // report to standard error without showing a message box (for child processes that nobody

@@ -31,8 +31,8 @@ void SignalsTransfer::addHistoryFile(const QString& path, int type, const QStrin
     if (!HistoryFileUtils::addSavefileHistroy(path, type, resolution, duration, size, &why)) {
         const QString text
             = tr("\"%1\" was saved, but its entry in the recording history could not be written (%2). It is shown "
-                 "in History and written with the next change once the disk has room; it is lost if the "
-                 "application closes before.")
+                 "in History and written with the next change once the disk has room, or when the application "
+                 "quits.")
                   .arg(QDir::toNativeSeparators(path), why);
         // Told once the caller has returned: it is in the middle of ending a save.
         QMetaObject::invokeMethod(

@@ -306,8 +306,11 @@ bool TaskManage::deleteTaskInfo(const QString& name, QString* error)
     if (!m_pClient)
         return true;
     QString why;
+    const int result = m_pClient->removeTask(name, &why);
+    if (result == TaskClientCall::ChangeSaved)
+        m_deleted.remove(name);
     // Refused because the daemon holds no such task any more: it is gone, as asked.
-    return settleChange(m_pClient->removeTask(name, &why), why, before, deletedBefore, error) || indexOf(name) < 0;
+    return settleChange(result, why, before, deletedBefore, error) || indexOf(name) < 0;
 }
 
 bool TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName, QString* error)
@@ -327,7 +330,10 @@ bool TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName, QS
     if (!m_pClient)
         return true;
     QString why;
-    return settleChange(m_pClient->changeTask(oldName, task, &why), why, before, deletedBefore, error);
+    const int result = m_pClient->changeTask(oldName, task, &why);
+    if (result == TaskClientCall::ChangeSaved && oldName != task.name)
+        m_deleted.remove(oldName);
+    return settleChange(result, why, before, deletedBefore, error);
 }
 
 void TaskManage::reReportInfo()

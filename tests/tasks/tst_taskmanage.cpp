@@ -175,6 +175,25 @@ private slots:
         QCOMPARE(names, (QStringList{"Before", "While away"}));
     }
 
+    // Renamed while the daemon is down, then checked on a new client as the scheduler page
+    // does: the old name is gone from the daemon and the task is kept under the new one.
+    void renameWhileTheDaemonIsDownIsKeptOnANewClient()
+    {
+        TaskManage* tasks = TaskManage::instance();
+        tasks->addTaskInfo(mondayTask("Old"));
+        QVERIFY(tasks->isConnected());
+        m_seam.refuse = true; // only the new client brings it back
+        m_seam.stop();
+        tasks->changeTaskInfo(mondayTask("New"), "Old");
+        m_seam.refuse = false;
+        tasks->reConnectXPCServer();
+        QVERIFY(tasks->isConnected());
+        tasks->reReportInfo();
+        tasks->reConnectXPCServer();
+        QCOMPARE(countNamed("Old"), 0);
+        QCOMPARE(countNamed("New"), 1);
+    }
+
     // Killed again within seconds of each restart: the client starts it again every time.
     void daemonKilledSoonAfterEachRestartIsStartedAgain()
     {

@@ -7,11 +7,12 @@
 // not connected. When the client finds a lost daemon again, the coordinator lists its tasks
 // and sends it what it lost. A deletion is kept until the daemon confirms it or lists the
 // task no more, across every client: no listing shows the task, each asks its removal again,
-// and a start of it is never handed on. Starts the daemon
-// dropped, a task file the daemon found damaged, a daemon that answers the impossible or
-// cannot be started, are told to the user in a message. A change the daemon refuses
-// (it could not write it) is not kept: the list becomes the daemon's again (or stays as it
-// was when the daemon's cannot be read) and the caller is told why.
+// and a start of it is never handed on. Starts the daemon dropped, a task file the daemon
+// found damaged, a daemon that answers the impossible or cannot be started, are told to the
+// user in a message. A change the daemon refuses (it could not write it) is not kept: the
+// list becomes the daemon's again, without the deleted tasks (or stays as it was when the
+// daemon's cannot be read), and the caller is told why. A deleted task is known in the
+// daemon's start by what it records, unless a listed task records the very same.
 
 #include "TaskInfo.h"
 

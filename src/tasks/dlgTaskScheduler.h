@@ -4,10 +4,10 @@
 // through TaskManage; the window keeps only its rows and the editor. The install scripts run
 // on a worker thread while the window shows its waiting page; a script that fails shows its
 // reason on the page that offers "Reinstall", and after an uninstall the page offers
-// "Install now". The daemon's state shown ("runs normally" or not) follows the connection. Nothing is deleted or
-// discarded unless the user answered Yes (delete) or No (discard) explicitly. A change the
-// daemon refuses (it could not save it) is told to the user, and the list is rebuilt from
-// what the daemon holds. GUI thread.
+// "Install now"; the daemon's state shown ("runs normally" or not) follows the connection.
+// Nothing is deleted or discarded unless the user answered Yes (delete) or No (discard)
+// explicitly. A change the daemon refuses (it could not save it) is told to the user, and
+// the list is rebuilt from what the daemon holds. GUI thread.
 
 #include "OvDialogBase.h"
 #include "TaskInfo.h"

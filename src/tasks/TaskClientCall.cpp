@@ -188,13 +188,13 @@ void TaskClientCall::createConnectionLater()
 {
     const Attempt attempt = connectOnce();
     if (attempt != Attempt::NoDaemon) {
-        finishConnecting(attempt == Attempt::Connected);
+        finishConnecting(attempt);
         return;
     }
     Log(kModule, 1, "no task daemon answers on %s: %s", qUtf8Printable(taskwire::defaultSocketPath()),
         qUtf8Printable(m_pSocket->errorString()));
-    if (!startDaemon()) {
-        finishConnecting(false);
+    if (!startCounted()) {
+        finishConnecting(Attempt::NoDaemon);
         return;
     }
     if (!m_pDaemonRetry) {
@@ -218,23 +218,38 @@ void TaskClientCall::onDaemonRetry()
         m_pDaemonRetry->start();
         return;
     }
-    finishConnecting(attempt == Attempt::Connected);
+    finishConnecting(attempt);
 }
 
-void TaskClientCall::finishConnecting(bool created)
+void TaskClientCall::finishConnecting(Attempt attempt)
 {
+    const bool created = attempt == Attempt::Connected;
     if (created) {
         Log(kModule, 1, "task daemon connection created");
     } else {
         Log(kModule, 2, "task daemon connection could not be created");
         setConnected(false);
+        // A daemon not found is sought as a lost one is, starting it at every attempt from the
+        // next on (one start is behind); one the user uninstalled is left to an install.
+        if (attempt == Attempt::NoDaemon && !OSServiceUtils::isTaskDaemonUninstalled()) {
+            m_nReconnectAttempts = kReconnectStartDaemonAfter - 1;
+            scheduleReconnect();
+        }
     }
     emit sigConnectionCreated(created);
 }
 
 bool TaskClientCall::isConnecting() const { return m_bConnected; }
 
-void TaskClientCall::setConnected(bool connected) { m_bConnected = connected; }
+void TaskClientCall::setConnected(bool connected)
+{
+    if (connected == m_bConnected)
+        return;
+    m_bConnected = connected;
+    // From the event loop: the flag changes inside the socket's notifications and the waits.
+    QMetaObject::invokeMethod(
+        this, [this, connected] { emit sigConnectedChanged(connected); }, Qt::QueuedConnection);
+}
 
 // ---- finding a restarted daemon again ------------------------------------------------------
 
@@ -299,18 +314,26 @@ void TaskClientCall::onNoDaemonFound()
         // meanwhile), or after starts that did not bring it back (a program that ends at once).
         if (!m_bToldNotStarted && (!m_strStartFailure.isEmpty() || m_nStartsInVain >= kStartsBeforeTelling)) {
             m_bToldNotStarted = true;
+            // Whether a start ended or is only slow is not known here: say what is.
             const QString why = m_strStartFailure.isEmpty()
-                                    ? tr("it ended each time it was started (its log may tell why)")
+                                    ? tr("it did not answer after %1 starts (its log may tell why)").arg(m_nStartsInVain)
                                     : m_strStartFailure;
             Log(kModule, 2, "the user is told that the task daemon cannot be started: %s", qUtf8Printable(why));
             QMetaObject::invokeMethod(
                 this, [this, why] { emit sigDaemonNotStarted(why); }, Qt::QueuedConnection);
         }
-        m_strStartFailure.clear();
-        if (startDaemon(&m_strStartFailure) || !m_strStartFailure.isEmpty())
-            ++m_nStartsInVain;
+        startCounted();
     }
     scheduleReconnect();
+}
+
+bool TaskClientCall::startCounted()
+{
+    m_strStartFailure.clear();
+    const bool started = startDaemon(&m_strStartFailure);
+    if (started || !m_strStartFailure.isEmpty())
+        ++m_nStartsInVain;
+    return started;
 }
 
 bool TaskClientCall::request(const char* op, QJsonObject args, QJsonValue* result, QString* error, bool* refused)

@@ -7,12 +7,15 @@
 // reply is logged, clears the connected flag and gives the empty result. Every number read
 // from the socket is bounded before it is used; an impossible answer is refused
 // (sigDaemonBroken). A change of the task list refused by the daemon (not written, or not
-// allowed) is reported as such and leaves the connection as it is. A connection lost is
-// sought again from a back-off timer that never waits; its pause grows until a connection
-// has stayed up kStableConnectionMs. From the third attempt on, every attempt that finds no
-// daemon starts one (unless the user uninstalled it); when that does not bring it back,
-// sigDaemonNotStarted says why, once until a connection is made. Only a daemon that runs as
-// this user is spoken to: anything else at the socket is refused (sigDaemonBroken).
+// allowed) is reported as such and leaves the connection as it is. A connection lost, or
+// one that could not be created because no daemon answered (unless the user uninstalled
+// it), is sought from a back-off timer that never waits; its pause grows until a connection
+// has stayed up kStableConnectionMs. From the third attempt on (at once after a creation
+// that failed), every attempt that finds no daemon starts one (unless the user uninstalled
+// it); when that does not bring it back, sigDaemonNotStarted says why, once until a
+// connection is made. Each change of the connected flag is told (sigConnectedChanged). Only
+// a daemon that runs as this user is spoken to: anything else at the socket is refused
+// (sigDaemonBroken).
 
 #include "TaskInfo.h"
 
@@ -57,7 +60,7 @@ public:
     ~TaskClientCall() override;
 
     // Opens the socket; when nothing answers there, starts the daemon detached and retries
-    // for a bounded time. False when no daemon could be reached.
+    // for a bounded time. False when no daemon could be reached (the back-off seeks it then).
     bool createConnection();
     // The same without waiting for a daemon it starts: retries from timers and ends with
     // sigConnectionCreated (at once when a daemon answers the first attempt). Deleting the
@@ -106,11 +109,13 @@ signals:
     // The daemon found its task file damaged when it started and kept it at `keptAs`; its
     // list started empty. Delivered from the event loop.
     void sigTaskFileDamaged(const QString& keptAs);
+    // The connected flag changed to `connected`. Delivered from the event loop.
+    void sigConnectedChanged(bool connected);
     // The daemon answered something impossible, or what listens at the socket is not this
     // user's daemon, or there is no safe socket (`reason` can be shown to the user).
     void sigDaemonBroken(const QString& reason);
-    // The lost daemon could not be started again (`reason` can be shown to the user); the
-    // attempts go on. Delivered from the event loop.
+    // The daemon sought by the back-off could not be started (`reason` can be shown to the
+    // user); the attempts go on. Delivered from the event loop.
     void sigDaemonNotStarted(const QString& reason);
 
 private:
@@ -127,8 +132,10 @@ private:
     bool request(const char* op, QJsonObject args, QJsonValue* result, QString* error, bool* refused = nullptr);
     // A change of the task list (request without a result).
     ChangeResult change(const char* op, const QJsonObject& args, QString* error);
-    // The end of a createConnectionLater: logs it and tells the listeners.
-    void finishConnecting(bool created);
+    enum class Attempt { Connected, NoDaemon, Refused };
+    // The end of a createConnectionLater: logs it, hands a daemon not found to the back-off
+    // and tells the listeners.
+    void finishConnecting(Attempt attempt);
     // A shutdown or sleep request: true when the daemon answered true, else `error` says why.
     bool powerRequest(const char* op, QString* error);
     // Writes one request whose answer lands in `pending` (registered under the returned id
@@ -136,7 +143,6 @@ private:
     qint64 send(const char* op, QJsonObject args, Pending* pending);
     // A task from the answer to "getTaskInfo"; `ok` false when it is none.
     static TaskInfo taskFromAnswer(const QJsonValue& answer, bool* ok);
-    enum class Attempt { Connected, NoDaemon, Refused };
     // One connection attempt that waits; Refused (told through sigDaemonBroken) when the
     // socket has no safe place or another user's program serves it.
     Attempt connectOnce();
@@ -152,6 +158,9 @@ private:
     // Starts the daemon detached; false when it was not (`error`, when given, says why unless
     // the user uninstalled it).
     bool startDaemon(QString* error = nullptr);
+    // startDaemon counted among the starts that have not brought it back yet, with why it
+    // failed kept; true when it was started.
+    bool startCounted();
     // One retry of createConnectionLater while the daemon it started opens its socket.
     void onDaemonRetry();
     // Processes events (no user input) until `done` or `timeoutMs`.

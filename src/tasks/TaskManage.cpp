@@ -55,11 +55,12 @@ TaskClientCall* TaskManage::newClient()
     connect(m_pClient, &TaskClientCall::sigTaskFileDamaged, this, &TaskManage::onTaskFileDamaged);
     connect(m_pClient, &TaskClientCall::sigDaemonBroken, this, &TaskManage::onDaemonBroken);
     connect(m_pClient, &TaskClientCall::sigDaemonNotStarted, this, [this](const QString& reason) {
-        tellUser(tr("The task service stopped and could not be started again, so scheduled recordings will not "
+        tellUser(tr("The task service is not running and could not be started, so scheduled recordings will not "
                     "start: %1. Screen Recorder keeps trying.").arg(reason));
     });
+    connect(m_pClient, &TaskClientCall::sigConnectedChanged, this, &TaskManage::sigConnectionChanged);
+    // The deletions the daemon has not confirmed stay: every client's listing hides them.
     m_lstTaskInfo.clear();
-    m_deletedNames.clear();
     m_bToldBroken = false;
     return m_pClient;
 }
@@ -74,9 +75,8 @@ void TaskManage::onClientReconnected()
     // What the user sees is the truth: the daemon gets every task it lost or holds
     // differently, and loses those deleted meanwhile; tasks only it knows stay.
     const QList<TaskInfo> mine = m_lstTaskInfo;
-    const QSet<QString> deleted = m_deletedNames;
     m_lstTaskInfo.clear();
-    initTaskInfoList();
+    initTaskInfoList(); // asks again for the removals the daemon has not confirmed
     if (m_pClient != client)
         return; // the new client has listed the tasks
     if (!client->isConnecting()) {
@@ -92,26 +92,16 @@ void TaskManage::onClientReconnected()
         if (client && (index < 0 || theirs.at(index) != task))
             refused |= client->changeTask(task.name, task, &why) == TaskClientCall::ChangeRefused;
     }
-    // A deletion is forgotten once the daemon lists the task no more or confirmed its removal.
-    QSet<QString> confirmed = deleted;
     for (const TaskInfo& task : theirs) {
-        if (!deleted.contains(task.name)) {
-            if (indexOf(task.name) < 0)
-                m_lstTaskInfo.append(task);
-            continue;
-        }
-        const int result = client ? client->removeTask(task.name, &why) : TaskClientCall::ChangeUnanswered;
-        refused |= result == TaskClientCall::ChangeRefused;
-        if (result != TaskClientCall::ChangeSaved)
-            confirmed.remove(task.name);
+        if (indexOf(task.name) < 0)
+            m_lstTaskInfo.append(task);
     }
     if (m_pClient != client)
         return;
-    m_deletedNames.subtract(confirmed);
     if (refused) {
         // Copies: settling empties the list before it may restore it.
         const QList<TaskInfo> before = m_lstTaskInfo;
-        const QSet<QString> deletedBefore = m_deletedNames;
+        const QHash<QString, RecordInfo> deletedBefore = m_deleted;
         settleChange(TaskClientCall::ChangeRefused, why, before, deletedBefore, nullptr);
         tellUser(tr("Changes made to the scheduled recordings while the task service was away could not be "
                     "saved: %1").arg(why));
@@ -188,8 +178,51 @@ bool TaskManage::initTaskInfoList()
         Log(kModule, 2, "task list stopped at %lld of %llu", qint64(tasks.size()), count);
     else
         m_bToldBroken = false;
-    m_lstTaskInfo.append(tasks);
-    return ok;
+    QStringList deletedListed;
+    for (const TaskInfo& task : tasks) {
+        if (m_deleted.contains(task.name))
+            deletedListed << task.name;
+        else
+            m_lstTaskInfo.append(task);
+    }
+    // A deletion is forgotten once the daemon lists the task no more or confirms its removal.
+    if (ok) {
+        for (auto it = m_deleted.begin(); it != m_deleted.end();)
+            it = deletedListed.contains(it.key()) ? std::next(it) : m_deleted.erase(it);
+    }
+    removeDeleted(deletedListed);
+    return ok && m_pClient == client;
+}
+
+void TaskManage::removeDeleted(const QStringList& names)
+{
+    const QPointer<TaskClientCall> client = m_pClient;
+    for (const QString& name : names) {
+        // Released inside a wait, or added again or confirmed meanwhile.
+        if (!client || m_pClient != client)
+            return;
+        if (!m_deleted.contains(name))
+            continue;
+        Log(kModule, 1, "asking again for the removal of \"%s\"", qUtf8Printable(name));
+        if (client->removeTask(name) == TaskClientCall::ChangeSaved && m_pClient == client)
+            m_deleted.remove(name);
+    }
+}
+
+QStringList TaskManage::deletedRecording(const QString& recInfo) const
+{
+    // The same text as the daemon was sent: the daemon keeps it verbatim.
+    const QString text = convertRecInfo(parseRecInfo(recInfo));
+    for (const TaskInfo& task : m_lstTaskInfo) {
+        if (convertRecInfo(task.recinfo) == text)
+            return {};
+    }
+    QStringList names;
+    for (auto it = m_deleted.cbegin(); it != m_deleted.cend(); ++it) {
+        if (convertRecInfo(it.value()) == text)
+            names << it.key();
+    }
+    return names;
 }
 
 bool TaskManage::isConnected() { return m_pClient && m_pClient->isConnecting() && m_pClient->checkVersion(); }
@@ -225,7 +258,7 @@ TaskInfo TaskManage::getTaskInfo(const QString& name) const
 }
 
 bool TaskManage::settleChange(int result, const QString& why, const QList<TaskInfo>& before,
-                              const QSet<QString>& deletedBefore, QString* error)
+                              const QHash<QString, RecordInfo>& deletedBefore, QString* error)
 {
     if (result != TaskClientCall::ChangeRefused)
         return true;
@@ -234,12 +267,12 @@ bool TaskManage::settleChange(int result, const QString& why, const QList<TaskIn
     if (error)
         *error = why;
     TaskClientCall* client = m_pClient;
+    // The deletions waiting before the change stay, hidden from the daemon's list.
+    m_deleted = deletedBefore;
     m_lstTaskInfo.clear();
-    if (initTaskInfoList()) {
-        m_deletedNames.clear();
-    } else if (m_pClient == client) {
+    if (!initTaskInfoList() && m_pClient == client) {
         m_lstTaskInfo = before;
-        m_deletedNames = deletedBefore;
+        m_deleted = deletedBefore;
     }
     return false;
 }
@@ -249,9 +282,9 @@ bool TaskManage::addTaskInfo(const TaskInfo& task, QString* error)
     m_nLastOperate = OperateAdd;
     m_lastTaskInfo = task;
     const QList<TaskInfo> before = m_lstTaskInfo;
-    const QSet<QString> deletedBefore = m_deletedNames;
+    const QHash<QString, RecordInfo> deletedBefore = m_deleted;
     m_lstTaskInfo.append(task);
-    m_deletedNames.remove(task.name);
+    m_deleted.remove(task.name);
     if (!m_pClient)
         return true;
     QString why;
@@ -267,14 +300,17 @@ bool TaskManage::deleteTaskInfo(const QString& name, QString* error)
     if (index < 0)
         return true;
     const QList<TaskInfo> before = m_lstTaskInfo;
-    const QSet<QString> deletedBefore = m_deletedNames;
+    const QHash<QString, RecordInfo> deletedBefore = m_deleted;
+    m_deleted.insert(name, m_lstTaskInfo.at(index).recinfo);
     m_lstTaskInfo.removeAt(index);
-    m_deletedNames.insert(name);
     if (!m_pClient)
         return true;
     QString why;
+    const int result = m_pClient->removeTask(name, &why);
+    if (result == TaskClientCall::ChangeSaved)
+        m_deleted.remove(name);
     // Refused because the daemon holds no such task any more: it is gone, as asked.
-    return settleChange(m_pClient->removeTask(name, &why), why, before, deletedBefore, error) || indexOf(name) < 0;
+    return settleChange(result, why, before, deletedBefore, error) || indexOf(name) < 0;
 }
 
 bool TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName, QString* error)
@@ -286,22 +322,29 @@ bool TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName, QS
     if (index < 0)
         return true;
     const QList<TaskInfo> before = m_lstTaskInfo;
-    const QSet<QString> deletedBefore = m_deletedNames;
-    m_lstTaskInfo[index] = task;
+    const QHash<QString, RecordInfo> deletedBefore = m_deleted;
     if (oldName != task.name)
-        m_deletedNames.insert(oldName);
-    m_deletedNames.remove(task.name);
+        m_deleted.insert(oldName, m_lstTaskInfo.at(index).recinfo);
+    m_deleted.remove(task.name);
+    m_lstTaskInfo[index] = task;
     if (!m_pClient)
         return true;
     QString why;
-    return settleChange(m_pClient->changeTask(oldName, task, &why), why, before, deletedBefore, error);
+    const int result = m_pClient->changeTask(oldName, task, &why);
+    if (result == TaskClientCall::ChangeSaved && oldName != task.name)
+        m_deleted.remove(oldName);
+    return settleChange(result, why, before, deletedBefore, error);
 }
 
 void TaskManage::reReportInfo()
 {
     switch (m_nLastOperate) {
     case OperateChange:
-        changeTaskInfo(m_lastTaskInfo, m_strLastOldName);
+        // A renamed task's old name is hidden from a new listing: the task is added again.
+        if (indexOf(m_strLastOldName) < 0 && !existRepeatName(m_lastTaskInfo.name))
+            addTaskInfo(m_lastTaskInfo);
+        else
+            changeTaskInfo(m_lastTaskInfo, m_strLastOldName);
         break;
     case OperateDelete:
         deleteTaskInfo(m_lastTaskInfo.name);
@@ -332,6 +375,15 @@ QString TaskManage::getNoRepeatName(const QString& base, int n) const
 
 void TaskManage::sendPerformTaskRecInfo(const QString& recInfo)
 {
+    // Whatever the daemon still holds, a task the user deleted never records: its removal is
+    // asked again (from the event loop: this may run inside a wait).
+    const QStringList deleted = deletedRecording(recInfo);
+    if (!deleted.isEmpty()) {
+        Log(kModule, 2, "sendPerformTaskRecInfo dropped: the task \"%s\" was deleted",
+            qUtf8Printable(deleted.join(QLatin1String("\", \""))));
+        QTimer::singleShot(0, this, [this, deleted] { removeDeleted(deleted); });
+        return;
+    }
     RecordParameter* parameter = RecordParameter::instance();
     const bool recording = parameter->m_bRecording;
     const bool previewing = parameter->m_bPreview;

@@ -5,18 +5,22 @@
 // the finishing action after its countdown. GUI thread. Every call that waits on the daemon
 // waits a bounded time with the interface painting; a daemon that does not answer counts as
 // not connected. When the client finds a lost daemon again, the coordinator lists its tasks
-// and sends it what it lost (a deletion until the daemon confirmed it); starts the daemon
-// dropped, a task file the daemon found damaged, a daemon that answers the impossible or
-// cannot be started again, are told to the user in a message. A change the daemon refuses
-// (it could not write it) is not kept: the list becomes the daemon's again (or stays as it
-// was when the daemon's cannot be read) and the caller is told why.
+// and sends it what it lost. A deletion is kept until the daemon confirms it or lists the
+// task no more, across every client: no listing shows the task, each asks its removal again,
+// and a start of it is never handed on. Starts the daemon dropped, a task file the daemon
+// found damaged, a daemon that answers the impossible or cannot be started, are told to the
+// user in a message. A change the daemon refuses (it could not write it) is not kept: the
+// list becomes the daemon's again, without the deleted tasks (or stays as it was when the
+// daemon's cannot be read), and the caller is told why. A deleted task is known in the
+// daemon's start by what it records, unless a listed task records the very same.
 
 #include "TaskInfo.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QSet>
+#include <QStringList>
 #include <QWidget>
 
 class TaskClientCall;
@@ -39,7 +43,8 @@ public:
     void connectXPCServerLater();
     // Drops the client and connects again.
     void reConnectXPCServer();
-    // Appends the daemon's tasks; false when the list could not be read whole.
+    // Appends the daemon's tasks but those deleted, whose removals it asks again; false when
+    // the list could not be read whole.
     bool initTaskInfoList();
     // The client is connected and the daemon answers the expected version (a round trip).
     bool isConnected();
@@ -56,11 +61,13 @@ public:
     bool addTaskInfo(const TaskInfo& task, QString* error = nullptr);
     bool deleteTaskInfo(const QString& name, QString* error = nullptr);
     bool changeTaskInfo(const TaskInfo& task, const QString& oldName, QString* error = nullptr);
-    // Repeats the last operation once (an add only when the task is not listed already).
+    // Repeats the last operation once (an add only when the task is not listed already; a
+    // change of a task not listed adds it).
     void reReportInfo();
 
     // The daemon says a task is due (its recinfo text). Dropped while recording, previewing
-    // or running a task; otherwise emits sigStartRecord.
+    // or running a task, and for a deleted task (see deletedRecording); otherwise emits
+    // sigStartRecord.
     void sendPerformTaskRecInfo(const QString& recInfo);
     // More than 4 s since the last accepted start request (true before any).
     bool isOutOfDate() const;
@@ -92,6 +99,8 @@ public:
 signals:
     // A task asks for a recording of `recWhat` (a RecordWhat).
     void sigStartRecord(int recWhat);
+    // The client's connected flag changed (delivered from the event loop).
+    void sigConnectionChanged(bool connected);
 
 private:
     // Where the task named `name` is in the list; -1 when none is.
@@ -104,7 +113,13 @@ private:
     // After a change was sent: on a refusal the daemon's list replaces this one (else the
     // list and deleted names before the change come back) and `error` gets `why`.
     bool settleChange(int result, const QString& why, const QList<TaskInfo>& before,
-                      const QSet<QString>& deletedBefore, QString* error);
+                      const QHash<QString, RecordInfo>& deletedBefore, QString* error);
+    // Asks the daemon to remove each of `names` still deleted; a removal it confirms is
+    // forgotten. Stops when the client is replaced.
+    void removeDeleted(const QStringList& names);
+    // The deleted tasks that record `recInfo` (the daemon's start names no task). None when a
+    // listed task records the very same: the start may be that one's.
+    QStringList deletedRecording(const QString& recInfo) const;
     // The daemon's list is not taken (left empty); the user is told once.
     void onDaemonBroken(const QString& reason);
     // A message to the user, shown from the event loop.
@@ -125,7 +140,7 @@ private:
     RecordInfo m_curRecInfo;
     QDateTime m_performTime;
     TaskClientCall* m_pClient = nullptr;
-    // Deleted or renamed away since the daemon's list was read, and not yet confirmed by it.
-    QSet<QString> m_deletedNames;
+    // Deleted or renamed away and not yet confirmed by the daemon: name -> what it records.
+    QHash<QString, RecordInfo> m_deleted;
     bool m_bToldBroken = false;
 };

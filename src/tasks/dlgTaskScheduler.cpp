@@ -104,6 +104,7 @@ dlgTaskScheduler::dlgTaskScheduler(QWidget* parent)
     connect(m_pStopGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
             &dlgTaskScheduler::onChangeStop);
     connect(ui->lblReInstall, &QLabel::linkActivated, this, &dlgTaskScheduler::onUrl);
+    connect(TaskManage::instance(), &TaskManage::sigConnectionChanged, this, &dlgTaskScheduler::onConnectionChanged);
 
     for (QWidget* widget : std::initializer_list<QWidget*>{ui->taskList, ui->edtName, ui->dtEdtStartTime,
                                                            ui->dtEdtStopTime, ui->dtEdtStopDuraion})
@@ -548,6 +549,23 @@ void dlgTaskScheduler::onCheckXPC()
         ui->stkConnect->setCurrentIndex(CntWorking);
     } else {
         ui->stkConnect->setCurrentIndex(OSServiceUtils::isTaskDaemonUninstalled() ? CntNotInstalled : CntInvalid);
+    }
+}
+
+void dlgTaskScheduler::onConnectionChanged()
+{
+    // A script or a check under way, and an uninstalled service, show their own state.
+    if (ui->stackedWidget->currentIndex() != PageConnect)
+        return;
+    const int shown = ui->stkConnect->currentIndex();
+    if (shown != CntInvalid && shown != CntWorking)
+        return;
+    // The connection as it is now: the change told may be older.
+    if (TaskManage::instance()->isConnected()) {
+        ui->stkConnect->setCurrentIndex(CntWorking);
+    } else if (shown == CntWorking) {
+        ui->lblInvalid->setText(m_strInvalidText);
+        ui->stkConnect->setCurrentIndex(CntInvalid);
     }
 }
 

@@ -4,10 +4,10 @@
 // through TaskManage; the window keeps only its rows and the editor. The install scripts run
 // on a worker thread while the window shows its waiting page; a script that fails shows its
 // reason on the page that offers "Reinstall", and after an uninstall the page offers
-// "Install now". Nothing is deleted or
-// discarded unless the user answered Yes (delete) or No (discard) explicitly. A change the
-// daemon refuses (it could not save it) is told to the user, and the list is rebuilt from
-// what the daemon holds. GUI thread.
+// "Install now"; the daemon's state shown ("runs normally" or not) follows the connection.
+// Nothing is deleted or discarded unless the user answered Yes (delete) or No (discard)
+// explicitly. A change the daemon refuses (it could not save it) is told to the user, and
+// the list is rebuilt from what the daemon holds. GUI thread.
 
 #include "OvDialogBase.h"
 #include "TaskInfo.h"
@@ -90,6 +90,8 @@ private:
     void runScript(bool install);
     // The "abnormal" page with the reason the script gave.
     void showScriptFailure(bool install, const QString& reason);
+    // The coordinator's connection changed: the state shown, if any, becomes the daemon's.
+    void onConnectionChanged();
     // Held by each action that changes tasks; when the outermost one ends, a refusal is told.
     class ActionScope;
     // A change was refused: `text` is kept for the end of the action (the first one only).

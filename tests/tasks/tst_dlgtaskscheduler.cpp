@@ -317,6 +317,23 @@ private slots:
         QCOMPARE(daemonNames(), QStringList{large});
     }
 
+    // The daemon gone (its program missing): the page says Task Schedule is abnormal, and
+    // that it runs normally once the daemon is back, with nothing clicked.
+    void daemonStateShownFollowsTheConnection()
+    {
+        dlgTaskScheduler dialog;
+        auto* state = SrTest::child<QStackedWidget>(&dialog, "stkConnect");
+        m_daemon.stop();
+        ModalAnswers::push(OvModalRequest::MessageBox, int(QMessageBox::Ok)); // it cannot be started
+        dialog.onCheckXPC();
+        QCOMPARE(state->currentWidget()->objectName(), QStringLiteral("pageCntInvalid"));
+        QVERIFY(SrTest::spinUntil([] { return !ModalAnswers::messages().isEmpty(); }, 30000));
+        QVERIFY2(ModalAnswers::messages().at(0).contains("/nonexistent/screenrecorder-taskd is missing"),
+                 qPrintable(ModalAnswers::messages().at(0)));
+        QVERIFY(m_daemon.start({}, kDaemonStartMs));
+        QVERIFY(SrTest::spinUntil([state] { return state->currentWidget()->objectName() == "pageCntWorking"; }, 30000));
+    }
+
     // systemd starts a program only from a full path that has no "$", quote, backslash or
     // control character (it undoes no escaping there): such a path is refused before any unit
     // is written, with the reason on the scheduler's page; so is a missing home folder.

@@ -268,9 +268,9 @@ private slots:
     // A daemon that drops every connection at once is sought again after ever longer pauses.
     void reconnectionBacksOffFromConnectionsDroppedAtOnce()
     {
-        // The coordinator's client of the tests before (nothing listens now) must not seek
-        // this daemon too.
-        TaskManage::instance()->reConnectXPCServer();
+        // The coordinator's client of the tests before (it seeks a daemon that went away)
+        // must not seek this daemon too.
+        TaskManage::release();
         FakeDaemon daemon;
         daemon.answer = [](QLocalSocket*, const QJsonObject& request) { return wellBehaved(request); };
         QPointer<QLocalSocket> first;
@@ -348,10 +348,60 @@ private slots:
         QVERIFY(TaskManage::instance()->getLstTaskInfo().isEmpty());
     }
 
+    // Deleted while the daemon does not answer; the daemon still lists the task to the new
+    // client the scheduler page makes, and later fires it: the task is not listed, its
+    // removal is asked at each turn until confirmed, and its start records nothing. A listed
+    // task that records something else still starts.
+    void deletedTaskStaysDeletedAcrossANewClientAndNeverRecords()
+    {
+        FakeDaemon daemon;
+        const QString kept = TaskManage::convertRecInfo({TaskManage::RecordAudio, RecordInfo::StopAfterLength,
+                                                          QDateTime(), 60, false, 1, 0});
+        const QString gone = TaskManage::convertRecInfo({TaskManage::RecordVideo, RecordInfo::StopAfterLength,
+                                                          QDateTime(), 90, false, 1, 0});
+        QStringList names{"Kept", "Gone"};
+        int removals = 0;
+        QPointer<QLocalSocket> latest;
+        daemon.arrived = [&](QLocalSocket* socket) { latest = socket; };
+        daemon.answer = [&](QLocalSocket*, const QJsonObject& request) {
+            const QString op = request.value("op").toString();
+            if (op == "getTaskArrayCount")
+                return QJsonValue(names.size());
+            if (op == "getTaskInfo") {
+                const QString name = names.value(request.value("index").toInt());
+                return QJsonValue(QJsonObject{{"name", name}, {"recinfo", name == "Gone" ? gone : kept}});
+            }
+            if (op != "removeTask")
+                return wellBehaved(request);
+            if (++removals < 3)
+                return QJsonValue(QJsonValue::Undefined); // hung: no answer
+            names.removeAll(request.value("name").toString());
+            return QJsonValue();
+        };
+        QVERIFY(daemon.listen());
+        TaskManage* tasks = TaskManage::instance();
+        QSignalSpy starts(tasks, &TaskManage::sigStartRecord);
+        tasks->reConnectXPCServer();
+        QCOMPARE(tasks->getLstTaskInfo().size(), 2);
+        tasks->deleteTaskInfo("Gone");
+        tasks->reConnectXPCServer();
+        QCOMPARE(removals, 2);
+        QCOMPARE(tasks->getLstTaskInfo().size(), 1);
+        QCOMPARE(tasks->getLstTaskInfo().at(0).name, QString("Kept"));
+
+        QVERIFY(latest);
+        FakeDaemon::send(latest, {{"cb", "sendPerformTaskRecInfo"}, {"recinfo", gone}});
+        QVERIFY(SrTest::spinUntil([&] { return !names.contains("Gone"); }, 10000));
+        FakeDaemon::send(latest, {{"cb", "sendPerformTaskRecInfo"}, {"recinfo", kept}});
+        QVERIFY(SrTest::spinUntil([&] { return !starts.isEmpty(); }, 5000));
+        QCOMPARE(starts.size(), 1);
+        QCOMPARE(starts.at(0).at(0).toInt(), int(TaskManage::RecordAudio));
+    }
+
     // The daemon is gone and its program missing: the user hears why it was not started.
     void lostDaemonThatCannotBeStartedIsTold()
     {
-        TaskManage::instance()->reConnectXPCServer(); // its client is not to seek this daemon
+        TaskManage::release(); // its client is not to seek this daemon
         TaskClientCall client;
         QSignalSpy told(&client, &TaskClientCall::sigDaemonNotStarted);
         {

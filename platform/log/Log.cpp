@@ -74,7 +74,7 @@ extern "C" bool SetLogfile(const char* path)
 
 extern "C" FILE* OpenLogFile(const char* path)
 {
-    const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
     FILE* file = fd >= 0 ? fdopen(fd, "a") : nullptr;
     if (!file && fd >= 0)
         ::close(fd);

@@ -14,7 +14,7 @@ LOG_EXPORT void Log(const char* module, int level, const char* format, ...)
 // Opens (appends to) the log file; false when it cannot be opened (logging then stays on stderr).
 LOG_EXPORT bool SetLogfile(const char* path);
 // Opens `path` for appending; a new file is readable by this user alone (a log tells what
-// the user did). Null on failure.
+// the user did). A link at `path` is never followed. Null on failure.
 LOG_EXPORT FILE* OpenLogFile(const char* path);
 // Lines below this level are dropped. Default 1.
 LOG_EXPORT void SetLogLevel(int level);

@@ -161,5 +161,7 @@ bool scGetRecordWindowRect(uint64_t window, CRect* rect);
 // as it is readable and written to `outputPath` in the container its suffix names ("mp4",
 // "mov", "m4v", "gif"; "mka" for a sound track). `leftover` is never changed. Returns false,
 // with no partial output left, when nothing playable could be read or written; never replaces
-// a file at `outputPath`. Any thread; takes as long as copying the recording.
+// a file at `outputPath`. `outputPath` is written by name, so it belongs in a folder nobody
+// else can write (the recording's own scratch folder); the caller moves the result from there.
+// Any thread; takes as long as copying the recording.
 bool scRecoverRecording(const char* leftover, const char* outputPath);

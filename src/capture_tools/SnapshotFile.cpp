@@ -7,6 +7,7 @@
 #include "services/FileSystemUtils.h"
 #include "services/Utils.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -14,7 +15,8 @@
 #include <QImageReader>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSaveFile>
+
+#include <cerrno>
 
 SnapshotFile::Format SnapshotFile::formatFor(int imageFormat)
 {
@@ -53,6 +55,20 @@ QImage storable(const QImage& image, const QByteArray& writerName)
     return opaque ? image.convertToFormat(QImage::Format_RGB32) : image;
 }
 
+// The file `writerName` makes of `image`; empty when it cannot be encoded.
+QByteArray encoded(const QImage& image, const QByteArray& writerName)
+{
+    QByteArray bytes;
+    if (image.isNull() || writerName.isEmpty())
+        return bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, writerName);
+    if (!writer.write(storable(image, writerName)))
+        bytes.clear();
+    return bytes;
+}
+
 // Suffixes of image formats, with the writer of each; GIF has none here.
 struct SuffixWriter {
     const char* suffix;
@@ -77,8 +93,14 @@ QByteArray SnapshotFile::writerForSuffix(const QString& suffix)
     return entry ? QByteArray(entry->writer) : QByteArray();
 }
 
-bool SnapshotFile::exportTo(const QString& source, const QString& target)
+bool SnapshotFile::exportTo(const QString& source, const QString& target, OvFileUtils::ExistingName existing,
+                            int* failure)
 {
+    const auto fail = [failure](int code) {
+        if (failure)
+            *failure = code;
+        return false;
+    };
     const QString suffix = QFileInfo(target).suffix();
     const bool namesFormat = suffixEntry(suffix) != nullptr;
     const QByteArray writerName = writerForSuffix(suffix);
@@ -87,39 +109,29 @@ bool SnapshotFile::exportTo(const QString& source, const QString& target)
     const bool sameFormat = !namesFormat || sourceFormat == writerName
                             || (writerName.isEmpty() && sourceFormat == QByteArray("gif"));
     if (!sameFormat && writerName.isEmpty())
-        return false; // a format that cannot be written from another one
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    bool written = false;
+        return fail(EINVAL); // a format that cannot be written from another one
+    QByteArray bytes;
     if (sameFormat) {
         QFile in(source);
-        written = in.open(QIODevice::ReadOnly) && file.write(in.readAll()) == in.size();
+        if (!in.open(QIODevice::ReadOnly))
+            return fail(EIO);
+        bytes = in.readAll();
+        if (bytes.size() != in.size())
+            return fail(EIO);
     } else {
-        const QImage image = reader.read();
-        QImageWriter writer(&file, writerName);
-        written = !image.isNull() && writer.write(storable(image, writerName));
+        bytes = encoded(reader.read(), writerName);
+        if (bytes.isEmpty())
+            return fail(EINVAL);
     }
-    if (!written) {
-        file.cancelWriting(); // the file beside is removed, the target left as it was
-        return false;
-    }
-    return file.commit();
+    if (OvFileUtils::writeNewFile(target, bytes, existing))
+        return true;
+    return fail(errno);
 }
 
 bool SnapshotFile::write(const QImage& image, const QString& path, const QByteArray& writerName)
 {
-    QFile file(path);
-    if (image.isNull() || writerName.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    QImageWriter writer(&file, writerName);
-    const bool written = writer.write(storable(image, writerName)) && file.flush();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        file.remove();
-        return false;
-    }
-    return true;
+    const QByteArray bytes = encoded(image, writerName);
+    return !bytes.isEmpty() && OvFileUtils::writeNewFile(path, bytes, OvFileUtils::ExistingName::Keep);
 }
 
 void SnapshotFile::addToHistory(const QString& path) { addEntry(path, Utils::sizeText(QFileInfo(path).size())); }

@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 const char* const kModule = "SnapshotSaveAs";
 
@@ -45,14 +48,22 @@ SnapshotSaveAs::Result SnapshotSaveAs::ask(const QString& filePath, const QStrin
                 tr("\"%1\" is not writable, please select another one.").arg(OvFileUtils::makeOSLikePath(folder)), MB_OK);
             continue;
         }
-        if (SnapshotFile::exportTo(filePath, target)) {
+        // The dialog asked "Replace?" about a name that is taken: only then is the name given
+        // to the screenshot, a link at it replaced itself. Anything else at the name, such as a
+        // link leading nowhere, is kept.
+        const OvFileUtils::ExistingName existing
+            = QFileInfo::exists(target) ? OvFileUtils::ExistingName::Replace : OvFileUtils::ExistingName::Keep;
+        int failure = 0;
+        if (SnapshotFile::exportTo(filePath, target, existing, &failure)) {
             result.target = target;
             break;
         }
-        Log(kModule, 2, "could not write %s", qPrintable(target));
+        Log(kModule, 2, "could not write %s: %s", qPrintable(target), strerror(failure));
+        const QString shown = OvFileUtils::makeOSLikePath(target);
         Utils::showMacWindowMessage(
             MT_WARNING, nullptr,
-            tr("File exported to \"%1\" failed! Please select another one.").arg(OvFileUtils::makeOSLikePath(target)),
+            failure == EEXIST ? tr("\"%1\" was taken by another file while saving. Please choose another name.").arg(shown)
+                              : tr("File exported to \"%1\" failed! Please select another one.").arg(shown),
             MB_OK);
     }
     return result;

@@ -2,7 +2,9 @@
 // The "Save as..." of a taken screenshot. ask() runs the save dialog until the picture is saved
 // or the user cancels: the file is written in the format its suffix names (converted when that
 // differs from the screenshot's), and a file the user agreed to replace in the dialog is
-// replaced whole, never left half written. finish() removes the screenshot's temporary file
+// replaced whole (the name is given to the new file: a link there is replaced, never written
+// through), never left half written; anything else that has the name is kept and the user
+// asked again. finish() removes the screenshot's temporary file
 // and records the saved one. GUI thread.
 
 #include <QString>

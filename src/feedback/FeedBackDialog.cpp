@@ -5,8 +5,8 @@
 
 #include "Log.h"
 #include "OvFileDialog.h"
+#include "OvFileUtils.h"
 #include "OvMessageBox.h"
-#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "feedback/FeedbackPacker.h"
@@ -17,10 +17,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
+// The request file holds what the user wrote: readable by the user alone.
+constexpr int kRequestFileMode = 0600;
 const char* const kAttachmentDirKey = SettingsKeys::kFeedbackAttachmentDir;
 QString g_helperFolder;
 } // namespace
@@ -213,15 +214,15 @@ void FeedBackDialog::submit()
     m_task->setNeedSendNodes(nodes);
     QByteArray text;
     m_task->saveTo(text);
-    QSaveFile file(m_strFeedbackFilePath);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(OvPrivateFiles::kFilePermissions)
-        || file.write(text) != text.size() || !file.commit()) {
-        Log("FeedBack", 2, "cannot write %s: %s", m_strFeedbackFilePath.toUtf8().constData(),
-            file.errorString().toUtf8().constData());
+    // A new private file takes the free name: nothing that has it is written through or replaced.
+    QString why;
+    if (!OvFileUtils::writeNewFile(m_strFeedbackFilePath, text, OvFileUtils::ExistingName::Keep, &why,
+                                   kRequestFileMode)) {
+        Log("FeedBack", 2, "cannot write %s: %s", m_strFeedbackFilePath.toUtf8().constData(), why.toUtf8().constData());
         discardRequestFiles(archivePath);
         Utils::showMacWindowMessage(MT_ERROR, this,
                                     tr("The feedback could not be saved to \"%1\" (%2). Please try again.")
-                                        .arg(QDir::toNativeSeparators(m_strFeedbackFilePath), file.errorString()),
+                                        .arg(QDir::toNativeSeparators(m_strFeedbackFilePath), why),
                                     MB_OK);
         return;
     }

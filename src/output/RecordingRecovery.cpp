@@ -1,6 +1,7 @@
 #include "RecordingRecovery.h"
 
 #include "Log.h"
+#include "OvFileUtils.h"
 #include "OvProductInfo.h"
 #include "ScRecorder.h"
 #include "core/HistoryFileUtils.h"
@@ -18,17 +19,24 @@
 #include <QTime>
 #include <QWidget>
 
+#include <cerrno>
+
 namespace {
 const char* const kModule = "RecordingRecovery";
 // The screen recorder's file in progress is "<final name>.recording.<muxer>".
 const QLatin1String kProgressInfix(".recording.");
+// The recovered file is made under this name in the leftover's own (private) folder and moved
+// into the output folder only when complete. No leftover is ever named so.
+const QLatin1String kRecoveredPrefix("Recovered_");
+// Free names tried in the output folder when others take them between the choice and the move.
+const int kNameAttempts = 8;
 
 // One thing to recover: a file in progress, a finished recording or a sound track.
 struct Leftover {
     QString file;        // in the recording folder
     QString suffix;      // of the saved file
     bool video = true;
-    bool finished = false; // a complete file: copied as it is
+    bool finished = false; // a complete file: moved as it is
 };
 
 QList<Leftover> leftoversIn(const QString& folder)
@@ -66,6 +74,24 @@ QString recoveredPath(const Leftover& leftover, const QString& outputFolder)
     const QString prefix = leftover.video ? QStringLiteral("Video_") : QStringLiteral("Audio_");
     return FileSystemUtils::freeFilePath(outputFolder, prefix + stamp + QStringLiteral("_recovered"), leftover.suffix);
 }
+
+// Moves the complete recovered file `made` into `outputFolder` under a free "_recovered" name;
+// a name that another user takes between the choice and the move is passed over. The name it
+// has now, or empty with `made` left where it was.
+QString moveIntoOutput(const QString& made, const Leftover& leftover, const QString& outputFolder)
+{
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const QString target = recoveredPath(leftover, outputFolder);
+        QString why;
+        if (OvFileUtils::moveNoReplace(made, target, &why))
+            return target;
+        const int code = errno;
+        Log(kModule, 2, "cannot move %s to %s: %s", qUtf8Printable(made), qUtf8Printable(target), qUtf8Printable(why));
+        if (code != EEXIST)
+            break;
+    }
+    return QString();
+}
 } // namespace
 
 RecordingRecovery::Result RecordingRecovery::recoverFolder(const QString& folder, const QString& outputFolder)
@@ -81,33 +107,43 @@ RecordingRecovery::Result RecordingRecovery::recoverFolder(const QString& folder
     }
     Utils::ensureExists(outputFolder);
     bool allSaved = true;
-    for (const Leftover& leftover : leftovers) {
-        const QString target = recoveredPath(leftover, outputFolder);
-        const bool written = leftover.finished
-            ? QFile::copy(leftover.file, target)
-            : scRecoverRecording(QFile::encodeName(leftover.file).constData(), QFile::encodeName(target).constData());
-        const double seconds = written ? Utils::getMediaDuration(target) : 0.0;
-        if (seconds <= 0) {
-            if (written)
-                QFile::remove(target);
+    for (int index = 0; index < leftovers.size(); ++index) {
+        const Leftover& leftover = leftovers.at(index);
+        // The engine writes by name: only inside the leftover's folder, which nobody else can
+        // write. The output folder may be shared, so the file goes there by a move that never
+        // follows or replaces what has the name.
+        const QString made = leftover.finished
+            ? leftover.file
+            : folder + QLatin1Char('/') + kRecoveredPrefix + QString::number(index) + QLatin1Char('.') + leftover.suffix;
+        if (!leftover.finished) {
+            QFile::remove(made); // one an earlier start-up made before it ended
+            if (!scRecoverRecording(QFile::encodeName(leftover.file).constData(), QFile::encodeName(made).constData()))
+                QFile::remove(made);
+        }
+        const double seconds = QFileInfo::exists(made) ? Utils::getMediaDuration(made) : 0.0;
+        Saved saved;
+        saved.type = leftover.video ? HFT_VIDEO : HFT_AUDIO;
+        if (seconds > 0 && leftover.video) {
+            const QRect rect = Utils::getVideoRect(made);
+            saved.resolution = QStringLiteral("%1*%2").arg(rect.width()).arg(rect.height());
+        }
+        saved.duration = QTime(0, 0).addSecs(int(seconds)).toString(QStringLiteral("hh:mm:ss"));
+        saved.size = Utils::sizeText(QFileInfo(made).size());
+        saved.path = seconds > 0 ? moveIntoOutput(made, leftover, outputFolder) : QString();
+        if (saved.path.isEmpty()) {
+            if (!leftover.finished)
+                QFile::remove(made);
             Log(kModule, 2, "could not recover %s: kept", qUtf8Printable(leftover.file));
             result.kept << leftover.file;
             allSaved = false;
             continue;
         }
-        Saved saved;
-        saved.path = target;
-        saved.type = leftover.video ? HFT_VIDEO : HFT_AUDIO;
-        if (leftover.video) {
-            const QRect rect = Utils::getVideoRect(target);
-            saved.resolution = QStringLiteral("%1*%2").arg(rect.width()).arg(rect.height());
-        }
-        saved.duration = QTime(0, 0).addSecs(int(seconds)).toString(QStringLiteral("hh:mm:ss"));
-        saved.size = Utils::sizeText(QFileInfo(target).size());
         result.saved << saved;
-        Log(kModule, 1, "recovered %s as %s (%.1f s)", qUtf8Printable(leftover.file), qUtf8Printable(target), seconds);
+        Log(kModule, 1, "recovered %s as %s (%.1f s)", qUtf8Printable(leftover.file), qUtf8Printable(saved.path),
+            seconds);
         // Its copy plays: a later start-up must not recover it twice.
-        QFile::remove(leftover.file);
+        if (!leftover.finished)
+            QFile::remove(leftover.file);
     }
     if (allSaved)
         RecordingScratch::remove(folder);

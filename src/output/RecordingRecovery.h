@@ -2,7 +2,9 @@
 // Recordings that a crash left behind. At start-up every recording folder whose process is
 // gone is finished as far as it is readable and saved into the output folder as a recovered
 // recording with its history entry; a leftover is removed only after its saved copy reads
-// back with a length, and one that cannot be recovered stays where it is. The object lives
+// back with a length, and one that cannot be recovered stays where it is. The recovered file is
+// made in the leftover's own private folder and moved into the output folder under a name
+// nothing has: nothing another user put in that folder is followed or replaced. The object lives
 // on the GUI thread, which adds the history entries and tells the user once; the files are
 // worked on a worker thread.
 

@@ -50,6 +50,9 @@ QString OSServiceUtils::taskDaemonProgram()
 }
 
 namespace {
+// The script that runs the daemon's install scripts: read and written by its user alone.
+constexpr int kCommandFileMode = 0600;
+
 // Present while the user has uninstalled the task daemon.
 QString uninstalledMarkPath()
 {
@@ -86,12 +89,12 @@ int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDr
     };
     QDir().mkpath(folder);
     const QString commandFile = folder + QStringLiteral("/command.sh");
-    QFile file(commandFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !file.setPermissions(OvPrivateFiles::kFilePermissions))
-        return fail(QStringLiteral("cannot write %1").arg(commandFile));
     // The script and its arguments are passed as arguments, never pasted into the script text.
-    file.write("#!/bin/sh\nexec /bin/sh \"$@\"\n");
-    file.close();
+    // A new private file takes the name: nothing at it is written through.
+    QString why;
+    if (!OvFileUtils::writeNewFile(commandFile, QByteArrayLiteral("#!/bin/sh\nexec /bin/sh \"$@\"\n"),
+                                   OvFileUtils::ExistingName::Replace, &why, kCommandFileMode))
+        return fail(QStringLiteral("cannot write %1: %2").arg(commandFile, why));
     QString socketError;
     const QString socket = taskwire::defaultSocketPath(&socketError);
     if (socket.isEmpty())

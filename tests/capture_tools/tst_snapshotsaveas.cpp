@@ -1,6 +1,7 @@
 // "Save as..." of a taken screenshot, the save dialog answered as a user fills it in: the file
 // is in the format its typed suffix names, a file the user agreed to replace is replaced, and
-// a format that cannot be written is refused with the file left alone.
+// a format that cannot be written is refused with the file left alone. A link another user
+// put at the name in a shared folder is never written through.
 
 #include "ModalAnswers.h"
 #include "TestEnv.h"
@@ -10,11 +11,15 @@
 #include "core/HistoryFileUtils.h"
 #include "services/Utils.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QSize kShot(120, 80);
@@ -106,6 +111,70 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
         QCOMPARE(SrTest::filesIn(m_folder), QStringList{QStringLiteral("kept.gif")});
+    }
+
+    void linkAtTheNameIsNeverWrittenThrough_data()
+    {
+        QTest::addColumn<QString>("typedName"); // empty: the name the dialog proposed
+        QTest::addColumn<bool>("pointeeExists");
+        // A link to a file of the user's: the dialog asked "Replace?" and the user said Yes.
+        QTest::newRow("proposed name, link to a file") << QString() << true;
+        QTest::newRow("typed name, link to a file") << QStringLiteral("typed.png") << true;
+        // A link leading nowhere: no question, so the name is kept and the user asked again.
+        QTest::newRow("proposed name, link leading nowhere") << QString() << false;
+        QTest::newRow("typed name, link leading nowhere") << QStringLiteral("typed.png") << false;
+    }
+    void linkAtTheNameIsNeverWrittenThrough()
+    {
+        QFETCH(QString, typedName);
+        QFETCH(bool, pointeeExists);
+        // The screenshot folder is a group's shared folder; another member switches a link in
+        // at the name while the dialog is open.
+        QVERIFY(::chmod(QFile::encodeName(m_folder).constData(), 02775) == 0);
+        const QString pointee = SrTest::newFolder(QStringLiteral("%1_outside").arg(QTest::currentTestFunction()))
+                                + QStringLiteral("/precious.png");
+        const QByteArray precious("the user's own file, outside the screenshot folder");
+        if (pointeeExists) {
+            QFile file(pointee);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(precious) == precious.size());
+        }
+        QString name;
+        ModalAnswers::pushHandler(OvModalRequest::SaveFile, [&](const OvModalRequest& request) {
+            name = typedName.isEmpty() ? request.text : m_folder + QLatin1Char('/') + typedName;
+            const bool linked = ::symlink(QFile::encodeName(pointee).constData(), QFile::encodeName(name).constData()) == 0;
+            return linked ? QVariant(name) : QVariant(QString());
+        });
+        if (!pointeeExists) {
+            ModalAnswers::push(OvModalRequest::MessageBox, 0x400);
+            ModalAnswers::push(OvModalRequest::SaveFile, QString());
+        }
+        const SnapshotSaveAs::Result result = SnapshotSaveAs::ask(m_shot, QStringLiteral("PNG (*.png)"));
+        SnapshotSaveAs::finish(m_shot, result);
+        QVERIFY(!name.isEmpty());
+        QVERIFY(name.startsWith(m_folder + QLatin1Char('/')));
+
+        QCOMPARE(QFileInfo::exists(pointee), pointeeExists);
+        if (pointeeExists) {
+            QFile file(pointee);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), precious);
+            // The name itself now holds the screenshot.
+            QCOMPARE(result.target, name);
+            QVERIFY(!QFileInfo(name).isSymLink());
+            QImageReader reader(name);
+            QCOMPARE(reader.format(), QByteArray("png"));
+            QCOMPARE(reader.size(), kShot);
+            QVERIFY(ModalAnswers::messages().isEmpty());
+        } else {
+            // Kept, said so, asked again: the user cancelled.
+            QVERIFY(QFileInfo(name).isSymLink());
+            QVERIFY(result.target.isEmpty() && result.cancelled);
+            QCOMPARE(ModalAnswers::messages().size(), 1);
+            QVERIFY(ModalAnswers::messages().first().contains(QFileInfo(name).fileName()));
+        }
+        // Nothing left beside the name.
+        QCOMPARE(QDir(m_folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QFileInfo(name).fileName()});
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "TestMain.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
 #include <QThread>
@@ -46,6 +47,22 @@ private slots:
         QVERIFY(!SetLogfile("/proc/no/such/sr.log"));
         QCOMPARE(QString::fromLocal8Bit(GetLogfile()), QString());
         Log("Test", 2, "goes to stderr without a file");
+    }
+
+    void linkAtTheLogNameIsNeverWrittenThrough()
+    {
+        // Both a link to a file and one leading nowhere are refused: nothing is made or added
+        // where they lead.
+        const QString folder = SrTest::newFolder("loglinks");
+        const QString pointee = folder + "/pointee";
+        const QString link = folder + "/app.log";
+        QVERIFY(QFile::link(pointee, link));
+        QVERIFY(!OpenLogFile(QFile::encodeName(link).constData()));
+        QVERIFY(!QFile::exists(pointee));
+        QVERIFY(SrTest::writeFile(pointee, 5));
+        QVERIFY(!SetLogfile(QFile::encodeName(link).constData()));
+        Log("Test", 2, "never in the pointee");
+        QCOMPARE(QFileInfo(pointee).size(), qint64(5));
     }
 };
 SR_TEST(LogTest)

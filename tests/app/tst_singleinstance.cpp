@@ -150,7 +150,7 @@ void SingleInstanceTest::startWithoutRuntimeFolderMeetsTheSameLock()
         const bool left = second.state() == QProcess::NotRunning;
         stop(second);
         stop(first);
-        QVERIFY2(left, firstWithout ? "started with and without the runtime folder" : "started without and with it");
+        QVERIFY2(left, firstWithout ? "started without and with the runtime folder" : "started with and without it");
         QVERIFY(second.readAllStandardError().contains("Screen Recorder is running"));
     }
 }

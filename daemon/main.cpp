@@ -120,13 +120,15 @@ int refuse(int status, const QString& text)
 std::unique_ptr<OvFileLock> takeTaskFile(const QString& taskFile, const QString& socketPath, int* status)
 {
     const QString folder = QFileInfo(taskFile).absolutePath();
-    QString why;
+    QString why = QStringLiteral("it cannot be made");
+    // The user's own task file lies in the application's private data folder.
     if (taskFile == taskwire::defaultTaskFilePath() ? !OvPrivateFiles::makeFolder(folder, &why) : !QDir().mkpath(folder))
-        Log("TaskDaemon", 2, "cannot make the folder %s of the task file: %s", qUtf8Printable(folder), qUtf8Printable(why));
+        Log("TaskDaemon", 2, "the folder %s of the task file: %s", qUtf8Printable(folder), qUtf8Printable(why));
+    const QString socket = QFileInfo(socketPath).absoluteFilePath();
     const QString lockPath = taskwire::taskFileLockPath(taskFile);
     auto lock = std::make_unique<OvFileLock>(lockPath);
     if (lock->lockWithin(kLockWaitMs)) {
-        if (!lock->writeText(QFile::encodeName(socketPath)))
+        if (!lock->writeText(QFile::encodeName(socket)))
             Log("TaskDaemon", 2, "cannot name the socket in %s: the application finds this daemon only on its usual "
                                  "socket", qUtf8Printable(lockPath));
         return lock;
@@ -137,7 +139,7 @@ std::unique_ptr<OvFileLock> takeTaskFile(const QString& taskFile, const QString&
         return nullptr;
     }
     const QString serving = QFile::decodeName(lock->readText());
-    if (serving == socketPath) {
+    if (serving == socket) {
         Log("TaskDaemon", 1, "a task daemon already serves %s", qUtf8Printable(socketPath));
         *status = 0;
         return nullptr;

@@ -22,7 +22,6 @@
 #include <QLocalSocket>
 #include <QLocale>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QThread>
 
 #include <memory>
@@ -217,7 +216,7 @@ int main(int argc, char** argv)
         "socket", "The local socket to listen on (else one in the user's runtime or private folder).", "path");
     const QCommandLineOption stopOption("stop", "Stop the daemon that serves the socket, and exit.");
     const QCommandLineOption storeOption("store", "The task file.", "path", taskwire::defaultTaskFilePath());
-    const QCommandLineOption logOption("log", "The log file.", "path", 
+    const QCommandLineOption logOption("log", "The log file.", "path",
                                        QFileInfo(taskwire::defaultTaskFilePath()).absolutePath() + "/taskdaemon.log");
     const QCommandLineOption powerOption("power", "How to shut down or sleep: logind, or dry-run:FILE.", "backend",
                                          "logind");
@@ -256,7 +255,7 @@ int main(int argc, char** argv)
     const QString logPath = parser.value(logOption);
     QDir().mkpath(QFileInfo(logPath).absolutePath());
     SetLogfile(QFile::encodeName(logPath).constData());
-    if (!parser.isSet(socketOption) && !runtimePassedOver.isEmpty())
+    if (!parser.isSet(socketOption) && qEnvironmentVariableIsEmpty("SR_TASKD_SOCKET") && !runtimePassedOver.isEmpty())
         Log("TaskDaemon", 2, "%s", qUtf8Printable(runtimePassedOver));
     if (!passedOver.isEmpty())
         Log("TaskDaemon", 2, "%s The socket is in the cache folder instead.", qUtf8Printable(passedOver));

@@ -4,7 +4,8 @@
 #include "DaemonClock.h"
 #include "Log.h"
 #include "OvFileLock.h"
-#include "OvSafeFile.h"
+#include "OvFileUtils.h"
+#include "OvPrivateFiles.h"
 #include "PowerBackend.h"
 #include "TaskFiring.h"
 #include "TaskServer.h"
@@ -21,8 +22,9 @@
 #include <QLocalSocket>
 #include <QLocale>
 #include <QSocketNotifier>
-#include <QStandardPaths>
 #include <QThread>
+
+#include <memory>
 
 #include <cerrno>
 #include <csignal>
@@ -38,6 +40,13 @@ constexpr int kUsageError = 2;
 // The status of a daemon that cannot go on (its supervisor starts it again), and of a stop
 // that failed.
 constexpr int kFault = 1;
+// The status of a daemon that does not serve because another daemon serves its task file on
+// another socket: one task file has one writer.
+constexpr int kTaskFileServed = 3;
+// How long the daemon waits for a lock that another process holds before it gives up: a
+// starter deciding takes it for a moment, never for long.
+constexpr int kLockWaitMs = 5000;
+constexpr mode_t kPidFileMode = 0600;
 // How long a stopped daemon is given to end, and how often that is looked at.
 constexpr int kStopWaitMs = 5000;
 constexpr int kStopPollMs = 50;
@@ -65,18 +74,14 @@ void quitOnSignals(QCoreApplication* app)
     sigaction(SIGINT, &action, nullptr);
 }
 
-QString dataPath(const QString& file)
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/ScreenRecorder/" + file;
-}
-
 // The process id beside the socket ("<socket>.pid"), for people looking for this daemon.
 // Nothing relies on it: another program could have written it. Written once the socket is
-// served.
+// served, as a new file renamed over the name: a link there is replaced, never written through.
 void writePidFile(const QString& path)
 {
     QString why;
-    if (!OvSafeFile::write(path, QByteArray::number(QCoreApplication::applicationPid()) + '\n', &why))
+    if (!OvFileUtils::writeNewFile(path, QByteArray::number(QCoreApplication::applicationPid()) + '\n',
+                                   OvFileUtils::ExistingName::Replace, &why, kPidFileMode))
         Log("TaskDaemon", 2, "cannot write %s: %s", qUtf8Printable(path), qUtf8Printable(why));
 }
 
@@ -98,6 +103,50 @@ int fault(const QString& text)
 {
     fprintf(stderr, "%s\n", qUtf8Printable(text));
     return kFault;
+}
+
+// Logs and prints why the daemon does not serve, and gives `status`.
+int refuse(int status, const QString& text)
+{
+    Log("TaskDaemon", 2, "%s", qUtf8Printable(text));
+    fprintf(stderr, "%s\n", qUtf8Printable(text));
+    return status;
+}
+
+// The lock that makes this process the only one serving `taskFile`, held for the daemon's life
+// and naming `socketPath`. Null with the exit status in `status` when this process must not
+// serve: 0 when a daemon serves the file on this very socket already.
+std::unique_ptr<OvFileLock> takeTaskFile(const QString& taskFile, const QString& socketPath, int* status)
+{
+    const QString folder = QFileInfo(taskFile).absolutePath();
+    QString why = QStringLiteral("it cannot be made");
+    // The user's own task file lies in the application's private data folder.
+    if (taskFile == taskwire::defaultTaskFilePath() ? !OvPrivateFiles::makeFolder(folder, &why) : !QDir().mkpath(folder))
+        Log("TaskDaemon", 2, "the folder %s of the task file: %s", qUtf8Printable(folder), qUtf8Printable(why));
+    const QString socket = QFileInfo(socketPath).absoluteFilePath();
+    const QString lockPath = taskwire::taskFileLockPath(taskFile);
+    auto lock = std::make_unique<OvFileLock>(lockPath);
+    if (lock->lockWithin(kLockWaitMs)) {
+        if (!lock->writeText(QFile::encodeName(socket)))
+            Log("TaskDaemon", 2, "cannot name the socket in %s: the application finds this daemon only on its usual "
+                                 "socket", qUtf8Printable(lockPath));
+        return lock;
+    }
+    if (!lock->heldElsewhere()) {
+        *status = refuse(kFault, QStringLiteral("The task daemon cannot serve the task file %1: its lock %2 cannot be "
+                                                "taken: %3.").arg(taskFile, lockPath, lock->error()));
+        return nullptr;
+    }
+    const QString serving = QFile::decodeName(lock->readText());
+    if (serving == socket) {
+        Log("TaskDaemon", 1, "a task daemon already serves %s", qUtf8Printable(socketPath));
+        *status = 0;
+        return nullptr;
+    }
+    *status = refuse(kTaskFileServed,
+                     QStringLiteral("not serving %1: the task file %2 is served by another task daemon, on %3")
+                         .arg(socketPath, taskFile, serving.isEmpty() ? QStringLiteral("a socket not told yet") : serving));
+    return nullptr;
 }
 
 // Gone, or ended and waiting for its parent to collect its status.
@@ -158,13 +207,17 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName("screenrecorder-taskd");
 
     QCommandLineParser parser;
-    parser.setApplicationDescription("Keeps the scheduled recordings of Screen Recorder and starts them on time.");
+    parser.setApplicationDescription(
+        "Keeps the scheduled recordings of Screen Recorder and starts them on time.\n"
+        "Exit status: 0 stopped, or another daemon already serves the socket and task file; 1 a fault; "
+        "2 wrong arguments; 3 another daemon serves the task file on another socket.");
     parser.addHelpOption();
     const QCommandLineOption socketOption(
         "socket", "The local socket to listen on (else one in the user's runtime or private folder).", "path");
     const QCommandLineOption stopOption("stop", "Stop the daemon that serves the socket, and exit.");
-    const QCommandLineOption storeOption("store", "The task file.", "path", dataPath("tasks.json"));
-    const QCommandLineOption logOption("log", "The log file.", "path", dataPath("taskdaemon.log"));
+    const QCommandLineOption storeOption("store", "The task file.", "path", taskwire::defaultTaskFilePath());
+    const QCommandLineOption logOption("log", "The log file.", "path",
+                                       QFileInfo(taskwire::defaultTaskFilePath()).absolutePath() + "/taskdaemon.log");
     const QCommandLineOption powerOption("power", "How to shut down or sleep: logind, or dry-run:FILE.", "backend",
                                          "logind");
     const QCommandLineOption fakeTimeOption("fake-time", "Start the clock at this local time (yyyy-MM-ddThh:mm:ss).",
@@ -176,6 +229,8 @@ int main(int argc, char** argv)
 
     QString socketError;
     QString passedOver;
+    QString runtimePassedOver;
+    taskwire::runtimeFolder(&runtimePassedOver);
     const QString socketPath = parser.isSet(socketOption) ? parser.value(socketOption)
                                                           : taskwire::defaultSocketPath(&socketError, &passedOver);
     if (socketPath.isEmpty())
@@ -200,17 +255,27 @@ int main(int argc, char** argv)
     const QString logPath = parser.value(logOption);
     QDir().mkpath(QFileInfo(logPath).absolutePath());
     SetLogfile(QFile::encodeName(logPath).constData());
+    if (!parser.isSet(socketOption) && qEnvironmentVariableIsEmpty("SR_TASKD_SOCKET") && !runtimePassedOver.isEmpty())
+        Log("TaskDaemon", 2, "%s", qUtf8Printable(runtimePassedOver));
     if (!passedOver.isEmpty())
         Log("TaskDaemon", 2, "%s The socket is in the cache folder instead.", qUtf8Printable(passedOver));
 
+    const QString storePath = parser.value(storeOption);
+    int refusal = 0;
+    const std::unique_ptr<OvFileLock> taskFileLock = takeTaskFile(storePath, socketPath, &refusal);
+    if (!taskFileLock)
+        return refusal;
     QDir().mkpath(QFileInfo(socketPath).absolutePath());
-    TaskStore store(parser.value(storeOption));
+    TaskStore store(storePath);
     TaskServer server(&store, &power);
     {
         // Held while deciding whether this process serves the socket, so that two starters
         // never both listen.
-        OvFileLock lock(socketPath + ".lock");
-        lock.lock();
+        const QString lockPath = socketPath + ".lock";
+        OvFileLock lock(lockPath);
+        if (!lock.lockWithin(kLockWaitMs))
+            return refuse(kFault, QStringLiteral("The task daemon cannot serve %1: its lock %2 cannot be taken: %3.")
+                                      .arg(socketPath, lockPath, lock.error()));
         QLocalSocket probe;
         probe.connectToServer(socketPath);
         if (probe.waitForConnected(kProbeMs)) {
@@ -234,7 +299,7 @@ int main(int argc, char** argv)
     writePidFile(pidPath);
     store.load();
     Log("TaskDaemon", 2, "started on %s with %lld tasks from %s%s", qUtf8Printable(socketPath),
-        qint64(store.tasks().size()), qUtf8Printable(parser.value(storeOption)),
+        qint64(store.tasks().size()), qUtf8Printable(storePath),
         fakeStart.isValid() ? qUtf8Printable(" (clock starts at " + taskwire::dateText(fakeStart) + ")") : "");
 
     const DaemonClock clock(fakeStart);

@@ -1,23 +1,39 @@
 #include "OvFileLock.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-// The longest holder text read back.
-constexpr int kMaxText = 64;
+// The longest holder text read back (a local socket's path fits many times over).
+constexpr int kMaxText = 4096;
+// How often a bounded wait looks whether the holder has let go.
+constexpr int kRetryMs = 20;
+
+QString systemError() { return QString::fromLocal8Bit(strerror(errno)); }
 } // namespace
 
 OvFileLock::OvFileLock(const QString& path)
-    : m_nFd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    : m_nFd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
 {
-    if (m_nFd < 0)
-        m_strError = QString::fromLocal8Bit(strerror(errno));
+    if (m_nFd < 0) {
+        m_strError = errno == ELOOP ? QStringLiteral("it is a symbolic link, which is not followed")
+                                    : systemError();
+        return;
+    }
+    struct stat info {};
+    if (::fstat(m_nFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_strError = QStringLiteral("it is not a plain file");
+        ::close(m_nFd);
+        m_nFd = -1;
+    }
 }
 
 OvFileLock::~OvFileLock()
@@ -29,6 +45,22 @@ OvFileLock::~OvFileLock()
 bool OvFileLock::tryLock() { return take(false); }
 
 bool OvFileLock::lock() { return take(true); }
+
+bool OvFileLock::lockWithin(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!take(false)) {
+        if (!m_bHeldElsewhere)
+            return false;
+        if (clock.elapsed() >= ms) {
+            m_strError = QStringLiteral("another process has held it for more than %1 ms").arg(ms);
+            return false;
+        }
+        QThread::msleep(kRetryMs);
+    }
+    return true;
+}
 
 bool OvFileLock::take(bool wait)
 {
@@ -44,7 +76,7 @@ bool OvFileLock::take(bool wait)
     m_bHeld = result == 0;
     if (!m_bHeld) {
         m_bHeldElsewhere = errno == EWOULDBLOCK;
-        m_strError = QString::fromLocal8Bit(strerror(errno));
+        m_strError = systemError();
     }
     return m_bHeld;
 }
@@ -59,7 +91,7 @@ QByteArray OvFileLock::readText() const
 {
     if (m_nFd < 0)
         return QByteArray();
-    char text[kMaxText + 1] = {};
-    const ssize_t read = ::pread(m_nFd, text, kMaxText, 0);
+    char text[kMaxText];
+    const ssize_t read = ::pread(m_nFd, text, sizeof(text), 0);
     return read > 0 ? QByteArray(text, int(read)).trimmed() : QByteArray();
 }

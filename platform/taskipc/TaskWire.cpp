@@ -1,5 +1,7 @@
 #include "TaskWire.h"
 
+#include "OvFileLock.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -32,12 +34,30 @@ QString privateFolderIn(const QString& parent)
 {
     return parent + QStringLiteral("/screenrecorder-") + QString::number(::geteuid());
 }
+
+// Why `folder` is not a folder of this user's own that only this user can enter (a symbolic
+// link, something else, another owner, or a mode open to others); empty when it is one.
+QString notPrivate(const QString& folder)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(folder).constData(), &info) != 0)
+        return QStringLiteral("cannot be read: %1").arg(systemError());
+    if (S_ISLNK(info.st_mode))
+        return QStringLiteral("is a symbolic link; remove it");
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("is not a folder; remove it");
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("belongs to another user (uid %1)").arg(info.st_uid);
+    if ((info.st_mode & kOthersBits) != 0)
+        return QStringLiteral("is open to other users (mode %1); only its owner may enter it (mode 700)")
+            .arg(info.st_mode & kPermissionBits, 0, 8);
+    return QString();
+}
 } // namespace
 
 QString privateSocketFolder(const QString& parent, QString* error)
 {
     const QString folder = privateFolderIn(parent);
-    const QByteArray native = QFile::encodeName(folder);
     const auto refuse = [&](const QString& why) {
         *error = QStringLiteral("The folder %1 for the task service's socket %2.").arg(folder, why);
         return QString();
@@ -45,21 +65,23 @@ QString privateSocketFolder(const QString& parent, QString* error)
     if (QDir::isRelativePath(parent))
         return refuse(QStringLiteral("is not a full path"));
     QDir().mkpath(parent);
-    if (::mkdir(native.constData(), kPrivateMode) != 0 && errno != EEXIST)
+    if (::mkdir(QFile::encodeName(folder).constData(), kPrivateMode) != 0 && errno != EEXIST)
         return refuse(QStringLiteral("cannot be made: %1").arg(systemError()));
-    struct stat info {};
-    if (::lstat(native.constData(), &info) != 0)
-        return refuse(QStringLiteral("cannot be read: %1").arg(systemError()));
-    if (S_ISLNK(info.st_mode))
-        return refuse(QStringLiteral("is a symbolic link; remove it"));
-    if (!S_ISDIR(info.st_mode))
-        return refuse(QStringLiteral("is not a folder; remove it"));
-    if (info.st_uid != ::geteuid())
-        return refuse(QStringLiteral("belongs to another user (uid %1)").arg(info.st_uid));
-    if ((info.st_mode & kOthersBits) != 0)
-        return refuse(QStringLiteral("is open to other users (mode %1); only its owner may enter it (mode 700)")
-                          .arg(info.st_mode & kPermissionBits, 0, 8));
-    return folder;
+    const QString why = notPrivate(folder);
+    return why.isEmpty() ? folder : refuse(why);
+}
+
+QString runtimeFolder(QString* passedOver)
+{
+    const QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty())
+        return QString();
+    const QString why = QDir::isRelativePath(folder) ? QStringLiteral("is not a full path") : notPrivate(folder);
+    if (why.isEmpty())
+        return folder;
+    if (passedOver)
+        *passedOver = QStringLiteral("The runtime folder %1 (XDG_RUNTIME_DIR) is not used: it %2.").arg(folder, why);
+    return QString();
 }
 
 namespace {
@@ -93,8 +115,8 @@ QString defaultSocketPath(QString* error, QString* passedOver)
         return fromEnv;
     QString why;
     QString path;
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists()) {
+    const QString runtime = runtimeFolder(nullptr);
+    if (!runtime.isEmpty()) {
         path = socketIn(runtime, &why);
     } else {
         path = privateSocketIn(QDir::tempPath(), &why);
@@ -109,6 +131,29 @@ QString defaultSocketPath(QString* error, QString* passedOver)
     if (path.isEmpty() && error)
         *error = why;
     return path;
+}
+
+QString defaultTaskFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QStringLiteral("/ScreenRecorder/tasks.json");
+}
+
+QString taskFileLockPath(const QString& taskFile) { return taskFile + QStringLiteral(".lock"); }
+
+QString servingSocket(const QString& taskFile)
+{
+    OvFileLock lock(taskFileLockPath(taskFile));
+    if (lock.tryLock() || !lock.heldElsewhere())
+        return QString();
+    return QFile::decodeName(lock.readText());
+}
+
+QString clientSocketPath(QString* error, QString* passedOver)
+{
+    const QString serving = qEnvironmentVariableIsEmpty("SR_TASKD_SOCKET") ? servingSocket(defaultTaskFilePath())
+                                                                           : QString();
+    return serving.isEmpty() ? defaultSocketPath(error, passedOver) : serving;
 }
 
 Peer socketPeer(qintptr descriptor)

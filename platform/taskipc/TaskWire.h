@@ -2,7 +2,7 @@
 // The wire between the application and its task daemon: one compact JSON object per line
 // over a local socket, and the text forms both ends share. Pure functions and a line
 // reader; callable from any thread, no state of its own (the socket's private folder is made
-// on first use).
+// on first use; servingSocket() holds the task file's lock for a moment when no daemon does).
 //
 // Requests carry "op" and, when they expect an answer, a numeric "id" that the reply
 // echoes: {"id":n,"ok":true,"result":...} or {"id":n,"ok":false,"error":"text"}. A line
@@ -55,12 +55,30 @@ constexpr int kMaxMessageBytes = 1 << 20;
 constexpr const char kDateFormat[] = "MM-dd-yyyy hh:mm:ss";
 
 // The socket: $SR_TASKD_SOCKET, else "screenrecorder-taskd.sock" in the user's runtime
-// folder ($XDG_RUNTIME_DIR), else in the first safe private folder (privateSocketFolder) of
+// folder (runtimeFolder), else in the first safe private folder (privateSocketFolder) of
 // the temporary folder and then of the user's cache folder (another user may have taken the
 // name in the temporary folder first). Empty when there is no safe place whose path a local
 // socket can take, with `error` (when given) saying why in words for the user; `passedOver`
 // (when given) says why the temporary folder was not used.
 QString defaultSocketPath(QString* error = nullptr, QString* passedOver = nullptr);
+// $XDG_RUNTIME_DIR when it is a full path to a folder of this user's own that only this user
+// can enter (not a symbolic link); else empty, with `passedOver` (when given and the variable
+// is set) saying why it is not used. Another user could place links and sockets in a shared
+// folder such as /tmp, which some su and ssh set-ups leave there.
+QString runtimeFolder(QString* passedOver);
+// The user's task file: "ScreenRecorder/tasks.json" in the user's data folder (which the
+// application keeps private).
+QString defaultTaskFilePath();
+// The kernel lock beside a task file ("<task file>.lock"): the daemon serving the file holds it
+// for its whole life, and its text is the socket that daemon serves.
+QString taskFileLockPath(const QString& taskFile);
+// The socket of the daemon that serves `taskFile` now (it holds the file's lock); empty when
+// none does, or its socket is not told yet.
+QString servingSocket(const QString& taskFile);
+// The socket the application reaches its daemon on: $SR_TASKD_SOCKET, else the socket of the
+// daemon serving the user's task file, whatever the environment it was started in, else
+// defaultSocketPath() (with its `error` and `passedOver`). The caller still checks the peer.
+QString clientSocketPath(QString* error = nullptr, QString* passedOver = nullptr);
 // "<parent>/screenrecorder-<uid>", made with mode 0700 when missing. Empty, with `error`
 // saying why, when what is there is not a folder of this user's own that only this user can
 // enter (a symbolic link, another owner, or a mode open to others): another user could then

@@ -7,8 +7,6 @@
 #include "services/OSServiceUtils.h"
 #include "services/Utils.h"
 
-#include <QStandardPaths>
-
 #include <unistd.h>
 
 namespace {
@@ -24,14 +22,9 @@ SingleInstance::~SingleInstance() = default;
 
 SingleInstance::LockState SingleInstance::takeLock()
 {
-    // Qt hands out a runtime folder only when it belongs to this user and is closed to
-    // others (it refuses one another user made first). Without one, the data folder is as
-    // private, though it may lie on a file system that every machine of the user shares.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) {
-        folder = Utils::getAppDataLocation();
-        Log("MAIN", 2, "single instance: no runtime folder of this user's own; the lock is in %s", qUtf8Printable(folder));
-    }
+    // The lock lives with what it guards, the user's data: a start from a session without a
+    // runtime folder (a terminal, ssh, su) meets the lock of one from the desktop.
+    const QString folder = Utils::getAppDataLocation();
     // A lock on a file that is never removed: the kernel gives it to one process and takes it
     // back when that process ends, however it ends. A lock file that is removed when stale
     // lets two racing starts each remove the other's fresh file and both win.

@@ -1,12 +1,11 @@
 #pragma once
-// One running instance per user. A kernel lock on a file in the user's runtime folder (a
-// folder of this user's alone; without one, the application's private data folder) decides
-// between starts that race: it is held for the life of the owning process and released by
-// the kernel at its end, however it ends. The holder names itself in the lock file and
-// under the setting "pid". Only where no lock can be had does a live owner named under
-// "pid" (a process of this same program) count as running. Nothing another user can make
-// (machine-wide IPC objects, files in shared folders) has a say. Called on the GUI thread at
-// start-up.
+// One running instance per user's data. A kernel lock on a file in the application's private
+// data folder (whatever the environment says of runtime folders) decides between starts that
+// race: it is held for the life of the owning process and released by the kernel at its end,
+// however it ends. The holder names itself in the lock file and under the setting "pid".
+// Only where no lock can be had does a live owner named under "pid" (a process of this same
+// program) count as running. Nothing another user can make (machine-wide IPC objects, files
+// in shared folders, links) has a say. Called on the GUI thread at start-up.
 
 #include <QString>
 #include <memory>

@@ -82,7 +82,7 @@ void TaskClientCall::waitUntil(const std::function<bool()>& done, int timeoutMs)
 QString TaskClientCall::socketPath(QString* error)
 {
     QString passedOver;
-    const QString path = taskwire::defaultSocketPath(error, &passedOver);
+    const QString path = taskwire::clientSocketPath(error, &passedOver);
     if (passedOver != m_strPassedOver) {
         m_strPassedOver = passedOver;
         if (!passedOver.isEmpty())

@@ -1,6 +1,7 @@
-// One running instance: the real program started twice as child processes, after a crash
-// that left the lock file and the stored process id behind, two starts at once after such a
-// crash, a stored process id that now belongs to another program, and System V objects that
+// One running instance: the real program started twice as child processes (also once with
+// and once without a runtime folder in its environment), after a crash that left the lock
+// file and the stored process id behind, two starts at once after such a crash, a stored
+// process id that now belongs to another program, and System V objects that
 // another user made under the name the instance's shared memory segment once had.
 
 #include "OtherUser.h"
@@ -12,13 +13,13 @@
 #include "app/MainEntry.h"
 #include "app/SingleInstance.h"
 #include "services/OSServiceUtils.h"
+#include "services/Utils.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/ipc.h>
@@ -33,10 +34,13 @@ qint64 storedPid()
 }
 
 // Starts the application (the host executable) without a display of its own and with
-// nobody to answer its questions.
-void startApp(QProcess& process)
+// nobody to answer its questions; `withoutRuntimeFolder` starts it as a terminal or ssh
+// session without XDG_RUNTIME_DIR would.
+void startApp(QProcess& process, bool withoutRuntimeFolder = false)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (withoutRuntimeFolder)
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     env.insert(QStringLiteral("SR_NONINTERACTIVE"), QStringLiteral("1"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
@@ -97,6 +101,7 @@ class SingleInstanceTest : public QObject {
     Q_OBJECT
 private slots:
     void secondStartReportsRunningAndLeaves();
+    void startWithoutRuntimeFolderMeetsTheSameLock();
     void startAfterCrashIsNotBlocked();
     void simultaneousStartsAfterCrashBringUpOne();
     void storedIdOfAnotherProgramDoesNotBlock();
@@ -128,6 +133,26 @@ void SingleInstanceTest::secondStartReportsRunningAndLeaves()
     QCOMPARE(third.exitCode(), 0);
     QVERIFY(third.readAllStandardError().contains("Screen Recorder is running"));
     stop(first);
+}
+
+void SingleInstanceTest::startWithoutRuntimeFolderMeetsTheSameLock()
+{
+    for (const bool firstWithout : {false, true}) {
+        QProcess first;
+        startApp(first, firstWithout);
+        QVERIFY2(waitUntilRunning(first), first.readAllStandardError().constData());
+        QProcess second;
+        startApp(second, !firstWithout);
+        QVERIFY(second.waitForStarted(10000));
+        // Either it leaves, or it takes over as a second instance.
+        SrTest::spinUntil([&] { return second.state() == QProcess::NotRunning || storedPid() == second.processId(); },
+                          60000);
+        const bool left = second.state() == QProcess::NotRunning;
+        stop(second);
+        stop(first);
+        QVERIFY2(left, firstWithout ? "started without and with the runtime folder" : "started with and without it");
+        QVERIFY(second.readAllStandardError().contains("Screen Recorder is running"));
+    }
 }
 
 void SingleInstanceTest::startAfterCrashIsNotBlocked()
@@ -184,7 +209,7 @@ void SingleInstanceTest::storedIdOfAnotherProgramDoesNotBlock()
     QVERIFY(other.waitForStarted(5000));
     // No lock can be had (a folder has the lock file's name): the stored id decides.
     const QString key = QStringLiteral("sr-test-instance");
-    QVERIFY(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + "/" + key + ".lock"));
+    QVERIFY(QDir().mkpath(Utils::getAppDataLocation() + "/" + key + ".lock"));
     OvSettings::instance()->setApplicationParam(QStringLiteral("pid"), other.processId());
     QVERIFY(!OSServiceUtils::isOtherInstanceAlive(other.processId()));
     QVERIFY(!OSServiceUtils::isOtherInstanceAlive(QCoreApplication::applicationPid()));

@@ -24,13 +24,20 @@ struct TaskDaemonRun {
     // Starts the daemon and waits until its socket answers.
     bool start(const QStringList& extra = {}, int waitMs = 5000)
     {
-        process.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd",
-                      QStringList{"--socket", socket()} + options() + extra);
-        return SrTest::spinUntil([this] {
-            QLocalSocket probe;
-            probe.connectToServer(socket());
-            return probe.waitForConnected(100);
-        }, waitMs);
+        launch(QStringList{"--socket", socket()} + options() + extra);
+        return SrTest::spinUntil([this] { return answers(socket()); }, waitMs);
+    }
+    // Starts the daemon with exactly these arguments, without waiting.
+    void launch(const QStringList& arguments)
+    {
+        process.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd", arguments);
+    }
+    // True when a program listens at `path`.
+    static bool answers(const QString& path)
+    {
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        return probe.waitForConnected(100);
     }
     void stop()
     {

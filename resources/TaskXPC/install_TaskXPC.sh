@@ -103,6 +103,8 @@ Description=Screen Recorder task daemon (scheduled recordings)
 [Service]
 ExecStart=$exec_start
 Restart=on-failure
+# 3: another daemon serves the task file; starting again changes nothing.
+RestartPreventExitStatus=3
 
 [Install]
 WantedBy=default.target

@@ -96,7 +96,8 @@ int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDr
                                    OvFileUtils::ExistingName::Replace, &why, kCommandFileMode))
         return fail(QStringLiteral("cannot write %1: %2").arg(commandFile, why));
     QString socketError;
-    const QString socket = taskwire::defaultSocketPath(&socketError);
+    // An uninstall stops the daemon that serves the user's task file, wherever its socket is.
+    const QString socket = install ? taskwire::defaultSocketPath(&socketError) : taskwire::clientSocketPath(&socketError);
     if (socket.isEmpty())
         return fail(socketError);
     // install: program, socket; uninstall: socket, program.

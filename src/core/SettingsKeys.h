@@ -83,6 +83,10 @@ constexpr char kDeleteLocalFile[] = "DeleteLocalFile";
 constexpr char kReRecordAnswer[] = "EndRecord/ReRecordChk";
 constexpr char kRunningPid[] = "pid"; // the process that holds the single-instance lock
 
+// ---- scheduled recordings ----
+// Tasks deleted whose removal the task daemon has not confirmed: name -> recinfo text.
+constexpr char kTaskDeletionsPending[] = "Task/DeletionsPending";
+
 // ---- shortcut rows (user-defaults file) ----
 constexpr char kShortcutPause[] = "keysPause";
 constexpr char kShortcutStartStop[] = "keysStop";

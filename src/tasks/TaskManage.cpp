@@ -37,7 +37,10 @@ void TaskManage::release()
     m_pInstance = nullptr;
 }
 
-TaskManage::TaskManage() = default;
+TaskManage::TaskManage()
+    : m_deleted(TaskDeletions::kept())
+{
+}
 
 TaskManage::~TaskManage() { delete m_pClient; }
 
@@ -101,7 +104,7 @@ void TaskManage::onClientReconnected()
     if (refused) {
         // Copies: settling empties the list before it may restore it.
         const QList<TaskInfo> before = m_lstTaskInfo;
-        const QHash<QString, RecordInfo> deletedBefore = m_deleted;
+        const TaskDeletions deletedBefore = m_deleted;
         settleChange(TaskClientCall::ChangeRefused, why, before, deletedBefore, nullptr);
         tellUser(tr("Changes made to the scheduled recordings while the task service was away could not be "
                     "saved: %1").arg(why));
@@ -187,8 +190,7 @@ bool TaskManage::initTaskInfoList()
     }
     // A deletion is forgotten once the daemon lists the task no more or confirms its removal.
     if (ok) {
-        for (auto it = m_deleted.begin(); it != m_deleted.end();)
-            it = deletedListed.contains(it.key()) ? std::next(it) : m_deleted.erase(it);
+        m_deleted.keepOnly(deletedListed);
     }
     removeDeleted(deletedListed);
     return ok && m_pClient == client;
@@ -217,12 +219,7 @@ QStringList TaskManage::deletedRecording(const QString& recInfo) const
         if (convertRecInfo(task.recinfo) == text)
             return {};
     }
-    QStringList names;
-    for (auto it = m_deleted.cbegin(); it != m_deleted.cend(); ++it) {
-        if (convertRecInfo(it.value()) == text)
-            names << it.key();
-    }
-    return names;
+    return m_deleted.recording(text);
 }
 
 bool TaskManage::isConnected() { return m_pClient && m_pClient->isConnecting() && m_pClient->checkVersion(); }
@@ -258,7 +255,7 @@ TaskInfo TaskManage::getTaskInfo(const QString& name) const
 }
 
 bool TaskManage::settleChange(int result, const QString& why, const QList<TaskInfo>& before,
-                              const QHash<QString, RecordInfo>& deletedBefore, QString* error)
+                              const TaskDeletions& deletedBefore, QString* error)
 {
     if (result != TaskClientCall::ChangeRefused)
         return true;
@@ -268,11 +265,11 @@ bool TaskManage::settleChange(int result, const QString& why, const QList<TaskIn
         *error = why;
     TaskClientCall* client = m_pClient;
     // The deletions waiting before the change stay, hidden from the daemon's list.
-    m_deleted = deletedBefore;
+    m_deleted.restore(deletedBefore);
     m_lstTaskInfo.clear();
     if (!initTaskInfoList() && m_pClient == client) {
         m_lstTaskInfo = before;
-        m_deleted = deletedBefore;
+        m_deleted.restore(deletedBefore);
     }
     return false;
 }
@@ -282,7 +279,7 @@ bool TaskManage::addTaskInfo(const TaskInfo& task, QString* error)
     m_nLastOperate = OperateAdd;
     m_lastTaskInfo = task;
     const QList<TaskInfo> before = m_lstTaskInfo;
-    const QHash<QString, RecordInfo> deletedBefore = m_deleted;
+    const TaskDeletions deletedBefore = m_deleted;
     m_lstTaskInfo.append(task);
     m_deleted.remove(task.name);
     if (!m_pClient)
@@ -300,8 +297,8 @@ bool TaskManage::deleteTaskInfo(const QString& name, QString* error)
     if (index < 0)
         return true;
     const QList<TaskInfo> before = m_lstTaskInfo;
-    const QHash<QString, RecordInfo> deletedBefore = m_deleted;
-    m_deleted.insert(name, m_lstTaskInfo.at(index).recinfo);
+    const TaskDeletions deletedBefore = m_deleted;
+    m_deleted.insert(name, convertRecInfo(m_lstTaskInfo.at(index).recinfo));
     m_lstTaskInfo.removeAt(index);
     if (!m_pClient)
         return true;
@@ -322,9 +319,9 @@ bool TaskManage::changeTaskInfo(const TaskInfo& task, const QString& oldName, QS
     if (index < 0)
         return true;
     const QList<TaskInfo> before = m_lstTaskInfo;
-    const QHash<QString, RecordInfo> deletedBefore = m_deleted;
+    const TaskDeletions deletedBefore = m_deleted;
     if (oldName != task.name)
-        m_deleted.insert(oldName, m_lstTaskInfo.at(index).recinfo);
+        m_deleted.insert(oldName, convertRecInfo(m_lstTaskInfo.at(index).recinfo));
     m_deleted.remove(task.name);
     m_lstTaskInfo[index] = task;
     if (!m_pClient)

@@ -6,14 +6,15 @@
 // waits a bounded time with the interface painting; a daemon that does not answer counts as
 // not connected. When the client finds a lost daemon again, the coordinator lists its tasks
 // and sends it what it lost. A deletion is kept until the daemon confirms it or lists the
-// task no more, across every client: no listing shows the task, each asks its removal again,
-// and a start of it is never handed on. Starts the daemon dropped, a task file the daemon
-// found damaged, a daemon that answers the impossible or cannot be started, are told to the
-// user in a message. A change the daemon refuses (it could not write it) is not kept: the
+// task no more, across every client and the application's next runs: no listing shows the
+// task, each asks its removal again, and a start of it is never handed on. Starts the daemon
+// dropped, a task file the daemon found damaged, a daemon that answers the impossible or
+// cannot be started, are told to the user in a message. A change the daemon refuses (it could not write it) is not kept: the
 // list becomes the daemon's again, without the deleted tasks (or stays as it was when the
 // daemon's cannot be read), and the caller is told why. A deleted task is known in the
 // daemon's start by what it records, unless a listed task records the very same.
 
+#include "TaskDeletions.h"
 #include "TaskInfo.h"
 
 #include <QHash>
@@ -113,7 +114,7 @@ private:
     // After a change was sent: on a refusal the daemon's list replaces this one (else the
     // list and deleted names before the change come back) and `error` gets `why`.
     bool settleChange(int result, const QString& why, const QList<TaskInfo>& before,
-                      const QHash<QString, RecordInfo>& deletedBefore, QString* error);
+                      const TaskDeletions& deletedBefore, QString* error);
     // Asks the daemon to remove each of `names` still deleted; a removal it confirms is
     // forgotten. Stops when the client is replaced.
     void removeDeleted(const QStringList& names);
@@ -140,7 +141,7 @@ private:
     RecordInfo m_curRecInfo;
     QDateTime m_performTime;
     TaskClientCall* m_pClient = nullptr;
-    // Deleted or renamed away and not yet confirmed by the daemon: name -> what it records.
-    QHash<QString, RecordInfo> m_deleted;
+    // Deleted or renamed away and not yet confirmed by the daemon (kept across runs too).
+    TaskDeletions m_deleted;
     bool m_bToldBroken = false;
 };

@@ -349,10 +349,10 @@ private slots:
     }
 
     // Deleted while the daemon does not answer; the daemon still lists the task to the new
-    // client the scheduler page makes, and later fires it: the task is not listed, its
-    // removal is asked at each turn until confirmed, and its start records nothing. A listed
-    // task that records something else still starts.
-    void deletedTaskStaysDeletedAcrossANewClientAndNeverRecords()
+    // client the scheduler page makes, and to the application's next run, and later fires it:
+    // the task is not listed, its removal is asked at each turn until confirmed, and its start
+    // records nothing. A listed task that records something else still starts.
+    void deletedTaskStaysDeletedAcrossNewClientsAndRunsAndNeverRecords()
     {
         FakeDaemon daemon;
         const QString kept = TaskManage::convertRecInfo({TaskManage::RecordAudio, RecordInfo::StopAfterLength,
@@ -373,14 +373,13 @@ private slots:
             }
             if (op != "removeTask")
                 return wellBehaved(request);
-            if (++removals < 3)
+            if (++removals < 4)
                 return QJsonValue(QJsonValue::Undefined); // hung: no answer
             names.removeAll(request.value("name").toString());
             return QJsonValue();
         };
         QVERIFY(daemon.listen());
         TaskManage* tasks = TaskManage::instance();
-        QSignalSpy starts(tasks, &TaskManage::sigStartRecord);
         tasks->reConnectXPCServer();
         QCOMPARE(tasks->getLstTaskInfo().size(), 2);
         tasks->deleteTaskInfo("Gone");
@@ -388,14 +387,22 @@ private slots:
         QCOMPARE(removals, 2);
         QCOMPARE(tasks->getLstTaskInfo().size(), 1);
         QCOMPARE(tasks->getLstTaskInfo().at(0).name, QString("Kept"));
+        // The application ends and starts again before the daemon confirms it.
+        TaskManage::release();
+        tasks = TaskManage::instance();
+        QSignalSpy startsAfter(tasks, &TaskManage::sigStartRecord);
+        tasks->reConnectXPCServer();
+        QCOMPARE(removals, 3);
+        QCOMPARE(tasks->getLstTaskInfo().size(), 1);
+        QCOMPARE(tasks->getLstTaskInfo().at(0).name, QString("Kept"));
 
         QVERIFY(latest);
         FakeDaemon::send(latest, {{"cb", "sendPerformTaskRecInfo"}, {"recinfo", gone}});
         QVERIFY(SrTest::spinUntil([&] { return !names.contains("Gone"); }, 10000));
         FakeDaemon::send(latest, {{"cb", "sendPerformTaskRecInfo"}, {"recinfo", kept}});
-        QVERIFY(SrTest::spinUntil([&] { return !starts.isEmpty(); }, 5000));
-        QCOMPARE(starts.size(), 1);
-        QCOMPARE(starts.at(0).at(0).toInt(), int(TaskManage::RecordAudio));
+        QVERIFY(SrTest::spinUntil([&] { return !startsAfter.isEmpty(); }, 5000));
+        QCOMPARE(startsAfter.size(), 1);
+        QCOMPARE(startsAfter.at(0).at(0).toInt(), int(TaskManage::RecordAudio));
     }
 
     // The daemon is gone and its program missing: the user hears why it was not started.

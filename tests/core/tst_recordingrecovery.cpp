@@ -1,9 +1,8 @@
 // Recordings never lose their files to another: a recording killed half-way (a child process
 // that records the real Xvfb screen, then gets SIGKILL) is recovered at the next start-up with
 // its history entry, while a live recording and an unreadable leftover stay untouched; the
-// scratch files of one saved recording are removed without touching another's. In a shared
-// output folder a link another user puts at the recovered recording's name is never written
-// through.
+// scratch files of one saved recording are removed without touching another's. A link another
+// user puts at the recovered recording's name in a shared output folder is never written through.
 
 #include "ModalAnswers.h"
 #include "TestEnv.h"
@@ -64,12 +63,7 @@ struct NameTaker {
             m_struck = !m_stop && ::symlink(pointee, beside) == 0 && ::rename(beside, name) == 0;
         });
     }
-    ~NameTaker()
-    {
-        m_stop = true;
-        m_thread.join();
-        ::close(m_fd);
-    }
+    ~NameTaker() { m_stop = true; m_thread.join(); ::close(m_fd); }
     const int m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_struck{false};
@@ -183,10 +177,10 @@ private slots:
         QVERIFY(QFileInfo(name).isSymLink());
         QCOMPARE(result.saved.size(), 1);
         const QString saved = result.saved.first().path;
-        QCOMPARE(QFileInfo(saved).absolutePath(), output);
-        QVERIFY2(!QFileInfo(saved).isSymLink() && Utils::getMediaDuration(saved) > 1.0, qPrintable(saved));
-        // The link and the recording, nothing beside.
-        QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
+        QVERIFY2(QFileInfo(saved).absolutePath() == output && !QFileInfo(saved).isSymLink()
+                     && Utils::getMediaDuration(saved) > 1.0, qPrintable(saved));
+        QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+                 2); // the link and the recording, nothing beside
     }
 
     void audioRecordingsKeepTheirOwnTracks()

@@ -272,8 +272,8 @@ private slots:
         const Outcome o = save(*new SelectSavePath(this), in, out);
         QCOMPARE(o.completed, 1);
         const QString saved = o.args[0].toString();
-        QVERIFY2(QFileInfo(saved).absolutePath() == out && !links.contains(saved), qPrintable(saved));
-        QVERIFY(Utils::getMediaDuration(saved) > 0);
+        QVERIFY2(QFileInfo(saved).absolutePath() == out && !links.contains(saved) && Utils::getMediaDuration(saved) > 0,
+                 qPrintable(saved));
         SelectSavePath worker;
         for (const QString& link : links)
             QVERIFY(!worker.copyFile(saved, link) && QFileInfo(link).isSymLink());

@@ -74,7 +74,6 @@ private slots:
         QVERIFY(daemon.start());
         WireClient client(daemon.socket());
         QCOMPARE(names(client), QStringList({"A"}));
-        // Nothing is left beside the file but the lock its daemon holds.
         QCOMPARE(QDir(daemon.dir).entryList({"tasks.json*"}), QStringList({"tasks.json", "tasks.json.lock"}));
     }
 

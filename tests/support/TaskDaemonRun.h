@@ -24,20 +24,19 @@ struct TaskDaemonRun {
     // Starts the daemon and waits until its socket answers.
     bool start(const QStringList& extra = {}, int waitMs = 5000)
     {
-        launch(QStringList{"--socket", socket()} + options() + extra);
-        return SrTest::spinUntil([this] { return answers(socket()); }, waitMs);
+        return launch(QStringList{"--socket", socket()} + options() + extra, socket(), waitMs);
     }
-    // Starts the daemon with exactly these arguments, without waiting.
-    void launch(const QStringList& arguments)
+    // Starts the daemon with exactly `arguments`; true once `socketPath` answers, false when the
+    // daemon ends first or nothing answers within `waitMs`.
+    bool launch(const QStringList& arguments, const QString& socketPath, int waitMs)
     {
         process.start(QCoreApplication::applicationDirPath() + "/screenrecorder-taskd", arguments);
-    }
-    // True when a program listens at `path`.
-    static bool answers(const QString& path)
-    {
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        return probe.waitForConnected(100);
+        const auto answers = [&] {
+            QLocalSocket probe;
+            probe.connectToServer(socketPath);
+            return probe.waitForConnected(100);
+        };
+        return SrTest::spinUntil([&] { return answers() || process.state() == QProcess::NotRunning; }, waitMs) && answers();
     }
     void stop()
     {

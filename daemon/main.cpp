@@ -46,7 +46,6 @@ constexpr int kTaskFileServed = 3;
 // How long the daemon waits for a lock that another process holds before it gives up: a
 // starter deciding takes it for a moment, never for long.
 constexpr int kLockWaitMs = 5000;
-constexpr mode_t kPidFileMode = 0600;
 // How long a stopped daemon is given to end, and how often that is looked at.
 constexpr int kStopWaitMs = 5000;
 constexpr int kStopPollMs = 50;
@@ -81,7 +80,7 @@ void writePidFile(const QString& path)
 {
     QString why;
     if (!OvFileUtils::writeNewFile(path, QByteArray::number(QCoreApplication::applicationPid()) + '\n',
-                                   OvFileUtils::ExistingName::Replace, &why, kPidFileMode))
+                                   OvFileUtils::ExistingName::Replace, &why, OvPrivateFiles::kFileMode))
         Log("TaskDaemon", 2, "cannot write %s: %s", qUtf8Printable(path), qUtf8Printable(why));
 }
 
@@ -229,8 +228,6 @@ int main(int argc, char** argv)
 
     QString socketError;
     QString passedOver;
-    QString runtimePassedOver;
-    taskwire::runtimeFolder(&runtimePassedOver);
     const QString socketPath = parser.isSet(socketOption) ? parser.value(socketOption)
                                                           : taskwire::defaultSocketPath(&socketError, &passedOver);
     if (socketPath.isEmpty())
@@ -255,7 +252,10 @@ int main(int argc, char** argv)
     const QString logPath = parser.value(logOption);
     QDir().mkpath(QFileInfo(logPath).absolutePath());
     SetLogfile(QFile::encodeName(logPath).constData());
-    if (!parser.isSet(socketOption) && qEnvironmentVariableIsEmpty("SR_TASKD_SOCKET") && !runtimePassedOver.isEmpty())
+    // Why the runtime folder did not take the socket, where it would have.
+    QString runtimePassedOver;
+    if (!parser.isSet(socketOption) && qEnvironmentVariableIsEmpty("SR_TASKD_SOCKET")
+        && taskwire::runtimeFolder(&runtimePassedOver).isEmpty() && !runtimePassedOver.isEmpty())
         Log("TaskDaemon", 2, "%s", qUtf8Printable(runtimePassedOver));
     if (!passedOver.isEmpty())
         Log("TaskDaemon", 2, "%s The socket is in the cache folder instead.", qUtf8Printable(passedOver));

@@ -1,4 +1,5 @@
 #include "OvFileLock.h"
+#include "OvPrivateFiles.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,7 +22,8 @@ QString systemError() { return QString::fromLocal8Bit(strerror(errno)); }
 } // namespace
 
 OvFileLock::OvFileLock(const QString& path)
-    : m_nFd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600))
+    : m_nFd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                  OvPrivateFiles::kFileMode))
 {
     if (m_nFd < 0) {
         m_strError = errno == ELOOP ? QStringLiteral("it is a symbolic link, which is not followed")

@@ -12,7 +12,7 @@
 
 namespace {
 constexpr mode_t kFolderMode = S_IRWXU;
-constexpr mode_t kFileMode = S_IRUSR | S_IWUSR;
+constexpr mode_t kFileMode = OvPrivateFiles::kFileMode;
 
 bool fail(QString* error, const QString& text)
 {

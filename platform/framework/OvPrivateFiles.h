@@ -6,13 +6,13 @@
 // folders never go through here: they keep the umask, as with every desktop program. Any
 // thread; every call returns false (the reason in `error` where asked) when it failed.
 
-#include <QFileDevice>
 #include <QString>
 
 class OvPrivateFiles {
 public:
-    // For a writer that takes the permissions of the file it makes (QSaveFile).
-    static constexpr QFileDevice::Permissions kFilePermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    // The mode of a private file, for a writer that is told the mode of the file it makes
+    // (OvFileUtils::writeNewFile).
+    static constexpr int kFileMode = 0600;
 
     // Makes `folder` a private folder: made when missing (missing parents, which are not the
     // application's, with the umask), set to mode 0700 when it exists. Refuses what is not

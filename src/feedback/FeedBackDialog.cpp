@@ -7,6 +7,7 @@
 #include "OvFileDialog.h"
 #include "OvFileUtils.h"
 #include "OvMessageBox.h"
+#include "OvPrivateFiles.h"
 #include "OvProductInfo.h"
 #include "OvSettings.h"
 #include "feedback/FeedbackPacker.h"
@@ -20,8 +21,6 @@
 #include <QStandardPaths>
 
 namespace {
-// The request file holds what the user wrote: readable by the user alone.
-constexpr int kRequestFileMode = 0600;
 const char* const kAttachmentDirKey = SettingsKeys::kFeedbackAttachmentDir;
 QString g_helperFolder;
 } // namespace
@@ -217,7 +216,7 @@ void FeedBackDialog::submit()
     // A new private file takes the free name: nothing that has it is written through or replaced.
     QString why;
     if (!OvFileUtils::writeNewFile(m_strFeedbackFilePath, text, OvFileUtils::ExistingName::Keep, &why,
-                                   kRequestFileMode)) {
+                                   OvPrivateFiles::kFileMode)) {
         Log("FeedBack", 2, "cannot write %s: %s", m_strFeedbackFilePath.toUtf8().constData(), why.toUtf8().constData());
         discardRequestFiles(archivePath);
         Utils::showMacWindowMessage(MT_ERROR, this,

@@ -50,9 +50,6 @@ QString OSServiceUtils::taskDaemonProgram()
 }
 
 namespace {
-// The script that runs the daemon's install scripts: read and written by its user alone.
-constexpr int kCommandFileMode = 0600;
-
 // Present while the user has uninstalled the task daemon.
 QString uninstalledMarkPath()
 {
@@ -93,7 +90,7 @@ int OSServiceUtils::UserExecute(const QString& folder, int install, bool audioDr
     // A new private file takes the name: nothing at it is written through.
     QString why;
     if (!OvFileUtils::writeNewFile(commandFile, QByteArrayLiteral("#!/bin/sh\nexec /bin/sh \"$@\"\n"),
-                                   OvFileUtils::ExistingName::Replace, &why, kCommandFileMode))
+                                   OvFileUtils::ExistingName::Replace, &why, OvPrivateFiles::kFileMode))
         return fail(QStringLiteral("cannot write %1: %2").arg(commandFile, why));
     QString socketError;
     // An uninstall stops the daemon that serves the user's task file, wherever its socket is.

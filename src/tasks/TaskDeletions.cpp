@@ -17,7 +17,7 @@ TaskDeletions TaskDeletions::kept()
 
 void TaskDeletions::insert(const QString& name, const QString& recInfo)
 {
-    if (m_tasks.value(name) == recInfo && m_tasks.contains(name))
+    if (m_tasks.contains(name) && m_tasks.value(name) == recInfo)
         return;
     m_tasks.insert(name, recInfo);
     store();
